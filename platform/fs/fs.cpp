@@ -1,0 +1,157 @@
+// File status through statx, listings through readdir, and atomic
+// replacement through a temporary file and rename(2).
+#include "fs.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace platform {
+namespace {
+
+char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Iterative matcher with one back-track point for the last '*': linear in
+// practice, never exponential.
+bool MatchFrom(std::string_view pattern, std::string_view name) {
+  size_t p = 0, n = 0;
+  size_t starPattern = std::string_view::npos, starName = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = p++;
+      starName = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starPattern != std::string_view::npos) {
+      p = starPattern + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+int WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::optional<FileStatus> GetFileStatus(const std::string& path) {
+  struct statx sx {};
+  if (path.empty() ||
+      statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+    return std::nullopt;
+  }
+  FileStatus status;
+  status.isDirectory = S_ISDIR(sx.stx_mode);
+  status.size = sx.stx_size;
+  status.lastWriteTime = static_cast<time_t>(sx.stx_mtime.tv_sec);
+  status.creationTime = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
+                                                     : status.lastWriteTime;
+  return status;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") return true;
+  return MatchFrom(pattern, name);
+}
+
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::string_view pattern) {
+  std::vector<DirectoryEntry> entries;
+  std::unique_ptr<DIR, DirCloser> dir(opendir(folder.empty() ? "/" : folder.c_str()));
+  if (!dir) return entries;
+  while (const dirent* entry = readdir(dir.get())) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !WildcardMatch(pattern, name)) continue;
+    bool isDirectory = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+      auto status = GetFileStatus(folder + "/" + std::string(name));
+      isDirectory = status && status->isDirectory;
+    }
+    entries.push_back({std::string(name), isDirectory});
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
+  FdCloser file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  uint8_t chunk[65536];
+  for (;;) {
+    ssize_t n = read(file.fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  }
+  return bytes;
+}
+
+int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
+  // A file without any write permission is read-only, as the PC's read-only
+  // attribute, even for a user whom the permissions would not stop.
+  struct stat existing {};
+  if (stat(path.c_str(), &existing) == 0 && (existing.st_mode & 0222) == 0) return EACCES;
+  std::string folder = FolderOfPath(path);
+  std::string name = path.substr(folder.size() + (folder.empty() ? 0 : 1));
+  std::string pattern = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
+  std::vector<char> temporary(pattern.begin(), pattern.end());
+  temporary.push_back('\0');
+  int fd = mkstemp(temporary.data());
+  if (fd < 0) return errno;
+  int error = 0;
+  {
+    FdCloser file{fd};
+    error = WriteAll(fd, bytes);
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    // Keep the permissions of the file being replaced, or the usual 0644.
+    mode_t mode = existing.st_mode != 0 ? (existing.st_mode & 07777) : 0644;
+    if (error == 0 && fchmod(fd, mode) != 0) error = errno;
+  }
+  if (error == 0 && rename(temporary.data(), path.c_str()) != 0) error = errno;
+  if (error != 0) unlink(temporary.data());
+  return error;
+}
+
+std::string FolderOfPath(std::string_view path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string_view::npos) return {};
+  if (slash == 0) return "/";
+  return std::string(path.substr(0, slash));
+}
+
+}  // namespace platform

@@ -1,0 +1,51 @@
+// File-system services as the system uses them: a file's status (with its
+// creation time), folder listings with the PC's wildcards, whole-file reads
+// and writes that replace a file through a temporary file and a rename.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct FileStatus {
+  bool isDirectory = false;
+  uint64_t size = 0;
+  // Birth time where the file system keeps one, else the last-write time.
+  time_t creationTime = 0;
+  time_t lastWriteTime = 0;
+};
+
+// Status of the file or folder at `path`; nothing when it cannot be read.
+std::optional<FileStatus> GetFileStatus(const std::string& path);
+
+// True when `name` matches `pattern`: `*` any run, `?` any one character,
+// letters compared without regard to case, and "*.*" matches every name.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+struct DirectoryEntry {
+  std::string name;
+  bool isDirectory = false;
+};
+
+// Entries of `folder` whose names match `pattern`, in byte order of their
+// names, without "." and "..". Empty when the folder cannot be listed.
+std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::string_view pattern);
+
+// Whole contents of a file; nothing when it cannot be opened or read.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+
+// Replaces `path` with `bytes`: writes a temporary file in the same folder,
+// flushes it and renames it over `path`, so a failure at any point leaves the
+// old file whole. A file with no write permission bit is read-only and is
+// not replaced (EACCES), whoever runs the program. Returns 0, or the errno of the step that failed.
+int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Folder part of a path (before its last '/'), "" when it has none.
+std::string FolderOfPath(std::string_view path);
+
+}  // namespace platform
