@@ -172,8 +172,11 @@ uint32_t FourCC(std::string_view text);
 // ASCII shown as '.').
 std::string FourCCText(uint32_t code);
 
-// Palm dates: seconds since 1904-01-01 <-> time_t. 0 stays 0 ("never");
-// times outside the 32-bit range are clamped.
+// Palm dates <-> time_t. A date with its top bit set counts seconds from
+// 1904-01-01; one with the top bit clear counts from 1970-01-01 (written so
+// by some desktop tools). 0 stays 0 ("never"). Writing uses the 1904 form
+// wherever it can be told apart; times outside 1970-01-01..2040-02-06 are
+// clamped into that range.
 time_t PalmDateToTime(uint32_t palmDate);
 uint32_t TimeToPalmDate(time_t time);
 
