@@ -1,0 +1,109 @@
+// The process-wide HotSync state and the helpers every call shares: the
+// entry check, handle bookkeeping, write-back of changed databases and the
+// parsing of injected failures.
+#include "syncmgr/sync_state.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace platform::syncmgr {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// "0x4001", "16385" or "-1"; kSyncErrInjected when empty, zero or unreadable.
+int32_t ParseCode(std::string_view text) {
+  const std::string digits(Trim(text));
+  if (digits.empty()) return kSyncErrInjected;
+  char* end = nullptr;
+  const long code = std::strtol(digits.c_str(), &end, 0);
+  if (end == nullptr || *end != '\0' || code == 0 || code < INT32_MIN || code > INT32_MAX) {
+    return kSyncErrInjected;
+  }
+  return static_cast<int32_t>(code);
+}
+
+}  // namespace
+
+SyncState& State() {
+  static SyncState state;
+  return state;
+}
+
+std::mutex& StateLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+int32_t InjectedFailure(std::string_view call) {
+  const auto& injected = State().injected;
+  const auto found = injected.find(call);
+  return found == injected.end() ? 0 : found->second;
+}
+
+int32_t Enter(std::string_view call) {
+  if (const int32_t injected = InjectedFailure(call)) return injected;
+  return State().active ? 0 : kSyncErrNoSession;
+}
+
+OpenHandle* FindHandle(uint8_t handle) {
+  if (handle == 0 || handle > kMaxOpenDatabases) return nullptr;
+  auto& slot = State().handles[handle - 1];
+  return slot ? &*slot : nullptr;
+}
+
+uint8_t TakeHandle(std::shared_ptr<LoadedDatabase> loaded, uint8_t mode) {
+  auto& handles = State().handles;
+  for (size_t i = 0; i < handles.size(); ++i) {
+    if (!handles[i]) {
+      handles[i] = OpenHandle{std::move(loaded), mode, 0};
+      return static_cast<uint8_t>(i + 1);
+    }
+  }
+  return 0;
+}
+
+std::shared_ptr<LoadedDatabase> FindLoaded(std::string_view name) {
+  for (const auto& handle : State().handles) {
+    if (handle && handle->loaded->database.name == name) return handle->loaded;
+  }
+  return nullptr;
+}
+
+int32_t WriteBack(LoadedDatabase& loaded) {
+  if (!loaded.changed) return kSyncErrNone;
+  pdb::PalmDatabase& database = loaded.database;
+  database.modified = std::time(nullptr);
+  ++database.modificationNumber;
+  if (State().image.SaveDatabase(database) != pdb::ImageError::kNone) return kSyncErrIo;
+  loaded.changed = false;
+  return kSyncErrNone;
+}
+
+int32_t CloseHandle(uint8_t handle) {
+  OpenHandle* open = FindHandle(handle);
+  if (open == nullptr) return kSyncErrBadHandle;
+  const std::shared_ptr<LoadedDatabase> loaded = std::move(open->loaded);
+  State().handles[handle - 1].reset();
+  return WriteBack(*loaded);
+}
+
+void AddInjectedFailures(std::string_view list) {
+  while (!list.empty()) {
+    const size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    const size_t equals = item.find('=');
+    const std::string_view call = Trim(item.substr(0, equals));
+    if (call.empty()) continue;
+    const int32_t code =
+        equals == std::string_view::npos ? kSyncErrInjected : ParseCode(item.substr(equals + 1));
+    State().injected[std::string(call)] = code;
+  }
+}
+
+}  // namespace platform::syncmgr
