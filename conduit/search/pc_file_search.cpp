@@ -1,0 +1,148 @@
+// The search request: read and update the search block, check and walk the
+// folder, write the results. Every failure after the database was opened
+// closes it before the search returns.
+#include "search/pc_file_search.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "fs/fs.h"
+#include "records/handheld_records.h"
+#include "search/folder_walk.h"
+#include "search/search_spec.h"
+#include "sync_log.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit::search {
+namespace {
+
+// "VlmrSearchDB" open for writing; closed on every early return.
+class SearchDatabase {
+ public:
+  SearchDatabase() = default;
+  SearchDatabase(const SearchDatabase&) = delete;
+  SearchDatabase& operator=(const SearchDatabase&) = delete;
+  ~SearchDatabase() {
+    if (m_open) SyncCloseDB(m_handle);
+  }
+
+  int32_t Open() {
+    int32_t result = SyncOpenDB(kSearchDatabaseName, 0, &m_handle, kOpenReadWriteSecret);
+    m_open = result == kSyncErrNone;
+    return result;
+  }
+  int32_t Close() {
+    m_open = false;
+    return SyncCloseDB(m_handle);
+  }
+  uint8_t Handle() const { return m_handle; }
+
+ private:
+  uint8_t m_handle = 0;
+  bool m_open = false;
+};
+
+bool ReadSearchBlock(uint8_t handle, SearchAppInfo& block) {
+  std::array<uint8_t, SearchAppInfo::kSize> bytes{};
+  CDbGenInfo info{};
+  info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
+  info.m_pBytes = bytes.data();
+  if (SyncReadDBAppInfoBlock(handle, &info) != kSyncErrNone) return false;
+  block = SearchAppInfo::FromBytes(bytes);
+  return true;
+}
+
+bool WriteSearchBlock(uint8_t handle, const SearchAppInfo& block) {
+  std::array<uint8_t, SearchAppInfo::kSize> bytes = block.Bytes();
+  CDbGenInfo info{};
+  info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
+  info.m_pBytes = bytes.data();
+  return SyncWriteDBAppInfoBlock(handle, &info) == kSyncErrNone;
+}
+
+// The result record of the file at `path`. A file whose status cannot be
+// read (it vanished after the walk) is listed with zero stamps and size;
+// sizes beyond the 32-bit field read as its largest value.
+SearchResult ResultFor(const std::string& path, bool selected) {
+  SearchResult result;
+  result.selected = selected ? 1 : 0;
+  result.path = path;
+  if (auto status = platform::GetFileStatus(path)) {
+    result.created = SearchResultStamp(status->creationTime);
+    result.modified = SearchResultStamp(status->lastWriteTime);
+    result.size = status->size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(status->size);
+  }
+  return result;
+}
+
+bool WriteResult(uint8_t handle, const SearchResult& result) {
+  std::vector<uint8_t> bytes = result.Encode();
+  CRawRecordInfo record{};
+  record.m_FileHandle = handle;
+  record.m_RecId = 0;
+  record.m_Attribs = 0;
+  record.m_CatId = 0;
+  record.m_RecSize = static_cast<uint32_t>(bytes.size());
+  record.m_TotalBytes = static_cast<uint16_t>(bytes.size());
+  record.m_pBytes = bytes.data();
+  return SyncWriteRec(&record) == kSyncErrNone;
+}
+
+std::vector<std::string> FindFiles(const SearchAppInfo& block) {
+  std::string spec = block.SearchSpec();
+  SearchSpecParts parts = SplitSearchSpec(spec);
+  WalkRequest walk;
+  walk.folder = std::move(parts.folder);
+  walk.pattern = std::move(parts.pattern);
+  walk.includeSubFolders = block.IncludeSubFolders();
+  if (block.TextSearchOn()) walk.text = block.SearchText();
+  walk.yield = [] { SyncYieldCycles(1); };
+  std::vector<std::string> found;
+  WalkFolder(walk, found);
+  return found;
+}
+
+}  // namespace
+
+uint8_t RunSearch(bool& stopAfterSearch) {
+  SearchDatabase database;
+  if (database.Open() != kSyncErrNone) {
+    LogWarning("Couldn't open Search database");
+    return kSearchFailed;
+  }
+  SearchAppInfo block;
+  if (!ReadSearchBlock(database.Handle(), block)) {
+    LogWarning("Couldn't read Search App Info data");
+    return kSearchFailed;
+  }
+  if (SyncPurgeAllRecs(database.Handle()) != kSyncErrNone) LogWarning("SyncPurge failed");
+
+  const std::string spec = block.SearchSpec();
+  block.SetLastSearchSpec(spec);
+  if (!WriteSearchBlock(database.Handle(), block)) {
+    LogWarning("Couldn't write Search App Info data");
+    return kSearchFailed;
+  }
+  if (!SearchFolderExists(spec)) {
+    LogWarning("The search path does not exist on the PC");
+    return kSearchPathMissing;
+  }
+
+  const bool listOnly = block.ListOnly();
+  for (const std::string& path : FindFiles(block)) {
+    if (path.size() > file_record::kMaxPathLength) continue;
+    if (!WriteResult(database.Handle(), ResultFor(path, !listOnly))) {
+      LogWarning("Couldn't write Search results");
+      return kSearchFailed;
+    }
+  }
+  if (database.Close() != kSyncErrNone) {
+    LogWarning("SyncCloseDB failed");
+    return kSearchFailed;
+  }
+  stopAfterSearch = listOnly;
+  return kSearchDone;
+}
+
+}  // namespace conduit::search

@@ -1,0 +1,128 @@
+// The folder walk on real folders: order of results, patterns, sub-folders,
+// the text filter, the yield before sub-folders, and link loops.
+#include "search/folder_walk.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace conduit::search {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FolderWalkTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/vlm-walk-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_root = pattern;
+    Write("b.txt", "plain");
+    Write("B.TXT", "upper case name");
+    Write("a.doc", "a document with the word Budget");
+    Write("noext", "no extension");
+    Write("zeta/x.txt", "budget for zeta");
+    Write("alpha/y.txt", "nothing");
+    Write("alpha/deep/z.txt", "BUDGET");
+    Write("alpha/deep/ignore.doc", "budget");
+    fs::create_directories(m_root + "/folder.txt");  // a folder the pattern matches
+  }
+  void TearDown() override { fs::remove_all(m_root); }
+
+  void Write(const std::string& relative, const std::string& content) {
+    fs::path path = fs::path(m_root) / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+  }
+
+  std::vector<std::string> Walk(WalkRequest request) {
+    std::vector<std::string> results;
+    WalkFolder(request, results);
+    // Relative to the root, to keep the expectations short.
+    for (auto& path : results) {
+      EXPECT_EQ(path.rfind(m_root + "/", 0), 0u) << path;
+      path.erase(0, m_root.size() + 1);
+    }
+    return results;
+  }
+
+  WalkRequest Request(const std::string& pattern, bool subFolders) {
+    WalkRequest request;
+    request.folder = m_root;
+    request.pattern = pattern;
+    request.includeSubFolders = subFolders;
+    return request;
+  }
+
+  std::string m_root;
+};
+
+TEST_F(FolderWalkTest, MatchesOfAFolderComeBeforeItsSubFoldersInByteOrder) {
+  EXPECT_EQ(Walk(Request("*.txt", true)),
+            (std::vector<std::string>{"B.TXT", "b.txt", "alpha/y.txt", "alpha/deep/z.txt",
+                                      "zeta/x.txt"}));
+}
+
+TEST_F(FolderWalkTest, WithoutSubFoldersOnlyTheFolderItself) {
+  EXPECT_EQ(Walk(Request("*.TxT", false)), (std::vector<std::string>{"B.TXT", "b.txt"}));
+}
+
+TEST_F(FolderWalkTest, StarDotStarMatchesNamesWithoutADot) {
+  EXPECT_EQ(Walk(Request("*.*", false)),
+            (std::vector<std::string>{"B.TXT", "a.doc", "b.txt", "noext"}));
+  EXPECT_EQ(Walk(Request("?.doc", false)), (std::vector<std::string>{"a.doc"}));
+}
+
+TEST_F(FolderWalkTest, TextFilterKeepsOnlyFilesHoldingTheText) {
+  WalkRequest request = Request("*.*", true);
+  request.text = "budget";
+  EXPECT_EQ(Walk(request), (std::vector<std::string>{"a.doc", "alpha/deep/ignore.doc",
+                                                     "alpha/deep/z.txt", "zeta/x.txt"}));
+}
+
+TEST_F(FolderWalkTest, YieldsOnceBeforeTheSubFoldersOfEachFolder) {
+  int yields = 0;
+  WalkRequest request = Request("*.txt", true);
+  request.yield = [&yields] { ++yields; };
+  Walk(request);
+  // The root, alpha, alpha/deep, folder.txt and zeta.
+  EXPECT_EQ(yields, 5);
+  yields = 0;
+  request.includeSubFolders = false;
+  Walk(request);
+  EXPECT_EQ(yields, 0);
+}
+
+TEST_F(FolderWalkTest, EmptyPatternOrMissingFolderFindsNothing) {
+  EXPECT_TRUE(Walk(Request("", true)).empty());
+  WalkRequest request = Request("*.*", true);
+  request.folder = m_root + "/does-not-exist";
+  std::vector<std::string> results;
+  WalkFolder(request, results);
+  EXPECT_TRUE(results.empty());
+}
+
+TEST_F(FolderWalkTest, LinkBackToAParentIsNotFollowedForEver) {
+  fs::create_directory_symlink(m_root, m_root + "/alpha/deep/loop");
+  std::vector<std::string> found = Walk(Request("z.txt", true));
+  EXPECT_EQ(found, (std::vector<std::string>{"alpha/deep/z.txt"}));
+}
+
+TEST_F(FolderWalkTest, LinkToAnotherFolderIsWalked) {
+  fs::create_directory_symlink(m_root + "/zeta", m_root + "/alpha/link");
+  EXPECT_EQ(Walk(Request("x.txt", true)),
+            (std::vector<std::string>{"alpha/link/x.txt", "zeta/x.txt"}));
+}
+
+TEST(JoinPath, RootFolderIsEmpty) {
+  EXPECT_EQ(JoinPath("", "etc"), "/etc");
+  EXPECT_EQ(JoinPath("/home/ada", "a:b.txt"), "/home/ada/a:b.txt");
+}
+
+}  // namespace
+}  // namespace conduit::search
