@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -22,7 +23,7 @@ namespace conduit {
 
 constexpr char kFilesDatabaseName[] = "VlmrFilesDB";
 constexpr char kSearchDatabaseName[] = "VlmrSearchDB";
-constexpr uint32_t kCreatorId = 0x566C6D72;   // 'Vlmr'
+constexpr uint32_t kCreatorId = 0x566C6D72;          // 'Vlmr'
 constexpr uint32_t kFilesDatabaseType = 0x46696C65;  // 'File'
 
 constexpr uint8_t kOpenReadWriteSecret = 0xD0;
@@ -37,17 +38,17 @@ enum ContentKind : uint8_t {
 
 // HandheldFileRecord: a 201-byte head, then the content.
 namespace file_record {
-constexpr size_t kFileIdOffset = 0;        // u16
-constexpr size_t kTitleOffset = 2;         // 40-byte text
+constexpr size_t kFileIdOffset = 0;  // u16
+constexpr size_t kTitleOffset = 2;   // 40-byte text
 constexpr size_t kTitleSize = 40;
-constexpr size_t kSourcePathOffset = 42;   // 128-byte text
+constexpr size_t kSourcePathOffset = 42;  // 128-byte text
 constexpr size_t kSourcePathSize = 128;
-constexpr size_t kCreatedOffset = 170;     // HandheldDateTime
-constexpr size_t kModifiedOffset = 178;    // HandheldDateTime
-constexpr size_t kSentOffset = 186;        // HandheldDateTime
-constexpr size_t kDepthCodeOffset = 194;   // u16
-constexpr size_t kSizeOffset = 196;        // u32
-constexpr size_t kContentKindOffset = 200; // u8
+constexpr size_t kCreatedOffset = 170;      // HandheldDateTime
+constexpr size_t kModifiedOffset = 178;     // HandheldDateTime
+constexpr size_t kSentOffset = 186;         // HandheldDateTime
+constexpr size_t kDepthCodeOffset = 194;    // u16
+constexpr size_t kSizeOffset = 196;         // u32
+constexpr size_t kContentKindOffset = 200;  // u8
 constexpr size_t kHeadSize = 201;
 constexpr size_t kContentOffset = kHeadSize;
 // The longest record the handheld accepts, and so the most content bytes a

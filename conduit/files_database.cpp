@@ -1,0 +1,43 @@
+// Opening "VlmrFilesDB" for writing, creating it when it is missing.
+#include "files_database.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "records/handheld_records.h"
+#include "sync_log.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit {
+
+namespace {
+
+int32_t CreateFilesDatabase(uint8_t* handle) {
+  CDbCreateDB create{};
+  create.m_Creator = kCreatorId;
+  create.m_Flags = 0;
+  create.m_CardNo = 0;
+  static_assert(sizeof kFilesDatabaseName <= sizeof create.m_Name);
+  std::copy(std::begin(kFilesDatabaseName), std::end(kFilesDatabaseName), create.m_Name);
+  create.m_Type = kFilesDatabaseType;
+  create.m_Version = 0;
+  const int32_t result = SyncCreateDB(&create);
+  if (result != kSyncErrNone) {
+    LogWarning("Couldn't create the Files database");
+    return result;
+  }
+  *handle = create.m_FileHandle;
+  return kSyncErrNone;
+}
+
+}  // namespace
+
+int32_t OpenFilesDatabaseForWriting(uint8_t* handle) {
+  const int32_t result = SyncOpenDB(kFilesDatabaseName, 0, handle, kOpenReadWriteSecret);
+  if (result == kSyncErrNone) return kSyncErrNone;
+  if (result == kSyncErrNotFound) return CreateFilesDatabase(handle);
+  LogWarning("Couldn't open the Files database");
+  return result;
+}
+
+}  // namespace conduit

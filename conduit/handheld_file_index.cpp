@@ -1,0 +1,106 @@
+// Loading the HandheldFileIndex from "VlmrFilesDB" and looking elements up.
+// Each record is read into a fresh 202-byte buffer, so a short record leaves
+// zeros behind it, never the bytes of the record read before.
+#include "handheld_file_index.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "bytes/bytes.h"
+#include "sync_log.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit {
+
+namespace {
+
+constexpr size_t kFileIdOffset = file_record::kFileIdOffset;
+constexpr size_t kSizeOffset = file_record::kSizeOffset;
+
+// The PC-order fields are kept in the head exactly as the PC holds the
+// integers in memory.
+template <typename T>
+void StoreHostOrder(std::array<uint8_t, HandheldFileIndexElement::kHeadSize>& head, size_t offset,
+                    T value) {
+  std::memcpy(head.data() + offset, &value, sizeof value);
+}
+
+template <typename T>
+T LoadHostOrder(const std::array<uint8_t, HandheldFileIndexElement::kHeadSize>& head,
+                size_t offset) {
+  T value;
+  std::memcpy(&value, head.data() + offset, sizeof value);
+  return value;
+}
+
+}  // namespace
+
+uint16_t HandheldFileIndexElement::FileId() const {
+  return LoadHostOrder<uint16_t>(head, kFileIdOffset);
+}
+
+uint32_t HandheldFileIndexElement::Size() const {
+  return LoadHostOrder<uint32_t>(head, kSizeOffset);
+}
+
+store::HandheldDateTime HandheldFileIndexElement::Modified() const {
+  return store::HandheldDateTime::FromBytes(
+      std::span(head).subspan(file_record::kModifiedOffset, store::HandheldDateTime::kSize));
+}
+
+bool HandheldFileIndexElement::IsDirty() const {
+  return (attributes & kRecAttrDirty) != 0;
+}
+
+HandheldFileIndexElement HandheldFileIndexElement::FromRecord(std::span<const uint8_t> record,
+                                                              uint32_t recordId,
+                                                              uint8_t attributes) {
+  HandheldFileIndexElement element;
+  std::copy_n(record.begin(), std::min(record.size(), kHeadSize), element.head.begin());
+  StoreHostOrder(element.head, kFileIdOffset, platform::GetU16Be(element.head, kFileIdOffset));
+  StoreHostOrder(element.head, kSizeOffset, platform::GetU32Be(element.head, kSizeOffset));
+  element.recordId = recordId;
+  element.attributes = attributes;
+  return element;
+}
+
+HandheldFileIndexElement HandheldFileIndexElement::WithFileId(uint16_t fileId) {
+  HandheldFileIndexElement element;
+  StoreHostOrder(element.head, kFileIdOffset, fileId);
+  return element;
+}
+
+void HandheldFileIndex::Load() {
+  m_elements.clear();
+  uint8_t handle = 0;
+  if (SyncOpenDB(kFilesDatabaseName, 0, &handle, kOpenReadSecret) != kSyncErrNone) return;
+
+  uint16_t count = 0;
+  if (SyncGetDBRecordCount(handle, &count) != kSyncErrNone) {
+    SyncCloseDB(handle);
+    LogWarning("Couldn't read Files database");
+    return;
+  }
+  for (uint16_t index = 0; index < count; ++index) {
+    std::array<uint8_t, Element::kHeadSize> buffer{};
+    CRawRecordInfo record{};
+    record.m_FileHandle = handle;
+    record.m_RecIndex = index;
+    record.m_pBytes = buffer.data();
+    record.m_TotalBytes = static_cast<uint16_t>(buffer.size());
+    if (SyncReadRecordByIndex(&record) != kSyncErrNone) continue;
+    const size_t copied = std::min<size_t>(record.m_RecSize, buffer.size());
+    m_elements.push_back(
+        Element::FromRecord(std::span(buffer).first(copied), record.m_RecId, record.m_Attribs));
+  }
+  if (SyncCloseDB(handle) != kSyncErrNone) LogWarning("SyncCloseDB failed");
+}
+
+const HandheldFileIndex::Element* HandheldFileIndex::FindByFileId(uint16_t fileId) const {
+  auto found = std::find_if(m_elements.begin(), m_elements.end(), [fileId](const Element& element) {
+    return element.FileId() == fileId;
+  });
+  return found == m_elements.end() ? nullptr : &*found;
+}
+
+}  // namespace conduit

@@ -1,0 +1,15 @@
+// The one RequestPreference buffer of the process.
+#include "request_preference_buffer.h"
+
+namespace conduit {
+
+RequestPreference& RequestPreferenceBuffer() {
+  static RequestPreference buffer;
+  return buffer;
+}
+
+uint8_t CurrentImageMode() {
+  return RequestPreferenceBuffer().ImageMode();
+}
+
+}  // namespace conduit

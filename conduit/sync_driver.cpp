@@ -1,0 +1,187 @@
+// One call of OpenConduit: the fixed order of a synchronisation and the life
+// cycle of the handheld's request.
+//
+// The handheld writes an odd request code with status 0xFF. On success the
+// conduit answers with the even "done" code and status 0 (a search answers
+// with its own status); on failure the request stays odd with status 1 and
+// is carried out again only once the handheld sets status 0xFF again. While
+// no request is pending the conduit only sends the listed files.
+#include "sync_driver.h"
+
+#include "conduit_identity.h"
+#include "data_directory.h"
+#include "fs/fs.h"
+#include "notify.h"  // store/
+#include "request_preference_buffer.h"
+#include "sync_log.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit {
+
+namespace {
+
+constexpr char kConduitName[] = "Vellamore";
+constexpr uint8_t kPreferenceStructVersion = 1;
+constexpr uint16_t kRequestPreferenceId = 0;
+
+// What carrying out the request left to do.
+struct RequestOutcome {
+  bool writePreference = false;
+  int32_t result = 0;
+};
+
+CRawPreferenceInfo PreferenceRequest(RequestPreference& preference) {
+  CRawPreferenceInfo request{};
+  request.m_version = kPreferenceStructVersion;
+  request.m_creator = kCreatorId;
+  request.m_prefId = kRequestPreferenceId;
+  request.m_backedUp = 1;
+  request.m_nBufSize = static_cast<int32_t>(RequestPreference::kSize);
+  request.m_pBuffer = preference.bytes.data();
+  return request;
+}
+
+// Reads the request preference into `preference`. A preference shorter than
+// 18 bytes leaves zeros after its end. When it cannot be read, imageMode is
+// 1 and false is returned.
+bool ReadRequestPreference(RequestPreference& preference) {
+  preference.bytes.fill(0);
+  CRawPreferenceInfo request = PreferenceRequest(preference);
+  request.m_reqBytes = static_cast<uint16_t>(RequestPreference::kSize);
+  if (SyncReadAppPreference(&request) == kSyncErrNone) return true;
+  preference.bytes.fill(0);
+  preference.SetImageMode(1);
+  return false;
+}
+
+bool WriteRequestPreference(RequestPreference& preference) {
+  CRawPreferenceInfo request = PreferenceRequest(preference);
+  return SyncWriteAppPreference(&request) == kSyncErrNone;
+}
+
+// Records the outcome of a fetch or receive: the "done" code and status 0 on
+// success, status 1 with the request left as it was on failure.
+RequestOutcome Conclude(RequestPreference& preference, int32_t result, uint8_t doneCode) {
+  if (result == 0) {
+    preference.SetRequest(doneCode);
+    preference.SetStatus(RequestPreference::kStatusSuccess);
+  } else {
+    preference.SetStatus(RequestPreference::kStatusFailure);
+  }
+  return {true, result};
+}
+
+RequestOutcome RunFetch(SyncContext& context, SyncOperations& operations, FetchMode mode,
+                        uint8_t doneCode) {
+  return Conclude(context.preference, operations.Fetch(context, mode), doneCode);
+}
+
+RequestOutcome RunSearch(SyncContext& context, SyncOperations& operations) {
+  bool stopAfterSearch = true;
+  const uint8_t status = operations.Search(context, stopAfterSearch);
+  if (!stopAfterSearch) {
+    // The search asked for its results at once: go on as a fetch request.
+    return RunFetch(context, operations, FetchMode::kConvert, kRequestFetchDone);
+  }
+  context.preference.SetRequest(kRequestSearchDone);
+  context.preference.SetStatus(status);
+  return {true, 0};
+}
+
+RequestOutcome CarryOutRequest(SyncContext& context, SyncOperations& operations) {
+  RequestPreference& preference = context.preference;
+  switch (preference.Request()) {
+    case kRequestSearch:
+      return RunSearch(context, operations);
+    case kRequestFetch:
+      return RunFetch(context, operations, FetchMode::kConvert, kRequestFetchDone);
+    case kRequestFax:
+      return RunFetch(context, operations, FetchMode::kFax, kRequestFaxDone);
+    case kRequestEmail:
+      return RunFetch(context, operations, FetchMode::kEmail, kRequestEmailDone);
+    case kRequestPcFormat:
+      return RunFetch(context, operations, FetchMode::kPcFormat, kRequestPcFormatDone);
+    case kRequestReceive:
+      return Conclude(preference, operations.Receive(context), kRequestReceiveDone);
+    default:
+      return {};  // nothing requested
+  }
+}
+
+void LoadLists(SyncContext& context) {
+  if (std::optional<std::string> directory = ReadDataDirectory()) {
+    context.dataDirectory = std::move(*directory);
+  } else {
+    LogWarning("Couldn't locate data directory.");
+  }
+  if (context.HasDataDirectory()) {
+    const std::string path = store::FileListStore::PathIn(context.dataDirectory);
+    const bool loaded =
+        context.fileList.Load(path, store::FileListStore::MissingStore::kZeroHeader);
+    context.fileListSavable = loaded || !platform::GetFileStatus(path).has_value();
+    if (!context.fileListSavable) LogWarning("Couldn't read the file list");
+  }
+  context.fileIndex.Load();
+}
+
+void SendListedFilesAndSave(SyncContext& context, SyncOperations& operations) {
+  operations.SendListedFiles(context);
+  if (!context.HasDataDirectory() || !context.fileListSavable) return;
+  if (context.fileList.Save(store::FileListStore::PathIn(context.dataDirectory)) != 0) {
+    LogWarning("Couldn't save the file list");
+    return;
+  }
+  store::NotifyReload();
+}
+
+// Steps from reading the request preference to saving the file list;
+// returns the result of the call.
+int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
+  RequestPreference& preference = context.preference;
+  RequestOutcome outcome;
+  if (ReadRequestPreference(preference) &&
+      preference.Status() == RequestPreference::kStatusPending) {
+    outcome = CarryOutRequest(context, operations);
+  }
+  if (outcome.writePreference && !WriteRequestPreference(preference)) {
+    LogWarning("Couldn't write state information");
+    return outcome.result;
+  }
+  SendListedFilesAndSave(context, operations);
+  return outcome.result;
+}
+
+}  // namespace
+
+int32_t RunSynchronisation(int32_t syncType, SyncOperations& operations) {
+  if (syncType == kSyncTypeDoNothing) {
+    LogText("Vellamore configured to do nothing.");
+    return 0;
+  }
+  CONDHANDLE handle = 0;
+  if (const int32_t registered = SyncRegisterConduit(&handle); registered != kSyncErrNone) {
+    return registered;
+  }
+  LogEntry("", LogActivity::kSyncStarted);
+
+  int32_t result = 0;
+  try {
+    SyncContext context(RequestPreferenceBuffer());
+    LoadLists(context);
+    result = RunRequestAndSend(context, operations);
+  } catch (...) {
+    LogWarning("Vellamore stopped on an internal error");
+    result = kErrInternal;
+  }
+
+  LogEntry(kConduitName, result == 0 ? LogActivity::kSyncFinished : LogActivity::kSyncFailed);
+  SyncUnRegisterConduit(handle);
+  return result;
+}
+
+int32_t OpenConduitWith(const CSyncProperties* properties, SyncOperations& operations) {
+  if (properties == nullptr) return kConduitErrNoInArgs;
+  return RunSynchronisation(properties->m_SyncType, operations);
+}
+
+}  // namespace conduit

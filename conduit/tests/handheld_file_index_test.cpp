@@ -1,0 +1,207 @@
+// Loading the handheld file index and opening "VlmrFilesDB" for writing, on
+// real handheld images through the Sync Manager.
+#include "handheld_file_index.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "files_database.h"
+#include "sync_test_support.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit {
+namespace {
+
+using platform::pdb::PalmRecord;
+using testing::LogLine;
+
+class FilesDatabaseTest : public ::testing::Test {
+ protected:
+  void WriteFiles(const std::vector<PalmRecord>& records) {
+    testing::WriteRecordDatabase(m_image.Path(), kFilesDatabaseName, kCreatorId, kFilesDatabaseType,
+                                 records);
+  }
+  // Runs `work` inside a HotSync of the image with the conduit registered.
+  template <typename Work>
+  void InSession(Work work) {
+    testing::HotSyncSession session(m_image.Path());
+    ASSERT_TRUE(session.Ok());
+    CONDHANDLE handle = 0;
+    ASSERT_EQ(SyncRegisterConduit(&handle), 0);
+    work();
+    m_log = testing::SessionLog();
+    SyncUnRegisterConduit(handle);
+  }
+
+  testing::TempFolder m_image;
+  std::vector<LogLine> m_log;
+};
+
+TEST_F(FilesDatabaseTest, IndexHoldsEveryRecordInOrderWithPcOrderFields) {
+  WriteFiles({
+      {0x40, 0x101, testing::FileRecordBytes(0x1234, 0x00010203)},
+      {0x10 | 3, 0x102, testing::FileRecordBytes(7, 5000)},
+      {0, 0x103, testing::FileRecordBytes(7, 1)},
+  });
+  HandheldFileIndex index;
+  InSession([&] { index.Load(); });
+
+  ASSERT_EQ(index.Size(), 3u);
+  const auto& first = index.Elements()[0];
+  EXPECT_EQ(first.FileId(), 0x1234);
+  EXPECT_EQ(first.Size(), 0x00010203u);
+  EXPECT_EQ(first.recordId, 0x101u);
+  EXPECT_TRUE(first.IsDirty());
+  EXPECT_EQ(first.Modified().bytes, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&first.head[2])), "title");
+  uint16_t hostId = 0;
+  std::memcpy(&hostId, first.head.data(), sizeof hostId);
+  EXPECT_EQ(hostId, 0x1234) << "the head holds the file ID in the PC's order";
+
+  EXPECT_EQ(index.Elements()[1].attributes & kRecAttrSecret, kRecAttrSecret)
+      << "secret records are read too";
+  EXPECT_FALSE(index.Elements()[1].IsDirty());
+  EXPECT_EQ(index.FindByFileId(7)->recordId, 0x102u) << "the first element with the ID";
+  EXPECT_EQ(index.FindByFileId(99), nullptr);
+  EXPECT_TRUE(m_log.empty());
+}
+
+TEST_F(FilesDatabaseTest, ShortRecordsAreZeroPaddedNotFilledFromTheRecordBefore) {
+  WriteFiles({
+      {0, 1, std::vector<uint8_t>(300, 0xAA)},
+      {0, 2, {0x00, 0x09, 'a'}},
+      {0, 3, {}},
+  });
+  HandheldFileIndex index;
+  InSession([&] { index.Load(); });
+  ASSERT_EQ(index.Size(), 3u);
+  EXPECT_EQ(index.Elements()[1].FileId(), 9);
+  EXPECT_EQ(index.Elements()[1].head[2], 'a');
+  for (size_t i = 3; i < HandheldFileIndexElement::kHeadSize; ++i) {
+    ASSERT_EQ(index.Elements()[1].head[i], 0) << i;
+  }
+  EXPECT_EQ(index.Elements()[2].FileId(), 0);
+  EXPECT_EQ(index.Elements()[2].Size(), 0u);
+}
+
+TEST_F(FilesDatabaseTest, MissingDatabaseGivesAnEmptyIndexSilently) {
+  HandheldFileIndex index;
+  index.AppendFileId(5);
+  InSession([&] { index.Load(); });
+  EXPECT_TRUE(index.Empty()) << "loading starts from an empty index";
+  EXPECT_TRUE(m_log.empty());
+}
+
+// Each row: the Sync Manager call that fails, what the index then holds and
+// what is logged.
+struct IndexFailureCase {
+  const char* name;
+  const char* failingCall;
+  size_t elements;
+  std::vector<LogLine> log;
+};
+
+class IndexFailures : public FilesDatabaseTest,
+                      public ::testing::WithParamInterface<IndexFailureCase> {};
+
+TEST_P(IndexFailures, AreHandledAsFollows) {
+  const IndexFailureCase& c = GetParam();
+  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}, {0, 2, testing::FileRecordBytes(2, 0)}});
+  HandheldFileIndex index;
+  InSession([&] {
+    SyncInjectFailure(c.failingCall, 0);
+    index.Load();
+  });
+  EXPECT_EQ(index.Size(), c.elements);
+  EXPECT_EQ(m_log, c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IndexFailures,
+    ::testing::Values(IndexFailureCase{"Open", "SyncOpenDB", 0, {}},
+                      IndexFailureCase{"Count",
+                                       "SyncGetDBRecordCount",
+                                       0,
+                                       {{"Couldn't read Files database", 22}}},
+                      IndexFailureCase{"ReadSkipsRecords", "SyncReadRecordByIndex", 0, {}},
+                      IndexFailureCase{"Close", "SyncCloseDB", 2, {{"SyncCloseDB failed", 22}}}),
+    [](const ::testing::TestParamInfo<IndexFailureCase>& info) { return info.param.name; });
+
+TEST(HandheldFileIndex, AppendedElementsHoldOnlyTheirFileId) {
+  HandheldFileIndex index;
+  index.Append(HandheldFileIndexElement::FromRecord(testing::FileRecordBytes(4, 9), 77, 0x40));
+  index.AppendFileId(4);
+  index.AppendFileId(8);
+  ASSERT_EQ(index.Size(), 3u);
+  EXPECT_EQ(index.FindByFileId(4)->recordId, 77u);
+  const HandheldFileIndexElement* added = index.FindByFileId(8);
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->recordId, 0u);
+  EXPECT_EQ(added->attributes, 0);
+  for (size_t i = 2; i < HandheldFileIndexElement::kHeadSize; ++i) ASSERT_EQ(added->head[i], 0);
+}
+
+TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
+  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}});
+  InSession([&] {
+    uint8_t handle = 0;
+    ASSERT_EQ(OpenFilesDatabaseForWriting(&handle), 0);
+    uint8_t bytes[4] = {1, 2, 3, 4};
+    CRawRecordInfo record{};
+    record.m_FileHandle = handle;
+    record.m_pBytes = bytes;
+    record.m_RecSize = sizeof bytes;
+    EXPECT_EQ(SyncWriteRec(&record), 0);
+    EXPECT_EQ(SyncCloseDB(handle), 0);
+  });
+  EXPECT_TRUE(m_log.empty());
+  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  ASSERT_TRUE(database);
+  EXPECT_EQ(database->records.size(), 2u);
+}
+
+TEST_F(FilesDatabaseTest, OpenForWritingCreatesAMissingDatabase) {
+  InSession([&] {
+    uint8_t handle = 0;
+    ASSERT_EQ(OpenFilesDatabaseForWriting(&handle), 0);
+    uint8_t bytes[3] = {9, 9, 9};
+    CRawRecordInfo record{};
+    record.m_FileHandle = handle;
+    record.m_pBytes = bytes;
+    record.m_RecSize = sizeof bytes;
+    EXPECT_EQ(SyncWriteRec(&record), 0) << "the new handle is open for writing";
+    EXPECT_EQ(SyncCloseDB(handle), 0);
+  });
+  EXPECT_TRUE(m_log.empty());
+  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  ASSERT_TRUE(database);
+  EXPECT_EQ(database->creator, kCreatorId);
+  EXPECT_EQ(database->type, kFilesDatabaseType);
+  EXPECT_EQ(database->version, 0);
+  EXPECT_FALSE(database->IsResourceDatabase());
+  ASSERT_EQ(database->records.size(), 1u);
+}
+
+TEST_F(FilesDatabaseTest, OpenFailureOtherThanMissingIsLoggedAndReturned) {
+  WriteFiles({});
+  InSession([&] {
+    SyncInjectFailure("SyncOpenDB", 0x4108);
+    uint8_t handle = 0;
+    EXPECT_EQ(OpenFilesDatabaseForWriting(&handle), 0x4108);
+  });
+  EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't open the Files database", 22}}));
+}
+
+TEST_F(FilesDatabaseTest, CreationFailureIsLoggedAndReturned) {
+  InSession([&] {
+    SyncInjectFailure("SyncCreateDB", 0x4108);
+    uint8_t handle = 0;
+    EXPECT_EQ(OpenFilesDatabaseForWriting(&handle), 0x4108);
+  });
+  EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't create the Files database", 22}}));
+  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), kFilesDatabaseName));
+}
+
+}  // namespace
+}  // namespace conduit

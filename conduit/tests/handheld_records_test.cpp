@@ -1,0 +1,257 @@
+// Exact bytes of the handheld record layouts, round trips, and short input.
+#include "records/handheld_records.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace conduit {
+namespace {
+
+// Local time 5 March 2001 14:07:33.
+time_t March5th2001() {
+  struct tm local {};
+  local.tm_year = 101;
+  local.tm_mon = 2;
+  local.tm_mday = 5;
+  local.tm_hour = 14;
+  local.tm_min = 7;
+  local.tm_sec = 33;
+  local.tm_isdst = -1;
+  return mktime(&local);
+}
+
+std::vector<uint8_t> Slice(const std::vector<uint8_t>& bytes, size_t offset, size_t size) {
+  return {bytes.begin() + offset, bytes.begin() + offset + size};
+}
+
+using Bytes = std::vector<uint8_t>;
+
+TEST(HandheldFileHead, StampOfMarch2001IsStoredWithItsCentury) {
+  HandheldFileHead head;
+  head.modified = store::HandheldDateTime::FromPcTime(March5th2001(), false);
+  std::vector<uint8_t> record;
+  head.EncodeInto(record);
+  ASSERT_EQ(record.size(), file_record::kHeadSize);
+  EXPECT_EQ(Slice(record, file_record::kModifiedOffset, 8), (Bytes{20, 1, 3, 5, 14, 7, 0, 0}));
+}
+
+TEST(HandheldFileHead, EncodesEveryFieldAtItsOffsetBigEndian) {
+  HandheldFileHead head;
+  head.fileId = 0x1234;
+  head.title = "Report.doc";
+  head.sourcePath = "/home/ada/Report.doc";
+  head.created.bytes = {20, 1, 1, 2, 3, 4, 0, 0};
+  head.sent.bytes = {20, 24, 12, 31, 23, 59, 58, 0};
+  head.depthCode = 2;
+  head.size = 0x01020304;
+  head.contentKind = kContentBitmap;
+  std::vector<uint8_t> record(300, 0xEE);  // content after the head stays
+  head.EncodeInto(record);
+
+  ASSERT_EQ(record.size(), 300u);
+  EXPECT_EQ(Slice(record, 0, 2), (Bytes{0x12, 0x34}));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record[2])), "Report.doc");
+  EXPECT_EQ(record[2 + 39], 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record[42])), "/home/ada/Report.doc");
+  EXPECT_EQ(Slice(record, 170, 8), (Bytes{20, 1, 1, 2, 3, 4, 0, 0}));
+  EXPECT_EQ(Slice(record, 186, 8), (Bytes{20, 24, 12, 31, 23, 59, 58, 0}));
+  EXPECT_EQ(Slice(record, 194, 2), (Bytes{0, 2}));
+  EXPECT_EQ(Slice(record, 196, 4), (Bytes{1, 2, 3, 4}));
+  EXPECT_EQ(record[200], kContentBitmap);
+  EXPECT_EQ(record[201], 0xEE);
+
+  std::optional<HandheldFileHead> decoded = HandheldFileHead::Decode(record);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->fileId, 0x1234);
+  EXPECT_EQ(decoded->title, "Report.doc");
+  EXPECT_EQ(decoded->sourcePath, "/home/ada/Report.doc");
+  EXPECT_EQ(decoded->created, head.created);
+  EXPECT_EQ(decoded->sent.bytes, head.sent.bytes);
+  EXPECT_EQ(decoded->depthCode, 2);
+  EXPECT_EQ(decoded->size, 0x01020304u);
+  EXPECT_EQ(decoded->contentKind, kContentBitmap);
+}
+
+TEST(HandheldFileHead, LongTitleAndPathAreCutAndTerminated) {
+  HandheldFileHead head;
+  head.title = std::string(60, 'T');
+  head.sourcePath = std::string(200, 'p');
+  std::vector<uint8_t> record;
+  head.EncodeInto(record);
+  std::optional<HandheldFileHead> decoded = HandheldFileHead::Decode(record);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->title, std::string(39, 'T'));
+  EXPECT_EQ(decoded->sourcePath, std::string(127, 'p'));
+  EXPECT_EQ(record[41], 0);
+  EXPECT_EQ(record[169], 0);
+}
+
+TEST(HandheldFileHead, FieldWithoutTerminatorEndsAtFieldEnd) {
+  std::vector<uint8_t> record(file_record::kHeadSize, 'x');
+  std::optional<HandheldFileHead> decoded = HandheldFileHead::Decode(record);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->title, std::string(40, 'x'));
+  EXPECT_EQ(decoded->sourcePath, std::string(128, 'x'));
+}
+
+TEST(HandheldFileHead, EveryTruncatedHeadIsRefused) {
+  std::vector<uint8_t> record(file_record::kHeadSize, 1);
+  for (size_t size = 0; size < file_record::kHeadSize; ++size) {
+    EXPECT_FALSE(HandheldFileHead::Decode(std::span(record).first(size))) << size;
+  }
+}
+
+TEST(SearchResult, EncodesExactBytes) {
+  SearchResult result;
+  result.selected = 1;
+  result.path = "/srv/docs/a.txt";
+  result.created = SearchResultStamp(March5th2001());
+  result.modified = SearchResultStamp(March5th2001());
+  result.size = 70000;
+  const std::vector<uint8_t> bytes = result.Encode();
+
+  ASSERT_EQ(bytes.size(), SearchResult::kSize);
+  EXPECT_EQ(bytes[0], 1);
+  EXPECT_EQ(bytes[1], 0);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[2])), "/srv/docs/a.txt");
+  EXPECT_EQ(Slice(bytes, 130, 8), (Bytes{208, 1, 3, 5, 14, 7, 0, 0}));
+  EXPECT_EQ(Slice(bytes, 138, 8), (Bytes{208, 1, 3, 5, 14, 7, 0, 0}));
+  EXPECT_EQ(Slice(bytes, 146, 4), (Bytes{0x00, 0x01, 0x11, 0x70}));
+  EXPECT_EQ(Slice(bytes, 150, 2), (Bytes{0, 0}));
+
+  std::optional<SearchResult> decoded = SearchResult::Decode(bytes);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->selected, 1);
+  EXPECT_EQ(decoded->path, result.path);
+  EXPECT_EQ(decoded->size, 70000u);
+  EXPECT_EQ(decoded->modified.bytes, result.modified.bytes);
+}
+
+TEST(SearchResult, PathIsCutTo127CharactersAndShortRecordsAreRefused) {
+  SearchResult result;
+  result.path = std::string(300, 'q');
+  const std::vector<uint8_t> bytes = result.Encode();
+  EXPECT_EQ(bytes[2 + 127], 0);
+  EXPECT_EQ(SearchResult::Decode(bytes)->path, std::string(127, 'q'));
+  for (size_t size = 0; size < SearchResult::kSize; ++size) {
+    EXPECT_FALSE(SearchResult::Decode(std::span(bytes).first(size))) << size;
+  }
+}
+
+TEST(SearchResultStamp, CenturyByteIsTheYearRoundedDownModulo256) {
+  struct Case {
+    int year;
+    uint8_t century;
+  };
+  for (const Case& c : {Case{2001, 208}, Case{1999, 108}, Case{1970, 108}, Case{2037, 208}}) {
+    struct tm local {};
+    local.tm_year = c.year - 1900;
+    local.tm_mon = 0;
+    local.tm_mday = 15;
+    local.tm_hour = 12;
+    local.tm_sec = 45;
+    local.tm_isdst = -1;
+    const store::HandheldDateTime stamp = SearchResultStamp(mktime(&local));
+    EXPECT_EQ(stamp.bytes[0], c.century) << c.year;
+    EXPECT_EQ(stamp.bytes[1], c.year % 100) << c.year;
+    EXPECT_EQ(stamp.bytes[6], 0) << "no seconds in a search result stamp";
+  }
+}
+
+TEST(SearchAppInfo, ReadsEveryHandheldFieldAtItsOffset) {
+  std::vector<uint8_t> bytes(SearchAppInfo::kSize, 0);
+  auto put = [&](size_t offset, const std::string& text) {
+    std::copy(text.begin(), text.end(), bytes.begin() + offset);
+  };
+  put(278, "/home/ada/*.doc");
+  put(406, "budget");
+  put(602, "+44 1234");
+  put(642, "ada@example.org");
+  put(682, "see attached");
+  bytes[598] = 1;
+  bytes[599] = 0;
+  bytes[600] = 7;
+  bytes[722] = 1;
+  bytes[724] = 0xAB;
+  bytes[725] = 0xCD;
+  bytes[726] = 0x00;
+  bytes[727] = 0x05;
+
+  const SearchAppInfo info = SearchAppInfo::FromBytes(bytes);
+  EXPECT_EQ(info.SearchSpec(), "/home/ada/*.doc");
+  EXPECT_EQ(info.SearchText(), "budget");
+  EXPECT_EQ(info.FaxNumber(), "+44 1234");
+  EXPECT_EQ(info.EmailAddress(), "ada@example.org");
+  EXPECT_EQ(info.ThirdText(), "see attached");
+  EXPECT_TRUE(info.TextSearchOn());
+  EXPECT_FALSE(info.ListOnly());
+  EXPECT_TRUE(info.IncludeSubFolders());
+  EXPECT_TRUE(info.ReceiveWholeCategory());
+  EXPECT_EQ(info.ReceiveSelector(), 5) << "only the low 16 bits count";
+}
+
+TEST(SearchAppInfo, KeepsTheHandheldsBytesThroughARoundTrip) {
+  std::vector<uint8_t> bytes(SearchAppInfo::kSize);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 + 3);
+  SearchAppInfo info = SearchAppInfo::FromBytes(bytes);
+  info.SetLastSearchSpec("/x/*.txt");
+  const auto& out = info.Bytes();
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i >= 470 && i < 598) continue;
+    ASSERT_EQ(out[i], bytes[i]) << "byte " << i;
+  }
+  EXPECT_EQ(info.LastSearchSpec(), "/x/*.txt");
+  EXPECT_EQ(out[470 + 8], 0) << "the rest of the field is cleared";
+  EXPECT_EQ(out[597], 0);
+}
+
+TEST(SearchAppInfo, SpecOf128CharactersFillsLastSearchSpecWithoutNul) {
+  const std::string spec(128, 's');
+  SearchAppInfo info;
+  info.SetSearchSpec(spec);
+  info.SetLastSearchSpec(info.SearchSpec());
+  EXPECT_EQ(info.SearchSpec(), spec);
+  EXPECT_EQ(info.LastSearchSpec(), spec);
+  EXPECT_EQ(info.Bytes()[470 + 127], 's');
+  EXPECT_EQ(info.Bytes()[598], 0) << "the next field is untouched";
+
+  info.SetLastSearchSpec(std::string(200, 'L'));
+  EXPECT_EQ(info.LastSearchSpec(), std::string(128, 'L'));
+  EXPECT_EQ(info.Bytes()[598], 0);
+}
+
+TEST(SearchAppInfo, ShortBlockIsZeroPaddedAndLongBlockCut) {
+  const std::vector<uint8_t> shortBlock(300, 0x41);
+  const SearchAppInfo info = SearchAppInfo::FromBytes(shortBlock);
+  EXPECT_EQ(info.Bytes()[299], 0x41);
+  EXPECT_EQ(info.Bytes()[300], 0);
+  EXPECT_EQ(info.ReceiveSelector(), 0);
+
+  const std::vector<uint8_t> longBlock(1000, 0x42);
+  EXPECT_EQ(SearchAppInfo::FromBytes(longBlock).Bytes().size(), SearchAppInfo::kSize);
+}
+
+TEST(SearchAppInfo, SettersWriteBigEndianSelectorAndTerminatedTexts) {
+  SearchAppInfo info;
+  info.SetReceiveSelector(0x00010002);
+  info.SetEmailAddress(std::string(50, 'e'));
+  EXPECT_EQ(Slice({info.Bytes().begin(), info.Bytes().end()}, 724, 4), (Bytes{0, 1, 0, 2}));
+  EXPECT_EQ(info.ReceiveSelector(), 2);
+  EXPECT_EQ(info.EmailAddress(), std::string(39, 'e'));
+}
+
+TEST(RequestPreference, FieldsAreSingleBytesAtTheirOffsets) {
+  RequestPreference preference;
+  preference.SetRequest(kRequestReceive);
+  preference.SetStatus(RequestPreference::kStatusPending);
+  preference.SetImageMode(3);
+  EXPECT_EQ(preference.bytes[0], 11);
+  EXPECT_EQ(preference.bytes[1], 0xFF);
+  EXPECT_EQ(preference.bytes[16], 3);
+  EXPECT_EQ(preference.bytes.size(), 18u);
+}
+
+}  // namespace
+}  // namespace conduit

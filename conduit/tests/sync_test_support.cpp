@@ -1,0 +1,113 @@
+// Temporary folders, HotSync sessions and image set-up for the conduit tests.
+#include "sync_test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "bytes/bytes.h"
+#include "settings/settings.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit::testing {
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+  std::string pattern = (fs::temp_directory_path() / "conduit-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
+}
+
+TempFolder::~TempFolder() {
+  if (m_path.empty()) return;
+  std::error_code ignored;
+  fs::remove_all(m_path, ignored);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+  if (const char* old = std::getenv(name)) m_old = old;
+  setenv(name, value.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (m_old) {
+    setenv(m_name.c_str(), m_old->c_str(), 1);
+  } else {
+    unsetenv(m_name.c_str());
+  }
+}
+
+HotSyncSession::HotSyncSession(const std::string& imageDir) {
+  m_ok = SyncSessionBegin(imageDir.c_str(), nullptr) == 0;
+}
+
+HotSyncSession::~HotSyncSession() {
+  SyncInjectFailure(nullptr, 0);
+  SyncSessionEnd();
+}
+
+std::vector<LogLine> SessionLog() {
+  std::vector<LogLine> lines;
+  const int32_t count = SyncLogEntryCount();
+  for (int32_t index = 0; index < count; ++index) {
+    char text[512] = {};
+    int32_t activity = 0;
+    if (SyncLogEntry(index, text, sizeof text, &activity) == 0) lines.push_back({text, activity});
+  }
+  return lines;
+}
+
+constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
+
+void WriteDataDirSetting(const std::string& dataDir) {
+  platform::settings::SetValue(kDirectoriesKey, "DataDir", dataDir);
+}
+
+void RemoveDataDirSetting() { platform::settings::DeleteValue(kDirectoriesKey, "DataDir"); }
+
+void WriteRequestPreference(const std::string& imageDir, const std::vector<uint8_t>& bytes,
+                            uint16_t version) {
+  platform::pdb::HandheldImage image(imageDir);
+  image.WritePreference(kVlmrCreator, 0, true, {version, bytes});
+}
+
+std::optional<platform::pdb::AppPreference> ReadRequestPreference(const std::string& imageDir) {
+  platform::pdb::HandheldImage image(imageDir);
+  platform::pdb::AppPreference preference;
+  if (image.ReadPreference(kVlmrCreator, 0, true, &preference) != platform::pdb::ImageError::kNone)
+    return std::nullopt;
+  return preference;
+}
+
+void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
+                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
+  platform::pdb::PalmDatabase database;
+  database.name = name;
+  database.creator = creator;
+  database.type = type;
+  database.records = records;
+  database.uniqueIdSeed = 0x1000;
+  platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
+}
+
+std::optional<platform::pdb::PalmDatabase> ReadDatabase(const std::string& imageDir,
+                                                        const std::string& name) {
+  platform::pdb::PalmDatabase database;
+  if (platform::pdb::HandheldImage(imageDir).LoadDatabase(name, &database) !=
+      platform::pdb::ImageError::kNone)
+    return std::nullopt;
+  return database;
+}
+
+std::vector<uint8_t> FileRecordBytes(uint16_t fileId, uint32_t sizeField, size_t size) {
+  std::vector<uint8_t> bytes(size, 0);
+  platform::PutU16Be(bytes, 0, fileId);
+  platform::PutFixedText(bytes, 2, 40, "title");
+  platform::PutU32Be(bytes, 196, sizeField);
+  // Modified stamp: 5 March 2001 14:07.
+  const uint8_t modified[8] = {20, 1, 3, 5, 14, 7, 0, 0};
+  for (size_t i = 0; i < sizeof modified && 178 + i < bytes.size(); ++i)
+    bytes[178 + i] = modified[i];
+  return bytes;
+}
+
+}  // namespace conduit::testing
