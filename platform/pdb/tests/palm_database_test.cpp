@@ -42,24 +42,24 @@ PalmDatabase SmallRecordDatabase() {
 TEST(SerializePalmDatabase, WritesTheStandardLayout) {
   const std::vector<uint8_t> expected = {
       // name "Test", NUL-padded to 32 bytes
-      'T', 'e', 's', 't', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
-      0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,          //
-      0x00, 0x08,              // attributes: backup
-      0x00, 0x01,              // version
-      0xB6, 0xC9, 0x4E, 0x04,  // created, seconds since 1904
-      0xB6, 0xC9, 0x4E, 0x04,  // modified
-      0x00, 0x00, 0x00, 0x00,  // never backed up
-      0x00, 0x00, 0x00, 0x02,  // modification number
-      0x00, 0x00, 0x00, 0x60,  // app-info at 96 = 78 + 2 * 8 + 2
-      0x00, 0x00, 0x00, 0x00,  // no sort-info
-      'D', 'A', 'T', 'A', 'V', 'l', 'm', 'r',  //
-      0x00, 0x00, 0x00, 0x10,  // unique-ID seed
-      0x00, 0x00, 0x00, 0x00,  // next record list
-      0x00, 0x02,              // two entries
+      'T',  'e',  's',  't',  0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0,  //
+      0,    0,    0,    0,    0,    0,    0,    0,    0, 0, 0, 0, 0, 0, 0, 0,  //
+      0x00, 0x08,                                                              // attributes: backup
+      0x00, 0x01,                                                              // version
+      0xB6, 0xC9, 0x4E, 0x04,                          // created, seconds since 1904
+      0xB6, 0xC9, 0x4E, 0x04,                          // modified
+      0x00, 0x00, 0x00, 0x00,                          // never backed up
+      0x00, 0x00, 0x00, 0x02,                          // modification number
+      0x00, 0x00, 0x00, 0x60,                          // app-info at 96 = 78 + 2 * 8 + 2
+      0x00, 0x00, 0x00, 0x00,                          // no sort-info
+      'D',  'A',  'T',  'A',  'V',  'l',  'm',  'r',   //
+      0x00, 0x00, 0x00, 0x10,                          // unique-ID seed
+      0x00, 0x00, 0x00, 0x00,                          // next record list
+      0x00, 0x02,                                      // two entries
       0x00, 0x00, 0x00, 0x63, 0x43, 0x12, 0x34, 0x56,  // record 0 at 99
       0x00, 0x00, 0x00, 0x65, 0x10, 0x00, 0x00, 0x07,  // record 1 at 101
       0x00, 0x00,                                      // placeholder
-      0xA1, 0xA2, 0xA3, 'a', 'b', 'c'};
+      0xA1, 0xA2, 0xA3, 'a',  'b',  'c'};
   EXPECT_EQ(SerializePalmDatabase(SmallRecordDatabase()), expected);
 }
 
@@ -267,11 +267,11 @@ TEST(PalmDates, ConvertBothForms) {
     uint32_t palm;
     time_t time;
   } cases[] = {
-      {0, 0},                       // never
-      {0xB6C94E04, 983801220},      // 1904 form
-      {0xFFFFFFFF, 2212122495},     // last 1904 date, 2040-02-06
-      {983801220, 983801220},       // top bit clear: the 1970 form
-      {1, 1},                       // first second of 1970
+      {0, 0},                    // never
+      {0xB6C94E04, 983801220},   // 1904 form
+      {0xFFFFFFFF, 2212122495},  // last 1904 date, 2040-02-06
+      {983801220, 983801220},    // top bit clear: the 1970 form
+      {1, 1},                    // first second of 1970
   };
   for (const Case& c : cases) {
     EXPECT_EQ(PalmDateToTime(c.palm), c.time) << c.palm;
