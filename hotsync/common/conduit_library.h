@@ -1,0 +1,35 @@
+// A conduit library loaded with dlopen for the time of one call: the
+// HotSync Manager loads a conduit, looks up the export it needs, calls it
+// and releases the library.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace hotsync {
+
+class ConduitLibrary {
+ public:
+  // Loads the library at `path`; nothing (and the loader's reason in
+  // `*error`) when it cannot be loaded.
+  static std::optional<ConduitLibrary> Open(const std::string& path, std::string* error);
+
+  // The export `name` as a function pointer of type Fn, or null.
+  template <typename Fn>
+  Fn Export(const char* name) const {
+    return reinterpret_cast<Fn>(Lookup(name));
+  }
+
+ private:
+  struct Closer {
+    void operator()(void* handle) const;
+  };
+
+  explicit ConduitLibrary(void* handle) : m_handle(handle) {}
+  void* Lookup(const char* name) const;
+
+  std::unique_ptr<void, Closer> m_handle;
+};
+
+}  // namespace hotsync

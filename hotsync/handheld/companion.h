@@ -1,0 +1,62 @@
+// The handheld companion: plays the handheld application on an image
+// folder. Each command is described by a CommandSpec (name, help text,
+// options, number of positional words) and run on parsed arguments; the
+// helpers here are what the commands share.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "handheld/arguments.h"
+#include "handheld_date_time.h"
+#include "pdb/handheld_image.h"
+
+namespace handheld {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;  // the image, a database or a file could not be used
+constexpr int kExitUsage = 2;   // bad command line
+
+struct CommandSpec {
+  std::string_view name;
+  const char* usage;
+  std::vector<OptionSpec> options;
+  size_t minPositional;
+  size_t maxPositional;  // SIZE_MAX: any number
+  int (*run)(const Arguments& arguments);
+};
+
+// The commands, by group.
+void AddRequestCommands(std::vector<CommandSpec>& commands);
+void AddSearchCommands(std::vector<CommandSpec>& commands);
+void AddFilesCommands(std::vector<CommandSpec>& commands);
+
+// Prints "handheld: <message>" on standard error; returns kExitFailed or
+// kExitUsage.
+int Fail(const std::string& message);
+int UsageFail(const std::string& message);
+
+// The image in `folder`; nothing after a message when it is no folder.
+std::optional<platform::pdb::HandheldImage> OpenImage(const std::string& folder);
+
+// Database `name` of the image; nothing after a message when it is missing
+// or damaged.
+std::optional<platform::pdb::PalmDatabase> LoadDatabase(const platform::pdb::HandheldImage& image,
+                                                        std::string_view name);
+// Writes the database back; false after a message.
+bool SaveDatabase(const platform::pdb::HandheldImage& image,
+                  const platform::pdb::PalmDatabase& database);
+
+// A record index given on the command line, checked against `count`.
+std::optional<size_t> ParseIndex(std::string_view text, size_t count);
+
+// "2001-03-05 14:07:00" for a stamp; "-" for an unset one.
+std::string FormatStamp(const store::HandheldDateTime& stamp);
+// The same for the search-result form, whose byte 0 is the century's year
+// modulo 256.
+std::string FormatSearchResultStamp(const store::HandheldDateTime& stamp);
+
+}  // namespace handheld

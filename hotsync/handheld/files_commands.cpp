@@ -1,0 +1,312 @@
+// The files side of the handheld application: `files` lists "VlmrFilesDB",
+// `extract` writes a record's content to a PC file, `add-text` and
+// `add-bitmap` make records as the handheld user would, and `edit` plays a
+// change made on the handheld (the record becomes dirty).
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+
+#include "bytes/bytes.h"
+#include "fs/fs.h"
+#include "handheld/companion.h"
+#include "handheld_records.h"
+
+namespace handheld {
+namespace {
+
+namespace layout = conduit::file_record;
+using platform::pdb::PalmDatabase;
+using platform::pdb::PalmRecord;
+
+constexpr size_t kBitmapPixelSizeOffset = 8;  // inside the bitmap header
+
+std::string AttributesInWords(uint8_t attributes) {
+  std::string words;
+  auto add = [&](uint8_t bit, const char* word) {
+    if (attributes & bit) words += words.empty() ? word : std::string(",") + word;
+  };
+  add(platform::pdb::kRecordDeleted, "deleted");
+  add(platform::pdb::kRecordDirty, "dirty");
+  add(platform::pdb::kRecordBusy, "busy");
+  add(platform::pdb::kRecordSecret, "secret");
+  return words.empty() ? "-" : words;
+}
+
+const char* KindInWords(uint8_t kind) {
+  switch (kind) {
+    case conduit::kContentText:
+      return "text";
+    case conduit::kContentBitmap:
+      return "bitmap";
+    case conduit::kContentPcFormat:
+      return "PC format";
+    default:
+      return "unknown";
+  }
+}
+
+int Files(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
+  if (!database) return kExitFailed;
+  std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n";
+  for (size_t i = 0; i < database->records.size(); ++i) {
+    const PalmRecord& record = database->records[i];
+    const std::vector<uint8_t>& data = record.data;
+    char attributes[8];
+    std::snprintf(attributes, sizeof attributes, "0x%02X", record.attributes & 0xF0u);
+    std::cout << i << "\t";
+    if (data.size() < layout::kHeadSize) {
+      std::cout << "-\t(short record)\t-\t-";
+    } else {
+      const uint8_t kind = data[layout::kContentKindOffset];
+      std::cout << platform::GetU16Be(data, layout::kFileIdOffset) << "\t"
+                << platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize) << "\t"
+                << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
+                << platform::GetU32Be(data, layout::kSizeOffset);
+    }
+    std::cout << "\t" << data.size() << "\t" << unsigned{record.Category()} << "\t" << attributes
+              << " (" << AttributesInWords(record.attributes) << ")\n";
+  }
+  return kExitOk;
+}
+
+// The content bytes of a record: a text up to its NUL; other kinds as many
+// bytes as the size field gives, never more than the record holds.
+std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
+  if (data.size() <= layout::kContentOffset) return {};
+  auto begin = data.begin() + layout::kContentOffset;
+  auto end = data.end();
+  if (data[layout::kContentKindOffset] == conduit::kContentText) {
+    end = std::find(begin, data.end(), uint8_t{0});
+  } else {
+    const size_t size = platform::GetU32Be(data, layout::kSizeOffset);
+    if (size < static_cast<size_t>(end - begin)) end = begin + static_cast<ptrdiff_t>(size);
+  }
+  return std::vector<uint8_t>(begin, end);
+}
+
+int Extract(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
+  if (!database) return kExitFailed;
+  std::optional<size_t> index = ParseIndex(arguments.Positional()[1], database->records.size());
+  if (!index) return kExitFailed;
+  const std::vector<uint8_t>& data = database->records[*index].data;
+  if (data.size() < layout::kHeadSize)
+    return Fail("record " + std::to_string(*index) + " is short");
+  const std::vector<uint8_t> content = ContentOf(data);
+  const std::string& out = arguments.Positional()[2];
+  if (int error = platform::WriteFileAtomically(out, content); error != 0) {
+    return Fail("cannot write \"" + out + "\": " + std::strerror(error));
+  }
+  std::cout << "Wrote " << content.size() << " bytes to " << out << ".\n";
+  return kExitOk;
+}
+
+// Options shared by add-text and add-bitmap.
+struct NewRecordOptions {
+  std::string title;
+  std::string source;
+  uint8_t category = 0;
+  bool secret = false;
+  std::vector<uint8_t> content;
+};
+
+// Reads --file, --title, --source, --category and --secret; kExitOk or
+// the exit status after a message.
+int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) {
+  const std::string file = arguments.Value("--file").value_or("");
+  if (file.empty()) return UsageFail("--file is needed");
+  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(file);
+  if (!bytes) return Fail("cannot read \"" + file + "\"");
+  options->content = std::move(*bytes);
+  const size_t slash = file.rfind('/');
+  options->title = arguments.Value("--title").value_or(
+      slash == std::string::npos ? file : file.substr(slash + 1));
+  options->source = arguments.Value("--source").value_or(options->title);
+  if (options->title.size() > layout::kMaxTitleLength) {
+    return UsageFail("a title holds at most 39 characters");
+  }
+  if (options->source.size() > layout::kMaxPathLength) {
+    return UsageFail("a source path holds at most 127 characters");
+  }
+  if (auto text = arguments.Value("--category")) {
+    std::optional<int64_t> category = ParseNumber(*text, 0, 15);
+    if (!category) return UsageFail("--category takes a number from 0 to 15");
+    options->category = static_cast<uint8_t>(*category);
+  }
+  options->secret = arguments.Has("--secret");
+  return kExitOk;
+}
+
+// The head of a record made on the handheld now.
+std::vector<uint8_t> NewHead(const NewRecordOptions& options, uint8_t kind, uint16_t depthCode,
+                             uint32_t size) {
+  const store::HandheldDateTime now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
+  platform::ByteWriter head(layout::kHeadSize);
+  head.U16Be(0);  // file ID: made on the handheld, not sent from the PC list
+  head.FixedText(options.title, layout::kTitleSize);
+  head.FixedText(options.source, layout::kSourcePathSize);
+  for (int stamp = 0; stamp < 3; ++stamp) head.Bytes(now.bytes);
+  head.U16Be(depthCode);
+  head.U32Be(size);
+  head.U8(kind);
+  return head.Take();
+}
+
+// Appends the record to "VlmrFilesDB", creating the database when missing.
+int AppendRecord(const std::string& folder, const NewRecordOptions& options,
+                 std::vector<uint8_t> data) {
+  if (data.size() > layout::kMaxRecordSize) {
+    return Fail("the record would be " + std::to_string(data.size()) +
+                " bytes; a handheld record holds at most 65000");
+  }
+  auto image = OpenImage(folder);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database;
+  if (image->HasDatabase(conduit::kFilesDatabaseName)) {
+    if (!(database = LoadDatabase(*image, conduit::kFilesDatabaseName))) return kExitFailed;
+  } else {
+    database.emplace();
+    database->name = conduit::kFilesDatabaseName;
+    database->creator = conduit::kCreatorId;
+    database->type = conduit::kFilesDatabaseType;
+    database->created = time(nullptr);
+  }
+  PalmRecord record;
+  record.attributes = static_cast<uint8_t>(platform::pdb::kRecordDirty | options.category |
+                                           (options.secret ? platform::pdb::kRecordSecret : 0));
+  record.uniqueId = database->NextUniqueId();
+  record.data = std::move(data);
+  database->records.push_back(std::move(record));
+  database->modified = time(nullptr);
+  if (!SaveDatabase(*image, *database)) return kExitFailed;
+  std::cout << "Added record " << database->records.size() - 1 << " \"" << options.title << "\".\n";
+  return kExitOk;
+}
+
+int AddText(const Arguments& arguments) {
+  NewRecordOptions options;
+  if (int status = ReadNewRecordOptions(arguments, &options); status != kExitOk) return status;
+  // The text ends at its first NUL, as the handheld keeps it.
+  auto nul = std::find(options.content.begin(), options.content.end(), uint8_t{0});
+  options.content.erase(nul, options.content.end());
+  const auto length = static_cast<uint32_t>(options.content.size());
+  std::vector<uint8_t> data = NewHead(options, conduit::kContentText, 0, length);
+  data.insert(data.end(), options.content.begin(), options.content.end());
+  data.push_back(0);
+  return AppendRecord(arguments.Positional()[0], options, std::move(data));
+}
+
+int AddBitmap(const Arguments& arguments) {
+  NewRecordOptions options;
+  if (int status = ReadNewRecordOptions(arguments, &options); status != kExitOk) return status;
+  // The depth code follows the bitmap header's pixel size unless given.
+  const uint8_t pixelSize =
+      options.content.size() > kBitmapPixelSizeOffset ? options.content[kBitmapPixelSizeOffset] : 2;
+  int64_t depth = pixelSize == 8 ? 3 : pixelSize == 4 ? 2 : 1;
+  if (auto text = arguments.Value("--depth")) {
+    std::optional<int64_t> given = ParseNumber(*text, 1, 3);
+    if (!given) return UsageFail("--depth takes 1, 2 or 3");
+    depth = *given;
+  }
+  const auto size = static_cast<uint32_t>(options.content.size());
+  std::vector<uint8_t> data =
+      NewHead(options, conduit::kContentBitmap, static_cast<uint16_t>(depth), size);
+  data.insert(data.end(), options.content.begin(), options.content.end());
+  data.push_back(0);  // the spare byte after the bitmap
+  return AppendRecord(arguments.Positional()[0], options, std::move(data));
+}
+
+int Edit(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
+  if (!database) return kExitFailed;
+  std::optional<size_t> index = ParseIndex(arguments.Positional()[1], database->records.size());
+  if (!index) return kExitFailed;
+  PalmRecord& record = database->records[*index];
+  if (std::optional<std::string> file = arguments.Value("--content")) {
+    if (record.data.size() < layout::kHeadSize) return Fail("the record is short");
+    std::optional<std::vector<uint8_t>> content = platform::ReadWholeFile(*file);
+    if (!content) return Fail("cannot read \"" + *file + "\"");
+    const bool text = record.data[layout::kContentKindOffset] == conduit::kContentText;
+    if (text)
+      content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
+    if (layout::kHeadSize + content->size() + 1 > layout::kMaxRecordSize) {
+      return Fail("the new content does not fit a handheld record");
+    }
+    record.data.resize(layout::kHeadSize);
+    record.data.insert(record.data.end(), content->begin(), content->end());
+    record.data.push_back(0);
+    platform::PutU32Be(record.data, layout::kSizeOffset, static_cast<uint32_t>(content->size()));
+    const auto now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
+    std::copy(now.bytes.begin(), now.bytes.end(), record.data.begin() + layout::kModifiedOffset);
+  }
+  record.attributes |= platform::pdb::kRecordDirty;
+  if (!SaveDatabase(*image, *database)) return kExitFailed;
+  std::cout << "Record " << *index << " marked as changed on the handheld.\n";
+  return kExitOk;
+}
+
+constexpr char kFilesUsage[] =
+    "Usage: handheld files IMAGE\n"
+    "\n"
+    "Lists the records of \"VlmrFilesDB\", separated by tabs: index, file ID,\n"
+    "title, content kind, size field, record size, category, attributes.\n";
+
+constexpr char kExtractUsage[] =
+    "Usage: handheld extract IMAGE INDEX OUT\n"
+    "\n"
+    "Writes the content of record INDEX of \"VlmrFilesDB\" to the file OUT: a\n"
+    "text up to its end, other kinds as many bytes as the size field says.\n";
+
+constexpr char kAddTextUsage[] =
+    "Usage: handheld add-text IMAGE --file F [--title T] [--source P]\n"
+    "                         [--category N] [--secret]\n"
+    "\n"
+    "Adds a text record made on the handheld to \"VlmrFilesDB\" (created when\n"
+    "missing): the text of F, title T (default: F's file name), source path P\n"
+    "(default: the title), stamps of now, content kind 1, file ID 0, category N\n"
+    "(0 to 15), private with --secret. The record is new on the handheld, so it\n"
+    "is dirty.\n";
+
+constexpr char kAddBitmapUsage[] =
+    "Usage: handheld add-bitmap IMAGE --file F [--title T] [--source P]\n"
+    "                           [--category N] [--secret] [--depth 1|2|3]\n"
+    "\n"
+    "Adds a picture record made on the handheld: F holds the handheld bitmap\n"
+    "(16-byte header, 160 rows of pixels, colour table for 8 bits), content\n"
+    "kind 2. The depth code (1: 2 bits, 2: 4 bits, 3: 8 bits per pixel) follows\n"
+    "the bitmap header's pixel size unless --depth gives it.\n";
+
+constexpr char kEditUsage[] =
+    "Usage: handheld edit IMAGE INDEX [--content F]\n"
+    "\n"
+    "Plays a change made on the handheld: record INDEX of \"VlmrFilesDB\" becomes\n"
+    "dirty. With --content its content is replaced by the bytes of F, with its\n"
+    "size field and modified stamp.\n";
+
+}  // namespace
+
+void AddFilesCommands(std::vector<CommandSpec>& commands) {
+  const std::vector<OptionSpec> newRecord = {{"--file", true},
+                                             {"--title", true},
+                                             {"--source", true},
+                                             {"--category", true},
+                                             {"--secret", false}};
+  std::vector<OptionSpec> newBitmap = newRecord;
+  newBitmap.push_back({"--depth", true});
+  commands.push_back({"files", kFilesUsage, {}, 1, 1, &Files});
+  commands.push_back({"extract", kExtractUsage, {}, 3, 3, &Extract});
+  commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText});
+  commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap});
+  commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit});
+}
+
+}  // namespace handheld

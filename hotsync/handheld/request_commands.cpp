@@ -1,0 +1,191 @@
+// The handheld's identity and its request preference: `create`,
+// `request` and `show-request`. The request is the 18-byte preference of
+// creator 'Vlmr', ID 0, in "Saved Preferences": request code at byte 0,
+// status at byte 1, image mode at byte 16; the other bytes are the
+// handheld application's and are kept.
+#include <iostream>
+
+#include "handheld/companion.h"
+#include "handheld_records.h"
+
+namespace handheld {
+namespace {
+
+using conduit::RequestPreference;
+using platform::pdb::AppPreference;
+using platform::pdb::ImageError;
+
+constexpr uint16_t kRequestPreferenceId = 0;
+constexpr uint16_t kNewPreferenceVersion = 1;
+
+struct RequestName {
+  std::string_view word;
+  uint8_t code;
+  const char* asked;
+  const char* done;
+};
+
+constexpr RequestName kRequests[] = {
+    {"search", conduit::kRequestSearch, "search asked", "search done"},
+    {"fetch", conduit::kRequestFetch, "fetch asked", "fetch done"},
+    {"fax", conduit::kRequestFax, "fax asked", "fax done"},
+    {"email", conduit::kRequestEmail, "e-mail asked", "e-mail done"},
+    {"pcformat", conduit::kRequestPcFormat, "fetch in PC format asked", "fetch in PC format done"},
+    {"receive", conduit::kRequestReceive, "receive asked", "receive done"},
+};
+
+const char* RequestInWords(uint8_t code) {
+  for (const RequestName& request : kRequests) {
+    if (code == request.code) return request.asked;
+    if (code == request.code + 1) return request.done;
+  }
+  return "nothing requested";
+}
+
+const char* StatusInWords(uint8_t status) {
+  switch (status) {
+    case RequestPreference::kStatusPending:
+      return "pending";
+    case RequestPreference::kStatusSuccess:
+      return "success";
+    case RequestPreference::kStatusFailure:
+      return "failure";
+    case RequestPreference::kStatusNoSearchPath:
+      return "search path does not exist";
+    default:
+      return "unknown";
+  }
+}
+
+const char* ImageModeInWords(uint8_t mode) {
+  if (mode == 2) return "16 greys";
+  if (mode == 3) return "256 colours";
+  return "4 greys (default)";
+}
+
+// The stored preference; a missing one reads as 18 zero bytes, a short one
+// is padded. Nothing after a message when it cannot be read.
+std::optional<AppPreference> ReadRequestPreference(const platform::pdb::HandheldImage& image) {
+  AppPreference preference;
+  const ImageError error =
+      image.ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+  if (error == ImageError::kNotFound) {
+    preference = AppPreference{kNewPreferenceVersion, {}};
+  } else if (error != ImageError::kNone) {
+    Fail(std::string("cannot read the request preference: ") + platform::pdb::Describe(error));
+    return std::nullopt;
+  }
+  if (preference.data.size() < RequestPreference::kSize) {
+    preference.data.resize(RequestPreference::kSize, 0);
+  }
+  return preference;
+}
+
+int Create(const Arguments& arguments) {
+  const std::string& folder = arguments.Positional()[0];
+  const std::string user = arguments.Value("--user").value_or("");
+  if (user.empty() || user.find_first_of("\r\n") != std::string::npos) {
+    return UsageFail("--user needs a one-line user name");
+  }
+  if (!platform::pdb::HandheldImage::Create(folder, user)) {
+    return Fail("cannot create the handheld image \"" + folder + "\"");
+  }
+  std::cout << "Handheld image " << folder << " for user \"" << user << "\".\n";
+  return kExitOk;
+}
+
+int Request(const Arguments& arguments) {
+  const std::string& word = arguments.Positional()[1];
+  const RequestName* request = nullptr;
+  for (const RequestName& candidate : kRequests) {
+    if (candidate.word == word) request = &candidate;
+  }
+  if (request == nullptr) {
+    return UsageFail("unknown request '" + word + "' (search, fetch, fax, email, pcformat, " +
+                     "receive)");
+  }
+  std::optional<int64_t> imageMode;
+  if (auto text = arguments.Value("--image-mode")) {
+    if (!(imageMode = ParseNumber(*text, 0, 255))) {
+      return UsageFail("--image-mode takes a number from 0 to 255");
+    }
+  }
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<AppPreference> preference = ReadRequestPreference(*image);
+  if (!preference) return kExitFailed;
+  preference->data[RequestPreference::kRequestOffset] = request->code;
+  preference->data[RequestPreference::kStatusOffset] = RequestPreference::kStatusPending;
+  if (imageMode) {
+    preference->data[RequestPreference::kImageModeOffset] = static_cast<uint8_t>(*imageMode);
+  }
+  const ImageError error =
+      image->WritePreference(conduit::kCreatorId, kRequestPreferenceId, true, *preference);
+  if (error != ImageError::kNone) {
+    return Fail(std::string("cannot write the request preference: ") +
+                platform::pdb::Describe(error));
+  }
+  std::cout << "Request " << unsigned{request->code} << " (" << request->asked << ") is pending.\n";
+  return kExitOk;
+}
+
+int ShowRequest(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  AppPreference preference;
+  const ImageError error =
+      image->ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+  if (error == ImageError::kNotFound) {
+    std::cout << "No request preference.\n";
+    return kExitOk;
+  }
+  if (error != ImageError::kNone) {
+    return Fail(std::string("cannot read the request preference: ") +
+                platform::pdb::Describe(error));
+  }
+  if (preference.data.size() < RequestPreference::kSize) {
+    return Fail("the request preference is " + std::to_string(preference.data.size()) +
+                " bytes long, not 18");
+  }
+  const uint8_t request = preference.data[RequestPreference::kRequestOffset];
+  const uint8_t status = preference.data[RequestPreference::kStatusOffset];
+  const uint8_t mode = preference.data[RequestPreference::kImageModeOffset];
+  std::cout << "request: " << unsigned{request} << " (" << RequestInWords(request) << ")\n"
+            << "status: " << unsigned{status} << " (" << StatusInWords(status) << ")\n"
+            << "image mode: " << unsigned{mode} << " (" << ImageModeInWords(mode) << ")\n";
+  return kExitOk;
+}
+
+constexpr char kCreateUsage[] =
+    "Usage: handheld create IMAGE --user NAME\n"
+    "\n"
+    "Makes the handheld image folder IMAGE (and its parents) with the HotSync\n"
+    "user NAME in handheld.ini. An existing image keeps its databases and gets\n"
+    "the new name.\n";
+
+constexpr char kRequestUsage[] =
+    "Usage: handheld request IMAGE search|fetch|fax|email|pcformat|receive\n"
+    "                        [--image-mode N]\n"
+    "\n"
+    "Asks for work at the next HotSync: writes the request code (1, 3, 5, 7, 9\n"
+    "or 11) with status 0xFF (pending) into the preference of creator Vlmr,\n"
+    "ID 0, keeping its other bytes.\n"
+    "\n"
+    "  --image-mode N   also set the image mode byte (2: 16 greys,\n"
+    "                   3: 256 colours, other values: 4 greys)\n";
+
+constexpr char kShowRequestUsage[] =
+    "Usage: handheld show-request IMAGE\n"
+    "\n"
+    "Shows the request code, the status and the image mode of the request\n"
+    "preference, in numbers and words.\n";
+
+}  // namespace
+
+void AddRequestCommands(std::vector<CommandSpec>& commands) {
+  commands.push_back({"create", kCreateUsage, {{"--user", true}}, 1, 1, &Create});
+  commands.push_back({"request", kRequestUsage, {{"--image-mode", true}}, 2, 2, &Request});
+  commands.push_back({"show-request", kShowRequestUsage, {}, 1, 1, &ShowRequest});
+}
+
+}  // namespace handheld

@@ -1,0 +1,243 @@
+// The search side of the handheld application: `search-fields` edits the
+// application-info block of "VlmrSearchDB" (creating the database as the
+// application does), `results` lists the result records and `select` picks
+// the ones to fetch.
+#include <iostream>
+
+#include "bytes/bytes.h"
+#include "handheld/companion.h"
+#include "handheld_records.h"
+
+namespace handheld {
+namespace {
+
+using conduit::SearchAppInfo;
+using platform::pdb::PalmDatabase;
+
+constexpr uint32_t kSearchDatabaseType = 0x53726368;  // 'Srch'
+constexpr size_t kSelectedOffset = 0;
+constexpr size_t kResultPathOffset = 2;
+constexpr size_t kResultCreatedOffset = 130;
+constexpr size_t kResultModifiedOffset = 138;
+constexpr size_t kResultSizeOffset = 146;
+
+struct TextField {
+  std::string_view option;
+  size_t offset;
+  size_t size;
+  platform::TextTerminator terminator;
+};
+
+// The search spec may fill its field without a NUL, as the handheld allows.
+constexpr TextField kTextFields[] = {
+    {"--spec", SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize,
+     platform::TextTerminator::kIfRoom},
+    {"--text", SearchAppInfo::kSearchTextOffset, SearchAppInfo::kSearchTextSize,
+     platform::TextTerminator::kAlways},
+    {"--fax", SearchAppInfo::kFaxNumberOffset, SearchAppInfo::kAddressSize,
+     platform::TextTerminator::kAlways},
+    {"--email", SearchAppInfo::kEmailAddressOffset, SearchAppInfo::kAddressSize,
+     platform::TextTerminator::kAlways},
+    {"--third", SearchAppInfo::kThirdTextOffset, SearchAppInfo::kAddressSize,
+     platform::TextTerminator::kAlways},
+};
+
+struct FlagField {
+  std::string_view option;
+  size_t offset;
+};
+
+constexpr FlagField kFlagFields[] = {
+    {"--text-search", SearchAppInfo::kTextSearchOnOffset},
+    {"--list-only", SearchAppInfo::kListOnlyOffset},
+    {"--subfolders", SearchAppInfo::kIncludeSubFoldersOffset},
+    {"--whole-category", SearchAppInfo::kReceiveWholeCategoryOffset},
+};
+
+PalmDatabase NewSearchDatabase() {
+  PalmDatabase database;
+  database.name = conduit::kSearchDatabaseName;
+  database.creator = conduit::kCreatorId;
+  database.type = kSearchDatabaseType;
+  database.attributes = platform::pdb::kDbAttrBackup;
+  database.created = database.modified = time(nullptr);
+  return database;
+}
+
+// Checks every option's value before anything is written; the block is
+// changed only when all of them are good.
+int ApplyFields(const Arguments& arguments, std::vector<uint8_t>& block) {
+  for (const TextField& field : kTextFields) {
+    std::optional<std::string> value = arguments.Value(field.option);
+    if (!value) continue;
+    const size_t room =
+        field.terminator == platform::TextTerminator::kIfRoom ? field.size : field.size - 1;
+    if (value->size() > room) {
+      return UsageFail(std::string(field.option) + " holds at most " + std::to_string(room) +
+                       " characters");
+    }
+    platform::PutFixedText(block, field.offset, field.size, *value, field.terminator);
+  }
+  for (const FlagField& field : kFlagFields) {
+    std::optional<std::string> value = arguments.Value(field.option);
+    if (!value) continue;
+    std::optional<bool> on = ParseOnOff(*value);
+    if (!on) return UsageFail(std::string(field.option) + " takes on or off");
+    block[field.offset] = *on ? 1 : 0;
+  }
+  if (std::optional<std::string> value = arguments.Value("--receive-selector")) {
+    std::optional<int64_t> selector = ParseNumber(*value, 0, UINT32_MAX);
+    if (!selector) return UsageFail("--receive-selector takes a number from 0 to 4294967295");
+    platform::PutU32Be(block, SearchAppInfo::kReceiveSelectorOffset,
+                       static_cast<uint32_t>(*selector));
+  }
+  return kExitOk;
+}
+
+void PrintFields(const std::vector<uint8_t>& block) {
+  auto text = [&](size_t offset, size_t size) {
+    return "\"" + platform::GetFixedText(block, offset, size) + "\"";
+  };
+  auto flag = [&](size_t offset) { return block[offset] != 0 ? "on" : "off"; };
+  std::cout << "spec: " << text(SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize)
+            << "\ntext: " << text(SearchAppInfo::kSearchTextOffset, SearchAppInfo::kSearchTextSize)
+            << "\nlast spec: "
+            << text(SearchAppInfo::kLastSearchSpecOffset, SearchAppInfo::kLastSearchSpecSize)
+            << "\ntext search: " << flag(SearchAppInfo::kTextSearchOnOffset)
+            << "\nlist only: " << flag(SearchAppInfo::kListOnlyOffset)
+            << "\nsubfolders: " << flag(SearchAppInfo::kIncludeSubFoldersOffset)
+            << "\nfax: " << text(SearchAppInfo::kFaxNumberOffset, SearchAppInfo::kAddressSize)
+            << "\nemail: " << text(SearchAppInfo::kEmailAddressOffset, SearchAppInfo::kAddressSize)
+            << "\nthird: " << text(SearchAppInfo::kThirdTextOffset, SearchAppInfo::kAddressSize)
+            << "\nwhole category: " << flag(SearchAppInfo::kReceiveWholeCategoryOffset)
+            << "\nreceive selector: "
+            << platform::GetU32Be(block, SearchAppInfo::kReceiveSelectorOffset) << "\n";
+}
+
+int SearchFields(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database;
+  if (image->HasDatabase(conduit::kSearchDatabaseName)) {
+    if (!(database = LoadDatabase(*image, conduit::kSearchDatabaseName))) return kExitFailed;
+  } else {
+    database = NewSearchDatabase();
+  }
+  std::vector<uint8_t>& block = database->appInfo;
+  if (block.size() < SearchAppInfo::kSize) block.resize(SearchAppInfo::kSize, 0);
+  const std::vector<uint8_t> before = block;
+  if (int status = ApplyFields(arguments, block); status != kExitOk) return status;
+  if (block != before || !image->HasDatabase(conduit::kSearchDatabaseName)) {
+    database->modified = time(nullptr);
+    if (!SaveDatabase(*image, *database)) return kExitFailed;
+  }
+  PrintFields(block);
+  return kExitOk;
+}
+
+int Results(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kSearchDatabaseName);
+  if (!database) return kExitFailed;
+  std::cout << "index\tselected\tpath\tcreated\tmodified\tsize\n";
+  for (size_t i = 0; i < database->records.size(); ++i) {
+    const std::vector<uint8_t>& data = database->records[i].data;
+    if (data.size() < conduit::SearchResult::kSize) {
+      std::cout << i << "\t-\t(short record of " << data.size() << " bytes)\n";
+      continue;
+    }
+    std::cout << i << "\t" << (data[kSelectedOffset] != 0 ? "yes" : "no") << "\t"
+              << platform::GetFixedText(data, kResultPathOffset, conduit::SearchResult::kPathSize)
+              << "\t"
+              << FormatSearchResultStamp(store::HandheldDateTime::FromBytes(
+                     std::span(data).subspan(kResultCreatedOffset)))
+              << "\t"
+              << FormatSearchResultStamp(store::HandheldDateTime::FromBytes(
+                     std::span(data).subspan(kResultModifiedOffset)))
+              << "\t" << platform::GetU32Be(data, kResultSizeOffset) << "\n";
+  }
+  return kExitOk;
+}
+
+// The selection asked for: every record, none, or exactly the listed ones.
+std::optional<std::vector<bool>> WantedSelection(const std::vector<std::string>& words,
+                                                 size_t count) {
+  if (words.size() == 1 && (words[0] == "all" || words[0] == "none")) {
+    return std::vector<bool>(count, words[0] == "all");
+  }
+  std::vector<bool> wanted(count, false);
+  for (const std::string& word : words) {
+    std::optional<size_t> index = ParseIndex(word, count);
+    if (!index) return std::nullopt;
+    wanted[*index] = true;
+  }
+  return wanted;
+}
+
+int Select(const Arguments& arguments) {
+  auto image = OpenImage(arguments.Positional()[0]);
+  if (!image) return kExitFailed;
+  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kSearchDatabaseName);
+  if (!database) return kExitFailed;
+  const std::vector<std::string> words(arguments.Positional().begin() + 1,
+                                       arguments.Positional().end());
+  std::optional<std::vector<bool>> wanted = WantedSelection(words, database->records.size());
+  if (!wanted) return kExitFailed;
+  size_t selected = 0;
+  for (size_t i = 0; i < database->records.size(); ++i) {
+    platform::pdb::PalmRecord& record = database->records[i];
+    if (record.data.empty()) continue;
+    const uint8_t value = (*wanted)[i] ? 1 : 0;
+    selected += value;
+    if (record.data[kSelectedOffset] == value) continue;
+    record.data[kSelectedOffset] = value;
+    record.attributes |= platform::pdb::kRecordDirty;  // changed on the handheld
+  }
+  if (!SaveDatabase(*image, *database)) return kExitFailed;
+  std::cout << selected << " of " << database->records.size() << " results selected.\n";
+  return kExitOk;
+}
+
+constexpr char kSearchFieldsUsage[] =
+    "Usage: handheld search-fields IMAGE [--spec S] [--text T] [--text-search on|off]\n"
+    "           [--list-only on|off] [--subfolders on|off] [--fax N] [--email A]\n"
+    "           [--third T] [--receive-selector N] [--whole-category on|off]\n"
+    "\n"
+    "Sets the given fields of the search block of \"VlmrSearchDB\" (creating the\n"
+    "database when it is missing) and shows every field.\n"
+    "\n"
+    "  --spec S              folder and file pattern, such as /home/ada/Documents/*.txt\n"
+    "                        (at most 128 characters)\n"
+    "  --text T              text a found file must contain (with --text-search on)\n"
+    "  --list-only on|off    on: only list the results; off: fetch them at once\n"
+    "  --subfolders on|off   search the sub-folders too\n"
+    "  --fax N, --email A    destination of a fax or e-mail request\n"
+    "  --third T             third text sent along with fax and e-mail\n"
+    "  --receive-selector N  record index, or category with --whole-category on,\n"
+    "                        for a receive request\n";
+
+constexpr char kResultsUsage[] =
+    "Usage: handheld results IMAGE\n"
+    "\n"
+    "Lists the search results of \"VlmrSearchDB\", separated by tabs: index,\n"
+    "selected, PC path, created, modified, size.\n";
+
+constexpr char kSelectUsage[] =
+    "Usage: handheld select IMAGE all|none|N...\n"
+    "\n"
+    "Picks the search results to fetch: all, none, or exactly the results with\n"
+    "the given indexes (the others are cleared).\n";
+
+}  // namespace
+
+void AddSearchCommands(std::vector<CommandSpec>& commands) {
+  std::vector<OptionSpec> fieldOptions = {{"--receive-selector", true}};
+  for (const TextField& field : kTextFields) fieldOptions.push_back({field.option, true});
+  for (const FlagField& field : kFlagFields) fieldOptions.push_back({field.option, true});
+  commands.push_back({"search-fields", kSearchFieldsUsage, fieldOptions, 1, 1, &SearchFields});
+  commands.push_back({"results", kResultsUsage, {}, 1, 1, &Results});
+  commands.push_back({"select", kSelectUsage, {}, 2, SIZE_MAX, &Select});
+}
+
+}  // namespace handheld

@@ -1,0 +1,27 @@
+// The HotSync Manager's commands: one HotSync of a handheld image, the
+// configuration of one conduit, and the resident mode with its window.
+// Each returns the program's exit status.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace hotsync {
+
+// Exit statuses of the hotsync program.
+constexpr int kExitOk = 0;
+constexpr int kExitConduitFailed = 1;  // a conduit failed (or could not be called)
+constexpr int kExitUnusable = 2;       // bad command line, or the image or data folder unusable
+
+struct SyncOptions {
+  std::string imageFolder;
+  std::optional<int32_t> syncType;  // overrides every conduit's type for this HotSync
+};
+
+int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err);
+int RunConfigure(const std::string& creator, std::ostream& out, std::ostream& err);
+int RunResident(std::ostream& out, std::ostream& err);
+
+}  // namespace hotsync

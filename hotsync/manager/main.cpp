@@ -1,0 +1,139 @@
+// hotsync: the HotSync Manager. Runs one HotSync of a handheld image,
+// lets a conduit choose its action, or stays resident with its window.
+#include <charconv>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "manager/hotsync_commands.h"
+
+namespace {
+
+using hotsync::kExitOk;
+using hotsync::kExitUnusable;
+
+constexpr char kUsage[] =
+    "Usage: hotsync [-r | --resident]\n"
+    "       hotsync sync IMAGE [--sync-type N]\n"
+    "       hotsync configure CREATOR\n"
+    "       hotsync COMMAND --help\n"
+    "\n"
+    "The HotSync Manager. Its data (HotSync users with their logs and install\n"
+    "queues, conduit registrations) lives in $HOTSYNC_HOME, by default\n"
+    "$XDG_DATA_HOME/HotSync (~/.local/share/HotSync).\n"
+    "\n"
+    "Without a command, or with -r, it stays resident: it registers its window\n"
+    "(class \"KittyHawk\") with the window station and quits on message 0xBEC5.\n"
+    "\n"
+    "Exit status: 0 success, 1 a conduit failed, 2 bad usage or an unusable\n"
+    "image or data folder.\n";
+
+constexpr char kSyncUsage[] =
+    "Usage: hotsync sync IMAGE [--sync-type N]\n"
+    "\n"
+    "Runs one HotSync of the handheld image folder IMAGE:\n"
+    "  1. reads the user from IMAGE/handheld.ini (a new user gets a folder in\n"
+    "     $HOTSYNC_HOME);\n"
+    "  2. installs the user's queued PRC and PDB files into the image (a file\n"
+    "     that is not a valid Palm database is reported and dropped from the\n"
+    "     queue);\n"
+    "  3. calls OpenConduit of every registered conduit with its sync type: the\n"
+    "     type chosen for the next HotSync only (then cleared), else its default;\n"
+    "  4. prints this HotSync's log entries; they are also appended to\n"
+    "     $HOTSYNC_HOME/<user>/HotSync.log.\n"
+    "\n"
+    "  --sync-type N   use sync type N (0 to 6) for every conduit in this HotSync\n"
+    "                  (a next-HotSync-only choice then stays for the next one)\n"
+    "\n"
+    "Exit status: 0 every conduit returned 0, 1 a conduit returned an error or\n"
+    "could not be loaded, 2 the image or the data folder cannot be used.\n";
+
+constexpr char kConfigureUsage[] =
+    "Usage: hotsync configure CREATOR\n"
+    "\n"
+    "Calls ConfigureConduit of the conduit registered under CREATOR (such as\n"
+    "Vlmr) with its current sync type. A confirmed choice \"set as default\"\n"
+    "becomes its sync type; otherwise it is used for the next HotSync only.\n"
+    "A cancelled dialog changes nothing.\n"
+    "\n"
+    "Exit status: 0 chosen or cancelled, 1 the conduit failed or the choice\n"
+    "could not be kept, 2 no such conduit or it cannot be loaded.\n";
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+bool IsHelp(std::string_view argument) {
+  return argument == "--help" || argument == "-h";
+}
+
+int UsageError(const std::string& message) {
+  std::cerr << "hotsync: " << message << "\nTry 'hotsync --help'.\n";
+  return kExitUnusable;
+}
+
+int SyncCommand(const std::vector<std::string_view>& arguments) {
+  hotsync::SyncOptions options;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (IsHelp(argument)) {
+      std::cout << kSyncUsage;
+      return kExitOk;
+    }
+    if (argument == "--sync-type") {
+      if (++i == arguments.size()) return UsageError("--sync-type needs a number");
+      int32_t type = -1;
+      const std::string_view value = arguments[i];
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), type);
+      if (error != std::errc() || end != value.data() + value.size() || type < 0 || type > 6) {
+        return UsageError("--sync-type takes a number from 0 to 6, not '" + std::string(value) +
+                          "'");
+      }
+      options.syncType = type;
+    } else if (!argument.empty() && argument.front() == '-') {
+      return UsageError("unknown option '" + std::string(argument) + "'");
+    } else if (options.imageFolder.empty()) {
+      options.imageFolder = std::string(argument);
+    } else {
+      return UsageError("sync takes one image folder");
+    }
+  }
+  if (options.imageFolder.empty()) return UsageError("sync needs an image folder");
+  return hotsync::RunHotSync(options, std::cout, std::cerr);
+}
+
+int ConfigureCommand(const std::vector<std::string_view>& arguments) {
+  for (std::string_view argument : arguments) {
+    if (IsHelp(argument)) {
+      std::cout << kConfigureUsage;
+      return kExitOk;
+    }
+  }
+  if (arguments.size() != 1) return UsageError("configure takes one creator ID");
+  return hotsync::RunConfigure(std::string(arguments[0]), std::cout, std::cerr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string_view> arguments(argv + 1, argv + argc);
+  // Restarters may pass the option with the blank that led it on their
+  // command line (" -r").
+  const std::string_view first = arguments.empty() ? "" : Trimmed(arguments[0]);
+  if (arguments.empty() || (arguments.size() == 1 && (first == "-r" || first == "--resident"))) {
+    return hotsync::RunResident(std::cout, std::cerr);
+  }
+  const std::string_view command = arguments[0];
+  const std::vector<std::string_view> rest(arguments.begin() + 1, arguments.end());
+  if (IsHelp(command)) {
+    std::cout << kUsage;
+    return kExitOk;
+  }
+  if (command == "sync") return SyncCommand(rest);
+  if (command == "configure") return ConfigureCommand(rest);
+  return UsageError("unknown command '" + std::string(command) + "'");
+}

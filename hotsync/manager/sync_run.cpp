@@ -1,0 +1,183 @@
+// One HotSync: the user of the handheld image, the install queue, every
+// registered conduit's OpenConduit with its sync type, and the log.
+#include <cstring>
+#include <vector>
+
+#include "common/conduit_library.h"
+#include "common/hotsync_home.h"
+#include "condmgr/condmgr.h"
+#include "condmgr/registrations.h"
+#include "manager/hotsync_commands.h"
+#include "manager/install_queue.h"
+#include "pdb/handheld_image.h"
+#include "syncmgr/conduit_abi.h"
+#include "syncmgr/syncmgr.h"
+
+namespace hotsync {
+namespace {
+
+constexpr size_t kLogTextBufferSize = 65536;
+
+// Ends the Sync Manager's session on every way out.
+class SyncSession {
+ public:
+  SyncSession() = default;
+  SyncSession(const SyncSession&) = delete;
+  SyncSession& operator=(const SyncSession&) = delete;
+  ~SyncSession() {
+    if (m_open) SyncSessionEnd();
+  }
+  int32_t Begin(const std::string& image, const std::string& log) {
+    const int32_t result = SyncSessionBegin(image.c_str(), log.c_str());
+    m_open = result == kSyncErrNone;
+    return result;
+  }
+
+ private:
+  bool m_open = false;
+};
+
+// The sync type for this HotSync, and whether it is the one-shot type that
+// is to be cleared afterwards.
+struct ChosenType {
+  int32_t syncType = 0;
+  bool oneShot = false;
+};
+
+ChosenType ChooseSyncType(const Registration& registration, const SyncOptions& options) {
+  if (options.syncType) return {*options.syncType, false};
+  if (registration.nextSyncType >= 0) return {registration.nextSyncType, true};
+  return {registration.syncType, false};
+}
+
+// Loads the conduit and calls OpenConduit. Returns its result, or nothing
+// when the conduit could not be called.
+std::optional<int32_t> CallOpenConduit(const Registration& registration, int32_t syncType,
+                                       const std::string& user, const std::string& userFolder,
+                                       std::ostream& err) {
+  const std::string path = ResolveLibraryPath(registration.library, ProgramFolder());
+  std::string reason;
+  std::optional<ConduitLibrary> library = ConduitLibrary::Open(path, &reason);
+  if (!library) {
+    err << "hotsync: conduit " << registration.creator << ": cannot load \"" << path
+        << "\": " << reason << "\n";
+    return std::nullopt;
+  }
+  auto openConduit = library->Export<OpenConduitFn>("OpenConduit");
+  if (openConduit == nullptr) {
+    err << "hotsync: conduit " << registration.creator << ": \"" << path
+        << "\" has no OpenConduit\n";
+    return std::nullopt;
+  }
+  CSyncProperties properties{};
+  properties.m_SyncType = syncType;
+  std::strncpy(properties.m_UserName, user.c_str(), sizeof properties.m_UserName - 1);
+  std::strncpy(properties.m_PathName, userFolder.c_str(), sizeof properties.m_PathName - 1);
+  return openConduit(nullptr, &properties);
+}
+
+// Runs every conduit; returns the number that failed.
+int RunConduits(const std::vector<Registration>& registrations, const SyncOptions& options,
+                const std::string& user, const std::string& userFolder, std::ostream& out,
+                std::ostream& err) {
+  int failed = 0;
+  for (const Registration& registration : registrations) {
+    const ChosenType chosen = ChooseSyncType(registration, options);
+    out << "Conduit " << registration.creator
+        << (registration.name.empty() ? "" : " (" + registration.name + ")") << ": sync type "
+        << chosen.syncType << " (" << SyncTypeName(chosen.syncType) << ")"
+        << (chosen.oneShot ? ", for this HotSync only" : "") << "\n";
+    std::optional<int32_t> result =
+        CallOpenConduit(registration, chosen.syncType, user, userFolder, err);
+    if (!result) {
+      ++failed;
+      continue;
+    }
+    out << "Conduit " << registration.creator << " returned " << *result << "\n";
+    if (*result != 0) ++failed;
+    if (chosen.oneShot && CmSetNextSyncType(registration.creator.c_str(), -1) != kCmErrNone) {
+      err << "hotsync: could not clear the next-HotSync type of " << registration.creator << "\n";
+    }
+  }
+  return failed;
+}
+
+// The log text as the log file writes it: a line break as "\n".
+std::string OneLine(const char* text) {
+  std::string line;
+  for (const char* c = text; *c != '\0'; ++c) {
+    if (*c == '\n') {
+      line += "\\n";
+    } else if (*c != '\r') {
+      line += *c;
+    }
+  }
+  return line;
+}
+
+void PrintLog(std::ostream& out) {
+  const int32_t count = SyncLogEntryCount();
+  out << "HotSync log (" << count << (count == 1 ? " entry" : " entries") << "):\n";
+  std::vector<char> text(kLogTextBufferSize);
+  for (int32_t index = 0; index < count; ++index) {
+    int32_t activity = 0;
+    if (SyncLogEntry(index, text.data(), static_cast<int32_t>(text.size()), &activity) != 0) {
+      continue;
+    }
+    out << "  " << activity << "\t" << OneLine(text.data()) << "\n";
+  }
+}
+
+// The image's user, or nothing after a message on `err`.
+std::optional<std::string> ImageUser(const platform::pdb::HandheldImage& image, std::ostream& err) {
+  if (!image.Exists()) {
+    err << "hotsync: \"" << image.Folder() << "\" is not a handheld image folder\n";
+    return std::nullopt;
+  }
+  std::optional<std::string> user = image.ReadUserName();
+  if (!user || user->empty()) {
+    err << "hotsync: the handheld in \"" << image.Folder()
+        << "\" has no user name (handheld.ini, [User] Name=); give it one with "
+           "'handheld create IMAGE --user NAME'\n";
+    return std::nullopt;
+  }
+  return user;
+}
+
+}  // namespace
+
+int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err) {
+  const platform::pdb::HandheldImage image(options.imageFolder);
+  const std::optional<std::string> user = ImageUser(image, err);
+  if (!user) return kExitUnusable;
+  const std::string home = HotSyncHome();
+  const std::string userFolder = UserFolder(home, *user);
+  if (home.empty() || MakeFolders(userFolder) != 0) {
+    err << "hotsync: cannot use the HotSync data folder \"" << home
+        << "\" (set HOTSYNC_HOME to a writable folder)\n";
+    return kExitUnusable;
+  }
+  std::vector<Registration> registrations;
+  if (int32_t result = ListRegistrations(&registrations); result != kCmErrNone) {
+    err << "hotsync: " << DescribeConduitManagerError(result) << "\n";
+    return kExitUnusable;
+  }
+
+  out << "HotSync of \"" << *user << "\" on " << options.imageFolder << "\n";
+  InstallQueuedFiles(InstallQueueFolder(home, *user), image, out);
+
+  SyncSession session;
+  if (int32_t result = session.Begin(options.imageFolder, UserLogPath(home, *user));
+      result != kSyncErrNone) {
+    err << "hotsync: the Sync Manager cannot open the image \"" << options.imageFolder
+        << "\" (error 0x" << std::hex << result << std::dec << ")\n";
+    return kExitUnusable;
+  }
+  if (registrations.empty()) out << "No conduits are registered.\n";
+  const int failed = RunConduits(registrations, options, *user, userFolder, out, err);
+  PrintLog(out);
+  out << (failed == 0 ? "HotSync complete.\n" : "HotSync finished with conduit errors.\n");
+  return failed == 0 ? kExitOk : kExitConduitFailed;
+}
+
+}  // namespace hotsync
