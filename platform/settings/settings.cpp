@@ -1,0 +1,346 @@
+// The registry calls on top of the INI files: where a key lives, reading
+// without a lock, and changing a file under its lock through a temporary
+// file and a rename.
+#include "settings.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "fs/fs.h"
+#include "ini_escape.h"
+#include "ini_file.h"
+
+namespace platform::settings {
+namespace {
+
+constexpr std::string_view kRootKey = "Software";
+constexpr std::string_view kConfExtension = ".conf";
+
+// Where a registry key lives. depth counts the names below "Software".
+struct KeyLocation {
+  size_t depth = 0;
+  std::string folder;  // "Software": the root; company: its folder; program: <company>/<program>
+  std::string file;    // the .conf file that holds the key's values (none for "Software")
+  std::string prefix;  // the key's path inside that file, '/'-separated
+};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool IsValidName(std::string_view name) {
+  return !name.empty() && name.find('/') == std::string_view::npos &&
+         name.find('\0') == std::string_view::npos && IsValidUtf8(name);
+}
+
+bool IsValidValueName(std::string_view name) {
+  return IsValidName(name) && name.find('\\') == std::string_view::npos;
+}
+
+std::string Join(std::string_view prefix, std::string_view name) {
+  if (prefix.empty()) return std::string(name);
+  return std::string(prefix) + "/" + std::string(name);
+}
+
+std::optional<KeyLocation> Locate(std::string_view key) {
+  std::vector<std::string_view> parts;
+  size_t pos = 0;
+  while (pos <= key.size()) {
+    size_t slash = std::min(key.find('\\', pos), key.size());
+    parts.push_back(key.substr(pos, slash - pos));
+    pos = slash + 1;
+  }
+  if (parts.size() > 1 && parts.back().empty()) parts.pop_back();  // trailing '\'
+  if (!EqualsIgnoringCase(parts[0], kRootKey)) return std::nullopt;
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (!IsValidName(parts[i])) return std::nullopt;
+    // The company and the program are names of files and folders.
+    if (i <= 2 && (parts[i] == "." || parts[i] == "..")) return std::nullopt;
+  }
+  KeyLocation location;
+  location.depth = parts.size() - 1;
+  std::string root = ConfigRoot();
+  if (root.empty()) return std::nullopt;
+  location.folder = root;
+  if (location.depth >= 1) {
+    location.folder = root + "/" + std::string(parts[1]);
+    location.file = location.folder + std::string(kConfExtension);
+  }
+  if (location.depth >= 2) {
+    location.file = location.folder + "/" + std::string(parts[2]) + std::string(kConfExtension);
+    location.folder += "/" + std::string(parts[2]);
+  }
+  for (size_t i = 3; i < parts.size(); ++i) location.prefix = Join(location.prefix, parts[i]);
+  return location;
+}
+
+std::string LockPathOf(const std::string& file) {
+  std::string folder = FolderOfPath(file);
+  return folder + "/." + file.substr(folder.size() + 1) + ".lock";
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+bool Exists(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
+}
+
+// Creates `path` and any missing parents; 0 or an errno.
+int MakeFolders(const std::string& path, mode_t mode) {
+  if (path.empty() || IsFolder(path)) return 0;
+  std::string parent = FolderOfPath(path);
+  if (!parent.empty() && parent != path) {
+    if (int error = MakeFolders(parent, mode)) return error;
+  }
+  if (mkdir(path.c_str(), mode) == 0) return 0;
+  if (errno == EEXIST) return IsFolder(path) ? 0 : ENOTDIR;
+  return errno;
+}
+
+// An exclusive flock(2) on a lock file, held while the object lives. The lock
+// counts only when the locked file is still the one the path names, so a
+// lock file removed (by a key deletion) while we waited is never shared.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock() {
+    if (m_fd >= 0) close(m_fd);
+  }
+
+  int Acquire(const std::string& path) {
+    for (;;) {
+      int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+      if (fd < 0) return errno;
+      int result;
+      while ((result = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+      }
+      if (result != 0) {
+        int error = errno;
+        close(fd);
+        return error;
+      }
+      struct stat held {
+      }, named{};
+      if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+          held.st_ino == named.st_ino) {
+        m_fd = fd;
+        m_path = path;
+        return 0;
+      }
+      close(fd);
+    }
+  }
+
+  // Removes the lock file; the lock itself lasts until destruction.
+  void RemoveFile() {
+    if (m_fd >= 0) unlink(m_path.c_str());
+  }
+
+ private:
+  int m_fd = -1;
+  std::string m_path;
+};
+
+// The parsed file; nothing when it does not exist or cannot be read.
+std::optional<IniFile> ReadIni(const std::string& file) {
+  if (file.empty()) return std::nullopt;
+  std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(file);
+  if (!bytes) return std::nullopt;
+  return IniFile::Parse(
+      std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
+// Changes `file` under its lock: reads it, lets `change` edit it (a non-zero
+// result gives up with that errno) and replaces it. A missing file starts
+// empty when `create` is set and is ENOENT otherwise.
+int ChangeFile(const std::string& file, bool create, const std::function<int(IniFile&)>& change) {
+  if (!create && !Exists(file)) return ENOENT;
+  FileLock lock;
+  if (int error = lock.Acquire(LockPathOf(file))) return error;
+  IniFile ini;
+  if (std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(file)) {
+    ini = IniFile::Parse(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+  } else {
+    struct stat status {};
+    // A file that exists but cannot be read must not be replaced by one
+    // holding only the new value.
+    if (stat(file.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? EISDIR : EACCES;
+    if (errno != ENOENT) return errno;
+    if (!create) return ENOENT;
+  }
+  if (int error = change(ini)) return error;
+  std::string text = ini.Serialise();
+  return WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// Sub-keys of a folder: its folders and its .conf files, by name.
+std::vector<std::string> FolderSubKeys(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : ListDirectory(folder, "*")) {
+    if (entry.isDirectory) {
+      names.push_back(entry.name);
+    } else if (entry.name.size() > kConfExtension.size() && entry.name.ends_with(kConfExtension)) {
+      names.push_back(entry.name.substr(0, entry.name.size() - kConfExtension.size()));
+    }
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+// Names one level below `prefix` in a file: of sub-keys (`keys`) or values.
+std::vector<std::string> NamesBelow(const IniFile& ini, const std::string& prefix, bool keys) {
+  std::string head = prefix.empty() ? std::string() : prefix + "/";
+  std::vector<std::string> names;
+  for (const IniEntry& entry : ini.Entries()) {
+    if (!entry.key.starts_with(head)) continue;
+    std::string_view rest = std::string_view(entry.key).substr(head.size());
+    size_t slash = rest.find('/');
+    if (keys && slash != std::string_view::npos) names.emplace_back(rest.substr(0, slash));
+    if (!keys && slash == std::string_view::npos) names.emplace_back(rest);
+  }
+  std::sort(names.begin(), names.end());
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+int RemovePath(const std::string& path) {
+  std::error_code error;
+  std::filesystem::remove_all(path, error);
+  return error.value();
+}
+
+// Removes a .conf file and the folder of the same key, under the file's lock.
+int DeleteFileKey(const std::string& file, const std::string& folder) {
+  bool existed = Exists(file) || IsFolder(folder);
+  if (!existed) return ENOENT;
+  if (IsFolder(FolderOfPath(file))) {
+    FileLock lock;
+    if (int error = lock.Acquire(LockPathOf(file))) return error;
+    if (unlink(file.c_str()) != 0 && errno != ENOENT) return errno;
+    lock.RemoveFile();
+  }
+  return RemovePath(folder);
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] != '\0') return home;
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return {};
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string ConfigRoot() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  // A relative XDG_CONFIG_HOME is invalid and ignored.
+  if (configHome != nullptr && configHome[0] == '/') return WithoutTrailingSlashes(configHome);
+  std::string home = HomeFolder();
+  if (home.empty()) return {};
+  home = WithoutTrailingSlashes(home);
+  return (home == "/" ? std::string() : home) + "/.config";
+}
+
+std::optional<std::string> QueryValue(std::string_view key, std::string_view value) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location || location->depth == 0 || !IsValidValueName(value)) return std::nullopt;
+  std::optional<IniFile> ini = ReadIni(location->file);
+  if (!ini) return std::nullopt;
+  const IniEntry* entry = ini->Find(Join(location->prefix, value));
+  if (entry == nullptr) return std::nullopt;
+  return DecodeValue(entry->stored);
+}
+
+int SetValue(std::string_view key, std::string_view value, std::string_view data) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location || location->depth == 0 || !IsValidValueName(value)) return EINVAL;
+  // The configuration folder is private to its user; the company folders
+  // take the usual permissions, as QSettings makes them.
+  if (int error = MakeFolders(ConfigRoot(), 0700)) return error;
+  if (int error = MakeFolders(FolderOfPath(location->file), 0777)) return error;
+  std::string name = Join(location->prefix, value);
+  return ChangeFile(location->file, true, [&](IniFile& ini) {
+    ini.Set(name, EncodeValue(data));
+    return 0;
+  });
+}
+
+bool KeyExists(std::string_view key) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location) return false;
+  if (location->depth <= 2) {
+    return IsFolder(location->folder) || (!location->file.empty() && Exists(location->file));
+  }
+  std::optional<IniFile> ini = ReadIni(location->file);
+  if (!ini) return false;
+  std::string head = location->prefix + "/";
+  return std::any_of(ini->Entries().begin(), ini->Entries().end(),
+                     [&](const IniEntry& entry) { return entry.key.starts_with(head); });
+}
+
+std::vector<std::string> EnumKeys(std::string_view key) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location) return {};
+  if (location->depth <= 1) return FolderSubKeys(location->folder);
+  std::optional<IniFile> ini = ReadIni(location->file);
+  if (!ini) return {};
+  return NamesBelow(*ini, location->prefix, true);
+}
+
+std::vector<std::string> EnumValues(std::string_view key) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location || location->depth == 0) return {};
+  std::optional<IniFile> ini = ReadIni(location->file);
+  if (!ini) return {};
+  return NamesBelow(*ini, location->prefix, false);
+}
+
+int DeleteValue(std::string_view key, std::string_view value) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location || location->depth == 0 || !IsValidValueName(value)) return EINVAL;
+  std::string name = Join(location->prefix, value);
+  return ChangeFile(location->file, false,
+                    [&](IniFile& ini) { return ini.Remove(name) ? 0 : ENOENT; });
+}
+
+int DeleteKey(std::string_view key) {
+  std::optional<KeyLocation> location = Locate(key);
+  if (!location) return EINVAL;
+  if (location->depth == 0) return EPERM;
+  if (location->depth <= 2) return DeleteFileKey(location->file, location->folder);
+  return ChangeFile(location->file, false, [&](IniFile& ini) {
+    return ini.RemoveBelow(location->prefix) > 0 ? 0 : ENOENT;
+  });
+}
+
+}  // namespace platform::settings
