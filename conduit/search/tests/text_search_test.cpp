@@ -161,7 +161,9 @@ TEST_F(TextFileTest, UnreadableThingsDoNotContainTheText) {
   EXPECT_FALSE(matcher.FileContains(fifo));  // answered at once, not blocked on the pipe
   std::string locked = Write("locked", "a");
   chmod(locked.c_str(), 0);
-  if (geteuid() != 0) EXPECT_FALSE(matcher.FileContains(locked));
+  if (geteuid() != 0) {
+    EXPECT_FALSE(matcher.FileContains(locked));
+  }
 }
 
 TEST_F(TextFileTest, FolderAndNameAreJoinedWithASlash) {
