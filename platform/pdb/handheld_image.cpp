@@ -165,6 +165,12 @@ ImageError HandheldImage::SaveDatabase(const PalmDatabase& database) const {
   return ImageError::kNone;
 }
 
+ImageError HandheldImage::CreateDatabase(const PalmDatabase& database) const {
+  if (!IsValidName(database.name)) return ImageError::kBadName;
+  if (HasDatabase(database.name)) return ImageError::kExists;
+  return SaveDatabase(database);
+}
+
 ImageError HandheldImage::DeleteDatabase(std::string_view name) const {
   if (!IsValidName(name)) return ImageError::kBadName;
   bool found = false;

@@ -82,6 +82,9 @@ class HandheldImage {
   // Writes the database under its own name, atomically; a file of the same
   // name with the other extension is removed afterwards.
   ImageError SaveDatabase(const PalmDatabase& database) const;
+  // Writes a new database; kExists when one of that name (either kind) is
+  // there already.
+  ImageError CreateDatabase(const PalmDatabase& database) const;
   ImageError DeleteDatabase(std::string_view name) const;
 
   // Installs a PRC or PDB file into the image: the file must parse, and the

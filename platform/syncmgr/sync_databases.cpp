@@ -83,9 +83,7 @@ int32_t SyncCreateDB(CDbCreateDB* create) {
   const auto* nameField = reinterpret_cast<const uint8_t*>(create->m_Name);
   const std::string name = platform::FixedTextOf({nameField, sizeof create->m_Name});
   if (name.empty() || name.size() > pdb::kMaxNameLength) return kSyncErrBadArgument;
-  if (State().image.HasDatabase(name) || platform::syncmgr::FindLoaded(name) != nullptr) {
-    return kSyncErrExists;
-  }
+  if (platform::syncmgr::FindLoaded(name) != nullptr) return kSyncErrExists;
   auto loaded = std::make_shared<LoadedDatabase>();
   pdb::PalmDatabase& database = loaded->database;
   database.name = name;
@@ -99,9 +97,10 @@ int32_t SyncCreateDB(CDbCreateDB* create) {
   if (opened == 0) return kSyncErrTooManyOpen;
   // The database exists on the handheld from now on, even if it is never
   // closed.
-  if (State().image.SaveDatabase(database) != pdb::ImageError::kNone) {
+  const pdb::ImageError created = State().image.CreateDatabase(database);
+  if (created != pdb::ImageError::kNone) {
     State().handles[opened - 1].reset();
-    return kSyncErrIo;
+    return created == pdb::ImageError::kExists ? kSyncErrExists : kSyncErrIo;
   }
   create->m_FileHandle = opened;
   return kSyncErrNone;
@@ -164,9 +163,11 @@ int32_t SyncPurgeDeletedRecs(uint8_t handle) {
   int32_t result = 0;
   OpenHandle* open = WritableHandle(handle, &result);
   if (open == nullptr) return result;
-  // An archived record is always a deleted (or busy) one: only the deleted
-  // bit decides.
-  RemoveRecords(*open->loaded, [](const pdb::PalmRecord& record) { return record.IsDeleted(); });
+  // Deleted records go, and archived ones (the archived bit counts only on
+  // a deleted or busy record: elsewhere it is part of the category).
+  RemoveRecords(*open->loaded, [](const pdb::PalmRecord& record) {
+    return record.IsDeleted() || record.IsArchived();
+  });
   return kSyncErrNone;
 }
 

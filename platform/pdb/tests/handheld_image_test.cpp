@@ -78,6 +78,12 @@ TEST_F(TempImage, SavesLoadsListsAndDeletesDatabases) {
   EXPECT_EQ(m_image.ListDatabases(), (std::vector<std::string>{"Al/pha"}));
 }
 
+TEST_F(TempImage, CreatesOnlyNewDatabases) {
+  ASSERT_EQ(m_image.CreateDatabase(Database("Once")), ImageError::kNone);
+  EXPECT_EQ(m_image.CreateDatabase(Database("Once", true)), ImageError::kExists);
+  EXPECT_EQ(m_image.ListDatabases(), (std::vector<std::string>{"Once"}));
+}
+
 TEST_F(TempImage, ADatabaseThatChangesKindLeavesNoTwin) {
   ASSERT_EQ(m_image.SaveDatabase(Database("Same")), ImageError::kNone);
   ASSERT_EQ(m_image.SaveDatabase(Database("Same", true)), ImageError::kNone);

@@ -327,7 +327,8 @@ TEST_F(SyncSession, ReadsAndWritesTheApplicationInfoBlock) {
 TEST_F(SyncSession, PurgesDeletedOrAllRecords) {
   InstallNotes();
   PalmDatabase db = Load("FixtureNotesDB");
-  db.records.push_back({kRecAttrBusy | kRecAttrArchived, 0x77, {}});  // archived, not deleted
+  db.records.push_back({kRecAttrBusy | kRecAttrArchived, 0x77, {}});  // archived while busy
+  db.records.push_back({kRecAttrDirty | 8, 0x78, {}});                // category 8, kept
   ASSERT_EQ(Image().SaveDatabase(db), platform::pdb::ImageError::kNone);
   Begin();
   const uint8_t handle = Open("FixtureNotesDB", 0xD0);
@@ -336,7 +337,8 @@ TEST_F(SyncSession, PurgesDeletedOrAllRecords) {
   db = Load("FixtureNotesDB");
   ASSERT_EQ(db.records.size(), 5u);
   EXPECT_FALSE(db.FindRecord(0xB00005).has_value());
-  EXPECT_TRUE(db.FindRecord(0x77).has_value());
+  EXPECT_FALSE(db.FindRecord(0x77).has_value());
+  EXPECT_TRUE(db.FindRecord(0x78).has_value());
 
   const uint8_t again = Open("FixtureNotesDB", 0xD0);
   ASSERT_EQ(SyncPurgeAllRecs(again), 0);
