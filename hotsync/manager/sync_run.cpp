@@ -1,6 +1,7 @@
 // One HotSync: the user of the handheld image, the install queue, every
 // registered conduit's OpenConduit with its sync type, and the log.
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "common/conduit_library.h"
@@ -102,14 +103,15 @@ int RunConduits(const std::vector<Registration>& registrations, const SyncOption
   return failed;
 }
 
-// The log text as the log file writes it: a line break as "\n".
-std::string OneLine(const char* text) {
+// The log text as the log file writes it: CR LF, LF and CR each as "\n".
+std::string OneLine(std::string_view text) {
   std::string line;
-  for (const char* c = text; *c != '\0'; ++c) {
-    if (*c == '\n') {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
       line += "\\n";
-    } else if (*c != '\r') {
-      line += *c;
+    } else {
+      line += text[i];
     }
   }
   return line;

@@ -1,0 +1,54 @@
+// A conduit for the HotSync Manager's tests. OpenConduit registers with the
+// Sync Manager, logs "echo: sync type N for USER" (and ECHO_CONDUIT_TEXT
+// when set), and returns ECHO_CONDUIT_RESULT (default 0). ConfigureConduit
+// prints the type it was given and answers as ECHO_CONFIGURE says:
+// "RESULT,PREFERENCE,TYPE" (default "-1,0,0", a cancel).
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "syncmgr/conduit_abi.h"
+#include "syncmgr/syncmgr.h"
+
+namespace {
+
+int32_t IntegerFromEnvironment(const char* name, int32_t fallback) {
+  const char* value = std::getenv(name);
+  return value ? static_cast<int32_t>(std::strtol(value, nullptr, 10)) : fallback;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t OpenConduit(void* /*progress*/,
+                                                                      CSyncProperties* properties) {
+  CONDHANDLE handle = 0;
+  if (int32_t result = SyncRegisterConduit(&handle); result != 0) return result;
+  CUserIDInfo user{};
+  SyncReadUserID(&user);
+  const std::string name(user.m_pName, static_cast<size_t>(user.m_NameLength));
+  const std::string line =
+      "echo: sync type " + std::to_string(properties->m_SyncType) + " for " + name;
+  LogAddEntry(line.c_str(), kSyncLogText, 0);
+  if (const char* text = std::getenv("ECHO_CONDUIT_TEXT")) LogAddEntry(text, kSyncLogWarning, 0);
+  SyncUnRegisterConduit(handle);
+  return IntegerFromEnvironment("ECHO_CONDUIT_RESULT", 0);
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t ConfigureConduit(
+    CSyncPreference* preference) {
+  std::printf("echo configure: given type %d\n", preference->m_SyncType);
+  std::fflush(stdout);
+  int result = -1, chosenPreference = 0, type = 0;
+  if (const char* answer = std::getenv("ECHO_CONFIGURE")) {
+    std::sscanf(answer, "%d,%d,%d", &result, &chosenPreference, &type);
+  }
+  preference->m_SyncPref = chosenPreference;
+  if (result == 0) preference->m_SyncType = type;
+  return result;
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t GetConduitName(char* name,
+                                                                         uint16_t length) {
+  if (length > 0) std::snprintf(name, length, "%s", "Echo");
+  return 0;
+}

@@ -1,0 +1,198 @@
+// `hotsync sync` end to end: real processes on a real handheld image made
+// by the companion, with the echo test conduit registered through condcfg.
+// Checks the exit statuses, the terminal output, the HotSync log file, the
+// sync types handed to the conduit and the install queue.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "common/hotsync_home.h"
+#include "condmgr/condmgr.h"
+#include "instaide/instaide.h"
+#include "pdb/handheld_image.h"
+#include "pdb/palm_database.h"
+#include "run_program.h"
+#include "test_home.h"
+
+namespace hotsync {
+namespace {
+
+using testing::BinPath;
+using testing::FileExists;
+using testing::ProgramResult;
+using testing::ReadTextFile;
+using testing::RunProgram;
+
+class HotSyncTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_image = m_work.Path() + "/palm";
+    ASSERT_EQ(Run("handheld", {"create", m_image, "--user", "Ada"}).exitStatus, 0);
+    ASSERT_EQ(Run("condcfg", {"add", "Echo", ECHO_CONDUIT_PATH}).exitStatus, 0);
+  }
+
+  ProgramResult Run(const std::string& program, std::vector<std::string> arguments,
+                    const std::vector<std::string>& environment = {}) {
+    arguments.insert(arguments.begin(), BinPath(program));
+    return RunProgram(arguments, environment);
+  }
+
+  ProgramResult Sync(const std::vector<std::string>& environment = {},
+                     std::vector<std::string> extra = {}) {
+    std::vector<std::string> arguments = {"sync", m_image};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    return Run("hotsync", arguments, environment);
+  }
+
+  std::string LogFile() const { return ReadTextFile(UserLogPath(m_home.Path(), "Ada")); }
+
+  testing::ScopedHotSyncHome m_home;
+  testing::TemporaryFolder m_work;
+  std::string m_image;
+};
+
+TEST_F(HotSyncTest, SyncCallsTheConduitAndLogsItsEntriesToFileAndTerminal) {
+  const ProgramResult result = Sync();
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.out.find("Conduit Echo (Echo): sync type 0"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("  -1\techo: sync type 0 for Ada\n"), std::string::npos);
+  EXPECT_NE(result.out.find("HotSync complete."), std::string::npos);
+  const std::regex line(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\t-1\techo: sync type 0 for Ada\n)");
+  EXPECT_TRUE(std::regex_match(LogFile(), line)) << LogFile();
+  // The manager's own messages stay on the terminal.
+  EXPECT_EQ(LogFile().find("Conduit Echo"), std::string::npos);
+
+  ASSERT_EQ(Sync().exitStatus, 0);
+  std::istringstream lines(LogFile());
+  int count = 0;
+  for (std::string text; std::getline(lines, text);) ++count;
+  EXPECT_EQ(count, 2);  // newest HotSync appended last
+}
+
+TEST_F(HotSyncTest, LineBreaksInALogTextAreWrittenAsBackslashN) {
+  const ProgramResult result = Sync({"ECHO_CONDUIT_TEXT=two\nlines\r\nthree"});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(LogFile().find("\t22\ttwo\\nlines\\nthree\n"), std::string::npos) << LogFile();
+  EXPECT_NE(result.out.find("  22\ttwo\\nlines\\nthree\n"), std::string::npos) << result.out;
+}
+
+TEST_F(HotSyncTest, AConduitErrorMakesExitStatusOne) {
+  const ProgramResult result = Sync({"ECHO_CONDUIT_RESULT=16387"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.out.find("Conduit Echo returned 16387"), std::string::npos) << result.out;
+}
+
+TEST_F(HotSyncTest, AnUnloadableConduitFailsTheHotSyncButTheOthersStillRun) {
+  ASSERT_EQ(CmAddConduit("Gone", "/nonexistent/Gone.so"), kCmErrNone);
+  const ProgramResult result = Sync();
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.err.find("conduit Gone: cannot load"), std::string::npos) << result.err;
+  EXPECT_NE(LogFile().find("echo: sync type 0 for Ada"), std::string::npos);
+}
+
+TEST_F(HotSyncTest, TheNextHotSyncTypeIsUsedOnceAndTheOverrideLeavesIt) {
+  ASSERT_EQ(CmSetSyncType("Echo", 3), kCmErrNone);
+  ASSERT_EQ(CmSetNextSyncType("Echo", 2), kCmErrNone);
+
+  ProgramResult result = Sync({}, {"--sync-type", "6"});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.out.find("echo: sync type 6 for Ada"), std::string::npos);
+  int32_t next = 0;
+  ASSERT_EQ(CmGetNextSyncType("Echo", &next), kCmErrNone);
+  EXPECT_EQ(next, 2);
+
+  result = Sync();
+  EXPECT_NE(result.out.find("echo: sync type 2 for Ada"), std::string::npos);
+  ASSERT_EQ(CmGetNextSyncType("Echo", &next), kCmErrNone);
+  EXPECT_EQ(next, -1);
+
+  result = Sync();
+  EXPECT_NE(result.out.find("echo: sync type 3 for Ada"), std::string::npos);
+}
+
+TEST_F(HotSyncTest, ANewUserGetsAFolder) {
+  const std::string other = m_work.Path() + "/other";
+  ASSERT_EQ(Run("handheld", {"create", other, "--user", "Bo/b"}).exitStatus, 0);
+  ASSERT_EQ(Run("hotsync", {"sync", other}).exitStatus, 0);
+  EXPECT_TRUE(FileExists(m_home.Path() + "/Bo%2Fb/HotSync.log"));
+  EXPECT_EQ(PltGetUserCount(), 1);  // Ada has had no HotSync yet
+}
+
+struct UnusableImageCase {
+  const char* name;
+  const char* identity;  // handheld.ini text; nullptr: no image folder at all
+  friend std::ostream& operator<<(std::ostream& out, const UnusableImageCase& c) {
+    return out << c.name;
+  }
+};
+
+class UnusableImageTest : public HotSyncTest,
+                          public ::testing::WithParamInterface<UnusableImageCase> {};
+
+TEST_P(UnusableImageTest, ExitsTwoWithAMessageAndCallsNoConduit) {
+  const std::string folder = m_work.Path() + "/bad";
+  if (GetParam().identity != nullptr) {
+    testing::MakeFolder(folder);
+    if (*GetParam().identity) testing::WriteTextFile(folder + "/handheld.ini", GetParam().identity);
+  }
+  const ProgramResult result = Run("hotsync", {"sync", folder});
+  EXPECT_EQ(result.exitStatus, 2);
+  EXPECT_NE(result.err.find("hotsync: "), std::string::npos);
+  EXPECT_EQ(result.out.find("Conduit Echo"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, UnusableImageTest,
+                         ::testing::Values(UnusableImageCase{"NoFolder", nullptr},
+                                           UnusableImageCase{"NoIdentity", ""},
+                                           UnusableImageCase{"EmptyName", "[User]\nName=\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HotSyncTest, BadCommandLinesExitTwo) {
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"sync"},
+                                             {"sync", m_image, "--sync-type", "7"},
+                                             {"sync", m_image, "--sync-type"},
+                                             {"sync", m_image, "--fast"},
+                                             {"configure"},
+                                             {"frobnicate"}}) {
+    EXPECT_EQ(Run("hotsync", arguments).exitStatus, 2) << arguments.back();
+  }
+}
+
+std::vector<uint8_t> SmallResourceDatabase(const std::string& name) {
+  platform::pdb::PalmDatabase database;
+  database.name = name;
+  database.attributes = platform::pdb::kDbAttrResource;
+  database.type = platform::pdb::FourCC("appl");
+  database.creator = platform::pdb::FourCC("Test");
+  database.resources.push_back({platform::pdb::FourCC("code"), 1, {1, 2, 3}});
+  return platform::pdb::SerializePalmDatabase(database);
+}
+
+TEST_F(HotSyncTest, QueuedDatabasesAreInstalledAndInvalidOnesDropped) {
+  testing::MakeFolder(UserFolder(m_home.Path(), "Ada"));
+  const std::string good = m_work.Path() + "/game.prc";
+  const std::string bad = m_work.Path() + "/broken.pdb";
+  testing::WriteBytesFile(good, SmallResourceDatabase("Test Game"));
+  testing::WriteTextFile(bad, "this is not a Palm database");
+  ASSERT_EQ(PltInstallFile("Ada", good.c_str()), kPltErrNone);
+  ASSERT_EQ(PltInstallFile("Ada", bad.c_str()), kPltErrNone);
+
+  const ProgramResult result = Sync();
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.out.find("Installed \"game.prc\" as database \"Test Game\"."), std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("Not installed \"broken.pdb\": not a valid Palm database"),
+            std::string::npos);
+  platform::pdb::HandheldImage image(m_image);
+  EXPECT_TRUE(image.HasDatabase("Test Game"));
+  EXPECT_EQ(ReadTextFile(m_image + "/Test Game.prc"), ReadTextFile(good));
+  EXPECT_FALSE(FileExists(m_image + "/broken.pdb"));
+  const std::string queue = InstallQueueFolder(m_home.Path(), "Ada");
+  EXPECT_FALSE(FileExists(queue + "/game.prc"));
+  EXPECT_FALSE(FileExists(queue + "/broken.pdb"));
+}
+
+}  // namespace
+}  // namespace hotsync

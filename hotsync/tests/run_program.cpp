@@ -1,0 +1,111 @@
+// posix_spawn with two pipes read together through poll, so a program that
+// writes much to either stream never blocks on the other.
+#include "run_program.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+extern char** environ;
+
+namespace hotsync::testing {
+
+RunningProgram::RunningProgram(const std::vector<std::string>& argv,
+                               const std::vector<std::string>& extraEnvironment) {
+  int outPipe[2], errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return;
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    return;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+
+  std::vector<std::string> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable)
+    environment.push_back(*variable);
+  environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
+  std::vector<char*> envp, args;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  std::vector<std::string> argvCopy = argv;
+  for (std::string& argument : argvCopy) args.push_back(argument.data());
+  args.push_back(nullptr);
+
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(outPipe[1]);
+  close(errPipe[1]);
+  m_out = outPipe[0];
+  m_err = errPipe[0];
+  if (spawned == 0) m_pid = pid;
+}
+
+RunningProgram::~RunningProgram() {
+  if (m_pid > 0) {
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+  }
+  if (m_out >= 0) close(m_out);
+  if (m_err >= 0) close(m_err);
+}
+
+bool RunningProgram::Running() const {
+  siginfo_t info{};
+  return m_pid > 0 &&
+         waitid(P_PID, static_cast<id_t>(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == 0;
+}
+
+ProgramResult RunningProgram::Wait() {
+  ProgramResult result;
+  if (m_pid <= 0) return result;
+  pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open = 2;
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char chunk[4096];
+      const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+      if (n > 0) {
+        sinks[i]->append(chunk, static_cast<size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  int status = 0;
+  if (waitpid(m_pid, &status, 0) == m_pid && WIFEXITED(status)) {
+    result.exitStatus = WEXITSTATUS(status);
+  }
+  m_pid = -1;
+  return result;
+}
+
+ProgramResult RunProgram(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& extraEnvironment) {
+  RunningProgram program(argv, extraEnvironment);
+  return program.Wait();
+}
+
+std::string BinPath(const std::string& name) {
+  return std::string(VELLAMORE_BIN_DIR) + "/" + name;
+}
+
+}  // namespace hotsync::testing

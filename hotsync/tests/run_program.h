@@ -1,0 +1,46 @@
+// Runs one of the built programs for a test: arguments straight to the
+// program, extra environment variables on top of the test's own, standard
+// output and error captured, and the exit status.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace hotsync::testing {
+
+struct ProgramResult {
+  int exitStatus = -1;  // -1 when the program did not exit by itself
+  std::string out;
+  std::string err;
+};
+
+// A program started and not yet waited for.
+class RunningProgram {
+ public:
+  RunningProgram(const std::vector<std::string>& argv,
+                 const std::vector<std::string>& extraEnvironment);
+  ~RunningProgram();  // kills a program never waited for
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool Started() const { return m_pid > 0; }
+  // True while the program has not ended (does not reap it).
+  bool Running() const;
+  // Reads its output to the end and waits for it.
+  ProgramResult Wait();
+
+ private:
+  pid_t m_pid = -1;
+  int m_out = -1;
+  int m_err = -1;
+};
+
+ProgramResult RunProgram(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& extraEnvironment = {});
+
+// Path of a program or library in the build's output folder.
+std::string BinPath(const std::string& name);
+
+}  // namespace hotsync::testing
