@@ -1,0 +1,65 @@
+// ConvertForHandheld: chooses the route of a file by its extension, runs the
+// route's converter and sends the file in PC format when the route has no
+// converter or its converter fails. A missing file and a refused file type
+// are answered with a message record instead.
+#include "convert/convert.h"
+#include "fs/fs.h"
+
+namespace conduit {
+namespace {
+
+constexpr std::string_view kNotFoundMessage = "The file was not found.";
+constexpr std::string_view kNotFoundSuffix = "- Not found";
+constexpr std::string_view kNotSupportedMessage = "This file type is not supported.";
+constexpr std::string_view kNotSupportedSuffix = "- Error";
+
+using Converter = ConversionResult (*)(const std::string&);
+
+// The converter of a route that converts; nullptr for the other routes.
+Converter ConverterOf(ConversionRoute route) {
+  switch (route) {
+    case kRoutePlainText:
+      return &ConvertPlainText;
+    case kRoutePicture:
+      return &ConvertImage;
+    case kRouteWordDocument:
+      return &ConvertWordDocument;
+    case kRouteSpreadsheet:
+      return &ConvertSpreadsheet;
+    case kRouteHtml:
+      return &ConvertHtml;
+    case kRouteInstall:
+      return &InstallOnHandheld;
+    default:
+      return nullptr;
+  }
+}
+
+// A message record answered with `status`; without memory for it, no record.
+ConversionResult MessageWithStatus(std::string_view message, std::string_view suffix,
+                                   const std::string& path, int status) {
+  ConversionResult result = BuildMessageRecord(message, suffix, path);
+  if (result.status == kConvOk) result.status = status;
+  return result;
+}
+
+}  // namespace
+
+ConversionResult ConvertForHandheld(const std::string& path) {
+  if (!platform::GetFileStatus(path)) {
+    return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound);
+  }
+  const ConversionRoute route = ClassifyFileType(path);
+  if (route == kRouteRefused) {
+    return MessageWithStatus(kNotSupportedMessage, kNotSupportedSuffix, path, kConvNotSupported);
+  }
+  if (Converter converter = ConverterOf(route)) {
+    ConversionResult converted = converter(path);
+    if (converted.status == kConvOk && converted.record) return converted;
+    // The converter's record, if any, is released here; the file goes in PC
+    // format instead.
+  }
+  return SendAsPcFormat(path);
+}
+
+}  // namespace conduit

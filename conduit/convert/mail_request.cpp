@@ -1,0 +1,181 @@
+// RequestMailOrFax: sends a PC file by e-mail through a sendmail-style
+// program, or by fax through HylaFAX's sendfax, and answers the handheld
+// with a text record that says what happened. A program that is missing or
+// fails is reported as a failure, never as sent.
+//
+// The programs can be replaced through the settings: the values
+// "MailProgram" and "FaxProgram" of "Software\Olvenmark\Vellamore\Parameters"
+// name them. The mail program is run with "-t -i" and the whole message on
+// its standard input; the fax program with HylaFAX's sendfax options.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "convert/mime_message.h"
+#include "convert/record_writer.h"
+#include "convert/transcode.h"
+#include "fs/fs.h"
+#include "process/process_runner.h"
+#if VELLAMORE_HAVE_SETTINGS
+#include "settings/settings.h"
+#endif
+
+namespace conduit {
+namespace {
+
+constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
+constexpr char kMailProgramValue[] = "MailProgram";
+constexpr char kFaxProgramValue[] = "FaxProgram";
+constexpr char kDefaultMailProgram[] = "/usr/sbin/sendmail";
+constexpr char kDefaultFaxProgram[] = "sendfax";
+constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
+// Mail systems commonly refuse larger messages; the file is not read whole
+// into memory beyond this.
+constexpr uint64_t kMaxAttachmentBytes = 25 * 1024 * 1024;
+
+constexpr std::string_view kSentSuffix = " - Sent";
+constexpr std::string_view kErrorSuffix = " - Error";
+constexpr std::string_view kNoFaxServiceMessage = "No fax service is available on the PC.";
+
+struct Outcome {
+  bool sent = false;
+  std::string message;  // UTF-8
+};
+
+std::string ProgramSetting(const char* value, const char* fallback) {
+#if VELLAMORE_HAVE_SETTINGS
+  std::optional<std::string> configured = platform::settings::QueryValue(kParametersKey, value);
+  if (configured && !configured->empty()) return *configured;
+#else
+  (void)kParametersKey;
+  (void)value;
+#endif
+  return fallback;
+}
+
+// The first line of a program's error output, shortened, for the message.
+std::string FirstLineOf(const std::string& text) {
+  constexpr size_t kMaxShown = 120;
+  std::string line = text.substr(0, text.find('\n'));
+  if (line.size() > kMaxShown) line = line.substr(0, kMaxShown) + "...";
+  return line;
+}
+
+Outcome Failed(const std::string& recipient, const std::string& reason) {
+  return Outcome{false, "The file could not be sent to " + recipient + ": " + reason + "."};
+}
+
+// Why a program did not do its work, for the message.
+std::string ProgramFailure(const std::string& what, const std::string& program,
+                           const platform::ProcessResult& run) {
+  std::string reason = "the " + what + " " + program + " " + platform::DescribeProcessResult(run);
+  const std::string detail = FirstLineOf(run.standardError);
+  if (!detail.empty()) reason += " (" + detail + ")";
+  return reason;
+}
+
+// A handheld address or number: printable ASCII only (an e-mail address
+// without spaces), so that it can neither break a header line nor pass for
+// an option.
+bool IsUsableAddress(std::string_view address, bool spacesAllowed) {
+  if (address.empty() || address.front() == '-') return false;
+  const uint8_t lowest = spacesAllowed ? 0x20 : 0x21;
+  return std::all_of(address.begin(), address.end(), [lowest](char c) {
+    return static_cast<uint8_t>(c) >= lowest && static_cast<uint8_t>(c) < 0x7F;
+  });
+}
+
+Outcome SendMail(const std::string& address, const std::string& recipient, const std::string& note,
+                 const std::string& path) {
+  if (address.empty()) return Failed(recipient, "no e-mail address was given");
+  if (!IsUsableAddress(address, false)) return Failed(recipient, "the e-mail address is not valid");
+  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+  if (status && !status->isDirectory && status->size > kMaxAttachmentBytes) {
+    return Failed(recipient, "the file is larger than 25 MB");
+  }
+  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
+  if (!status || status->isDirectory || !bytes)
+    return Failed(recipient, "the file could not be read");
+
+  MailMessage mail;
+  mail.to = address;
+  mail.fileName = FileNameOfPath(path);
+  mail.subject = note.empty() ? mail.fileName : note;
+  mail.bodyText = "The file " + mail.fileName + " from the PC, sent at the handheld's request.";
+  if (!note.empty()) mail.bodyText += "\n\n" + note;
+  mail.fileBytes.assign(bytes->begin(), bytes->end());
+  mail.date = time(nullptr);
+  bytes.reset();
+
+  const std::string program = ProgramSetting(kMailProgramValue, kDefaultMailProgram);
+  platform::ProcessOptions options;
+  options.standardInput = ComposeMailMessage(mail);
+  options.timeLimit = kProgramTimeLimit;
+  const platform::ProcessResult run = platform::RunProcess({program, "-t", "-i"}, options);
+  if (!run.Succeeded()) return Failed(recipient, ProgramFailure("mail program", program, run));
+  return Outcome{true, "The file was sent to " + recipient + "."};
+}
+
+Outcome SendFax(const std::string& number, const std::string& recipient, const std::string& note,
+                const std::string& path) {
+  if (number.empty()) return Failed(recipient, "no fax number was given");
+  if (!IsUsableAddress(number, true) ||
+      std::none_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return Failed(recipient, "the fax number is not valid");
+  }
+  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+  if (!status || status->isDirectory || access(path.c_str(), R_OK) != 0) {
+    return Failed(recipient, "the file could not be read");
+  }
+  const std::string program = ProgramSetting(kFaxProgramValue, kDefaultFaxProgram);
+  // With a note the fax gets a cover page that carries it; without, none.
+  std::vector<std::string> argv = {program};
+  if (note.empty()) {
+    argv.insert(argv.end(), {"-n"});
+  } else {
+    argv.insert(argv.end(), {"-c", note});
+  }
+  argv.insert(argv.end(), {"-d", number, path});
+  platform::ProcessOptions options;
+  options.timeLimit = kProgramTimeLimit;
+  const platform::ProcessResult run = platform::RunProcess(argv, options);
+  if (run.outcome == platform::ProcessOutcome::kNotStarted &&
+      (run.error == ENOENT || run.error == EACCES || run.error == ENOTDIR)) {
+    return Outcome{false, std::string(kNoFaxServiceMessage)};
+  }
+  if (!run.Succeeded()) return Failed(recipient, ProgramFailure("fax program", program, run));
+  return Outcome{true, "The file was queued for faxing to " + recipient + "."};
+}
+
+}  // namespace
+
+ConversionResult RequestMailOrFax(int mode, std::string_view address, std::string_view thirdText,
+                                  const std::string& path) {
+  return CatchNoMemory([&] {
+    const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+    const time_t handled = time(nullptr);
+    // The handheld's texts are Windows-1252; the PC's are UTF-8.
+    const std::string target = Windows1252ToUtf8(address);
+    const std::string note = Windows1252ToUtf8(thirdText);
+    const bool fax = mode == kRequestModeFax;
+    const std::string recipient = (fax ? "FAX:" : "SMTP:") + target;
+    // The address proper is what follows the recipient's prefix.
+    const std::string addressed = recipient.substr(recipient.find(':') + 1);
+    const Outcome outcome = fax ? SendFax(addressed, recipient, note, path)
+                                : SendMail(addressed, recipient, note, path);
+
+    ConversionResult result = BuildMessageRecord(TranscodeUtf8ToWindows1252(outcome.message),
+                                                 outcome.sent ? kSentSuffix : kErrorSuffix, path);
+    if (!result.record) return result;
+    PutModified(*result.record, handled);
+    // A file that cannot be found keeps the zero creation stamp and size.
+    if (status) {
+      PutCreated(*result.record, status->creationTime);
+      PutSizeField(*result.record, SizeFieldOf(status->size));
+    }
+    return result;
+  });
+}
+
+}  // namespace conduit

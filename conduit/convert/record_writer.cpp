@@ -1,0 +1,67 @@
+// Writing the head fields of a handheld file record through the byte
+// helpers, at the offsets of the HandheldFileRecord layout.
+#include "convert/record_writer.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "bytes/bytes.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+
+std::vector<uint8_t> NewRecord(size_t length) {
+  return std::vector<uint8_t>(length, 0);
+}
+
+void PutTitle(std::vector<uint8_t>& record, std::string_view name, std::string_view suffix) {
+  std::string title;
+  title.reserve(name.size() + suffix.size());
+  title.append(name).append(suffix);
+  platform::PutFixedText(record, file_record::kTitleOffset, file_record::kTitleSize, title);
+}
+
+void PutSourcePath(std::vector<uint8_t>& record, std::string_view path) {
+  platform::PutFixedText(record, file_record::kSourcePathOffset, file_record::kSourcePathSize,
+                         path);
+}
+
+void PutCreated(std::vector<uint8_t>& record, time_t pcTime) {
+  StampDateTime(pcTime, std::span(record).subspan(file_record::kCreatedOffset));
+}
+
+void PutModified(std::vector<uint8_t>& record, time_t pcTime) {
+  StampDateTime(pcTime, std::span(record).subspan(file_record::kModifiedOffset));
+}
+
+void PutSizeField(std::vector<uint8_t>& record, uint32_t size) {
+  platform::PutU32Be(record, file_record::kSizeOffset, size);
+}
+
+void PutContentKind(std::vector<uint8_t>& record, uint8_t kind) {
+  if (record.size() > file_record::kContentKindOffset) {
+    record[file_record::kContentKindOffset] = kind;
+  }
+}
+
+uint32_t SizeFieldOf(uint64_t fileSize) {
+  return static_cast<uint32_t>(std::min<uint64_t>(fileSize, std::numeric_limits<uint32_t>::max()));
+}
+
+ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields& fields) {
+  return CatchNoMemory([&] {
+    // Head, text, its terminating zero and one spare byte.
+    std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + fields.text.size() + 2);
+    PutTitle(record, FileNameOfPath(path), fields.titleSuffix);
+    PutSourcePath(record, path);
+    PutCreated(record, fields.created);
+    PutModified(record, fields.modified);
+    PutSizeField(record, fields.sizeField);
+    PutContentKind(record, kContentText);
+    std::copy(fields.text.begin(), fields.text.end(),
+              record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
+    return ConversionResult{std::move(record), kConvOk};
+  });
+}
+
+}  // namespace conduit

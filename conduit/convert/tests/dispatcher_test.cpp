@@ -1,0 +1,248 @@
+// The dispatcher and the records every route shares: classification by
+// extension, the PC-format and message records byte by byte, the cut at
+// 64,798 bytes, and the fallback to PC format when a converter fails.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <set>
+
+#include "convert/convert.h"
+#include "convert_test_support.h"
+#include "fs/fs.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+namespace {
+
+using testing::ContentOf;
+using testing::ContentTextOf;
+using testing::HeadOf;
+using testing::StampOf;
+using testing::TempFolder;
+using testing::WriteFile;
+
+TEST(FileTypeTable, HoldsEightyThreeUpperCaseExtensionsOnceEach) {
+  const auto table = FileTypeTable();
+  ASSERT_EQ(table.size(), 83u);
+  std::set<std::string> seen;
+  for (const FileTypeRow& row : table) {
+    const std::string extension = row.extension;
+    EXPECT_TRUE(seen.insert(extension).second) << extension;
+    EXPECT_LE(extension.size(), 9u);
+    for (char c : extension) EXPECT_TRUE((c >= 'A' && c <= 'Z')) << extension;
+    EXPECT_NE(row.route, kRouteRefused);
+  }
+  EXPECT_STREQ(table.front().extension, "PRC");
+  EXPECT_STREQ(table.back().extension, "OBJ");
+}
+
+struct Classification {
+  const char* path;
+  ConversionRoute route;
+};
+
+class ClassifyFileTypeTest : public ::testing::TestWithParam<Classification> {};
+
+TEST_P(ClassifyFileTypeTest, ChoosesTheRouteOfTheWholeExtension) {
+  EXPECT_EQ(ClassifyFileType(GetParam().path), GetParam().route) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ClassifyFileTypeTest,
+    ::testing::Values(
+        Classification{"/docs/Notes.TxT", kRoutePlainText},
+        Classification{"/docs/archive.tar.gz", kRoutePcFormatDefault},
+        Classification{"/docs/readme.", kRoutePcFormatDefault},
+        Classification{"/dir.x/file", kRoutePcFormatDefault},
+        Classification{"noextension", kRoutePcFormatDefault},
+        Classification{"", kRoutePcFormatDefault}, Classification{".", kRoutePcFormatDefault},
+        Classification{"/a/page.htm", kRouteHtml}, Classification{"/a/page.HTML", kRouteHtml},
+        Classification{"/a/photo.jpeg", kRoutePcFormatDefault},
+        Classification{"/a/photo.jpg", kRoutePicture},
+        Classification{"/a/letter.doc", kRouteWordDocument},
+        Classification{"/a/book.xls", kRouteSpreadsheet},
+        Classification{"/a/app.prc", kRouteInstall}, Classification{"/a/db.PDB", kRouteInstall},
+        Classification{"/a/setup.exe", kRouteUnchanged},
+        Classification{"/a/source.c", kRoutePlainText},
+        // ':' is an ordinary character; only '/' ends the folder part.
+        Classification{"/a/b:c.txt", kRoutePlainText},
+        Classification{"/a/x.txt:stream", kRoutePcFormatDefault},
+        Classification{"/a/long.abcdefghijk", kRoutePcFormatDefault},
+        Classification{"/a/odd.t\xC3\xA9xt", kRoutePcFormatDefault}));
+
+TEST(FileNameOfPath, TakesThePartAfterTheLastSlash) {
+  EXPECT_EQ(FileNameOfPath("/home/user/notes.txt"), "notes.txt");
+  EXPECT_EQ(FileNameOfPath("notes.txt"), "notes.txt");
+  EXPECT_EQ(FileNameOfPath("/home/user/a:b.txt"), "a:b.txt");
+  EXPECT_EQ(FileNameOfPath("/home/user/"), "");
+  EXPECT_EQ(FileNameOfPath(""), "");
+}
+
+TEST(StampDateTime, WritesCenturyYearMonthDayHourMinuteAndNoSeconds) {
+  const std::array<uint8_t, 8> expected = {20, 1, 3, 5, 14, 7, 0, 0};
+  EXPECT_EQ(StampOf(testing::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
+  std::array<uint8_t, 7> tooShort{};
+  StampDateTime(0, tooShort);
+  EXPECT_EQ(tooShort, (std::array<uint8_t, 7>{}));
+}
+
+TEST(BuildMessageRecord, BuildsATextRecordOfTheMessageAndItsZero) {
+  const ConversionResult result =
+      BuildMessageRecord("The file was not found.", "- Not found", "/pc/a.txt");
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.status, kConvOk);
+  const std::vector<uint8_t>& record = *result.record;
+  ASSERT_EQ(record.size(), 225u);
+  const auto head = HeadOf(record);
+  EXPECT_EQ(head.title, "a.txt- Not found");
+  EXPECT_EQ(head.sourcePath, "/pc/a.txt");
+  EXPECT_EQ(head.contentKind, kContentText);
+  EXPECT_EQ(head.size, 0u);
+  EXPECT_EQ(head.created, (std::array<uint8_t, 8>{}));
+  EXPECT_EQ(ContentOf(record), std::string("The file was not found.\0", 24));
+
+  const ConversionResult empty = BuildMessageRecord("", "", "/pc/a.txt");
+  ASSERT_TRUE(empty.record);
+  EXPECT_EQ(empty.record->size(), 202u);
+}
+
+TEST(BuildMessageRecord, CutsLongTitlesAndPathsWithinTheirFields) {
+  const std::string name(60, 'n');
+  const std::string path = "/" + std::string(200, 'd') + "/" + name;
+  const ConversionResult result = BuildMessageRecord("m", "- Error", path);
+  ASSERT_TRUE(result.record);
+  const auto head = HeadOf(*result.record);
+  EXPECT_EQ(head.title, std::string(39, 'n'));
+  EXPECT_EQ(head.sourcePath, path.substr(0, 127));
+  // Both fields keep their terminating zero.
+  EXPECT_EQ((*result.record)[file_record::kTitleOffset + 39], 0);
+  EXPECT_EQ((*result.record)[file_record::kSourcePathOffset + 127], 0);
+}
+
+TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
+  TempFolder folder;
+  const std::string path = folder / "tool.bin";
+  const std::string bytes("\x00\x01\xFF\r\n\tend", 8);
+  WriteFile(path, bytes);
+  const time_t modified = testing::LocalTime(2001, 3, 5, 14, 7, 30);
+  testing::SetModifiedTime(path, modified);
+
+  const ConversionResult result = SendAsPcFormat(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.status, kConvOk);
+  ASSERT_EQ(result.record->size(), 202u + bytes.size());
+  const auto head = HeadOf(*result.record);
+  EXPECT_EQ(head.title, "tool.bin - PC Format");
+  EXPECT_EQ(head.sourcePath, path);
+  EXPECT_EQ(head.contentKind, kContentPcFormat);
+  EXPECT_EQ(head.size, bytes.size());
+  EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
+  EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(path)->creationTime));
+  EXPECT_EQ(head.fileId, 0);
+  EXPECT_EQ(head.sent, (std::array<uint8_t, 8>{}));
+  EXPECT_EQ(ContentOf(*result.record), bytes + '\0');
+}
+
+TEST(SendAsPcFormat, CutsAFileLongerThanARecordHolds) {
+  TempFolder folder;
+  const std::string path = folder / "setup.exe";
+  std::string bytes(100000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  WriteFile(path, bytes);
+
+  const ConversionResult result = ConvertForHandheld(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.status, kConvOk);
+  ASSERT_EQ(result.record->size(), 65000u);
+  const auto head = HeadOf(*result.record);
+  EXPECT_EQ(head.title, "setup.exe - PC Format, Cut");
+  EXPECT_EQ(head.size, 64798u);
+  EXPECT_EQ(ContentOf(*result.record), bytes.substr(0, 64798) + '\0');
+}
+
+TEST(SendAsPcFormat, KeepsTheFullLengthOfAFileThatJustFits) {
+  TempFolder folder;
+  const std::string path = folder / "exact.dat";
+  WriteFile(path, std::string(64798, 'x'));
+  const ConversionResult result = SendAsPcFormat(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.record->size(), 65000u);
+  EXPECT_EQ(HeadOf(*result.record).title, "exact.dat - PC Format");
+}
+
+TEST(SendAsPcFormat, AnswersFilesItCannotOpenWithoutARecord) {
+  TempFolder folder;
+  EXPECT_EQ(SendAsPcFormat(folder / "missing.bin").status, kConvCannotOpen);
+  EXPECT_FALSE(SendAsPcFormat(folder / "missing.bin").record);
+  // A folder and a named pipe are not read, and the pipe never blocks.
+  EXPECT_EQ(SendAsPcFormat(folder.Path()).status, kConvCannotOpen);
+  const std::string fifo = folder / "pipe.txt";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(SendAsPcFormat(fifo).status, kConvCannotOpen);
+  const ConversionResult converted = ConvertForHandheld(fifo);
+  EXPECT_FALSE(converted.record);
+  EXPECT_NE(converted.status, kConvOk);
+}
+
+TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {
+  TempFolder folder;
+  const ConversionResult result = ConvertForHandheld(folder / "a.txt");
+  EXPECT_EQ(result.status, kConvFileNotFound);
+  ASSERT_TRUE(result.record);
+  ASSERT_EQ(result.record->size(), 225u);
+  EXPECT_EQ(HeadOf(*result.record).title, "a.txt- Not found");
+  EXPECT_EQ(ContentTextOf(*result.record), "The file was not found.");
+}
+
+struct Fallback {
+  const char* name;
+  const char* bytes;
+};
+
+class FallbackTest : public ::testing::TestWithParam<Fallback> {};
+
+// Routes whose converter fails send the file in PC format instead.
+TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
+  TempFolder folder;
+  const std::string path = folder / GetParam().name;
+  WriteFile(path, GetParam().bytes);
+  const ConversionResult result = ConvertForHandheld(path);
+  EXPECT_EQ(result.status, kConvOk);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
+  EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + " - PC Format");
+  EXPECT_EQ(ContentTextOf(*result.record), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, FallbackTest,
+                         ::testing::Values(Fallback{"broken.png", "not a picture"},
+                                           Fallback{"letter.doc", "word"},
+                                           Fallback{"book.xls", "sheet"},
+                                           Fallback{"archive.tar.gz", "gz"},
+                                           Fallback{"readme.", "dot"}));
+
+TEST(ConvertForHandheld, ConvertsTextAndHtmlByTheirRoutes) {
+  TempFolder folder;
+  WriteFile(folder / "Notes.TxT", "a\r\nb");
+  WriteFile(folder / "page.htm", "<P>Hello");
+  const ConversionResult text = ConvertForHandheld(folder / "Notes.TxT");
+  ASSERT_TRUE(text.record);
+  EXPECT_EQ(HeadOf(*text.record).contentKind, kContentText);
+  EXPECT_EQ(ContentTextOf(*text.record), "a\nb");
+  const ConversionResult html = ConvertForHandheld(folder / "page.htm");
+  ASSERT_TRUE(html.record);
+  EXPECT_EQ(ContentTextOf(*html.record), "\n\nHello");
+}
+
+TEST(ConvertForHandheld, GivesAnEmptyTextFileARecordOf203Bytes) {
+  TempFolder folder;
+  WriteFile(folder / "empty.txt", "");
+  const ConversionResult result = ConvertForHandheld(folder / "empty.txt");
+  ASSERT_TRUE(result.record);
+  ASSERT_EQ(result.record->size(), 203u);
+  EXPECT_EQ(ContentOf(*result.record), std::string(2, '\0'));
+  EXPECT_EQ(HeadOf(*result.record).title, "empty.txt");
+}
+
+}  // namespace
+}  // namespace conduit

@@ -1,0 +1,213 @@
+// Plain text and HTML to handheld text: the line-break replacements and
+// their order, the bounds and cuts, the tag and entity tables, and a table
+// of awkward mark-up that must come out whole and in linear time.
+#include <gtest/gtest.h>
+
+#include "convert/convert.h"
+#include "convert_test_support.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+namespace {
+
+using testing::ContentOf;
+using testing::ContentTextOf;
+using testing::HeadOf;
+using testing::TempFolder;
+using testing::WriteFile;
+
+struct Rewrite {
+  std::string input;
+  std::string expected;
+};
+
+class NormaliseLineBreaksTest : public ::testing::TestWithParam<Rewrite> {};
+
+TEST_P(NormaliseLineBreaksTest, LeavesSingleLineFeedsAndSpacesForTabs) {
+  std::string text = GetParam().input;
+  NormaliseLineBreaks(text);
+  EXPECT_EQ(text, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, NormaliseLineBreaksTest,
+                         ::testing::Values(Rewrite{"a\r\nb\rc\n\rd", "a\nb\nc\nd"},
+                                           // CR LF first, then LF CR: CR LF CR is one line feed.
+                                           Rewrite{"\r\n\r", "\n"}, Rewrite{"\n\r\n", "\n\n"},
+                                           Rewrite{"\r\r\n", "\n\n"}, Rewrite{"\n\r\r", "\n\n"},
+                                           Rewrite{"a\tb\t", "a    b    "}, Rewrite{"", ""},
+                                           Rewrite{std::string("ab\0\r\n", 5), "ab"}));
+
+class HtmlToTextTest : public ::testing::TestWithParam<Rewrite> {};
+
+TEST_P(HtmlToTextTest, ReplacesTagsAndEntities) {
+  std::string text = GetParam().input;
+  HtmlToText(text);
+  EXPECT_EQ(text, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, HtmlToTextTest,
+    ::testing::Values(
+        Rewrite{"<P>Hello<BR>World</P>", "\n\nHello\nWorld"},
+        Rewrite{"<ul><li>one<li>two</ul>", "\n* one\n* two"},
+        Rewrite{"<Div>a</div><h1>T</H1><h6>x</h6></title><BlockQuote>q", "\na\nT\n\nx\n\n\nq"},
+        // Tags with attributes or spaces are removed without a line break.
+        Rewrite{"a<p align=center>b<br/>c<br >d", "abcd"}, Rewrite{"&amp;lt;", "<"},
+        Rewrite{"&amp;amp;", "&amp;"}, Rewrite{"&copy; &gt;&lt;&nbsp;!", "(c) >< !"},
+        Rewrite{"&AMP; &#60; &quot; &Nbsp;", "&AMP; &#60; &quot; &Nbsp;"},
+        Rewrite{"x <br", "x \n"},  // cut off by the end, the tag counts as closed
+        Rewrite{"x < y", "x "}, Rewrite{"a<!-- 1 > 2 -->b", "a 2 -->b"},
+        Rewrite{"<script>if (a < b) c();</script>", "if (a "},
+        Rewrite{"<style>p { color: red }</style>x", "p { color: red }x"},
+        Rewrite{"line\none\r\ttwo", "line one     two"}, Rewrite{"a&amp", "a&amp"},
+        Rewrite{"<>a<<b>>", "a>"}, Rewrite{"", ""},
+        Rewrite{std::string("<p>a\0<br>b", 10), "\n\na"},
+        Rewrite{"<li" + std::string(100000, 'x') + ">z", "z"},
+        Rewrite{"<!--" + std::string(50000, '-') + "<br>", ""},
+        Rewrite{"&" + std::string(30000, 'a') + "amp;", "&" + std::string(30000, 'a') + "amp;"},
+        Rewrite{std::string(20000, '<'), ""},
+        Rewrite{std::string(20000, '>'), std::string(20000, '>')}));
+
+TEST(NextHtmlToken, WalksTextRunsAndTagsToTheEnd) {
+  const std::string_view text = "ab<b>c<d";
+  size_t position = 0;
+  HtmlToken token = NextHtmlToken(text, position);
+  EXPECT_EQ(token.kind, HtmlTokenKind::kTextRun);
+  EXPECT_EQ(token.text, "ab");
+  EXPECT_EQ(position, 2u);
+  token = NextHtmlToken(text, position);
+  EXPECT_EQ(token.kind, HtmlTokenKind::kTag);
+  EXPECT_EQ(token.text, "<b>");
+  EXPECT_TRUE(token.closed);
+  token = NextHtmlToken(text, position);
+  EXPECT_EQ(token.text, "c");
+  token = NextHtmlToken(text, position);
+  EXPECT_EQ(token.kind, HtmlTokenKind::kTag);
+  EXPECT_EQ(token.text, "<d");
+  EXPECT_FALSE(token.closed);
+  EXPECT_EQ(position, text.size() + 1);
+  EXPECT_EQ(NextHtmlToken(text, position).kind, HtmlTokenKind::kEnd);
+}
+
+TEST(HtmlTagText, ComparesTheWholeTagWithoutRegardToCase) {
+  EXPECT_EQ(HtmlTagText("<BR>"), "\n");
+  EXPECT_EQ(HtmlTagText("<P>"), "\n\n");
+  EXPECT_EQ(HtmlTagText("<LI>"), "\n* ");
+  EXPECT_EQ(HtmlTagText("</P>"), "");
+  EXPECT_EQ(HtmlTagText("<br/>"), "");
+  EXPECT_EQ(HtmlTagText("<blockquote >"), "");
+  EXPECT_EQ(HtmlTagText(""), "");
+}
+
+TEST(HtmlToText, ConvertsTenMegabytesOfMarkUp) {
+  std::string page;
+  while (page.size() < 10 * 1024 * 1024) {
+    page += "<P>Paragraph &amp; <b>bold</b> text<br>\r\n<li>item\t&nbsp;<a href=\"x\">link</a>";
+  }
+  HtmlToText(page);
+  EXPECT_EQ(page.substr(0, 30), "\n\nParagraph & bold text\n  \n* i");
+  EXPECT_EQ(page.find('<'), std::string::npos);
+}
+
+TEST(ConvertPlainText, TranscodesAndNormalisesTheText) {
+  TempFolder folder;
+  const std::string path = folder / "notes.txt";
+  WriteFile(path, "caf\xC3\xA9 \xE2\x82\xAC\r\nsecond\tline \xE4\xB8\xAD \xE9t\xE9");
+  const ConversionResult result = ConvertPlainText(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.status, kConvOk);
+  const std::string expected = "caf\xE9 \x80\nsecond    line ? \xE9t\xE9";
+  EXPECT_EQ(ContentTextOf(*result.record), expected);
+  ASSERT_EQ(result.record->size(), 203u + expected.size());
+  EXPECT_EQ(ContentOf(*result.record), expected + std::string(2, '\0'));
+  const auto head = HeadOf(*result.record);
+  EXPECT_EQ(head.size, expected.size());
+  EXPECT_EQ(head.title, "notes.txt");
+  EXPECT_EQ(head.contentKind, kContentText);
+  EXPECT_EQ(head.sourcePath, path);
+}
+
+TEST(ConvertPlainText, EndsTheTextAtTheFirstZeroByte) {
+  TempFolder folder;
+  const std::string path = folder / "zero.txt";
+  WriteFile(path, std::string("0123456789\0tail", 15));
+  const ConversionResult result = ConvertPlainText(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(ContentTextOf(*result.record), "0123456789");
+  EXPECT_EQ(result.record->size(), 213u);
+}
+
+TEST(ConvertPlainText, ReadsALongFileUpToTheBoundAndMarksItCut) {
+  TempFolder folder;
+  const std::string path = folder / "long.txt";
+  std::string text;
+  while (text.size() < 70000) text += "line\r\n";
+  WriteFile(path, text);
+  const ConversionResult result = ConvertPlainText(path);
+  ASSERT_TRUE(result.record);
+  std::string expected = text.substr(0, 64798);
+  NormaliseLineBreaks(expected);
+  EXPECT_EQ(ContentTextOf(*result.record), expected);
+  const auto head = HeadOf(*result.record);
+  EXPECT_EQ(head.title, "long.txt- Cut");
+  EXPECT_EQ(head.size, expected.size());
+  EXPECT_LT(head.size, 64798u);
+}
+
+TEST(ConvertPlainText, AppliesNoSecondBoundAfterTabsLengthenTheText) {
+  TempFolder folder;
+  const std::string path = folder / "tabs.txt";
+  WriteFile(path, std::string(64798, '\t'));
+  const ConversionResult result = ConvertPlainText(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(HeadOf(*result.record).size, 4u * 64798);
+  EXPECT_EQ(result.record->size(), 203u + 4 * 64798);
+  EXPECT_EQ(HeadOf(*result.record).title, "tabs.txt");
+}
+
+TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
+  TempFolder folder;
+  const ConversionResult result = ConvertPlainText(folder / "missing.txt");
+  EXPECT_FALSE(result.record);
+  EXPECT_EQ(result.status, kConvCannotOpen);
+}
+
+TEST(ConvertHtml, CountsTheTerminatingZeroInTheSizeField) {
+  TempFolder folder;
+  const std::string path = folder / "page.html";
+  WriteFile(path, "<h1>Caf\xC3\xA9</h1>&copy;");
+  const ConversionResult result = ConvertHtml(path);
+  ASSERT_TRUE(result.record);
+  const std::string expected = "\nCaf\xE9\n(c)";
+  EXPECT_EQ(ContentOf(*result.record), expected + std::string(2, '\0'));
+  EXPECT_EQ(result.record->size(), 203u + expected.size());
+  EXPECT_EQ(HeadOf(*result.record).size, expected.size() + 1);
+  EXPECT_EQ(HeadOf(*result.record).title, "page.html");
+}
+
+TEST(ConvertHtml, CutsALongTextOneCharacterShortOfTheBound) {
+  TempFolder folder;
+  const std::string path = folder / "big.htm";
+  std::string page;
+  while (page.size() < 70000) page += "0123456789";
+  WriteFile(path, "<html>" + page + "</html>");
+  const ConversionResult result = ConvertHtml(path);
+  ASSERT_TRUE(result.record);
+  ASSERT_EQ(result.record->size(), 65000u);
+  EXPECT_EQ(ContentOf(*result.record), page.substr(0, 64797) + std::string(2, '\0'));
+  EXPECT_EQ(HeadOf(*result.record).size, 64798u);
+  EXPECT_EQ(HeadOf(*result.record).title, "big.htm- Cut");
+}
+
+TEST(ConvertHtml, KeepsATextOfExactlyTheBoundUncut) {
+  TempFolder folder;
+  const std::string path = folder / "fits.htm";
+  WriteFile(path, std::string(64797, 'a'));
+  const ConversionResult result = ConvertHtml(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(result.record->size(), 65000u);
+  EXPECT_EQ(HeadOf(*result.record).title, "fits.htm");
+}
+
+}  // namespace
+}  // namespace conduit

@@ -1,0 +1,23 @@
+// The one transcoder between the PC's text (UTF-8) and the handheld's
+// (Windows-1252, the Palm OS Latin character set).
+//
+// UTF-8 to Windows-1252: every well-formed UTF-8 sequence becomes one byte,
+// its Windows-1252 form, or '?' when the character has none. Bytes that do
+// not form a well-formed sequence are taken as Windows-1252 already and pass
+// unchanged, so a text that was never UTF-8 survives. The result is never
+// longer than the input.
+//
+// Windows-1252 to UTF-8: every byte becomes its character; the five bytes
+// the code page leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the
+// control characters of the same number, so the round trip is exact.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace conduit {
+
+std::string TranscodeUtf8ToWindows1252(std::string_view text);
+std::string Windows1252ToUtf8(std::string_view text);
+
+}  // namespace conduit
