@@ -1,0 +1,318 @@
+// The handheld companion as a process on real image folders: the request
+// preference, the search block, search results, and the files database,
+// each checked byte for byte through the Palm database reader.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "bytes/bytes.h"
+#include "pdb/handheld_image.h"
+#include "pdb/palm_database.h"
+#include "run_program.h"
+#include "test_home.h"
+
+namespace hotsync {
+namespace {
+
+using platform::pdb::AppPreference;
+using platform::pdb::HandheldImage;
+using platform::pdb::ImageError;
+using platform::pdb::PalmDatabase;
+using testing::BinPath;
+using testing::ProgramResult;
+
+constexpr uint32_t kVlmr = 0x566C6D72;
+
+class HandheldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    m_path = m_work.Path() + "/palm";
+    ASSERT_EQ(Run({"create", m_path, "--user", "Ada"}).exitStatus, 0);
+  }
+
+  ProgramResult Run(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), BinPath("handheld"));
+    return testing::RunProgram(arguments);
+  }
+
+  AppPreference Preference() const {
+    AppPreference preference;
+    EXPECT_EQ(Image().ReadPreference(kVlmr, 0, true, &preference), ImageError::kNone);
+    return preference;
+  }
+
+  PalmDatabase Database(const char* name) const {
+    PalmDatabase database;
+    EXPECT_EQ(Image().LoadDatabase(name, &database), ImageError::kNone) << name;
+    return database;
+  }
+
+  HandheldImage Image() const { return HandheldImage(m_path); }
+
+  std::string WriteFile(const std::string& name, const std::string& text) {
+    const std::string path = m_work.Path() + "/" + name;
+    testing::WriteTextFile(path, text);
+    return path;
+  }
+
+  testing::TemporaryFolder m_work;
+  std::string m_path;
+};
+
+struct RequestCase {
+  const char* word;
+  uint8_t code;
+  friend std::ostream& operator<<(std::ostream& out, const RequestCase& c) { return out << c.word; }
+};
+
+class HandheldRequestTest : public HandheldTest,
+                            public ::testing::WithParamInterface<RequestCase> {};
+
+TEST_P(HandheldRequestTest, RequestSetsCodeAndPendingStatusAndKeepsTheOtherBytes) {
+  AppPreference before{7, {}};
+  for (uint8_t i = 0; i < 18; ++i) before.data.push_back(static_cast<uint8_t>(0xA0 + i));
+  ASSERT_EQ(Image().WritePreference(kVlmr, 0, true, before), ImageError::kNone);
+
+  ASSERT_EQ(Run({"request", m_path, GetParam().word}).exitStatus, 0);
+  AppPreference after = Preference();
+  EXPECT_EQ(after.version, 7);
+  AppPreference expected = before;
+  expected.data[0] = GetParam().code;
+  expected.data[1] = 0xFF;
+  EXPECT_EQ(after.data, expected.data);
+
+  ASSERT_EQ(Run({"request", m_path, GetParam().word, "--image-mode", "3"}).exitStatus, 0);
+  expected.data[16] = 3;
+  EXPECT_EQ(Preference().data, expected.data);
+}
+
+INSTANTIATE_TEST_SUITE_P(Requests, HandheldRequestTest,
+                         ::testing::Values(RequestCase{"search", 1}, RequestCase{"fetch", 3},
+                                           RequestCase{"fax", 5}, RequestCase{"email", 7},
+                                           RequestCase{"pcformat", 9}, RequestCase{"receive", 11}),
+                         [](const auto& info) { return std::string(info.param.word); });
+
+TEST_F(HandheldTest, FirstRequestMakesAnEighteenBytePreferenceAndShowRequestReadsIt) {
+  EXPECT_EQ(Run({"show-request", m_path}).out, "No request preference.\n");
+  ASSERT_EQ(Run({"request", m_path, "fetch", "--image-mode", "2"}).exitStatus, 0);
+  std::vector<uint8_t> expected(18, 0);
+  expected[0] = 3;
+  expected[1] = 0xFF;
+  expected[16] = 2;
+  EXPECT_EQ(Preference().data, expected);
+  EXPECT_EQ(Run({"show-request", m_path}).out,
+            "request: 3 (fetch asked)\nstatus: 255 (pending)\nimage mode: 2 (16 greys)\n");
+
+  AppPreference done{1, expected};
+  done.data[0] = 2;
+  done.data[1] = 4;
+  ASSERT_EQ(Image().WritePreference(kVlmr, 0, true, done), ImageError::kNone);
+  EXPECT_EQ(Run({"show-request", m_path}).out,
+            "request: 2 (search done)\nstatus: 4 (search path does not exist)\n"
+            "image mode: 2 (16 greys)\n");
+}
+
+TEST_F(HandheldTest, BadRequestsChangeNothing) {
+  EXPECT_EQ(Run({"request", m_path, "print"}).exitStatus, 2);
+  EXPECT_EQ(Run({"request", m_path, "fetch", "--image-mode", "256"}).exitStatus, 2);
+  EXPECT_EQ(Run({"request", m_path}).exitStatus, 2);
+  EXPECT_EQ(Run({"request", m_work.Path() + "/missing", "fetch"}).exitStatus, 1);
+  AppPreference preference;
+  EXPECT_EQ(Image().ReadPreference(kVlmr, 0, true, &preference), ImageError::kNotFound);
+}
+
+TEST_F(HandheldTest, SearchFieldsLandAtTheirOffsetsAndTheApplicationsBytesStay) {
+  PalmDatabase search;
+  search.name = "VlmrSearchDB";
+  search.creator = kVlmr;
+  search.appInfo.assign(736, 0x5A);
+  ASSERT_EQ(Image().SaveDatabase(search), ImageError::kNone);
+
+  const ProgramResult result = Run({"search-fields",
+                                    m_path,
+                                    "--spec",
+                                    "/home/ada/*.doc",
+                                    "--text",
+                                    "needle",
+                                    "--text-search",
+                                    "on",
+                                    "--list-only",
+                                    "off",
+                                    "--subfolders",
+                                    "yes",
+                                    "--fax",
+                                    "555",
+                                    "--email",
+                                    "ada@example.org",
+                                    "--third",
+                                    "note",
+                                    "--receive-selector",
+                                    "65539",
+                                    "--whole-category",
+                                    "on"});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  const std::vector<uint8_t> block = Database("VlmrSearchDB").appInfo;
+  ASSERT_EQ(block.size(), 736u);
+  EXPECT_EQ(std::vector<uint8_t>(block.begin(), block.begin() + 278),
+            std::vector<uint8_t>(278, 0x5A));
+  EXPECT_EQ(platform::GetFixedText(block, 278, 128), "/home/ada/*.doc");
+  EXPECT_EQ(platform::GetFixedText(block, 406, 64), "needle");
+  EXPECT_EQ(std::vector<uint8_t>(block.begin() + 470, block.begin() + 598),
+            std::vector<uint8_t>(128, 0x5A));  // the conduit's last spec
+  EXPECT_EQ(block[598], 1);
+  EXPECT_EQ(block[599], 0);
+  EXPECT_EQ(block[600], 1);
+  EXPECT_EQ(platform::GetFixedText(block, 602, 40), "555");
+  EXPECT_EQ(platform::GetFixedText(block, 642, 40), "ada@example.org");
+  EXPECT_EQ(platform::GetFixedText(block, 682, 40), "note");
+  EXPECT_EQ(block[722], 1);
+  EXPECT_EQ(platform::GetU32Be(block, 724), 65539u);
+  EXPECT_NE(result.out.find("spec: \"/home/ada/*.doc\"\n"), std::string::npos);
+}
+
+TEST_F(HandheldTest, SearchFieldsCreateTheDatabaseAndRefuseTextsTooLongForTheirField) {
+  const std::string spec128(128, 's');
+  ASSERT_EQ(Run({"search-fields", m_path, "--spec", spec128}).exitStatus, 0);
+  PalmDatabase search = Database("VlmrSearchDB");
+  EXPECT_EQ(search.creator, kVlmr);
+  EXPECT_EQ(search.type, platform::pdb::FourCC("Srch"));
+  ASSERT_EQ(search.appInfo.size(), 736u);
+  EXPECT_EQ(search.appInfo[278 + 127], 's');  // fills the field, no NUL
+  EXPECT_EQ(search.appInfo[406], 0);
+
+  EXPECT_EQ(Run({"search-fields", m_path, "--spec", spec128 + "s"}).exitStatus, 2);
+  EXPECT_EQ(Run({"search-fields", m_path, "--text", std::string(64, 't')}).exitStatus, 2);
+  EXPECT_EQ(Run({"search-fields", m_path, "--list-only", "maybe"}).exitStatus, 2);
+  EXPECT_EQ(Run({"search-fields", m_path, "--receive-selector", "-1"}).exitStatus, 2);
+  EXPECT_EQ(Database("VlmrSearchDB").appInfo, search.appInfo);
+}
+
+std::vector<uint8_t> SearchResultBytes(const std::string& path, uint32_t size) {
+  platform::ByteWriter writer;
+  writer.U8(0);
+  writer.U8(0);
+  writer.FixedText(path, 128);
+  for (int stamp = 0; stamp < 2; ++stamp)
+    writer.Bytes(std::vector<uint8_t>{208, 1, 3, 5, 14, 7, 0, 0});
+  writer.U32Be(size);
+  writer.U16Be(0);
+  return writer.Take();
+}
+
+TEST_F(HandheldTest, ResultsAreListedAndSelectPicksExactlyTheNamedOnes) {
+  PalmDatabase search;
+  search.name = "VlmrSearchDB";
+  search.appInfo.assign(736, 0);
+  for (uint32_t i = 0; i < 3; ++i) {
+    search.records.push_back({0, i + 1, SearchResultBytes("/pc/" + std::to_string(i), 100 + i)});
+  }
+  ASSERT_EQ(Image().SaveDatabase(search), ImageError::kNone);
+  EXPECT_EQ(Run({"results", m_path}).out,
+            "index\tselected\tpath\tcreated\tmodified\tsize\n"
+            "0\tno\t/pc/0\t2001-03-05 14:07:00\t2001-03-05 14:07:00\t100\n"
+            "1\tno\t/pc/1\t2001-03-05 14:07:00\t2001-03-05 14:07:00\t101\n"
+            "2\tno\t/pc/2\t2001-03-05 14:07:00\t2001-03-05 14:07:00\t102\n");
+
+  ASSERT_EQ(Run({"select", m_path, "0", "2"}).exitStatus, 0);
+  PalmDatabase after = Database("VlmrSearchDB");
+  EXPECT_EQ(after.records[0].data[0], 1);
+  EXPECT_EQ(after.records[1].data[0], 0);
+  EXPECT_EQ(after.records[2].data[0], 1);
+  EXPECT_EQ(after.records[0].attributes, platform::pdb::kRecordDirty);
+  EXPECT_EQ(after.records[1].attributes, 0);
+  EXPECT_EQ(std::vector<uint8_t>(after.records[1].data.begin() + 1, after.records[1].data.end()),
+            std::vector<uint8_t>(search.records[1].data.begin() + 1, search.records[1].data.end()));
+
+  EXPECT_EQ(Run({"select", m_path, "3"}).exitStatus, 1);
+  EXPECT_EQ(Run({"select", m_path, "x"}).exitStatus, 1);
+  EXPECT_EQ(Database("VlmrSearchDB"), after);
+  ASSERT_EQ(Run({"select", m_path, "all"}).exitStatus, 0);
+  for (const auto& record : Database("VlmrSearchDB").records) EXPECT_EQ(record.data[0], 1);
+  ASSERT_EQ(Run({"select", m_path, "none"}).exitStatus, 0);
+  for (const auto& record : Database("VlmrSearchDB").records) EXPECT_EQ(record.data[0], 0);
+}
+
+TEST_F(HandheldTest, AddTextMakesADirtyHandheldRecordWithItsHead) {
+  const std::string file = WriteFile("memo.txt", "line one\nline two");
+  ASSERT_EQ(Run({"add-text", m_path, "--file", file, "--category", "3", "--secret"}).exitStatus, 0);
+  PalmDatabase files = Database("VlmrFilesDB");
+  EXPECT_EQ(files.creator, kVlmr);
+  EXPECT_EQ(files.type, platform::pdb::FourCC("File"));
+  ASSERT_EQ(files.records.size(), 1u);
+  const auto& record = files.records[0];
+  EXPECT_EQ(record.attributes, 0x40 | 0x10 | 3);
+  EXPECT_NE(record.uniqueId, 0u);
+  const std::vector<uint8_t>& data = record.data;
+  ASSERT_EQ(data.size(), 201u + 17 + 1);
+  EXPECT_EQ(platform::GetU16Be(data, 0), 0);
+  EXPECT_EQ(platform::GetFixedText(data, 2, 40), "memo.txt");
+  EXPECT_EQ(platform::GetFixedText(data, 42, 128), "memo.txt");
+  EXPECT_GE(data[170], 20);  // created: century
+  EXPECT_EQ(std::vector<uint8_t>(data.begin() + 170, data.begin() + 178),
+            std::vector<uint8_t>(data.begin() + 178, data.begin() + 186));
+  EXPECT_EQ(platform::GetU16Be(data, 194), 0);
+  EXPECT_EQ(platform::GetU32Be(data, 196), 17u);
+  EXPECT_EQ(data[200], 1);
+  EXPECT_EQ(std::string(data.begin() + 201, data.end()), std::string("line one\nline two\0", 18));
+
+  const std::string out = m_work.Path() + "/out.txt";
+  ASSERT_EQ(Run({"extract", m_path, "0", out}).exitStatus, 0);
+  EXPECT_EQ(testing::ReadTextFile(out), "line one\nline two");
+  EXPECT_EQ(Run({"files", m_path}).out,
+            "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n"
+            "0\t0\tmemo.txt\t1 (text)\t17\t219\t3\t0x50 (dirty,secret)\n");
+}
+
+TEST_F(HandheldTest, AddBitmapTakesItsDepthFromTheBitmapHeader) {
+  std::string bitmap(16 + 80 * 160, '\x11');
+  bitmap[8] = 4;  // pixel size: 16 greys
+  const std::string file = WriteFile("pic.bmp16", bitmap);
+  ASSERT_EQ(Run({"add-bitmap", m_path, "--file", file, "--title", "Sketch"}).exitStatus, 0);
+  ASSERT_EQ(Run({"add-bitmap", m_path, "--file", file, "--depth", "3"}).exitStatus, 0);
+  EXPECT_EQ(Run({"add-bitmap", m_path, "--file", file, "--depth", "4"}).exitStatus, 2);
+  PalmDatabase files = Database("VlmrFilesDB");
+  ASSERT_EQ(files.records.size(), 2u);
+  const std::vector<uint8_t>& data = files.records[0].data;
+  ASSERT_EQ(data.size(), 201u + bitmap.size() + 1);
+  EXPECT_EQ(platform::GetFixedText(data, 2, 40), "Sketch");
+  EXPECT_EQ(platform::GetU16Be(data, 194), 2);
+  EXPECT_EQ(platform::GetU32Be(data, 196), bitmap.size());
+  EXPECT_EQ(data[200], 2);
+  EXPECT_EQ(platform::GetU16Be(files.records[1].data, 194), 3);
+
+  const std::string out = m_work.Path() + "/out.bin";
+  ASSERT_EQ(Run({"extract", m_path, "0", out}).exitStatus, 0);
+  EXPECT_EQ(testing::ReadTextFile(out), bitmap);
+  EXPECT_EQ(Run({"extract", m_path, "2", out}).exitStatus, 1);
+}
+
+TEST_F(HandheldTest, EditMarksTheRecordDirtyAndCanReplaceItsContent) {
+  const std::string file = WriteFile("a.txt", "old");
+  ASSERT_EQ(Run({"add-text", m_path, "--file", file, "--title", "A"}).exitStatus, 0);
+  PalmDatabase files = Database("VlmrFilesDB");
+  files.records[0].attributes = 2;  // synced: clean, category 2
+  ASSERT_EQ(Image().SaveDatabase(files), ImageError::kNone);
+
+  ASSERT_EQ(Run({"edit", m_path, "0"}).exitStatus, 0);
+  PalmDatabase edited = Database("VlmrFilesDB");
+  EXPECT_EQ(edited.records[0].attributes, 0x40 | 2);
+  EXPECT_EQ(edited.records[0].data, files.records[0].data);
+
+  ASSERT_EQ(Run({"edit", m_path, "0", "--content", WriteFile("b.txt", "brand new")}).exitStatus, 0);
+  const PalmDatabase replaced = Database("VlmrFilesDB");
+  const std::vector<uint8_t>& data = replaced.records[0].data;
+  EXPECT_EQ(platform::GetU32Be(data, 196), 9u);
+  EXPECT_EQ(std::string(data.begin() + 201, data.end()), std::string("brand new\0", 10));
+  EXPECT_EQ(Run({"edit", m_path, "1"}).exitStatus, 1);
+}
+
+TEST_F(HandheldTest, ADamagedDatabaseIsReportedNotRead) {
+  testing::WriteTextFile(m_path + "/VlmrFilesDB.pdb", "short");
+  const ProgramResult result = Run({"files", m_path});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_NE(result.err.find("VlmrFilesDB"), std::string::npos) << result.err;
+  EXPECT_EQ(Run({"add-text", m_path, "--file", WriteFile("x.txt", "x")}).exitStatus, 1);
+}
+
+}  // namespace
+}  // namespace hotsync
