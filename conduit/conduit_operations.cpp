@@ -2,8 +2,12 @@
 // of the conduit that does it; an operation this build does not carry says
 // so in the HotSync log and reports failure, so the handheld never hears
 // that work was done when it was not.
+#include "convert/convert.h"
+#include "search/pc_file_search.h"
 #include "sync_log.h"
 #include "sync_operations.h"
+#include "transfer/fetch.h"
+#include "transfer/send_listed_files.h"
 
 namespace conduit {
 
@@ -11,14 +15,12 @@ namespace {
 
 class ConduitSyncOperations final : public SyncOperations {
  public:
-  uint8_t Search(SyncContext&, bool&) override {
-    LogWarning("Searching PC files is not available in this build");
-    return RequestPreference::kStatusFailure;
+  uint8_t Search(SyncContext&, bool& stopAfterSearch) override {
+    return search::RunSearch(stopAfterSearch);
   }
 
-  int32_t Fetch(SyncContext&, FetchMode) override {
-    LogWarning("Fetching files is not available in this build");
-    return kErrOperationUnavailable;
+  int32_t Fetch(SyncContext&, FetchMode mode) override {
+    return transfer::FetchSelectedFiles(mode);
   }
 
   int32_t Receive(SyncContext&) override {
@@ -26,8 +28,8 @@ class ConduitSyncOperations final : public SyncOperations {
     return kErrOperationUnavailable;
   }
 
-  void SendListedFiles(SyncContext&) override {
-    LogWarning("Sending listed files is not available in this build");
+  void SendListedFiles(SyncContext& context) override {
+    transfer::SendListedFiles(context.fileList, context.fileIndex, GetHandheldUserName());
   }
 };
 

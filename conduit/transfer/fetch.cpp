@@ -1,0 +1,130 @@
+// The fetch: read the selected results and the search block from
+// "VlmrSearchDB", then build and write one record per result into
+// "VlmrFilesDB". A failure before the first record is written leaves
+// "VlmrFilesDB" untouched.
+#include "transfer/fetch.h"
+
+#include <array>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "bytes/bytes.h"
+#include "convert/convert.h"
+#include "files_database.h"
+#include "records/handheld_records.h"
+#include "sync_log.h"
+#include "syncmgr/syncmgr.h"
+#include "transfer/handheld_record.h"
+
+namespace conduit::transfer {
+namespace {
+
+struct SelectedResults {
+  SearchAppInfo block;
+  std::vector<std::string> paths;  // in record order
+  size_t leftOver = 0;             // selected beyond kMaxSelectedResults
+};
+
+// Reads the search block and the paths of the selected results. Returns 0 or
+// the failing call's code, after logging it and closing the database.
+int32_t ReadSelectedResults(SelectedResults& selected) {
+  uint8_t handle = 0;
+  int32_t result = SyncOpenDB(kSearchDatabaseName, 0, &handle, kOpenReadWriteSecret);
+  if (result != kSyncErrNone) {
+    LogWarning("Couldn't find Search database");
+    return result;
+  }
+  auto fail = [handle](const char* message, int32_t code) {
+    LogWarning(message);
+    SyncCloseDB(handle);
+    return code;
+  };
+
+  std::array<uint8_t, SearchAppInfo::kSize> blockBytes{};
+  CDbGenInfo info{};
+  info.m_TotalBytes = static_cast<uint16_t>(blockBytes.size());
+  info.m_pBytes = blockBytes.data();
+  if ((result = SyncReadDBAppInfoBlock(handle, &info)) != kSyncErrNone) {
+    return fail("Couldn't read Search App Info data", result);
+  }
+  selected.block = SearchAppInfo::FromBytes(blockBytes);
+
+  uint16_t count = 0;
+  if ((result = SyncGetDBRecordCount(handle, &count)) != kSyncErrNone) {
+    return fail("Couldn't read Search results database", result);
+  }
+  for (uint16_t index = 0; index < count; ++index) {
+    std::array<uint8_t, SearchResult::kSize> bytes{};  // a short record reads as zeros
+    CRawRecordInfo record{};
+    record.m_FileHandle = handle;
+    record.m_RecIndex = index;
+    record.m_TotalBytes = static_cast<uint16_t>(bytes.size());
+    record.m_pBytes = bytes.data();
+    if ((result = SyncReadRecordByIndex(&record)) != kSyncErrNone) {
+      return fail("Couldn't read Search Results database", result);
+    }
+    if (bytes[0] == 0) continue;
+    if (selected.paths.size() == kMaxSelectedResults) {
+      ++selected.leftOver;
+      continue;
+    }
+    selected.paths.push_back(platform::GetFixedText(bytes, 2, SearchResult::kPathSize));
+  }
+  if ((result = SyncCloseDB(handle)) != kSyncErrNone) {
+    LogWarning("Couldn't close the Search database.");
+    return result;
+  }
+  return kSyncErrNone;
+}
+
+ConversionResult BuildRecord(FetchMode mode, const SearchAppInfo& block, const std::string& path) {
+  switch (mode) {
+    case FetchMode::kConvert:
+      return ConvertForHandheld(path);
+    case FetchMode::kPcFormat:
+      return SendAsPcFormat(path);
+    case FetchMode::kEmail:
+      return RequestMailOrFax(kRequestModeEmail, block.EmailAddress(), block.ThirdText(), path);
+    case FetchMode::kFax:
+      return RequestMailOrFax(kRequestModeFax, block.FaxNumber(), block.ThirdText(), path);
+  }
+  return {};
+}
+
+}  // namespace
+
+int32_t FetchSelectedFiles(FetchMode mode) {
+  SelectedResults selected;
+  if (int32_t result = ReadSelectedResults(selected); result != kSyncErrNone) return result;
+  if (selected.paths.empty()) LogText("No files to fetch.");
+  if (selected.leftOver > 0) {
+    std::string warning = "Only the first " + std::to_string(kMaxSelectedResults) +
+                          " selected files were fetched; " + std::to_string(selected.leftOver) +
+                          " more were left out";
+    LogWarning(warning.c_str());
+  }
+
+  uint8_t handle = 0;
+  if (int32_t result = OpenFilesDatabaseForWriting(&handle); result != kSyncErrNone) return result;
+  if (SyncPurgeDeletedRecs(handle) != kSyncErrNone) LogWarning("SyncPurge failed");
+
+  for (const std::string& path : selected.paths) {
+    ConversionResult built = BuildRecord(mode, selected.block, path);
+    if (!built.record || !IsWritableRecord(*built.record)) continue;
+    std::vector<uint8_t>& record = *built.record;
+    SetFileId(record, 0);
+    SetSentStamp(record, store::HandheldDateTime::FromPcTime(time(nullptr), true));
+    if (int32_t result = WriteNewRecord(handle, record, 0, 0); result != kSyncErrNone) {
+      // The handheld is told that the fetch failed, so it can ask again.
+      LogWarning("Couldn't write to Files database");
+      SyncCloseDB(handle);
+      return result;
+    }
+  }
+  int32_t result = SyncCloseDB(handle);
+  if (result != kSyncErrNone) LogWarning("SyncCloseDB failed");
+  return result;
+}
+
+}  // namespace conduit::transfer

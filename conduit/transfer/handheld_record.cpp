@@ -1,0 +1,45 @@
+// Completing and writing HandheldFileRecords.
+#include "transfer/handheld_record.h"
+
+#include <algorithm>
+
+#include "bytes/bytes.h"
+#include "records/handheld_records.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit::transfer {
+
+bool IsWritableRecord(const std::vector<uint8_t>& record) {
+  return record.size() >= file_record::kHeadSize && record.size() <= file_record::kMaxRecordSize;
+}
+
+void SetFileId(std::vector<uint8_t>& record, uint16_t fileId) {
+  platform::PutU16Be(record, file_record::kFileIdOffset, fileId);
+}
+
+void SetSentStamp(std::vector<uint8_t>& record, const store::HandheldDateTime& sent) {
+  if (record.size() < file_record::kSentOffset + sent.bytes.size()) return;
+  std::copy(sent.bytes.begin(), sent.bytes.end(), record.begin() + file_record::kSentOffset);
+}
+
+store::HandheldDateTime RestampToMinute(const store::HandheldDateTime& stamp, time_t pcTime) {
+  store::HandheldDateTime result = store::HandheldDateTime::FromPcTime(pcTime, false);
+  result.bytes[6] = stamp.bytes[6];
+  result.bytes[7] = 0;
+  return result;
+}
+
+int32_t WriteNewRecord(uint8_t handle, std::vector<uint8_t>& record, uint8_t attributes,
+                       uint8_t category) {
+  CRawRecordInfo info{};
+  info.m_FileHandle = handle;
+  info.m_RecId = 0;
+  info.m_Attribs = attributes;
+  info.m_CatId = category;
+  info.m_RecSize = static_cast<uint32_t>(record.size());
+  info.m_TotalBytes = static_cast<uint16_t>(record.size());
+  info.m_pBytes = record.data();
+  return SyncWriteRec(&info);
+}
+
+}  // namespace conduit::transfer

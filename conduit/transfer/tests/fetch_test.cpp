@@ -1,0 +1,240 @@
+// The fetch on real handheld images through the Sync Manager, in all four
+// modes, with the failures of each step.
+#include "transfer/fetch.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bytes/bytes.h"
+#include "handheld_session.h"
+#include "settings/settings.h"
+#include "syncmgr/syncmgr.h"
+
+namespace conduit::transfer {
+namespace {
+
+using test::HandheldSession;
+using test::LogLine;
+
+constexpr int32_t kInjected = 0x4242;
+
+class FetchTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_text = m_session.WritePcFile("notes.txt", "Buy milk\r\n");
+    m_binary = m_session.WritePcFile("data.bin", std::string("\x01\x02\x00\x03", 4));
+  }
+
+  SearchResult Result(const std::string& path, bool selected) {
+    SearchResult result;
+    result.selected = selected ? 1 : 0;
+    result.path = path;
+    return result;
+  }
+
+  void PutResults(const std::vector<SearchResult>& results) {
+    SearchAppInfo block;
+    block.SetEmailAddress("ada@example.org");
+    block.SetFaxNumber("555 0100");
+    block.SetThirdText("From the handheld");
+    m_session.PutSearchDatabase(block, results);
+  }
+
+  int32_t Fetch(FetchMode mode, const char* failingCall = nullptr) {
+    int32_t result = -1;
+    m_session.Sync([&] {
+      if (failingCall != nullptr) SyncInjectFailure(failingCall, kInjected);
+      result = FetchSelectedFiles(mode);
+    });
+    return result;
+  }
+
+  std::vector<platform::pdb::PalmRecord> FileRecords() {
+    if (!m_session.Image().HasDatabase(kFilesDatabaseName)) return {};
+    return m_session.Database(kFilesDatabaseName).records;
+  }
+
+  static std::string Title(const platform::pdb::PalmRecord& record) {
+    return platform::GetFixedText(record.data, file_record::kTitleOffset, file_record::kTitleSize);
+  }
+  static uint8_t Kind(const platform::pdb::PalmRecord& record) {
+    return record.data.at(file_record::kContentKindOffset);
+  }
+  static std::string Content(const platform::pdb::PalmRecord& record) {
+    return platform::GetFixedText(record.data, file_record::kContentOffset,
+                                  record.data.size() - file_record::kContentOffset);
+  }
+
+  HandheldSession m_session;
+  std::string m_text, m_binary;
+};
+
+TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
+  PutResults({Result(m_text, true), Result(m_binary, false),
+              Result(m_session.PcFolder() + "/gone.txt", true), Result(m_binary, true)});
+  const auto before = store::HandheldDateTime::FromPcTime(time(nullptr), true);
+  EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
+  const auto after = store::HandheldDateTime::FromPcTime(time(nullptr), true);
+
+  // The missing file gives no PC-format record; the database was created.
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(Title(records[0]), "notes.txt - PC Format");
+  EXPECT_EQ(Title(records[1]), "data.bin - PC Format");
+  for (const auto& record : records) {
+    EXPECT_EQ(Kind(record), kContentPcFormat);
+    EXPECT_EQ(platform::GetU16Be(record.data, file_record::kFileIdOffset), 0);
+    EXPECT_EQ(record.attributes, 0);
+    auto sent = store::HandheldDateTime::FromBytes(
+        std::span(record.data).subspan(file_record::kSentOffset, 8));
+    EXPECT_TRUE(before <= sent && sent <= after);
+  }
+  auto database = m_session.Database(kFilesDatabaseName);
+  EXPECT_EQ(database.creator, kCreatorId);
+  EXPECT_EQ(database.type, kFilesDatabaseType);
+  EXPECT_TRUE(m_session.Log().empty());
+}
+
+TEST_F(FetchTest, ConvertingFetchAnswersAMissingFileWithAMessage) {
+  PutResults({Result(m_text, true), Result(m_session.PcFolder() + "/gone.txt", true)});
+  EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Content(records[0]), "Buy milk\n");
+  EXPECT_EQ(Title(records[1]), "gone.txt- Not found");
+}
+
+TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
+  platform::pdb::PalmDatabase files;
+  files.name = kFilesDatabaseName;
+  files.creator = kCreatorId;
+  files.type = kFilesDatabaseType;
+  files.records.push_back({platform::pdb::kRecordDeleted, 1, {}});
+  files.records.push_back({0, 2, std::vector<uint8_t>(file_record::kIndexHeadSize, 0)});
+  m_session.PutDatabase(files);
+  PutResults({Result(m_text, false)});
+  EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
+  EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"No files to fetch.", -1}}));
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);  // the deleted record was purged
+  EXPECT_EQ(records[0].uniqueId, 2u);
+}
+
+TEST_F(FetchTest, AtMost2000SelectedResultsAreFetchedAndTheRestIsLogged) {
+  std::vector<SearchResult> results(kMaxSelectedResults + 3, Result(m_binary, true));
+  PutResults(results);
+  EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
+  EXPECT_EQ(FileRecords().size(), kMaxSelectedResults);
+  EXPECT_EQ(m_session.Log(),
+            (std::vector<LogLine>{
+                {"Only the first 2000 selected files were fetched; 3 more were left out", 22}}));
+}
+
+// Mail and fax go through the programs named in the settings; a small
+// script stands in for both and records what it was given.
+class MailFetchTest : public FetchTest {
+ protected:
+  void SetUp() override {
+    FetchTest::SetUp();
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    if (old != nullptr) m_oldConfig = old;
+    setenv("XDG_CONFIG_HOME", (m_session.Root() + "/config").c_str(), 1);
+    m_capture = m_session.Root() + "/capture";
+    const std::string script = m_session.Root() + "/capture.sh";
+    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << m_capture << ".args\ncat > "
+                          << m_capture << ".stdin\n";
+    chmod(script.c_str(), 0755);
+    const char* key = "Software\\Olvenmark\\Vellamore\\Parameters";
+    ASSERT_EQ(platform::settings::SetValue(key, "MailProgram", script), 0);
+    ASSERT_EQ(platform::settings::SetValue(key, "FaxProgram", script), 0);
+  }
+  void TearDown() override {
+    if (m_oldConfig.empty()) {
+      unsetenv("XDG_CONFIG_HOME");
+    } else {
+      setenv("XDG_CONFIG_HOME", m_oldConfig.c_str(), 1);
+    }
+  }
+
+  std::string Captured(const char* suffix) {
+    std::ifstream in(m_capture + suffix, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  std::string m_oldConfig, m_capture;
+};
+
+TEST_F(MailFetchTest, EmailFetchSendsToTheBlocksAddressAndWritesTheOutcome) {
+  PutResults({Result(m_text, true)});
+  EXPECT_EQ(Fetch(FetchMode::kEmail), 0);
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Content(records[0]), "The file was sent to SMTP:ada@example.org.");
+  EXPECT_EQ(platform::GetU16Be(records[0].data, file_record::kFileIdOffset), 0);
+  EXPECT_NE(Captured(".stdin").find("ada@example.org"), std::string::npos);
+  EXPECT_NE(Captured(".stdin").find("From the handheld"), std::string::npos);
+}
+
+TEST_F(MailFetchTest, FaxFetchDialsTheBlocksNumber) {
+  PutResults({Result(m_text, true)});
+  EXPECT_EQ(Fetch(FetchMode::kFax), 0);
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Content(records[0]), "The file was queued for faxing to FAX:555 0100.");
+  EXPECT_NE(Captured(".args").find("555 0100\n" + m_text), std::string::npos);
+}
+
+struct FetchFailure {
+  const char* call;
+  std::vector<LogLine> log;
+  bool filesTouched;  // "VlmrFilesDB" was created
+};
+
+class FetchStepFailure : public FetchTest, public testing::WithParamInterface<FetchFailure> {};
+
+// Every failing step hands its own code back, so that the handheld keeps
+// its request and can ask again.
+TEST_P(FetchStepFailure, ReturnsTheStepsCode) {
+  const FetchFailure& c = GetParam();
+  PutResults({Result(m_text, true)});
+  EXPECT_EQ(Fetch(FetchMode::kPcFormat, c.call), kInjected);
+  EXPECT_EQ(m_session.Log(), c.log);
+  EXPECT_EQ(m_session.Image().HasDatabase(kFilesDatabaseName), c.filesTouched);
+  EXPECT_TRUE(FileRecords().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, FetchStepFailure,
+    testing::Values(
+        FetchFailure{"SyncOpenDB", {{"Couldn't find Search database", 22}}, false},
+        FetchFailure{"SyncReadDBAppInfoBlock", {{"Couldn't read Search App Info data", 22}}, false},
+        FetchFailure{
+            "SyncGetDBRecordCount", {{"Couldn't read Search results database", 22}}, false},
+        FetchFailure{
+            "SyncReadRecordByIndex", {{"Couldn't read Search Results database", 22}}, false},
+        FetchFailure{"SyncCloseDB", {{"Couldn't close the Search database.", 22}}, false},
+        FetchFailure{"SyncCreateDB", {{"Couldn't create the Files database", 22}}, false},
+        FetchFailure{"SyncWriteRec", {{"Couldn't write to Files database", 22}}, true}),
+    [](const testing::TestParamInfo<FetchFailure>& info) { return std::string(info.param.call); });
+
+TEST_F(FetchTest, MissingSearchDatabaseReturnsNotFound) {
+  EXPECT_EQ(Fetch(FetchMode::kConvert), kSyncErrNotFound);
+  EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"Couldn't find Search database", 22}}));
+}
+
+TEST_F(FetchTest, FailedPurgeIsLoggedAndTheFetchGoesOn) {
+  PutResults({Result(m_text, true)});
+  EXPECT_EQ(Fetch(FetchMode::kPcFormat, "SyncPurgeDeletedRecs"), 0);
+  EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"SyncPurge failed", 22}}));
+  EXPECT_EQ(FileRecords().size(), 1u);
+}
+
+}  // namespace
+}  // namespace conduit::transfer
