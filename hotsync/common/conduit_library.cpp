@@ -1,7 +1,13 @@
-// dlopen, dlsym and dlclose behind one small owner.
+// dlopen, dlsym and dlclose behind one small owner; the program's own
+// folder from /proc/self/exe.
 #include "common/conduit_library.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "fs/fs.h"
 
 namespace hotsync {
 
@@ -22,6 +28,18 @@ std::optional<ConduitLibrary> ConduitLibrary::Open(const std::string& path, std:
 
 void* ConduitLibrary::Lookup(const char* name) const {
   return dlsym(m_handle.get(), name);
+}
+
+std::string ProgramFolder() {
+  char path[PATH_MAX];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return {};
+  return platform::FolderOfPath(std::string_view(path, static_cast<size_t>(length)));
+}
+
+std::string ResolveLibraryPath(const std::string& library, const std::string& programFolder) {
+  if (library.find('/') != std::string::npos || programFolder.empty()) return library;
+  return programFolder + "/" + library;
 }
 
 }  // namespace hotsync

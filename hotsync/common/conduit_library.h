@@ -1,6 +1,6 @@
 // A conduit library loaded with dlopen for the time of one call: the
 // HotSync Manager loads a conduit, looks up the export it needs, calls it
-// and releases the library.
+// and releases the library. Also where such a library is found.
 #pragma once
 
 #include <memory>
@@ -31,5 +31,11 @@ class ConduitLibrary {
 
   std::unique_ptr<void, Closer> m_handle;
 };
+
+// Folder of the running program (from /proc/self/exe); empty when unknown.
+std::string ProgramFolder();
+// A library path with a '/' stays as it is; a bare file name is looked up
+// in `programFolder`, where the HotSync Manager keeps its conduits.
+std::string ResolveLibraryPath(const std::string& library, const std::string& programFolder);
 
 }  // namespace hotsync

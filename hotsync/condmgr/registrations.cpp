@@ -3,12 +3,7 @@
 // library reports.
 #include "condmgr/registrations.h"
 
-#include <unistd.h>
-
-#include <climits>
-
 #include "condmgr/condmgr.h"
-#include "fs/fs.h"
 
 namespace hotsync {
 namespace {
@@ -92,18 +87,6 @@ std::string DescribeConduitManagerError(int32_t code) {
     default:
       return "Conduit Manager error " + std::to_string(code);
   }
-}
-
-std::string ProgramFolder() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return {};
-  return platform::FolderOfPath(std::string_view(path, static_cast<size_t>(length)));
-}
-
-std::string ResolveLibraryPath(const std::string& library, const std::string& programFolder) {
-  if (library.find('/') != std::string::npos || programFolder.empty()) return library;
-  return programFolder + "/" + library;
 }
 
 }  // namespace hotsync

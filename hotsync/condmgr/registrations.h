@@ -29,10 +29,4 @@ const char* SyncTypeName(int32_t syncType);
 // A sentence for a kCmErr code.
 std::string DescribeConduitManagerError(int32_t code);
 
-// Folder of the running program (from /proc/self/exe); empty when unknown.
-std::string ProgramFolder();
-// A library path with a '/' stays as it is; a bare file name is looked up
-// in `programFolder`, where the HotSync Manager keeps its conduits.
-std::string ResolveLibraryPath(const std::string& library, const std::string& programFolder);
-
 }  // namespace hotsync

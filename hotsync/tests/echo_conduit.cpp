@@ -52,3 +52,26 @@ extern "C" __attribute__((visibility("default"))) int32_t GetConduitName(char* n
   if (length > 0) std::snprintf(name, length, "%s", "Echo");
   return 0;
 }
+
+// The uninstaller exports, so that the same library can stand in for an
+// uninstaller: UninstInitialize prints the calling program's command line
+// (NULs as spaces) and returns ECHO_UNINST_RESULT (default 0).
+extern "C" __attribute__((visibility("default"))) int32_t UninstInitialize(uint32_t, uint32_t,
+                                                                           uint32_t) {
+  std::string commandLine;
+  if (FILE* file = std::fopen("/proc/self/cmdline", "rb")) {
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) {
+      commandLine += c == '\0' ? ' ' : static_cast<char>(c);
+    }
+    std::fclose(file);
+  }
+  std::printf("echo uninstall: %s\n", commandLine.c_str());
+  std::fflush(stdout);
+  return IntegerFromEnvironment("ECHO_UNINST_RESULT", 0);
+}
+
+extern "C" __attribute__((visibility("default"))) int32_t UninstUnInitialize(uint32_t, uint32_t,
+                                                                             uint32_t) {
+  std::printf("echo uninstall: done\n");
+  return 0;
+}

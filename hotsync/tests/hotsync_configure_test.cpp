@@ -1,4 +1,4 @@
-// `hotsync configure`, resident mode, condcfg and every program's --help,
+// `hotsync configure`, resident mode, condcfg, uninst and every program's --help,
 // as real processes.
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -118,6 +118,21 @@ TEST(CondCfgTest, AddListAndRemove) {
   EXPECT_EQ(RunProgram({BinPath("condcfg"), "add", "TooLong", "x.so"}).exitStatus, 1);
   EXPECT_EQ(RunProgram({BinPath("condcfg"), "add", "Vlmr"}).exitStatus, 2);
   EXPECT_EQ(CmGetConduitCount(), 1);
+}
+
+TEST(UninstTest, CallsBothExportsAndPassesItsCommandLineOn) {
+  ProgramResult result =
+      RunProgram({BinPath("uninst"), "-c", "/opt/palm/instaide.so", ECHO_CONDUIT_PATH});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(result.out.find(std::string(" -c /opt/palm/instaide.so ") + ECHO_CONDUIT_PATH),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("echo uninstall: done"), std::string::npos);
+
+  result = RunProgram({BinPath("uninst"), ECHO_CONDUIT_PATH}, {"ECHO_UNINST_RESULT=-1"});
+  EXPECT_EQ(result.exitStatus, 1);
+  EXPECT_EQ(RunProgram({BinPath("uninst"), "/nonexistent/UnX.so"}).exitStatus, 2);
+  EXPECT_EQ(RunProgram({BinPath("uninst"), "-c"}).exitStatus, 2);
 }
 
 TEST(HelpTest, EveryProgramAndCommandAnswersHelp) {
