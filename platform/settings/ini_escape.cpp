@@ -452,6 +452,9 @@ std::string CloseStoredValue(std::string_view stored) {
   for (size_t i = 0; i < stored.size(); ++i) {
     if (stored[i] == '\\') {
       if (i + 1 == stored.size()) dangling = true;
+      // An escaped CR would pair with the LF that ends the line and carry
+      // the line on; an escaped LF means the same to the value and does not.
+      if (i + 2 == stored.size() && stored[i + 1] == '\r') out.back() = '\n';
       ++i;
     } else if (stored[i] == '"') {
       inQuotes = !inQuotes;

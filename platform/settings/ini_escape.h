@@ -35,7 +35,9 @@ std::string DecodeValue(std::string_view stored);
 
 // Repairs a stored form taken verbatim from a file so that it keeps its
 // meaning when more lines follow it: a dangling final backslash (which would
-// join the next line) is dropped and an open double quote is closed.
+// join the next line) is made "\x", which ends a value the same way, an
+// escaped CR at the end becomes an escaped LF, and an open double quote is
+// closed.
 std::string CloseStoredValue(std::string_view stored);
 
 }  // namespace platform::settings

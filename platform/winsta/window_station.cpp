@@ -269,6 +269,7 @@ std::vector<WindowInfo> EnumWindows() {
     return a.sequence != b.sequence ? a.sequence < b.sequence : a.info.id < b.info.id;
   });
   std::vector<WindowInfo> windows;
+  windows.reserve(found.size());
   for (FoundWindow& window : found) windows.push_back(std::move(window.info));
   return windows;
 }

@@ -140,7 +140,8 @@ TEST(IniFile, SerialisesLikeQSettingsWithGeneralFirst) {
 TEST(IniFile, ValuesKeptVerbatimKeepTheirMeaningWhenLinesFollow) {
   // Values at the end of a file that would swallow the next line if written
   // back unchanged before another key.
-  const char* endings[] = {"a=x  \\", "a=\"open", "a=\"open\\", "a=@Variant(\\0\\0\\0\\x2)"};
+  const char* endings[] = {"a=x  \\",  "a=\"open",  "a=\"open\\",
+                           "a=x\\\r;", "a=x\\\r\n", "a=@Variant(\\0\\0\\0\\x2)"};
   for (const char* ending : endings) {
     IniFile ini = IniFile::Parse(ending);
     std::string before = DecodeValue(ini.Find("a")->stored);

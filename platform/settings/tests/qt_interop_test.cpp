@@ -58,7 +58,7 @@ class QtInteropTest : public ::testing::Test {
 };
 
 QString ToQt(const std::string& text) {
-  return QString::fromUtf8(text.data(), text.size());
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string FromQt(const QString& text) {

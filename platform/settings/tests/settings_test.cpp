@@ -91,10 +91,8 @@ TEST_F(SettingsTest, ValuesRoundTrip) {
       "  leading and trailing  ",
       "quotes \" and \\ backslashes \\",
       "commas, semicolons; equals=",
-      "tab\tnew\nline\r\x01\x1F"
-      "af",
-      "nul\0"
-      "0 inside"s,
+      "tab\tnew\nline\r\001\037af",
+      std::string("nul\0", 4) + "0 inside",
       "@at the start",
       "@ByteArray(looks typed)",
       "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",

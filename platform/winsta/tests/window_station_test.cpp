@@ -23,6 +23,7 @@ constexpr int kPollLimitMs = 60000;
 
 std::vector<std::string> ClassesOf(const std::vector<WindowInfo>& windows) {
   std::vector<std::string> classes;
+  classes.reserve(windows.size());
   for (const WindowInfo& window : windows) classes.push_back(window.className);
   return classes;
 }
