@@ -41,6 +41,10 @@ struct Classification {
   ConversionRoute route;
 };
 
+void PrintTo(const Classification& c, std::ostream* os) {
+  *os << '"' << c.path << '"';
+}
+
 class ClassifyFileTypeTest : public ::testing::TestWithParam<Classification> {};
 
 TEST_P(ClassifyFileTypeTest, ChoosesTheRouteOfTheWholeExtension) {
@@ -198,6 +202,10 @@ struct Fallback {
   const char* name;
   const char* bytes;
 };
+
+void PrintTo(const Fallback& f, std::ostream* os) {
+  *os << f.name;
+}
 
 class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 

@@ -197,6 +197,10 @@ struct Refusal {
   std::string reason;
 };
 
+void PrintTo(const Refusal& r, std::ostream* os) {
+  *os << "mode " << r.mode << " " << ::testing::PrintToString(r.address);
+}
+
 class RefusedRequestTest : public MailRequestTest, public ::testing::WithParamInterface<Refusal> {};
 
 // Addresses that are empty or could smuggle headers or options never reach

@@ -21,6 +21,11 @@ struct Rewrite {
   std::string expected;
 };
 
+// Long inputs are shown by their start only.
+void PrintTo(const Rewrite& r, std::ostream* os) {
+  *os << ::testing::PrintToString(r.input.substr(0, 40));
+}
+
 class NormaliseLineBreaksTest : public ::testing::TestWithParam<Rewrite> {};
 
 TEST_P(NormaliseLineBreaksTest, LeavesSingleLineFeedsAndSpacesForTabs) {

@@ -13,6 +13,10 @@ struct Transcoding {
   std::string windows1252;
 };
 
+void PrintTo(const Transcoding& t, std::ostream* os) {
+  *os << ::testing::PrintToString(t.utf8);
+}
+
 class TranscodeTest : public ::testing::TestWithParam<Transcoding> {};
 
 TEST_P(TranscodeTest, GivesTheHandheldForm) {
