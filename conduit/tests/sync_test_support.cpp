@@ -62,7 +62,9 @@ void WriteDataDirSetting(const std::string& dataDir) {
   platform::settings::SetValue(kDirectoriesKey, "DataDir", dataDir);
 }
 
-void RemoveDataDirSetting() { platform::settings::DeleteValue(kDirectoriesKey, "DataDir"); }
+void RemoveDataDirSetting() {
+  platform::settings::DeleteValue(kDirectoriesKey, "DataDir");
+}
 
 void WriteRequestPreference(const std::string& imageDir, const std::vector<uint8_t>& bytes,
                             uint16_t version) {
