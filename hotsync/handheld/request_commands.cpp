@@ -60,7 +60,7 @@ const char* StatusInWords(uint8_t status) {
 const char* ImageModeInWords(uint8_t mode) {
   if (mode == 2) return "16 greys";
   if (mode == 3) return "256 colours";
-  return "4 greys (default)";
+  return "4 greys, the default";
 }
 
 // The stored preference; a missing one reads as 18 zero bytes, a short one
