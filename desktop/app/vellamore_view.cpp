@@ -1,0 +1,380 @@
+// The main view: its controls, the store image, the lists and their layout.
+// The commands that add, edit and delete entries are in
+// vellamore_view_commands.cpp.
+#include "vellamore_view.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QResizeEvent>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "control_ids.h"
+#include "crt/crand.h"
+#include "data_directory.h"
+#include "file_list_filter.h"
+#include "form_layout.h"
+#include "help_window.h"
+#include "hotsync_users.h"
+#include "messages.h"
+#include "view_formats.h"
+
+namespace desktop {
+namespace {
+
+// A row of the file list; sorts by the text of the column last clicked.
+class FileListItem : public QTreeWidgetItem {
+ public:
+  bool operator<(const QTreeWidgetItem& other) const override {
+    int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+    return CompareListTexts(text(column).toStdString(), other.text(column).toStdString()) < 0;
+  }
+};
+
+struct ColumnSpec {
+  const char* header;
+  int width;
+};
+constexpr ColumnSpec kColumns[] = {{"Source", 60}, {"Name", 100}, {"Action", 100}, {"Format", 60}};
+
+// Where the picture frame stands in the form; layout never moves it.
+constexpr ControlRect kPictureFrameRect = {360, 44, 328, 386};
+
+QIcon IconOfSizes(const QString& name) {
+  QIcon icon;
+  icon.addFile(QStringLiteral(":/icons/%1_16.png").arg(name), QSize(16, 16));
+  icon.addFile(QStringLiteral(":/icons/%1_32.png").arg(name), QSize(32, 32));
+  return icon;
+}
+
+// A filter's label has a fixed width; where the font's letters are too wide
+// for it, a narrower cut of the font is asked for.
+void FitLabelText(QLabel* label) {
+  FormLayout layout = ComputeFormLayout(kFormWidth, kFormHeight);
+  int width = label->property(kControlIdProperty).toInt() == kIdUserLabel
+                  ? layout.userLabel.width
+                  : layout.categoryLabel.width;
+  if (label->fontMetrics().horizontalAdvance(label->text()) <= width) return;
+  QFont narrow = label->font();
+  narrow.setStretch(QFont::SemiCondensed);
+  label->setFont(narrow);
+}
+
+void Place(QWidget* control, const ControlRect& rect) {
+  control->setGeometry(rect.x, rect.y, std::max(rect.width, 0), std::max(rect.height, 0));
+}
+
+}  // namespace
+
+// The pane shows the PC's "\r\n" line breaks as plain line breaks.
+QString PaneTextOf(const std::string& text) {
+  return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+CVellamoreView::CVellamoreView(UserPrompts& prompts, ViewEnvironment environment, QWidget* parent)
+    : QWidget(parent), m_prompts(prompts), m_environment(std::move(environment)) {
+  ResolveDataDirectory();
+  CreateControls();
+}
+
+CVellamoreView::~CVellamoreView() = default;
+
+void CVellamoreView::CreateControls() {
+  // The form is laid out in pixels for an 8-point dialog font, 11 pixels
+  // high.
+  QFont formFont = font();
+  formFont.setPixelSize(11);
+  setFont(formFont);
+
+  m_userLabel = new QLabel(QStringLiteral("User"), this);
+  m_userFilter = new QComboBox(this);
+  m_categoryLabel = new QLabel(QStringLiteral("Category"), this);
+  m_categoryFilter = new QComboBox(this);
+  m_fileList = new QTreeWidget(this);
+  m_addButton = new QPushButton(QStringLiteral("Add ..."), this);
+  m_deleteButton = new QPushButton(QStringLiteral("Delete"), this);
+  m_detailsButton = new QPushButton(QStringLiteral("Details ..."), this);
+  m_separator = new QFrame(this);
+  m_paneTitle = new QLabel(QStringLiteral("File Name:"), this);
+  m_textPane = new CContentEdit(this);
+  m_pictureFrame = new QLabel(this);
+
+  SetControlId(m_fileList, kIdFileList);
+  SetControlId(m_textPane, kIdTextPane);
+  SetControlId(m_addButton, kIdAddButton);
+  SetControlId(m_deleteButton, kIdDeleteButton);
+  SetControlId(m_userFilter, kIdUserFilter);
+  SetControlId(m_categoryFilter, kIdCategoryFilter);
+  SetControlId(m_userLabel, kIdUserLabel);
+  SetControlId(m_categoryLabel, kIdCategoryLabel);
+  SetControlId(m_detailsButton, kIdDetailsButton);
+  SetControlId(m_pictureFrame, kIdPictureFrame);
+  SetControlId(m_separator, kIdSeparator);
+  SetControlId(m_paneTitle, kIdPaneTitle);
+
+  m_fileList->setRootIsDecorated(false);
+  m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_fileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_fileList->setUniformRowHeights(true);
+  m_fileList->setIconSize(QSize(16, 16));
+  m_fileList->header()->setSectionsClickable(true);
+  m_fileList->header()->setSectionsMovable(false);
+  m_fileList->header()->setStretchLastSection(false);
+  m_fileList->header()->setSortIndicatorShown(false);
+  m_separator->setFrameShape(QFrame::VLine);
+  m_separator->setFrameShadow(QFrame::Sunken);
+  m_pictureFrame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  m_pictureFrame->setAlignment(Qt::AlignCenter);
+  m_pictureFrame->hide();
+
+  for (QLabel* label : {m_userLabel, m_categoryLabel}) FitLabelText(label);
+  Place(m_pictureFrame, kPictureFrameRect);
+  resize(kFormWidth, kFormHeight);
+  LayoutControls();
+
+  connect(m_fileList, &QTreeWidget::itemSelectionChanged, this,
+          &CVellamoreView::OnSelectionChanged);
+  connect(m_fileList, &QTreeWidget::itemDoubleClicked, this, [this] { ShowDetails(); });
+  connect(m_fileList->header(), &QHeaderView::sectionClicked, this, &CVellamoreView::SortByColumn);
+  connect(m_addButton, &QPushButton::clicked, this, [this] { AddFile(); });
+  connect(m_deleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedEntry(); });
+  connect(m_detailsButton, &QPushButton::clicked, this, [this] { ShowDetails(); });
+  connect(m_userFilter, &QComboBox::currentIndexChanged, this, &CVellamoreView::OnFilterChanged);
+  connect(m_categoryFilter, &QComboBox::currentIndexChanged, this,
+          &CVellamoreView::OnFilterChanged);
+}
+
+QSize CVellamoreView::sizeHint() const {
+  return QSize(kFormWidth, kFormHeight);
+}
+
+void CVellamoreView::OnInitialUpdate() {
+  platform::CSrand(static_cast<uint32_t>(std::time(nullptr)));
+  QFont titleFont(QStringLiteral("Arial"));
+  titleFont.setPixelSize(16);
+  titleFont.setWeight(QFont::Bold);
+  m_paneTitle->setFont(titleFont);
+  m_pcFileIcon = IconOfSizes(QStringLiteral("pc_file"));
+  m_handheldFileIcon = IconOfSizes(QStringLiteral("handheld_file"));
+
+  LoadFileList();
+  FillUserList();
+  FillCategoryList();
+  SetupColumns();
+  FillFileList();
+
+  m_layoutReady = true;
+  LayoutControls();
+  m_textPane->show();
+  m_pictureFrame->hide();
+  m_pictureShown = false;
+  if (m_fileList->topLevelItemCount() == 0) ShowEmptyList();
+  SelectRow(0);
+  m_fileList->setFocus();
+}
+
+void CVellamoreView::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (m_layoutReady) LayoutControls();
+}
+
+void CVellamoreView::LayoutControls() {
+  FormLayout layout = ComputeFormLayout(width(), height());
+  Place(m_fileList, layout.fileList);
+  Place(m_textPane, layout.textPane);
+  Place(m_separator, layout.separator);
+  Place(m_addButton, layout.addButton);
+  Place(m_deleteButton, layout.deleteButton);
+  Place(m_detailsButton, layout.detailsButton);
+  Place(m_userLabel, layout.userLabel);
+  Place(m_categoryLabel, layout.categoryLabel);
+  Place(m_paneTitle, layout.paneTitle);
+  // A filter's height includes its open list; closed, it is as high as
+  // its style draws it.
+  for (auto [combo, rect] : {std::pair{m_userFilter, layout.userFilter},
+                             std::pair{m_categoryFilter, layout.categoryFilter}}) {
+    rect.height = std::min(rect.height, combo->sizeHint().height());
+    Place(combo, rect);
+  }
+}
+
+// --- The store image ------------------------------------------------------
+
+void CVellamoreView::ResolveDataDirectory() {
+  DataDirectory directory = desktop::ResolveDataDirectory(m_environment.programFolder);
+  if (directory.replaced && directory.settingError != 0) {
+    std::fprintf(stderr, "Vellamore: cannot store the data directory %s in the settings: %s\n",
+                 directory.path.c_str(), std::strerror(directory.settingError));
+  }
+  m_image.SetDataDirectory(directory.path);
+}
+
+void CVellamoreView::LoadFileList() {
+  m_image.Load();
+}
+
+void CVellamoreView::ResetListHeader() {
+  m_image.ResetHeader();
+}
+
+void CVellamoreView::SaveFileList() {
+  if (m_image.Save() != 0) m_prompts.MessageBox(kSaveErrorText, kSaveErrorCaption, kMbOk);
+}
+
+// --- The lists ------------------------------------------------------------
+
+void CVellamoreView::FillUserList() {
+  QSignalBlocker blocker(m_userFilter);
+  m_userFilter->clear();
+  auto users = ReadHotSyncUsers(m_environment.installAidePath);
+  for (const std::string& item : SortedAsListBox(UserFilterItems(users))) {
+    m_userFilter->addItem(QString::fromStdString(item));
+  }
+  m_userFilter->setCurrentIndex(m_userFilter->findText(kAllItem, Qt::MatchExactly));
+}
+
+void CVellamoreView::FillCategoryList() {
+  QSignalBlocker blocker(m_categoryFilter);
+  m_categoryFilter->clear();
+  auto items = CategoryFilterItems(CategoryLabelsOf(m_image.Header()));
+  for (const std::string& item : SortedAsListBox(items)) {
+    m_categoryFilter->addItem(QString::fromStdString(item));
+  }
+  m_categoryFilter->setCurrentIndex(m_categoryFilter->findText(kAllItem, Qt::MatchExactly));
+}
+
+void CVellamoreView::SetupColumns() {
+  QStringList headers;
+  for (const ColumnSpec& column : kColumns) headers << QString::fromLatin1(column.header);
+  m_fileList->setColumnCount(static_cast<int>(headers.size()));
+  m_fileList->setHeaderLabels(headers);
+  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
+    m_fileList->setColumnWidth(i, kColumns[i].width);
+    m_fileList->headerItem()->setTextAlignment(i, Qt::AlignLeft | Qt::AlignVCenter);
+  }
+}
+
+void CVellamoreView::FillFileList() {
+  m_fileList->clear();
+  std::string user = ComboText(m_userFilter);
+  std::string category = ComboText(m_categoryFilter);
+  const auto& entries = m_image.Entries();
+  for (size_t index : SelectEntries(entries, m_image.Header(), user, category)) {
+    InsertListRow(entries[index]);
+  }
+}
+
+int CVellamoreView::InsertListRow(const store::FileListEntry& entry) {
+  ListRowTexts texts = RowTextsOf(entry);
+  auto* item = new FileListItem;
+  item->setText(0, QString::fromStdString(texts.source));
+  item->setText(1, QString::fromStdString(texts.name));
+  item->setText(2, QString::fromStdString(texts.action));
+  item->setText(3, QString::fromStdString(texts.format));
+  item->setIcon(0, texts.image == kImagePcFile ? m_pcFileIcon : m_handheldFileIcon);
+  item->setData(0, Qt::UserRole, static_cast<uint>(entry.id));
+  m_fileList->insertTopLevelItem(0, item);
+  return 0;
+}
+
+int CVellamoreView::GetSelectedRow() const {
+  for (int row = 0; row < m_fileList->topLevelItemCount(); ++row) {
+    if (m_fileList->topLevelItem(row)->isSelected()) return row;
+  }
+  return -1;
+}
+
+uint16_t CVellamoreView::RowId(int row) const {
+  return static_cast<uint16_t>(m_fileList->topLevelItem(row)->data(0, Qt::UserRole).toUInt());
+}
+
+store::FileListEntry* CVellamoreView::FindEntryById(uint16_t id) {
+  return m_image.FindById(id);
+}
+
+void CVellamoreView::SelectRow(int row) {
+  if (row < 0 || row >= m_fileList->topLevelItemCount()) return;
+  QTreeWidgetItem* item = m_fileList->topLevelItem(row);
+  m_fileList->setCurrentItem(item);
+  item->setSelected(true);
+  m_fileList->scrollToItem(item);
+}
+
+void CVellamoreView::RefreshKeepingSelection() {
+  int row = GetSelectedRow();
+  if (row < 0) row = 0;
+  std::optional<uint16_t> keep;
+  if (row < m_fileList->topLevelItemCount()) keep = RowId(row);
+  FillFileList();
+  int count = m_fileList->topLevelItemCount();
+  if (count > 0) {
+    int target = 0;
+    for (int i = 0; keep && i < count; ++i) {
+      if (RowId(i) == *keep) {
+        target = i;
+        break;
+      }
+    }
+    SelectRow(target);
+  } else {
+    ShowEmptyList();
+  }
+  m_fileList->setFocus();
+}
+
+void CVellamoreView::SortByColumn(int column) {
+  m_sortColumn = column;
+  m_fileList->sortItems(column, Qt::AscendingOrder);
+}
+
+void CVellamoreView::OnFilterChanged() {
+  FillFileList();
+  if (m_fileList->topLevelItemCount() > 0) {
+    SelectRow(0);
+  } else {
+    ShowEmptyList();
+  }
+  m_fileList->setFocus();
+}
+
+void CVellamoreView::OnSelectionChanged() {
+  int row = GetSelectedRow();
+  if (row < 0) return;
+  ShowEntry(RowId(row));
+}
+
+void CVellamoreView::ShowEmptyList() {
+  m_paneTitle->setText(QString::fromLatin1(kNoFilesTitle));
+  // The message is for reading only, whatever the pane showed before.
+  m_textPane->SetPaneMode(CContentEdit::kModePcDescription);
+  m_textPane->setPlainText(PaneTextOf(kEmptyListText));
+}
+
+std::string CVellamoreView::ComboText(const QComboBox* combo) const {
+  int index = combo->currentIndex();
+  if (index < 0) index = 0;
+  return combo->itemText(index).toStdString();
+}
+
+std::vector<ListedRow> CVellamoreView::ListedRows() const {
+  std::vector<ListedRow> rows;
+  for (int row = 0; row < m_fileList->topLevelItemCount(); ++row) {
+    const QTreeWidgetItem* item = m_fileList->topLevelItem(row);
+    rows.push_back({RowId(row), item->text(0).toStdString(), item->text(1).toStdString(),
+                    item->text(2).toStdString(), item->text(3).toStdString(), item->isSelected()});
+  }
+  return rows;
+}
+
+std::string CVellamoreView::FormatSize(int64_t size) {
+  return desktop::FormatSize(size);
+}
+
+std::string CVellamoreView::FormatDateTime(const store::HandheldDateTime& stamp) {
+  return desktop::FormatDateTime(stamp);
+}
+
+}  // namespace desktop

@@ -1,0 +1,52 @@
+// Fixed texts of the desktop program: window titles, message box texts and
+// their captions. Kept in one place so that the windows and the tests use
+// the same words.
+#pragma once
+
+namespace desktop {
+
+inline constexpr char kMainWindowTitle[] = "Vellamore File View";
+inline constexpr char kAboutLine[] = "Vellamore Version 1.0";
+
+// Store file.
+inline constexpr char kSaveErrorText[] = "Error creating the data file";
+inline constexpr char kSaveErrorCaption[] = "Error";
+
+// Main view.
+inline constexpr char kNoFilesTitle[] = "No Files";
+inline constexpr char kEmptyListText[] =
+    "No Vellamore files are currently on the PC for this User and Category.\r\n\r\n"
+    "Click Add to select files to send to your handheld, or select another User or "
+    "Category.\r\n\r\n"
+    "Synchronize your handheld to receive Vellamore files.";
+inline constexpr char kDeleteCaption[] = "Delete File";
+inline constexpr char kDeleteNoSelectionText[] = "First select an item from the list";
+inline constexpr char kDeleteQuestionText[] = "Really delete this item?";
+inline constexpr char kTextChangedText[] = "The text has been changed.\n\nSave the changes?";
+inline constexpr char kTextChangedCaption[] = "Text Changed";
+
+// Adding files and the PC File Details dialog.
+inline constexpr char kAllFilesFilter[] = "All  Files|*.*";
+inline constexpr char kDetailsCaption[] = "File Details";
+inline constexpr char kSelectItemText[] = "Please select an item from the list.";
+inline constexpr char kPcFileDetailsTitle[] = "PC File Details";
+inline constexpr char kAddFileCaption[] = "Add File to List";
+inline constexpr char kSizeWarningText[] =
+    "This file is more than the maximum size of 64,000 bytes.  Only the first 64,000 bytes "
+    "will be sent to the handheld.\n\nConinue?";
+// A path that does not fit the store's 127 characters is refused whole: a
+// shortened path would name another file.
+inline constexpr char kPathTooLongText[] =
+    "The file cannot be added to the list: its full path is longer than 127 "
+    "characters.\n\n%s";
+// The file went away or became unreadable after it was chosen.
+inline constexpr char kNoFileStatusText[] =
+    "The file cannot be added to the list: its size and dates cannot be read.\n\n%s";
+inline constexpr char kUserTooLongText[] =
+    "The user name is too long. A user name can have at most 39 characters.";
+
+// Help.
+inline constexpr char kHelpWindowTitle[] = "Vellamore Help";
+inline constexpr char kHelpMissingText[] = "Cannot open the help file %s.";
+
+}  // namespace desktop

@@ -1,0 +1,57 @@
+// StoreImage: the main view's copy of "Vellamore.dat" for the life of the
+// program: the data directory it came from, the 320-byte header as read and
+// the entries in file order. The view loads it at start-up and on every
+// reload notification and writes it whole after every change; nothing else
+// of the program touches the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_list_store.h"
+
+namespace desktop {
+
+inline constexpr char kHelpFileName[] = "Vellamore.hlp";
+
+class StoreImage {
+ public:
+  explicit StoreImage(std::string dataDirectory = {}) : m_dataDirectory(std::move(dataDirectory)) {}
+
+  const std::string& DataDirectory() const { return m_dataDirectory; }
+  void SetDataDirectory(std::string directory) { m_dataDirectory = std::move(directory); }
+  // data directory + "/Vellamore.dat" and + "/Vellamore.hlp".
+  std::string StorePath() const;
+  std::string HelpPath() const;
+
+  // Replaces header and entries from the store file. A file that cannot be
+  // opened gives the default header and leaves the entries as they are.
+  void Load();
+  // The default header (labels "Unfiled", "Personal", "Business"); memory only.
+  void ResetHeader() { m_store.ResetHeader(); }
+  // Rewrites the whole store file; 0, or the errno of the failed step.
+  int Save() const;
+
+  const store::FileListStore::Header& Header() const { return m_store.GetHeader(); }
+  std::vector<store::FileListEntry>& Entries() { return m_store.Entries(); }
+  const std::vector<store::FileListEntry>& Entries() const { return m_store.Entries(); }
+  size_t Count() const { return m_store.Entries().size(); }
+
+  // The first entry with the ID, in list order; nullptr when none has it.
+  store::FileListEntry* FindById(uint16_t id) { return m_store.FindById(id); }
+  const store::FileListEntry* FindById(uint16_t id) const { return m_store.FindById(id); }
+  // A random ID (0 to 32,767) that no entry has.
+  uint16_t NewEntryId() const { return m_store.NewId(); }
+  // Adds a copy of the entry at the end of the list.
+  void Append(const store::FileListEntry& entry) { m_store.Append(entry); }
+  // Removes the first entry with the ID; false when none has it.
+  bool RemoveById(uint16_t id);
+
+ private:
+  std::string m_dataDirectory;
+  store::FileListStore m_store;
+};
+
+}  // namespace desktop

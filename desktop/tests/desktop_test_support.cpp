@@ -1,0 +1,139 @@
+// The tests' prompts, sandbox and store helpers.
+#include "desktop_test_support.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include "bytes/bytes.h"
+#include "settings/settings.h"
+
+namespace desktop::test {
+
+int ScriptedPrompts::MessageBox(const std::string& text, const std::string& caption,
+                                unsigned style) {
+  shown.push_back({text, caption, style});
+  if ((style & 0x0F) != kMbYesNo) return kIdOk;
+  if (answers.empty()) return kIdYes;
+  int answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+std::optional<std::string> ScriptedPrompts::ChooseOpenFile(const std::string& filter) {
+  ++openDialogs;
+  if (filter != "All  Files|*.*" || openFiles.empty()) return std::nullopt;
+  auto path = openFiles.front();
+  openFiles.pop_front();
+  return path;
+}
+
+std::optional<std::string> ScriptedPrompts::ChooseSaveFile(const std::string&) {
+  return std::nullopt;
+}
+
+std::vector<std::string> ScriptedPrompts::Captions() const {
+  std::vector<std::string> captions;
+  for (const Shown& box : shown) captions.push_back(box.caption);
+  return captions;
+}
+
+namespace {
+
+void MakeFolder(const std::string& path) {
+  if (mkdir(path.c_str(), 0700) != 0) throw std::runtime_error("cannot make " + path);
+}
+
+}  // namespace
+
+Sandbox::Sandbox() {
+  std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
+  pattern += "/vellamore-desktop-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  m_root = pattern;
+  for (const std::string& folder :
+       {ConfigHome(), RuntimeDir(), HotSyncHome(), DataDir(), ProgramDir()}) {
+    MakeFolder(folder);
+  }
+  for (auto [name, value] :
+       {std::pair{"XDG_CONFIG_HOME", ConfigHome()}, std::pair{"XDG_RUNTIME_DIR", RuntimeDir()},
+        std::pair{"HOTSYNC_HOME", HotSyncHome()}}) {
+    const char* old = std::getenv(name);
+    m_savedEnvironment.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    setenv(name, value.c_str(), 1);
+  }
+}
+
+Sandbox::~Sandbox() {
+  for (const auto& [name, value] : m_savedEnvironment) {
+    if (value) {
+      setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(m_root, ignored);
+}
+
+void Sandbox::UseDataDir() const {
+  platform::settings::SetValue("Software\\Olvenmark\\Vellamore\\Directories", "DataDir", DataDir());
+}
+
+void Sandbox::AddHotSyncUsers(const std::vector<std::string>& users) const {
+  for (const std::string& user : users) MakeFolder(HotSyncHome() + "/" + user);
+}
+
+std::string Sandbox::MakeFile(const std::string& name, size_t size) const {
+  std::string path = m_root + "/" + name;
+  std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+  return path;
+}
+
+store::FileListEntry MakeEntry(const EntrySpec& spec) {
+  store::FileListEntry entry;
+  entry.id = spec.id;
+  entry.title = spec.title;
+  entry.path = "/home/pc/" + spec.title;
+  entry.user = spec.user;
+  entry.category = spec.category;
+  entry.kind = spec.kind;
+  entry.action = spec.action;
+  entry.format = spec.format;
+  entry.size = spec.size;
+  entry.created.bytes = {20, 24, 3, 14, 9, 30, 0, 0};
+  entry.modified.bytes = {20, 24, 3, 15, 17, 5, 0, 0};
+  return entry;
+}
+
+void WriteStore(const std::string& path, const std::vector<store::FileListEntry>& entries,
+                const std::optional<store::FileListStore::Header>& header) {
+  store::FileListStore image;
+  image.SetHeader(header.value_or(store::FileListStore::DefaultHeader()));
+  for (const auto& entry : entries) image.Append(entry);
+  if (image.Save(path) != 0) throw std::runtime_error("cannot write " + path);
+}
+
+std::optional<store::FileListStore> ReadStore(const std::string& path) {
+  store::FileListStore image;
+  if (!image.Load(path, store::FileListStore::MissingStore::kZeroHeader)) return std::nullopt;
+  return image;
+}
+
+store::FileListStore::Header HeaderWithLabels(const std::vector<std::string>& labels) {
+  store::FileListStore::Header header = store::FileListStore::DefaultHeader();
+  for (size_t i = 0; i < store::FileListStore::kCategoryCount; ++i) {
+    std::string label = i < labels.size() ? labels[i] : "";
+    platform::PutFixedText(header, store::FileListStore::kCategoryLabelsOffset + i * 16, 16, label);
+  }
+  return header;
+}
+
+std::string InstallAidePath() {
+  return std::string(VELLAMORE_BIN_DIR) + "/instaide.so";
+}
+
+}  // namespace desktop::test

@@ -1,0 +1,128 @@
+// Starts build/bin/Vellamore with --print-rows in a sandbox, rewrites its
+// store as the conduit does after a HotSync, posts the reload character the
+// way the conduit posts it, and reads the list the program then shows.
+#include "reload_test.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTest>
+
+#include "desktop_test_support.h"
+#include "notify.h"
+#include "winsta/window_station.h"
+
+namespace desktop::test {
+namespace {
+
+constexpr int kWaitMs = 120000;  // a sanitizer build starts slowly
+
+QString ProgramPath() {
+  return QStringLiteral(VELLAMORE_BIN_DIR "/Vellamore");
+}
+
+QProcessEnvironment SandboxEnvironment(const Sandbox& sandbox) {
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("QT_QPA_PLATFORM", "offscreen");
+  environment.insert("XDG_CONFIG_HOME", QString::fromStdString(sandbox.ConfigHome()));
+  environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(sandbox.RuntimeDir()));
+  environment.insert("HOTSYNC_HOME", QString::fromStdString(sandbox.HotSyncHome()));
+  return environment;
+}
+
+// The rows of the next dump ("row" lines up to "end"), each as
+// "<* or -> <id> <name>".
+QStringList ReadRows(QProcess& program) {
+  QStringList rows;
+  for (;;) {
+    while (!program.canReadLine()) {
+      if (!program.waitForReadyRead(kWaitMs)) {
+        qWarning("no rows; stderr: %s", program.readAllStandardError().constData());
+        return {QStringLiteral("<no answer>")};
+      }
+    }
+    QString line = QString::fromUtf8(program.readLine()).trimmed();
+    if (line == QStringLiteral("end")) return rows;
+    QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() == 7 && fields[0] == QStringLiteral("row")) {
+      rows << fields[1] + " " + fields[2] + " " + fields[4];
+    }
+  }
+}
+
+}  // namespace
+
+void ReloadTest::postedReloadShowsTheNewStoreAndKeepsTheSelection() {
+  Sandbox sandbox;
+  sandbox.UseDataDir();
+  std::vector<store::FileListEntry> entries = {MakeEntry({.id = 21, .title = "report.doc"}),
+                                               MakeEntry({.id = 22, .title = "budget.xls"})};
+  WriteStore(sandbox.StorePath(), entries);
+
+  QProcess program;
+  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.start(ProgramPath(), {QStringLiteral("--print-rows")});
+  QVERIFY2(program.waitForStarted(kWaitMs), qPrintable(program.errorString()));
+  QCOMPARE(ReadRows(program), QStringList({"* 22 budget.xls", "- 21 report.doc"}));
+
+  // The window is there under its title, as the conduit looks for it.
+  bool found = false;
+  for (const platform::winsta::WindowInfo& window : platform::winsta::EnumWindows()) {
+    found |= window.title == "Vellamore File View" && window.pid == program.processId();
+  }
+  QVERIFY(found);
+
+  // After a HotSync: a new stamp, a received file appended, the store
+  // rewritten whole, and R posted.
+  entries[1].lastSent.bytes = {20, 24, 6, 1, 8, 15, 0, 0};
+  entries[1].title = "budget.xls (sent)";
+  entries.push_back(
+      MakeEntry({.id = 23, .title = "Memo.txt", .kind = 1, .action = 4, .format = 1}));
+  WriteStore(sandbox.StorePath(), entries);
+  QVERIFY(store::NotifyReload());
+  QCOMPARE(ReadRows(program),
+           QStringList({"- 23 Memo.txt", "* 22 budget.xls (sent)", "- 21 report.doc"}));
+
+  // Asked again, the program shows the same list.
+  program.write("rows\n");
+  QCOMPARE(ReadRows(program),
+           QStringList({"- 23 Memo.txt", "* 22 budget.xls (sent)", "- 21 report.doc"}));
+
+  // The end of standard input ends the program, which leaves the station.
+  program.closeWriteChannel();
+  QVERIFY(program.waitForFinished(kWaitMs));
+  QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+  QCOMPARE(program.exitCode(), 0);
+  QVERIFY(!store::NotifyReload());
+}
+
+void ReloadTest::commandLine() {
+  Sandbox sandbox;
+  QProcess program;
+  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.start(ProgramPath(), {QStringLiteral("--help")});
+  QVERIFY(program.waitForFinished(kWaitMs));
+  QCOMPARE(program.exitCode(), 0);
+  QVERIFY(program.readAllStandardOutput().startsWith("Usage: Vellamore"));
+
+  program.start(ProgramPath(), {QStringLiteral("--bogus")});
+  QVERIFY(program.waitForFinished(kWaitMs));
+  QCOMPARE(program.exitCode(), 2);
+  QVERIFY(program.readAllStandardError().contains("--bogus"));
+
+  // A posted WM_CLOSE closes the window and ends the program.
+  program.start(ProgramPath(), {QStringLiteral("--print-rows")});
+  QVERIFY(program.waitForStarted(kWaitMs));
+  QCOMPARE(ReadRows(program), QStringList());
+  std::optional<platform::winsta::WindowInfo> window;
+  for (const auto& info : platform::winsta::EnumWindows()) {
+    if (info.pid == program.processId()) window = info;
+  }
+  QVERIFY(window.has_value());
+  QVERIFY(platform::winsta::PostMessage(*window, {platform::winsta::kWmClose, 0, 0}));
+  QVERIFY(program.waitForFinished(kWaitMs));
+  QCOMPARE(program.exitCode(), 0);
+}
+
+}  // namespace desktop::test
+
+QTEST_GUILESS_MAIN(desktop::test::ReloadTest)

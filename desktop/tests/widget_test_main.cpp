@@ -1,0 +1,20 @@
+// Runs the Qt tests of the desktop program's windows, one object after
+// another; the exit status counts the failures.
+#include <QApplication>
+#include <QTest>
+
+#include "file_details_test.h"
+#include "main_frame_test.h"
+#include "main_view_test.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  int failures = 0;
+  desktop::test::MainViewTest mainView;
+  failures += QTest::qExec(&mainView, argc, argv);
+  desktop::test::FileDetailsTest fileDetails;
+  failures += QTest::qExec(&fileDetails, argc, argv);
+  desktop::test::MainFrameTest mainFrame;
+  failures += QTest::qExec(&mainFrame, argc, argv);
+  return failures == 0 ? 0 : 1;
+}
