@@ -212,6 +212,28 @@ std::string EscapeString(std::string_view text, bool utf8) {
   return out;
 }
 
+bool IsAsciiSpace(char32_t c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The digits of a %XX or %UXXXX escape in a name, read as QString::toUShort
+// with base 16 reads them: blanks around, a '+' and a "0x" are allowed.
+std::optional<char16_t> ParseEscapeDigits(std::u16string_view digits) {
+  while (!digits.empty() && IsAsciiSpace(digits.front())) digits.remove_prefix(1);
+  while (!digits.empty() && IsAsciiSpace(digits.back())) digits.remove_suffix(1);
+  if (!digits.empty() && digits.front() == u'+') digits.remove_prefix(1);
+  if (digits.size() >= 2 && digits[0] == u'0' && (digits[1] == u'x' || digits[1] == u'X')) {
+    digits.remove_prefix(2);
+  }
+  if (digits.empty()) return std::nullopt;
+  uint16_t value = 0;
+  for (char16_t digit : digits) {
+    if (!IsHexDigit(digit)) return std::nullopt;
+    value = static_cast<uint16_t>((value << 4) | HexValue(digit));
+  }
+  return value;
+}
+
 std::optional<char16_t> SimpleEscape(char c) {
   switch (c) {
     case 'a':
@@ -411,18 +433,14 @@ std::string UnescapeName(std::string_view escaped) {
     size_t first = i + 1;
     size_t digits = 2;
     if (text[first] == u'U') ++first, digits = 4;
-    bool ok = first + digits <= text.size();
-    uint16_t value = 0;
-    for (size_t d = first; ok && d < first + digits; ++d) {
-      ok = IsHexDigit(text[d]);
-      if (ok) value = static_cast<uint16_t>((value << 4) | HexValue(text[d]));
-    }
-    if (!ok) {
+    std::optional<char16_t> value;
+    if (first + digits <= text.size()) value = ParseEscapeDigits(text.substr(first, digits));
+    if (!value) {
       out += u'%';
       ++i;
       continue;
     }
-    out += static_cast<char16_t>(value);
+    out += *value;
     i = first + digits;
   }
   return Utf16ToUtf8(out);

@@ -120,18 +120,9 @@ std::string GroupHeader(std::string_view group) {
 
 }  // namespace
 
-std::string NormaliseKey(std::string_view key) {
-  std::string out;
-  size_t pos = 0;
-  while (pos <= key.size()) {
-    size_t slash = std::min(key.find('/', pos), key.size());
-    if (slash > pos) {
-      if (!out.empty()) out += '/';
-      out.append(key.substr(pos, slash - pos));
-    }
-    pos = slash + 1;
-  }
-  return out;
+bool IsNormalKey(std::string_view key) {
+  return !key.empty() && key.front() != '/' && key.back() != '/' &&
+         key.find("//") == std::string_view::npos;
 }
 
 IniFile IniFile::Parse(std::string_view text) {
@@ -147,9 +138,10 @@ IniFile IniFile::Parse(std::string_view text) {
     }
     if (line.equals == std::string_view::npos) continue;  // comment or stray text
     std::string_view name = Trimmed(text.substr(line.start, line.equals - line.start));
-    std::string ownName = NormaliseKey(UnescapeName(name));
-    if (ownName.empty()) continue;  // QSettings cannot reach a nameless key either
-    std::string key = NormaliseKey(groupPrefix + ownName);
+    std::string key = groupPrefix + UnescapeName(name);
+    // QSettings looks keys up in their normal form, so it never reaches a
+    // key such as "", "/a", "a/" or "a//b"; neither do we.
+    if (!IsNormalKey(key)) continue;
     std::string_view stored =
         text.substr(line.equals + 1, line.start + line.length - line.equals - 1);
     file.Set(key, CloseStoredValue(stored));

@@ -6,8 +6,8 @@
 // "Directories/Sub/V" stays in [Directories] as "Sub\V". Reading follows
 // QSettings' line rules (comments after ';', quoted values spanning lines,
 // escaped line breaks, a UTF-8 byte-order mark, a later duplicate replacing an
-// earlier key). Values that this program did not touch are written back as
-// they were read, so typed values of other programs survive a rewrite. Like
+// earlier key, keys that are not in normal form ignored). Values that this program did not touch
+// are written back as they were read, so typed values of other programs survive a rewrite. Like
 // QSettings, a rewrite drops comments and lines that are not settings.
 #pragma once
 
@@ -44,7 +44,8 @@ class IniFile {
   std::vector<IniEntry> m_entries;
 };
 
-// `key` with empty parts (leading, trailing or doubled '/') dropped.
-std::string NormaliseKey(std::string_view key);
+// True when `key` has no empty parts: not empty, no leading, trailing or
+// doubled '/'.
+bool IsNormalKey(std::string_view key);
 
 }  // namespace platform::settings

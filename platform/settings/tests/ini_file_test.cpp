@@ -163,9 +163,14 @@ TEST(IniFile, RemovesKeysAndSubtrees) {
   EXPECT_EQ(ini.Serialise(), "[AB]\nw=4\n");
 }
 
-TEST(IniFile, NormalisesKeys) {
-  EXPECT_EQ(NormaliseKey("/a//b/"), "a/b");
-  EXPECT_EQ(NormaliseKey("//"), "");
+TEST(IniFile, IgnoresKeysQSettingsCannotReach) {
+  // "[" with nothing else names the group "", whose keys begin with '/'.
+  IniFile ini = IniFile::Parse("a=first\n[;\na=second\n[S]\nb\\ =x\n=y\n\\\\c=z\n");
+  ASSERT_EQ(ini.Entries().size(), 1u);
+  EXPECT_EQ(ini.Entries()[0].key, "a");
+  EXPECT_EQ(ini.Entries()[0].stored, "first");
+  EXPECT_TRUE(IsNormalKey("a/b"));
+  EXPECT_FALSE(IsNormalKey("a//b"));
 }
 
 }  // namespace
