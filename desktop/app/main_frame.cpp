@@ -68,6 +68,12 @@ bool CMainFrame::OnCreate(CVellamoreView* view) {
 }
 
 void CMainFrame::CreateActions() {
+  CreateFileActions();
+  CreateEditViewHelpActions();
+  BindCommands();
+}
+
+void CMainFrame::CreateFileActions() {
   m_addFileAct = MakeAction(
       this, {"&Add File to Download\tIns", "Add a new file for downloading", "New", "new"},
       {Keys(Qt::Key_Insert), Keys(Qt::CTRL | Qt::Key_N)});
@@ -84,6 +90,12 @@ void CMainFrame::CreateActions() {
       MakeAction(this, {"P&rint Setup...", "Change the printer and printing options", "", ""});
   m_recentFileAct = MakeAction(this, {"Recent File", "Open this document", "", ""});
   m_exitAct = MakeAction(this, {"E&xit", "Quit the application", "", ""});
+  m_addFileAct->setProperty(kCommandIdProperty, kIdAddFileCommand);
+  m_deleteAct->setProperty(kCommandIdProperty, kIdDeleteFileCommand);
+  m_saveAsAct->setProperty(kCommandIdProperty, kIdSaveAsCommand);
+}
+
+void CMainFrame::CreateEditViewHelpActions() {
   m_undoAct = MakeAction(this, {"&Undo\tCtrl+Z", "Undo the last action", "Undo", ""},
                          {Keys(Qt::CTRL | Qt::Key_Z), Keys(Qt::ALT | Qt::Key_Backspace)});
   m_cutAct = MakeAction(
@@ -99,23 +111,20 @@ void CMainFrame::CreateActions() {
   m_helpAct = MakeAction(this, {"&Help\tF1", "List the help topics", "Help", "help"});
   m_aboutAct = MakeAction(
       this, {"&About Vellamore...", "Display program information and version number", "", ""});
-
-  m_addFileAct->setProperty(kCommandIdProperty, kIdAddFileCommand);
-  m_deleteAct->setProperty(kCommandIdProperty, kIdDeleteFileCommand);
-  m_saveAsAct->setProperty(kCommandIdProperty, kIdSaveAsCommand);
   m_helpAct->setProperty(kCommandIdProperty, kIdHelpCommand);
+  m_toolBarAct->setCheckable(true);
+  m_statusBarAct->setCheckable(true);
+  m_toolBarAct->setChecked(true);
+  m_statusBarAct->setChecked(true);
+}
 
+void CMainFrame::BindCommands() {
   // Viewing and saving the pane's text, the edit commands and printing
   // have no handler yet.
   for (QAction* action : {m_saveAct, m_saveAsAct, m_printAct, m_printPreviewAct, m_printSetupAct,
                           m_recentFileAct, m_undoAct, m_cutAct, m_copyAct, m_pasteAct}) {
     action->setEnabled(false);
   }
-  m_toolBarAct->setCheckable(true);
-  m_statusBarAct->setCheckable(true);
-  m_toolBarAct->setChecked(true);
-  m_statusBarAct->setChecked(true);
-
   connect(m_addFileAct, &QAction::triggered, m_view, [this] { m_view->AddFile(); });
   connect(m_deleteAct, &QAction::triggered, m_view, [this] { m_view->DeleteSelectedEntry(); });
   connect(m_helpAct, &QAction::triggered, m_view, [this] { m_view->OnHelp(); });

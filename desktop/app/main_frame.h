@@ -59,6 +59,9 @@ class CMainFrame : public QMainWindow {
 
  private:
   void CreateActions();
+  void CreateFileActions();
+  void CreateEditViewHelpActions();
+  void BindCommands();
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();

@@ -94,7 +94,10 @@ void CPcFileDetailsDlg::CreateControls() {
   m_created = ValueLabel(this, kIdDetailsCreated);
   m_modified = ValueLabel(this, kIdDetailsModified);
   m_lastSent = ValueLabel(this, kIdDetailsLastSent);
+  LayOutControls();
+}
 
+void CPcFileDetailsDlg::LayOutControls() {
   auto* grid = new QGridLayout;
   grid->setColumnStretch(1, 1);
   int row = 0;

@@ -36,6 +36,9 @@ class CPcFileDetailsDlg : public QDialog {
 
  private:
   void CreateControls();
+  // Top to bottom, with sunken lines between the user, send, file and date
+  // blocks and the buttons.
+  void LayOutControls();
   void OnInitDialog();
 
   UserPrompts& m_prompts;

@@ -115,6 +115,11 @@ void CVellamoreView::CreateControls() {
   SetControlId(m_separator, kIdSeparator);
   SetControlId(m_paneTitle, kIdPaneTitle);
 
+  ConfigureControls();
+  ConnectControls();
+}
+
+void CVellamoreView::ConfigureControls() {
   m_fileList->setRootIsDecorated(false);
   m_fileList->setSelectionMode(QAbstractItemView::SingleSelection);
   m_fileList->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -134,7 +139,9 @@ void CVellamoreView::CreateControls() {
   Place(m_pictureFrame, kPictureFrameRect);
   resize(kFormWidth, kFormHeight);
   LayoutControls();
+}
 
+void CVellamoreView::ConnectControls() {
   connect(m_fileList, &QTreeWidget::itemSelectionChanged, this,
           &CVellamoreView::OnSelectionChanged);
   connect(m_fileList, &QTreeWidget::itemDoubleClicked, this, [this] { ShowDetails(); });

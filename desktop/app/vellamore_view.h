@@ -100,6 +100,8 @@ class CVellamoreView : public QWidget {
 
  private:
   void CreateControls();
+  void ConfigureControls();
+  void ConnectControls();
   void OnSelectionChanged();
   void OnFilterChanged();
   void ShowEmptyList();

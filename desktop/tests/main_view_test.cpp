@@ -45,6 +45,12 @@ void MainViewTest::startsWithDefaultsWhenThereIsNoStore() {
   QCOMPARE(harness.View()->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
   QCOMPARE(harness.View()->PaneText(), Pane(kEmptyListText));
   QCOMPARE(harness.Frame()->windowTitle(), QStringLiteral("Vellamore File View"));
+  // The message is for reading: typing, Backspace included, leaves it.
+  QWidget* pane = FindControl(harness.View(), kIdTextPane);
+  QTest::keyClicks(pane, "typed");
+  QTest::keyClick(pane, Qt::Key_Backspace);
+  QTest::keyClick(pane, Qt::Key_Delete);
+  QCOMPARE(harness.View()->PaneText(), Pane(kEmptyListText));
   // Nothing is written until the first change.
   QVERIFY(!platform::GetFileStatus(harness.sandbox.StorePath()).has_value());
   QVERIFY(harness.prompts.shown.empty());
