@@ -135,8 +135,9 @@ void CPcFileDetailsDlg::LayOutControls() {
   layout->addLayout(grid);
   layout->addStretch(1);
   layout->addWidget(buttons);
-  // 231 by 258 dialog units of the 8-point font.
-  setMinimumSize(347, 419);
+  // At least 231 dialog units of the 8-point font wide; as high as the
+  // controls need.
+  setMinimumWidth(347);
 }
 
 void CPcFileDetailsDlg::OnInitDialog() {

@@ -177,6 +177,11 @@ void FileDetailsTest::dialogShowsTheEntry() {
     QCOMPARE(FindControl<QRadioButton>(&dialog, kIdDetailsPcFormat)->isChecked(), c.pcFormat);
     QCOMPARE(FindControl<QLabel>(&dialog, kIdDetailsFile)->text(),
              QString::fromStdString(c.spec.title));
+    if (c.spec.id == 1) {
+      dialog.show();
+      QVERIFY(dialog.grab().toImage().save(
+          QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/pc_file_details.png")));
+    }
   }
 }
 
