@@ -1,9 +1,17 @@
-// HTML to handheld text. The conversion is a few single scans over the
-// text: source line breaks and tabs become spaces, a token walk keeps text
-// runs and replaces each tag by its line breaks (or nothing), and five
-// entities are replaced one after the other, each over the whole text. Every
-// step builds a new text, so the work stays linear in the input whatever
-// the mark-up.
+// HTML to handheld text, in two scans over the text whatever the mark-up.
+//
+// The first scan walks the tokens: text runs are kept with their line
+// breaks and tabs turned into spaces, and each tag is replaced by its line
+// breaks (or nothing). Turning the source's line breaks into spaces first
+// and then walking the tokens gives the same text, since neither '<' nor
+// '>' changes and no tag of the table holds a space.
+//
+// The second scan replaces the five entities. Replacing them one after the
+// other over the whole text ("&amp;" first, then "&copy;", "&gt;", "&lt;",
+// "&nbsp;") is the same as one scan in which an "&amp;" whose '&' forms one
+// of the later entities with the text after it is replaced by that entity's
+// text: no replacement text holds a '&', so only the first replacement can
+// make new entities, and only out of the text right after it.
 #include <array>
 
 #include "convert/convert.h"
@@ -49,9 +57,10 @@ struct EntityReplacement {
   std::string_view text;
 };
 
-// In the order of replacement: "&amp;" first, so "&amp;lt;" becomes "<".
-constexpr std::array<EntityReplacement, 5> kEntityReplacements = {{
-    {"&amp;", "&"},
+constexpr std::string_view kAmpersandEntity = "&amp;";
+
+// The entities replaced after "&amp;", in their order.
+constexpr std::array<EntityReplacement, 4> kLaterEntities = {{
     {"&copy;", "(c)"},
     {"&gt;", ">"},
     {"&lt;", "<"},
@@ -62,20 +71,17 @@ char LowerAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// LF and CR become a space, a tab four spaces.
-std::string SourceBreaksToSpaces(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '\n' || c == '\r') {
-      out += ' ';
-    } else if (c == '\t') {
-      out.append("    ");
-    } else {
-      out += c;
-    }
+// Appends a text run with LF and CR turned into a space, a tab into four.
+void AppendSourceText(std::string& out, std::string_view run) {
+  size_t start = 0;
+  for (size_t i = 0; i < run.size(); ++i) {
+    const char c = run[i];
+    if (c != '\n' && c != '\r' && c != '\t') continue;
+    out.append(run.data() + start, i - start);
+    out.append(c == '\t' ? 4 : 1, ' ');
+    start = i + 1;
   }
-  return out;
+  out.append(run.data() + start, run.size() - start);
 }
 
 std::string ReplaceTags(std::string_view text) {
@@ -85,7 +91,7 @@ std::string ReplaceTags(std::string_view text) {
   for (HtmlToken token = NextHtmlToken(text, position); token.kind != HtmlTokenKind::kEnd;
        token = NextHtmlToken(text, position)) {
     if (token.kind == HtmlTokenKind::kTextRun) {
-      out.append(token.text);
+      AppendSourceText(out, token.text);
     } else if (token.closed) {
       out.append(HtmlTagText(token.text));
     } else if (token.text.size() < kLongestTag) {
@@ -98,20 +104,39 @@ std::string ReplaceTags(std::string_view text) {
   return out;
 }
 
-// Every occurrence of `from`, scanning once from the left; replaced text is
-// not scanned again.
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
-  size_t found = text.find(from);
-  if (found == std::string::npos) return;
-  std::string out;
-  out.reserve(text.size());
-  size_t start = 0;
-  while (found != std::string::npos) {
-    out.append(text, start, found - start).append(to);
-    start = found + from.size();
-    found = text.find(from, start);
+// The later entity that starts `text`, if any; with `withoutAmpersand` the
+// text is taken to follow a '&'.
+const EntityReplacement* LaterEntityAt(std::string_view text, bool withoutAmpersand) {
+  for (const EntityReplacement& row : kLaterEntities) {
+    if (text.starts_with(withoutAmpersand ? row.entity.substr(1) : row.entity)) return &row;
   }
-  out.append(text, start, std::string::npos);
+  return nullptr;
+}
+
+void ReplaceEntities(std::string& text) {
+  if (text.find('&') == std::string::npos) return;
+  const std::string_view source(text);
+  std::string out;
+  out.reserve(source.size());
+  size_t start = 0;
+  for (size_t at = source.find('&'); at != std::string_view::npos; at = source.find('&', start)) {
+    out.append(source.substr(start, at - start));
+    const std::string_view rest = source.substr(at);
+    if (rest.starts_with(kAmpersandEntity)) {
+      // The '&' left by "&amp;" may form a later entity with what follows.
+      const std::string_view after = rest.substr(kAmpersandEntity.size());
+      const EntityReplacement* formed = LaterEntityAt(after, true);
+      out.append(formed != nullptr ? formed->text : "&");
+      start = at + kAmpersandEntity.size() + (formed != nullptr ? formed->entity.size() - 1 : 0);
+    } else if (const EntityReplacement* entity = LaterEntityAt(rest, false)) {
+      out.append(entity->text);
+      start = at + entity->entity.size();
+    } else {
+      out += '&';
+      start = at + 1;
+    }
+  }
+  out.append(source.substr(start));
   text = std::move(out);
 }
 
@@ -154,10 +179,8 @@ std::string_view HtmlTagText(std::string_view tag) {
 
 void HtmlToText(std::string& text) {
   EndAtFirstNul(text);
-  std::string converted = ReplaceTags(SourceBreaksToSpaces(text));
-  for (const EntityReplacement& row : kEntityReplacements) {
-    ReplaceAll(converted, row.entity, row.text);
-  }
+  std::string converted = ReplaceTags(text);
+  ReplaceEntities(converted);
   text = std::move(converted);
 }
 

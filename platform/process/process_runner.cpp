@@ -205,10 +205,43 @@ struct RunningProgram {
   Descriptor input, output, error, pidfd;
 };
 
+// How long to wait for the next event: until the program's end shows on
+// its pidfd (or the next tick without one), but no later than the deadline.
+int PollTimeout(const RunningProgram& program, bool limited, Clock::time_point deadline) {
+  int timeout = program.pidfd.IsOpen() ? -1 : kTickMilliseconds;
+  if (limited) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    const int leftMs = static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+    timeout = timeout < 0 ? leftMs : std::min(timeout, leftMs);
+  }
+  return timeout;
+}
+
+// True when the program has ended; its end is then in `result`.
+bool Reaped(RunningProgram& program, const ProcessOptions& options, ProcessResult& result) {
+  int waitStatus = 0;
+  const pid_t ended = waitpid(program.pid, &waitStatus, WNOHANG);
+  if (ended < 0 && errno == ECHILD) {
+    // Reaped by someone else (a host that ignores SIGCHLD): its end is
+    // unknown, which counts as a failure.
+    result.outcome = ProcessOutcome::kExited;
+    return true;
+  }
+  if (ended != program.pid) return false;
+  // Whatever the program wrote before it ended is in the pipes already;
+  // descendants that keep them open are not waited for.
+  ReadAvailable(program.output, result.standardOutput, options.outputLimit);
+  ReadAvailable(program.error, result.standardError, options.outputLimit);
+  RecordEnd(waitStatus, result);
+  return true;
+}
+
 // Feeds and drains the program until it ends or its time runs out.
 void Supervise(RunningProgram& program, const ProcessOptions& options, ProcessResult& result) {
-  const std::optional<Clock::time_point> deadline =
-      options.timeLimit ? std::optional(Clock::now() + *options.timeLimit) : std::nullopt;
+  const bool limited = options.timeLimit.has_value();
+  const Clock::time_point deadline =
+      limited ? Clock::now() + *options.timeLimit : Clock::time_point::max();
   size_t written = 0;
   for (;;) {
     std::array<pollfd, 4> fds{};
@@ -220,37 +253,15 @@ void Supervise(RunningProgram& program, const ProcessOptions& options, ProcessRe
     watch(program.output, POLLIN);
     watch(program.error, POLLIN);
     watch(program.pidfd, POLLIN);
-    int timeout = program.pidfd.IsOpen() ? -1 : kTickMilliseconds;
-    if (deadline) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(*deadline - Clock::now()).count();
-      const int leftMs = static_cast<int>(std::clamp<long long>(left, 0, 60'000));
-      timeout = timeout < 0 ? leftMs : std::min(timeout, leftMs);
-    }
-    poll(fds.data(), count, timeout);
+    poll(fds.data(), count, PollTimeout(program, limited, deadline));
     WriteAvailable(program.input, options.standardInput, written);
     ReadAvailable(program.output, result.standardOutput, options.outputLimit);
     ReadAvailable(program.error, result.standardError, options.outputLimit);
-
-    int waitStatus = 0;
-    const pid_t ended = waitpid(program.pid, &waitStatus, WNOHANG);
-    if (ended < 0 && errno == ECHILD) {
-      // Reaped by someone else (a host that ignores SIGCHLD): its end is
-      // unknown, which counts as a failure.
-      result.outcome = ProcessOutcome::kExited;
-      return;
-    }
-    if (ended == program.pid) {
-      // Whatever the program wrote before it ended is in the pipes already;
-      // descendants that keep them open are not waited for.
-      ReadAvailable(program.output, result.standardOutput, options.outputLimit);
-      ReadAvailable(program.error, result.standardError, options.outputLimit);
-      RecordEnd(waitStatus, result);
-      return;
-    }
-    if (deadline && Clock::now() >= *deadline) {
+    if (Reaped(program, options, result)) return;
+    if (limited && Clock::now() >= deadline) {
       kill(-program.pid, SIGKILL);
       kill(program.pid, SIGKILL);
+      int waitStatus = 0;
       while (waitpid(program.pid, &waitStatus, 0) < 0 && errno == EINTR) {
       }
       result.outcome = ProcessOutcome::kTimedOut;

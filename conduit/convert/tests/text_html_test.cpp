@@ -58,6 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         Rewrite{"<Div>a</div><h1>T</H1><h6>x</h6></title><BlockQuote>q", "\na\nT\n\nx\n\n\nq"},
         // Tags with attributes or spaces are removed without a line break.
         Rewrite{"a<p align=center>b<br/>c<br >d", "abcd"}, Rewrite{"&amp;lt;", "<"},
+        Rewrite{"&amp;copy;&amp;gt;&amp;nbsp;x", "(c)> x"}, Rewrite{"&amp;&lt;", "&<"},
+        Rewrite{"&amp;amp;lt;", "&amp;lt;"}, Rewrite{"&&amp;;&", "&&;&"},
+        // Entities are replaced after the tags are gone.
+        Rewrite{"&am<b>p;l<i>t;", "<"}, Rewrite{"a\tb<br\t>c<br\n>d", "a    bcd"},
         Rewrite{"&amp;amp;", "&amp;"}, Rewrite{"&copy; &gt;&lt;&nbsp;!", "(c) >< !"},
         Rewrite{"&AMP; &#60; &quot; &Nbsp;", "&AMP; &#60; &quot; &Nbsp;"},
         Rewrite{"x <br", "x \n"},  // cut off by the end, the tag counts as closed
