@@ -1,0 +1,66 @@
+// Test support for end-to-end tests: a temporary world with its own HotSync
+// data, settings and window station, a handheld image and a PC folder, in
+// which the real programs run: `handheld` plays the handheld application
+// and `hotsync sync` runs HotSyncs with the built conduit VellamoreCnd.so.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_list_store.h"  // store/
+#include "handheld_session.h"
+#include "pdb/handheld_image.h"
+#include "process/process_runner.h"
+
+namespace conduit::test {
+
+class HotSyncWorld {
+ public:
+  explicit HotSyncWorld(const std::string& userName = "Ada");
+  ~HotSyncWorld();
+  HotSyncWorld(const HotSyncWorld&) = delete;
+  HotSyncWorld& operator=(const HotSyncWorld&) = delete;
+
+  const std::string& Root() const { return m_root; }
+  std::string PcFolder() const { return m_root + "/pc"; }
+  std::string DataFolder() const { return m_root + "/data"; }
+  const platform::pdb::HandheldImage& Image() const { return m_image; }
+
+  // Writes a PC file below PcFolder(); its path.
+  std::string WritePcFile(const std::string& relative, const std::string& content) const;
+
+  // Runs `handheld ARGUMENTS...` on the image (the image is the second
+  // argument, after the command). Fails the test when it does not succeed.
+  platform::ProcessResult Handheld(const std::string& command,
+                                   const std::vector<std::string>& arguments = {}) const;
+  // Runs `hotsync sync IMAGE` with `extraEnvironment` (NAME=value) and
+  // returns its result; the HotSync log then holds this HotSync only.
+  platform::ProcessResult HotSync(const std::vector<std::string>& extraEnvironment = {}) const;
+  // The HotSync log entries of the last HotSync.
+  std::vector<LogLine> Log() const;
+
+  // The request preference's request code and status.
+  uint8_t Request() const;
+  uint8_t Status() const;
+
+  // "Vellamore.dat" in the data folder.
+  store::FileListStore LoadStore() const;
+  void SaveStore(const store::FileListStore& list) const;
+
+  // Names a capture script as the mail and fax programs; what they were
+  // given lands in CaptureFile() + ".args" and ".stdin".
+  void UseCaptureProgramForMailAndFax() const;
+  std::string CaptureFile() const { return m_root + "/capture"; }
+
+ private:
+  std::string m_root;
+  std::string m_userName;
+  platform::pdb::HandheldImage m_image;
+  std::vector<std::pair<std::string, std::string>> m_savedEnvironment;
+};
+
+// The text of a file, empty when it cannot be read.
+std::string ReadTextFile(const std::string& path);
+
+}  // namespace conduit::test

@@ -1,0 +1,301 @@
+// Fetch requests and listed files end to end: the handheld companion asks,
+// `hotsync sync` runs the built conduit, and the files database, the request
+// preference, "Vellamore.dat" and the HotSync log are read back.
+#include <gtest/gtest.h>
+#include <utime.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bytes/bytes.h"
+#include "hotsync_world.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+namespace {
+
+using store::FileListEntry;
+using test::HotSyncWorld;
+using test::LogLine;
+
+struct FileRecord {
+  uint16_t fileId = 0;
+  std::string title;
+  uint8_t kind = 0;
+  uint32_t uniqueId = 0;
+  uint8_t category = 0;
+  bool secret = false;
+  std::string text;  // content up to its NUL
+};
+
+class TransferEndToEnd : public testing::Test {
+ protected:
+  std::vector<FileRecord> FileRecords() {
+    platform::pdb::PalmDatabase database;
+    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
+        platform::pdb::ImageError::kNone) {
+      return {};
+    }
+    std::vector<FileRecord> records;
+    for (const auto& stored : database.records) {
+      FileRecord record;
+      record.fileId = platform::GetU16Be(stored.data, file_record::kFileIdOffset);
+      record.title =
+          platform::GetFixedText(stored.data, file_record::kTitleOffset, file_record::kTitleSize);
+      record.kind = stored.data.size() > file_record::kContentKindOffset
+                        ? stored.data[file_record::kContentKindOffset]
+                        : 0;
+      record.uniqueId = stored.uniqueId;
+      record.category = stored.Category();
+      record.secret = stored.IsSecret();
+      if (stored.data.size() > file_record::kContentOffset) {
+        record.text = platform::GetFixedText(stored.data, file_record::kContentOffset,
+                                             stored.data.size() - file_record::kContentOffset);
+      }
+      records.push_back(record);
+    }
+    return records;
+  }
+
+  // Search results as the handheld keeps them after a list-only search.
+  void ListResults(const std::string& spec) {
+    m_world.Handheld("search-fields",
+                     {"--spec", spec, "--list-only", "on", "--email", "ada@example.org", "--fax",
+                      "555 0100", "--third", "For the meeting"});
+    m_world.Handheld("request", {"search"});
+    ASSERT_TRUE(m_world.HotSync().Succeeded());
+  }
+
+  HotSyncWorld m_world;
+};
+
+TEST_F(TransferEndToEnd, NothingSelectedIsLoggedAndTheFetchIsDone) {
+  m_world.WritePcFile("a.txt", "text");
+  ListResults(m_world.PcFolder() + "/*.txt");
+  m_world.Handheld("request", {"fetch"});
+  EXPECT_TRUE(m_world.HotSync().Succeeded());
+  EXPECT_EQ(m_world.Request(), kRequestFetchDone);
+  EXPECT_EQ(m_world.Status(), 0);
+  EXPECT_EQ(m_world.Log(),
+            (std::vector<LogLine>{{"", 19}, {"No files to fetch.", -1}, {"Vellamore", 20}}));
+  EXPECT_TRUE(FileRecords().empty());
+}
+
+struct ModeCase {
+  const char* request;
+  uint8_t done;
+  uint8_t kind;
+  const char* title;
+  const char* text;
+};
+
+class FetchModeEndToEnd : public TransferEndToEnd, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(FetchModeEndToEnd, WritesTheRecordOfItsMode) {
+  const ModeCase& c = GetParam();
+  m_world.UseCaptureProgramForMailAndFax();
+  m_world.WritePcFile("agenda.txt", "Item one\r\nItem two\r\n");
+  ListResults(m_world.PcFolder() + "/*.txt");
+  m_world.Handheld("select", {"all"});
+  m_world.Handheld("request", {c.request});
+  auto run = m_world.HotSync();
+  EXPECT_TRUE(run.Succeeded()) << run.standardOutput << run.standardError;
+  EXPECT_EQ(m_world.Request(), c.done);
+  EXPECT_EQ(m_world.Status(), 0);
+  std::vector<FileRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].fileId, 0);
+  EXPECT_EQ(records[0].kind, c.kind);
+  EXPECT_EQ(records[0].title, c.title);
+  EXPECT_EQ(records[0].text, c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, FetchModeEndToEnd,
+    testing::Values(ModeCase{"fetch", kRequestFetchDone, kContentText, "agenda.txt",
+                             "Item one\nItem two\n"},
+                    ModeCase{"pcformat", kRequestPcFormatDone, kContentPcFormat,
+                             "agenda.txt - PC Format", "Item one\r\nItem two\r\n"},
+                    ModeCase{"email", kRequestEmailDone, kContentText, "agenda.txt - Sent",
+                             "The file was sent to SMTP:ada@example.org."},
+                    ModeCase{"fax", kRequestFaxDone, kContentText, "agenda.txt - Sent",
+                             "The file was queued for faxing to FAX:555 0100."}),
+    [](const testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.request); });
+
+TEST_F(TransferEndToEnd, EmailGoesToTheCaptureProgramWithTheThirdText) {
+  m_world.UseCaptureProgramForMailAndFax();
+  m_world.WritePcFile("agenda.txt", "Item one\n");
+  ListResults(m_world.PcFolder() + "/*.txt");
+  m_world.Handheld("select", {"all"});
+  m_world.Handheld("request", {"email"});
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  const std::string mail = test::ReadTextFile(m_world.CaptureFile() + ".stdin");
+  EXPECT_NE(mail.find("ada@example.org"), std::string::npos);
+  EXPECT_NE(mail.find("For the meeting"), std::string::npos);
+}
+
+TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
+  m_world.WritePcFile("a.txt", "text");
+  ListResults(m_world.PcFolder() + "/*.txt");
+  m_world.Handheld("select", {"all"});
+  m_world.Handheld("request", {"fetch"});
+  auto run = m_world.HotSync({"SYNCMGR_FAIL=SyncWriteRec=16962"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardOutput.find("returned 16962"), std::string::npos) << run.standardOutput;
+  EXPECT_EQ(m_world.Request(), kRequestFetch);
+  EXPECT_EQ(m_world.Status(), RequestPreference::kStatusFailure);
+  EXPECT_EQ(m_world.Log(),
+            (std::vector<LogLine>{
+                {"", 19}, {"Couldn't write to Files database", 22}, {"Vellamore", 21}}));
+  // The handheld asks again and this time it works.
+  m_world.Handheld("request", {"fetch"});
+  EXPECT_TRUE(m_world.HotSync().Succeeded());
+  EXPECT_EQ(m_world.Request(), kRequestFetchDone);
+  EXPECT_EQ(FileRecords().size(), 1u);
+}
+
+// Listed files across HotSyncs: one entry per situation.
+class ListedFilesEndToEnd : public TransferEndToEnd {
+ protected:
+  static constexpr time_t kLongAgo = 1262347200;  // 2010-01-01
+
+  void SetUp() override {
+    store::FileListStore list;
+    list.ResetHeader();
+    uint16_t id = 1000;
+    auto add = [&](const std::string& name, uint16_t action, const std::string& user) {
+      FileListEntry entry;
+      entry.id = id++;
+      entry.title = name;
+      entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
+      utimbuf times{kLongAgo, kLongAgo};
+      utime(entry.path.c_str(), &times);
+      entry.user = user;
+      entry.kind = store::kPcFile;
+      entry.format = store::kFormatHandheld;
+      entry.action = action;
+      entry.changed = 1;
+      list.Append(entry);
+      return &list.Entries().back();
+    };
+    add("always.txt", store::kActionAlways, "Ada");
+    add("once.txt", store::kActionOneTime, "Ada");
+    add("ifchanged.txt", store::kActionIfChanged, "Ada");
+    add("never.txt", store::kActionDontSend, "Ada");
+    add("everyone.txt", store::kActionAlways, "All");
+    add("bob.txt", store::kActionAlways, "Bob");
+    add("private.txt", store::kActionAlways, "Ada")->isPrivate = 1;
+    add("business.txt", store::kActionAlways, "Ada")->category = 3;
+    add("deleted.txt", store::kActionAlways, "Ada");
+    std::filesystem::remove(list.Entries().back().path);
+    add("pc.txt", store::kActionAlways, "Ada")->format = store::kFormatPc;
+    m_world.SaveStore(list);
+  }
+
+  const FileListEntry& Entry(const store::FileListStore& list, const std::string& title) {
+    for (const auto& entry : list.Entries()) {
+      if (entry.title == title) return entry;
+    }
+    ADD_FAILURE() << title;
+    return list.Entries().front();
+  }
+
+  // Records by title.
+  std::map<std::string, FileRecord> ByTitle() {
+    std::map<std::string, FileRecord> byTitle;
+    for (const auto& record : FileRecords()) byTitle[record.title] = record;
+    return byTitle;
+  }
+};
+
+TEST_F(ListedFilesEndToEnd, FirstHotSyncSendsWhatTheActionsAndUsersAllow) {
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::map<std::string, FileRecord> records = ByTitle();
+  EXPECT_EQ(records.size(), 7u);
+  for (const char* sent : {"always.txt", "once.txt", "ifchanged.txt", "everyone.txt", "private.txt",
+                           "business.txt", "pc.txt - PC Format"}) {
+    EXPECT_EQ(records.count(sent), 1u) << sent;
+  }
+  EXPECT_TRUE(records["private.txt"].secret);
+  EXPECT_EQ(records["business.txt"].category, 3);
+  EXPECT_EQ(records["pc.txt - PC Format"].kind, kContentPcFormat);
+  EXPECT_EQ(records["always.txt"].text, "The file always.txt\n");
+
+  store::FileListStore list = m_world.LoadStore();
+  EXPECT_EQ(Entry(list, "once.txt").action, store::kActionDontSend);
+  EXPECT_EQ(Entry(list, "always.txt").changed, 0);
+  EXPECT_EQ(records["always.txt"].fileId, Entry(list, "always.txt").id);
+  EXPECT_TRUE(Entry(list, "always.txt").lastSent.IsSet());
+  for (const char* skipped : {"never.txt", "bob.txt", "deleted.txt"}) {
+    EXPECT_FALSE(Entry(list, skipped).lastSent.IsSet()) << skipped;
+    EXPECT_EQ(Entry(list, skipped).changed, 1) << skipped;
+  }
+  EXPECT_EQ(Entry(list, "deleted.txt").id, 1008);
+}
+
+TEST_F(ListedFilesEndToEnd, SecondHotSyncReplacesAlwaysAndLeavesTheRest) {
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::map<std::string, FileRecord> first = ByTitle();
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::map<std::string, FileRecord> second = ByTitle();
+  // One Time became Don't Send and If Changed sees no change: their copies
+  // stay as they were; Always copies are replaced under the same file ID.
+  EXPECT_EQ(second.size(), first.size());
+  EXPECT_EQ(second["once.txt"].uniqueId, first["once.txt"].uniqueId);
+  EXPECT_EQ(second["ifchanged.txt"].uniqueId, first["ifchanged.txt"].uniqueId);
+  EXPECT_NE(second["always.txt"].uniqueId, first["always.txt"].uniqueId);
+  EXPECT_EQ(second["always.txt"].fileId, first["always.txt"].fileId);
+  EXPECT_NE(second["everyone.txt"].uniqueId, first["everyone.txt"].uniqueId);
+}
+
+TEST_F(ListedFilesEndToEnd, AllEntriesGoToEveryUserButNamedOnesOnlyToTheirs) {
+  m_world.Handheld("create", {"--user", "Bob"});
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::map<std::string, FileRecord> records = ByTitle();
+  EXPECT_EQ(records.size(), 2u);
+  EXPECT_EQ(records.count("everyone.txt"), 1u);
+  EXPECT_EQ(records.count("bob.txt"), 1u);
+}
+
+TEST_F(ListedFilesEndToEnd, CopyEditedOnTheHandheldStaysBesideTheNewOne) {
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::vector<FileRecord> records = FileRecords();
+  size_t always = 0;
+  while (always < records.size() && records[always].title != "always.txt") ++always;
+  ASSERT_LT(always, records.size());
+  const std::string edited = m_world.Root() + "/edited.txt";
+  std::ofstream(edited) << "Edited on the handheld";
+  m_world.Handheld("edit", {std::to_string(always), "--content", edited});
+
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  std::vector<std::string> texts;
+  std::vector<uint16_t> ids;
+  for (const auto& record : FileRecords()) {
+    if (record.title != "always.txt") continue;
+    texts.push_back(record.text);
+    ids.push_back(record.fileId);
+  }
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "Edited on the handheld");
+  EXPECT_EQ(texts[1], "The file always.txt\n");
+  store::FileListStore list = m_world.LoadStore();
+  EXPECT_EQ(Entry(list, "always.txt").id, ids[1]);
+  EXPECT_NE(ids[0], ids[1]);
+}
+
+TEST_F(ListedFilesEndToEnd, IfChangedFollowsThePcFile) {
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  const uint32_t before = ByTitle()["ifchanged.txt"].uniqueId;
+  const std::string path = m_world.PcFolder() + "/ifchanged.txt";
+  std::ofstream(path) << "A new version\n";
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  FileRecord after = ByTitle()["ifchanged.txt"];
+  EXPECT_NE(after.uniqueId, before);
+  EXPECT_EQ(after.text, "A new version\n");
+}
+
+}  // namespace
+}  // namespace conduit
