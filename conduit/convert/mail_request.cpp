@@ -32,7 +32,7 @@ constexpr char kDefaultFaxProgram[] = "sendfax";
 constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
 // Mail systems commonly refuse larger messages; the file is not read whole
 // into memory beyond this.
-constexpr uint64_t kMaxAttachmentBytes = 25 * 1024 * 1024;
+constexpr uint64_t kMaxAttachmentBytes = uint64_t{25} * 1024 * 1024;
 
 constexpr std::string_view kSentSuffix = " - Sent";
 constexpr std::string_view kErrorSuffix = " - Error";

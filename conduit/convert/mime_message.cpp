@@ -162,7 +162,7 @@ std::string_view ContentTypeOfName(std::string_view name) {
 }
 
 std::string EncodeHeaderText(std::string_view text) {
-  const std::string clean = WithoutControls(text);
+  std::string clean = WithoutControls(text);
   if (IsPrintableAscii(clean)) return clean;
   std::string encoded;
   size_t start = 0;

@@ -85,7 +85,8 @@ RecordHead HeadOf(const std::vector<uint8_t>& record) {
   head.sourcePath = platform::GetFixedText(record, kSourcePathOffset, kSourcePathSize);
   const auto stamp = [&](size_t offset) {
     std::array<uint8_t, 8> bytes{};
-    if (record.size() >= offset + 8) std::copy_n(record.begin() + offset, 8, bytes.begin());
+    if (record.size() >= offset + 8)
+      std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(offset), 8, bytes.begin());
     return bytes;
   };
   head.created = stamp(kCreatedOffset);

@@ -110,7 +110,7 @@ TEST(HtmlTagText, ComparesTheWholeTagWithoutRegardToCase) {
 
 TEST(HtmlToText, ConvertsTenMegabytesOfMarkUp) {
   std::string page;
-  while (page.size() < 10 * 1024 * 1024) {
+  while (page.size() < size_t{10} * 1024 * 1024) {
     page += "<P>Paragraph &amp; <b>bold</b> text<br>\r\n<li>item\t&nbsp;<a href=\"x\">link</a>";
   }
   HtmlToText(page);

@@ -67,7 +67,7 @@ TEST(RunProcess, KillsAProgramAndItsChildrenAtTheTimeLimit) {
 
 TEST(RunProcess, SurvivesAProgramThatStopsReadingItsInput) {
   ProcessOptions options;
-  options.standardInput.assign(8 * 1024 * 1024, 'x');
+  options.standardInput.assign(size_t{8} * 1024 * 1024, 'x');
   const ProcessResult result =
       RunProcess({"/bin/sh", "-c", "head -c 10 >/dev/null; exit 0"}, options);
   EXPECT_TRUE(result.Succeeded()) << DescribeProcessResult(result);
