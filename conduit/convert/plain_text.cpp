@@ -3,6 +3,7 @@
 // NormaliseLineBreaks is shared with the word-processor and spreadsheet
 // converters.
 #include <algorithm>
+#include <cstring>
 
 #include "convert/convert.h"
 #include "convert/file_reader.h"
@@ -13,17 +14,24 @@
 namespace conduit {
 namespace {
 
-// Replaces every two-character `pair` by a single LF, scanning once from the
-// left; what a replacement leaves behind is not scanned again.
+// Replaces every pair `first` `second` by a single LF, scanning once from
+// the left; what a replacement leaves behind is not scanned again. The text
+// only shrinks, so the work is done in place, a stretch at a time.
 void ReplacePairByLineFeed(std::string& text, char first, char second) {
-  size_t write = 0;
-  for (size_t read = 0; read < text.size(); ++read) {
-    if (text[read] == first && read + 1 < text.size() && text[read + 1] == second) {
-      text[write++] = '\n';
-      ++read;
-    } else {
-      text[write++] = text[read];
-    }
+  char* const begin = text.data();
+  const size_t size = text.size();
+  size_t read = 0, write = 0;
+  while (read < size) {
+    const void* found = std::memchr(begin + read, first, size - read);
+    const size_t at =
+        found != nullptr ? static_cast<size_t>(static_cast<const char*>(found) - begin) : size;
+    if (write != read) std::memmove(begin + write, begin + read, at - read);
+    write += at - read;
+    read = at;
+    if (read == size) break;
+    const bool pair = read + 1 < size && begin[read + 1] == second;
+    begin[write++] = pair ? '\n' : first;
+    read += pair ? 2 : 1;
   }
   text.resize(write);
 }
@@ -33,13 +41,12 @@ void ExpandTabs(std::string& text) {
   if (tabs == 0) return;
   std::string expanded;
   expanded.reserve(text.size() + 3 * tabs);
-  for (char c : text) {
-    if (c == '\t') {
-      expanded.append("    ");
-    } else {
-      expanded += c;
-    }
+  size_t start = 0;
+  for (size_t tab = text.find('\t'); tab != std::string::npos; tab = text.find('\t', start)) {
+    expanded.append(text, start, tab - start).append("    ");
+    start = tab + 1;
   }
+  expanded.append(text, start, std::string::npos);
   text = std::move(expanded);
 }
 
