@@ -6,116 +6,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+
+#include "utf_text.h"
 
 namespace platform::settings {
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
 constexpr char kHexUpper[] = "0123456789ABCDEF";
 constexpr char kHexLower[] = "0123456789abcdef";
-
-bool IsContinuation(unsigned char byte) {
-  return byte >= 0x80 && byte <= 0xBF;
-}
-
-// The code point that starts at text[pos], advancing pos past it; nothing
-// (and one byte consumed) when the bytes there are not well-formed UTF-8.
-std::optional<char32_t> NextCodePoint(std::string_view text, size_t& pos) {
-  auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-  unsigned char lead = byte(pos);
-  size_t length = 0;
-  char32_t value = 0;
-  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0F;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;  // no surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    ++pos;
-    return std::nullopt;
-  }
-  if (pos + length > text.size() || byte(pos + 1) < low || byte(pos + 1) > high) {
-    ++pos;
-    return std::nullopt;
-  }
-  for (size_t i = 1; i < length; ++i) {
-    if (!IsContinuation(byte(pos + i))) {
-      ++pos;
-      return std::nullopt;
-    }
-    value = (value << 6) | (byte(pos + i) & 0x3F);
-  }
-  pos += length;
-  return value;
-}
-
-void AppendUtf16(std::u16string& out, char32_t codePoint) {
-  if (codePoint < 0x10000) {
-    out += static_cast<char16_t>(codePoint);
-  } else {
-    codePoint -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (codePoint >> 10));
-    out += static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF));
-  }
-}
-
-void AppendUtf8(std::string& out, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-// UTF-8 to UTF-16 units; a malformed byte becomes U+FFFD.
-void AppendUtf8As16(std::u16string& out, std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size()) AppendUtf16(out, NextCodePoint(text, pos).value_or(kReplacement));
-}
-
-// UTF-16 units to UTF-8; an unpaired surrogate becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t unit = text[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      AppendUtf8(out, kReplacement);
-    } else {
-      AppendUtf8(out, unit);
-    }
-  }
-  return out;
-}
-
-// UTF-16 units to bytes, as QString::toLatin1 does ('?' above U+00FF).
-std::string Utf16ToLatin1(std::u16string_view text) {
-  std::string out;
-  for (char16_t unit : text) out += unit <= 0xFF ? static_cast<char>(unit) : '?';
-  return out;
-}
 
 bool IsHexDigit(char32_t c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -153,6 +52,21 @@ void AppendPercentEscape(std::string& out, char16_t unit) {
   }
 }
 
+// The escapes by letter that QSettings reads: "\n" and the like.
+constexpr std::pair<char, char> kNamedEscapes[] = {
+    {'a', '\a'}, {'b', '\b'}, {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'},
+    {'v', '\v'}, {'"', '"'},  {'?', '?'},  {'\'', '\''}, {'\\', '\\'}};
+
+// The letter of the escape that QSettings writes for `c` (it writes none for
+// '?' and '\''), or 0.
+char WrittenEscapeLetter(unsigned char c) {
+  if (c == '?' || c == '\'') return 0;
+  for (const auto& [letter, character] : kNamedEscapes) {
+    if (static_cast<unsigned char>(character) == c) return letter;
+  }
+  return 0;
+}
+
 // Escapes a string as QSettings' iniEscapedString. `utf8` false is the
 // byte-array form, where every byte from 0x7F up is written as \xNN.
 std::string EscapeString(std::string_view text, bool utf8) {
@@ -168,42 +82,17 @@ std::string EscapeString(std::string_view text, bool utf8) {
       continue;
     }
     escapeNextIfDigit = false;
-    switch (ch) {
-      case '\0':
-        out += "\\0", escapeNextIfDigit = true;
-        break;
-      case '\a':
-        out += "\\a";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\v':
-        out += "\\v";
-        break;
-      case '"':
-      case '\\':
-        out += '\\', out += c;
-        break;
-      default:
-        if (ch <= 0x1F || (ch >= 0x7F && !utf8)) {
-          out += "\\x" + LowerHex(ch);
-          escapeNextIfDigit = true;
-        } else {
-          out += c;
-        }
+    if (ch == '\0') {
+      out += "\\0";
+      escapeNextIfDigit = true;
+    } else if (char letter = WrittenEscapeLetter(ch)) {
+      out += '\\';
+      out += letter;
+    } else if (ch <= 0x1F || (ch >= 0x7F && !utf8)) {
+      out += "\\x" + LowerHex(ch);
+      escapeNextIfDigit = true;
+    } else {
+      out += c;
     }
   }
   if (needsQuotes || (!out.empty() && (out.front() == ' ' || out.back() == ' '))) {
@@ -235,32 +124,10 @@ std::optional<char16_t> ParseEscapeDigits(std::u16string_view digits) {
 }
 
 std::optional<char16_t> SimpleEscape(char c) {
-  switch (c) {
-    case 'a':
-      return u'\a';
-    case 'b':
-      return u'\b';
-    case 'f':
-      return u'\f';
-    case 'n':
-      return u'\n';
-    case 'r':
-      return u'\r';
-    case 't':
-      return u'\t';
-    case 'v':
-      return u'\v';
-    case '"':
-      return u'"';
-    case '?':
-      return u'?';
-    case '\'':
-      return u'\'';
-    case '\\':
-      return u'\\';
-    default:
-      return std::nullopt;
+  for (const auto& [letter, character] : kNamedEscapes) {
+    if (letter == c) return static_cast<char16_t>(character);
   }
+  return std::nullopt;
 }
 
 size_t SkipBlanks(std::string_view text, size_t pos) {
@@ -384,14 +251,6 @@ std::string ValueText(std::u16string_view text) {
 }
 
 }  // namespace
-
-bool IsValidUtf8(std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    if (!NextCodePoint(text, pos)) return false;
-  }
-  return true;
-}
 
 std::string EscapeName(std::string_view name) {
   std::string out;

@@ -19,9 +19,6 @@
 
 namespace platform::settings {
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
 // A name (UTF-8) as it stands in the file.
 std::string EscapeName(std::string_view name);
 // A name as it stands in the file, decoded to UTF-8.

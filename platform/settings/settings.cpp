@@ -18,6 +18,7 @@
 #include "fs/fs.h"
 #include "ini_escape.h"
 #include "ini_file.h"
+#include "utf_text.h"
 
 namespace platform::settings {
 namespace {
