@@ -189,12 +189,15 @@ Window::Window(std::string directory, std::string id, uint32_t sequence, int fd,
       m_id(std::move(id)),
       m_sequence(sequence),
       m_fd(fd),
+      m_ownerPid(getpid()),
       m_className(className),
       m_title(title) {}
 
 Window::~Window() {
-  unlink(RecordPath(m_directory, m_id).c_str());
   close(m_fd);
+  // A child forked from the owner closes its copy but leaves the window be.
+  if (getpid() != m_ownerPid) return;
+  unlink(RecordPath(m_directory, m_id).c_str());
   unlink(SocketPath(m_directory, m_id).c_str());
 }
 
@@ -217,7 +220,8 @@ std::unique_ptr<Window> Window::Register(std::string_view className, std::string
 }
 
 bool Window::WriteRecord(std::string_view title) const {
-  WindowRecord record{m_sequence, static_cast<uint32_t>(getpid()), m_className, std::string(title)};
+  WindowRecord record{m_sequence, static_cast<uint32_t>(m_ownerPid), m_className,
+                      std::string(title)};
   std::optional<std::vector<uint8_t>> bytes = EncodeRecord(record);
   return bytes && WriteFileAtomically(RecordPath(m_directory, m_id), *bytes) == 0;
 }

@@ -71,6 +71,7 @@ class Window {
   std::string m_id;
   uint32_t m_sequence;
   int m_fd;
+  int m_ownerPid;
   std::string m_className;
   std::string m_title;
 };

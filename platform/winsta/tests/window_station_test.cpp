@@ -156,6 +156,22 @@ TEST_F(WindowStationTest, AWindowInAnotherProcessReceivesAPost) {
   EXPECT_FALSE(StationHas(window->id + ".sock"));
 }
 
+TEST_F(WindowStationTest, AForkedChildLeavesItsParentsWindowRegistered) {
+  auto window = Window::Register("Frame", "Vellamore File View");
+  ASSERT_TRUE(window);
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    window.reset();
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_EQ(EnumWindows().size(), 1u);
+  EXPECT_TRUE(PostMessage(EnumWindows().at(0), {kWmChar, 'R', 0}));
+  EXPECT_TRUE(window->Receive());
+}
+
 TEST_F(WindowStationTest, PollOnTheDescriptorWakesForAMessage) {
   auto window = Window::Register("Frame", "Vellamore File View");
   ASSERT_TRUE(window);
