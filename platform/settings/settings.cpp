@@ -74,6 +74,7 @@ std::optional<KeyLocation> Locate(std::string_view key) {
   std::string root = ConfigRoot();
   if (root.empty()) return std::nullopt;
   location.folder = root;
+  if (root == "/") root.clear();  // so that paths below it begin with one '/'
   if (location.depth >= 1) {
     location.folder = root + "/" + std::string(parts[1]);
     location.file = location.folder + std::string(kConfExtension);
@@ -87,8 +88,8 @@ std::optional<KeyLocation> Locate(std::string_view key) {
 }
 
 std::string LockPathOf(const std::string& file) {
-  std::string folder = FolderOfPath(file);
-  return folder + "/." + file.substr(folder.size() + 1) + ".lock";
+  size_t slash = file.rfind('/');
+  return file.substr(0, slash) + "/." + file.substr(slash + 1) + ".lock";
 }
 
 bool IsFolder(const std::string& path) {
@@ -137,8 +138,8 @@ class FileLock {
         close(fd);
         return error;
       }
-      struct stat held {
-      }, named{};
+      struct stat held {};
+      struct stat named {};
       if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
           held.st_ino == named.st_ino) {
         m_fd = fd;
