@@ -48,6 +48,16 @@ std::string StepByStepHtmlToText(std::string text) {
   return out;
 }
 
+// NormaliseLineBreaks done step by step.
+std::string StepByStepLineBreaks(std::string text) {
+  text = text.substr(0, text.find('\0'));
+  ReplaceAll(text, "\r\n", "\n");
+  ReplaceAll(text, "\n\r", "\n");
+  ReplaceAll(text, "\r", "\n");
+  ReplaceAll(text, "\t", "    ");
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -63,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text = input;
   conduit::NormaliseLineBreaks(text);
   if (text.find('\r') != std::string::npos || text.find('\t') != std::string::npos) std::abort();
+  if (size <= 4096 && text != StepByStepLineBreaks(input)) std::abort();
 
   const std::string handheld = conduit::TranscodeUtf8ToWindows1252(input);
   if (handheld.size() > input.size()) std::abort();
