@@ -95,6 +95,61 @@ void ReloadTest::postedReloadShowsTheNewStoreAndKeepsTheSelection() {
   QVERIFY(!store::NotifyReload());
 }
 
+namespace {
+
+// Runs one of the HotSync programs beside Vellamore in the sandbox; true
+// when it exits 0.
+bool RunHotSyncProgram(const Sandbox& sandbox, const QString& name, const QStringList& arguments) {
+  QProcess tool;
+  tool.setProcessEnvironment(SandboxEnvironment(sandbox));
+  tool.start(QStringLiteral(VELLAMORE_BIN_DIR "/") + name, arguments);
+  bool finished = tool.waitForFinished(kWaitMs);
+  if (!finished || tool.exitCode() != 0) {
+    qWarning("%s failed: %s%s", qPrintable(name), tool.readAllStandardOutput().constData(),
+             tool.readAllStandardError().constData());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ReloadTest::realHotSyncEndingReloadsTheList() {
+  Sandbox sandbox;
+  sandbox.UseDataDir();
+  std::string document = sandbox.MakeFile("notes.txt", 120);
+  store::FileListEntry entry =
+      MakeEntry({.id = 31, .title = "notes.txt", .action = store::kActionAlways});
+  entry.path = document;
+  WriteStore(sandbox.StorePath(), {entry});
+
+  QProcess program;
+  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.start(ProgramPath(), {QStringLiteral("--print-rows")});
+  QVERIFY2(program.waitForStarted(kWaitMs), qPrintable(program.errorString()));
+  QCOMPARE(ReadRows(program), QStringList({"* 31 notes.txt"}));
+
+  // A HotSync of a new handheld: the conduit sends the listed file under a
+  // new ID, saves the store and posts R to the running program.
+  QString image = QString::fromStdString(sandbox.Root() + "/palm");
+  QVERIFY(RunHotSyncProgram(sandbox, "condcfg",
+                            {"add", "Vlmr", QStringLiteral(VELLAMORE_BIN_DIR "/VellamoreCnd.so")}));
+  QVERIFY(RunHotSyncProgram(sandbox, "handheld", {"create", image, "--user", "Ada"}));
+  QVERIFY(RunHotSyncProgram(sandbox, "hotsync", {"sync", image}));
+
+  std::optional<store::FileListStore> saved = ReadStore(sandbox.StorePath());
+  QVERIFY(saved.has_value());
+  QCOMPARE(saved->Entries().size(), size_t{1});
+  const store::FileListEntry& sent = saved->Entries()[0];
+  QVERIFY(sent.lastSent.IsSet());
+  QString expected = QStringLiteral("* %1 notes.txt").arg(sent.id);
+  QCOMPARE(ReadRows(program), QStringList({expected}));
+
+  program.closeWriteChannel();
+  QVERIFY(program.waitForFinished(kWaitMs));
+  QCOMPARE(program.exitCode(), 0);
+}
+
 void ReloadTest::commandLine() {
   Sandbox sandbox;
   QProcess program;

@@ -12,6 +12,7 @@ class ReloadTest : public QObject {
 
  private slots:
   void postedReloadShowsTheNewStoreAndKeepsTheSelection();
+  void realHotSyncEndingReloadsTheList();
   void commandLine();
 };
 
