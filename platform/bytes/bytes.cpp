@@ -11,8 +11,12 @@ bool FieldFits(size_t bufferSize, size_t offset, size_t size) {
   return offset <= bufferSize && size <= bufferSize - offset;
 }
 
-uint16_t DecodeU16Be(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
-uint16_t DecodeU16Le(const uint8_t* p) { return static_cast<uint16_t>((p[1] << 8) | p[0]); }
+uint16_t DecodeU16Be(const uint8_t* p) {
+  return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
+uint16_t DecodeU16Le(const uint8_t* p) {
+  return static_cast<uint16_t>((p[1] << 8) | p[0]);
+}
 
 uint32_t DecodeU32Be(const uint8_t* p) {
   return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -103,9 +107,13 @@ ByteSpan ByteReader::Bytes(size_t size) {
   return p ? ByteSpan(p, size) : ByteSpan();
 }
 
-std::string ByteReader::FixedText(size_t size) { return FixedTextOf(Bytes(size)); }
+std::string ByteReader::FixedText(size_t size) {
+  return FixedTextOf(Bytes(size));
+}
 
-void ByteReader::Skip(size_t size) { Take(size); }
+void ByteReader::Skip(size_t size) {
+  Take(size);
+}
 
 void ByteReader::Seek(size_t offset) {
   if (!m_ok || offset > m_data.size()) {
@@ -115,7 +123,9 @@ void ByteReader::Seek(size_t offset) {
   m_position = offset;
 }
 
-void ByteWriter::U8(uint8_t value) { m_bytes.push_back(value); }
+void ByteWriter::U8(uint8_t value) {
+  m_bytes.push_back(value);
+}
 
 void ByteWriter::U16Be(uint16_t value) {
   uint8_t b[2];
@@ -141,9 +151,13 @@ void ByteWriter::U32Le(uint32_t value) {
   m_bytes.insert(m_bytes.end(), b, b + 4);
 }
 
-void ByteWriter::Bytes(ByteSpan bytes) { m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end()); }
+void ByteWriter::Bytes(ByteSpan bytes) {
+  m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+}
 
-void ByteWriter::Zeros(size_t count) { m_bytes.insert(m_bytes.end(), count, 0); }
+void ByteWriter::Zeros(size_t count) {
+  m_bytes.insert(m_bytes.end(), count, 0);
+}
 
 void ByteWriter::FixedText(std::string_view text, size_t size, TextTerminator terminator) {
   size_t start = m_bytes.size();

@@ -11,6 +11,8 @@ int CRand() {
   return static_cast<int>((g_state >> 16) & 0x7fffu);
 }
 
-void CSrand(uint32_t seed) { g_state = seed; }
+void CSrand(uint32_t seed) {
+  g_state = seed;
+}
 
 }  // namespace platform

@@ -14,7 +14,9 @@
 namespace platform {
 namespace {
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char FoldCase(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Iterative matcher with one back-track point for the last '*': linear in
 // practice, never exponential.
@@ -25,7 +27,8 @@ bool MatchFrom(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       starPattern = p++;
       starName = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
       ++p;
       ++n;
     } else if (starPattern != std::string_view::npos) {
@@ -67,16 +70,15 @@ int WriteAll(int fd, const std::vector<uint8_t>& bytes) {
 
 std::optional<FileStatus> GetFileStatus(const std::string& path) {
   struct statx sx {};
-  if (path.empty() ||
-      statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+  if (path.empty() || statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     return std::nullopt;
   }
   FileStatus status;
   status.isDirectory = S_ISDIR(sx.stx_mode);
   status.size = sx.stx_size;
   status.lastWriteTime = static_cast<time_t>(sx.stx_mtime.tv_sec);
-  status.creationTime = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
-                                                     : status.lastWriteTime;
+  status.creationTime =
+      (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec) : status.lastWriteTime;
   return status;
 }
 

@@ -26,29 +26,24 @@ typedef uint32_t CONDHANDLE;
 /* Result codes. */
 enum {
   kSyncErrNone = 0,
-  kSyncErrNotFound = 0x4003,       /* the database does not exist */
-  kSyncErrNoSession = 0x4101,      /* no HotSync in progress, or conduit not registered */
-  kSyncErrBadArgument = 0x4102,    /* a pointer is missing or a size is out of range */
-  kSyncErrBadHandle = 0x4103,      /* the database handle is not open */
-  kSyncErrReadOnly = 0x4104,       /* the database was opened without write access */
-  kSyncErrNoRecord = 0x4105,       /* no record at that index, ID or in that category */
-  kSyncErrTooManyOpen = 0x4106,    /* every database handle is in use */
-  kSyncErrDamaged = 0x4107,        /* the database file is damaged */
-  kSyncErrIo = 0x4108,             /* the image could not be read or written */
-  kSyncErrExists = 0x4109,         /* a database of that name already exists */
-  kSyncErrNoAppInfo = 0x410A,      /* the database has no application-info block */
-  kSyncErrNoPreference = 0x410B,   /* no such application preference */
+  kSyncErrNotFound = 0x4003,     /* the database does not exist */
+  kSyncErrNoSession = 0x4101,    /* no HotSync in progress, or conduit not registered */
+  kSyncErrBadArgument = 0x4102,  /* a pointer is missing or a size is out of range */
+  kSyncErrBadHandle = 0x4103,    /* the database handle is not open */
+  kSyncErrReadOnly = 0x4104,     /* the database was opened without write access */
+  kSyncErrNoRecord = 0x4105,     /* no record at that index, ID or in that category */
+  kSyncErrTooManyOpen = 0x4106,  /* every database handle is in use */
+  kSyncErrDamaged = 0x4107,      /* the database file is damaged */
+  kSyncErrIo = 0x4108,           /* the image could not be read or written */
+  kSyncErrExists = 0x4109,       /* a database of that name already exists */
+  kSyncErrNoAppInfo = 0x410A,    /* the database has no application-info block */
+  kSyncErrNoPreference = 0x410B, /* no such application preference */
   kSyncErrAlreadyRegistered = 0x410C,
-  kSyncErrInjected = 0x41FF        /* default code of a failure injected for testing */
+  kSyncErrInjected = 0x41FF /* default code of a failure injected for testing */
 };
 
 /* Open modes. */
-enum {
-  kDbShowSecret = 0x10,
-  kDbExclusive = 0x20,
-  kDbWrite = 0x40,
-  kDbRead = 0x80
-};
+enum { kDbShowSecret = 0x10, kDbExclusive = 0x20, kDbWrite = 0x40, kDbRead = 0x80 };
 
 /* Record attributes. */
 enum {

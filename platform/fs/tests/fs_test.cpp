@@ -34,10 +34,18 @@ TEST(WildcardMatch, FollowsThePcRules) {
     const char* name;
     bool match;
   } cases[] = {
-      {"*.doc", "Report.DOC", true}, {"*.doc", "report.docx", false}, {"*.*", "README", true},
-      {"*.*", ".hidden", true},      {"?.txt", "a.txt", true},        {"?.txt", "ab.txt", false},
-      {"a*b*c", "aXbYbZc", true},    {"a*b*c", "aXbYbZ", false},      {"*", "", true},
-      {"", "", true},                {"", "x", false},                {"**a", "bba", true},
+      {"*.doc", "Report.DOC", true},
+      {"*.doc", "report.docx", false},
+      {"*.*", "README", true},
+      {"*.*", ".hidden", true},
+      {"?.txt", "a.txt", true},
+      {"?.txt", "ab.txt", false},
+      {"a*b*c", "aXbYbZc", true},
+      {"a*b*c", "aXbYbZ", false},
+      {"*", "", true},
+      {"", "", true},
+      {"", "x", false},
+      {"**a", "bba", true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.match) << c.pattern << " vs " << c.name;
