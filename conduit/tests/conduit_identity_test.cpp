@@ -96,6 +96,11 @@ struct InfoErrorCase {
   int32_t expected;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const InfoErrorCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class GetConduitInfoErrors : public ::testing::TestWithParam<InfoErrorCase> {};
 
 TEST_P(GetConduitInfoErrors, AnswerTheCodeAndWriteNothing) {
@@ -160,6 +165,11 @@ struct ConfigureCase {
   int32_t typeAfter;
   int32_t preferenceAfter;
 };
+
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const ConfigureCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ConfigureConduitCases : public ::testing::TestWithParam<ConfigureCase> {};
 

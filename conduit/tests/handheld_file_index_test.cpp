@@ -102,6 +102,11 @@ struct IndexFailureCase {
   std::vector<LogLine> log;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const IndexFailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class IndexFailures : public FilesDatabaseTest,
                       public ::testing::WithParamInterface<IndexFailureCase> {};
 

@@ -124,6 +124,11 @@ struct RequestCase {
   int32_t result;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const RequestCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class PendingRequests : public SyncDriverTest, public ::testing::WithParamInterface<RequestCase> {};
 
 TEST_P(PendingRequests, AreCarriedOutAndAnswered) {
@@ -179,6 +184,11 @@ struct IdleCase {
   uint8_t request;
   uint8_t status;
 };
+
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const IdleCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class IdlePreferences : public SyncDriverTest, public ::testing::WithParamInterface<IdleCase> {};
 

@@ -184,6 +184,11 @@ struct FailureCase {
   size_t results;  // records left in the database
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.call;
+}
+
 class PcFileSearchFailure : public PcFileSearchTest,
                             public testing::WithParamInterface<FailureCase> {};
 

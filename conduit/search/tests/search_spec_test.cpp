@@ -16,6 +16,11 @@ struct SpecCase {
   const char* folderToCheck;
 };
 
+// Test output names a case by its spec, not by its bytes.
+void PrintTo(const SpecCase& c, std::ostream* os) {
+  *os << '"' << c.spec << '"';
+}
+
 class SearchSpecSplit : public testing::TestWithParam<SpecCase> {};
 
 TEST_P(SearchSpecSplit, FolderPatternAndCheckedFolder) {

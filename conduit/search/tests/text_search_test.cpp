@@ -46,6 +46,11 @@ struct ContainsCase {
   bool expected;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const ContainsCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class TextMatcherContains : public testing::TestWithParam<ContainsCase> {};
 
 TEST_P(TextMatcherContains, AnswersAsTheHandheldUserExpects) {

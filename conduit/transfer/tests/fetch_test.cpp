@@ -197,6 +197,11 @@ struct FetchFailure {
   bool filesTouched;  // "VlmrFilesDB" was created
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const FetchFailure& c, std::ostream* os) {
+  *os << c.call;
+}
+
 class FetchStepFailure : public FetchTest, public testing::WithParamInterface<FetchFailure> {};
 
 // Every failing step hands its own code back, so that the handheld keeps

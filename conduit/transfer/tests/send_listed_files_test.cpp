@@ -272,6 +272,11 @@ struct SendTestCase {
   bool expected;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const SendTestCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ShouldSendTest : public testing::TestWithParam<SendTestCase> {};
 
 TEST_P(ShouldSendTest, FollowsUserActionAndStamps) {

@@ -92,6 +92,11 @@ struct ModeCase {
   const char* text;
 };
 
+// Test output names a case by its name, not by its bytes.
+void PrintTo(const ModeCase& c, std::ostream* os) {
+  *os << c.request;
+}
+
 class FetchModeEndToEnd : public TransferEndToEnd, public testing::WithParamInterface<ModeCase> {};
 
 TEST_P(FetchModeEndToEnd, WritesTheRecordOfItsMode) {
