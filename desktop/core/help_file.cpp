@@ -6,8 +6,7 @@
 namespace desktop {
 
 std::optional<std::string> ReadHelpFile(const std::string& path) {
-  auto status = platform::GetFileStatus(path);
-  if (!status || status->isDirectory) return std::nullopt;
+  // A folder of that name cannot be read either, so it gives nothing too.
   auto bytes = platform::ReadWholeFile(path);
   if (!bytes) return std::nullopt;
   return std::string(bytes->begin(), bytes->end());
