@@ -26,16 +26,10 @@ constexpr ActionName kActionNames[] = {
 }  // namespace
 
 std::string ActionChoiceOf(uint16_t action) {
-  switch (action) {
-    case store::kActionAlways:
-      return "Always";
-    case store::kActionDontSend:
-      return "Don't Send";
-    case store::kActionOneTime:
-      return "One Time";
-    default:
-      return "If Changed";
+  for (const ActionName& name : kActionNames) {
+    if (name.action == action) return name.text;
   }
+  return "If Changed";
 }
 
 std::optional<uint16_t> ActionOfChoice(std::string_view text) {
