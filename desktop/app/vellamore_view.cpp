@@ -333,7 +333,7 @@ void CVellamoreView::RefreshKeepingSelection() {
 }
 
 void CVellamoreView::SortByColumn(int column) {
-  m_sortColumn = column;
+  // The list remembers the column; its rows compare by that column's text.
   m_fileList->sortItems(column, Qt::AscendingOrder);
 }
 

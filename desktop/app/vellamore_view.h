@@ -134,7 +134,6 @@ class CVellamoreView : public QWidget {
   QIcon m_handheldFileIcon;
   bool m_layoutReady = false;
   bool m_pictureShown = false;
-  int m_sortColumn = 0;
 };
 
 }  // namespace desktop
