@@ -52,11 +52,7 @@ QIcon IconOfSizes(const QString& name) {
 
 // A filter's label has a fixed width; where the font's letters are too wide
 // for it, a narrower cut of the font is asked for.
-void FitLabelText(QLabel* label) {
-  FormLayout layout = ComputeFormLayout(kFormWidth, kFormHeight);
-  int width = label->property(kControlIdProperty).toInt() == kIdUserLabel
-                  ? layout.userLabel.width
-                  : layout.categoryLabel.width;
+void FitLabelText(QLabel* label, int width) {
   if (label->fontMetrics().horizontalAdvance(label->text()) <= width) return;
   QFont narrow = label->font();
   narrow.setStretch(QFont::SemiCondensed);
@@ -135,7 +131,9 @@ void CVellamoreView::ConfigureControls() {
   m_pictureFrame->setAlignment(Qt::AlignCenter);
   m_pictureFrame->hide();
 
-  for (QLabel* label : {m_userLabel, m_categoryLabel}) FitLabelText(label);
+  FormLayout designed = ComputeFormLayout(kFormWidth, kFormHeight);
+  FitLabelText(m_userLabel, designed.userLabel.width);
+  FitLabelText(m_categoryLabel, designed.categoryLabel.width);
   Place(m_pictureFrame, kPictureFrameRect);
   resize(kFormWidth, kFormHeight);
   LayoutControls();
