@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <utility>
 
 namespace handheld {
 
@@ -38,6 +39,14 @@ std::optional<platform::pdb::PalmDatabase> LoadDatabase(const platform::pdb::Han
     reason += std::string(": ") + platform::pdb::Describe(pdbError);
   Fail("database \"" + std::string(name) + "\": " + reason);
   return std::nullopt;
+}
+
+std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name) {
+  std::optional<platform::pdb::HandheldImage> image = OpenImage(folder);
+  if (!image) return std::nullopt;
+  std::optional<platform::pdb::PalmDatabase> database = LoadDatabase(*image, name);
+  if (!database) return std::nullopt;
+  return ImageDatabase{std::move(*image), std::move(*database)};
 }
 
 bool SaveDatabase(const platform::pdb::HandheldImage& image,

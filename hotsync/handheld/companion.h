@@ -46,6 +46,17 @@ std::optional<platform::pdb::HandheldImage> OpenImage(const std::string& folder)
 // or damaged.
 std::optional<platform::pdb::PalmDatabase> LoadDatabase(const platform::pdb::HandheldImage& image,
                                                         std::string_view name);
+// An image together with one of its databases, for the commands that read
+// or change that database.
+struct ImageDatabase {
+  platform::pdb::HandheldImage image;
+  platform::pdb::PalmDatabase database;
+};
+
+// The image in `folder` and its database `name`; nothing after a message
+// when either cannot be used.
+std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name);
+
 // Writes the database back; false after a message.
 bool SaveDatabase(const platform::pdb::HandheldImage& image,
                   const platform::pdb::PalmDatabase& database);

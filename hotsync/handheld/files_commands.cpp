@@ -48,13 +48,13 @@ const char* KindInWords(uint8_t kind) {
 }
 
 int Files(const Arguments& arguments) {
-  auto image = OpenImage(arguments.Positional()[0]);
-  if (!image) return kExitFailed;
-  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
-  if (!database) return kExitFailed;
+  std::optional<ImageDatabase> opened =
+      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+  if (!opened) return kExitFailed;
+  const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n";
-  for (size_t i = 0; i < database->records.size(); ++i) {
-    const PalmRecord& record = database->records[i];
+  for (size_t i = 0; i < records.size(); ++i) {
+    const PalmRecord& record = records[i];
     const std::vector<uint8_t>& data = record.data;
     char attributes[8];
     std::snprintf(attributes, sizeof attributes, "0x%02X", record.attributes & 0xF0u);
@@ -89,16 +89,25 @@ std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
   return std::vector<uint8_t>(begin, end);
 }
 
+// "VlmrFilesDB" of the image named by the first word, and the record index
+// named by the second; nothing after a message.
+std::optional<ImageDatabase> OpenFilesRecord(const Arguments& arguments, size_t* index) {
+  std::optional<ImageDatabase> opened =
+      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+  if (!opened) return std::nullopt;
+  std::optional<size_t> parsed =
+      ParseIndex(arguments.Positional()[1], opened->database.records.size());
+  if (!parsed) return std::nullopt;
+  *index = *parsed;
+  return opened;
+}
+
 int Extract(const Arguments& arguments) {
-  auto image = OpenImage(arguments.Positional()[0]);
-  if (!image) return kExitFailed;
-  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
-  if (!database) return kExitFailed;
-  std::optional<size_t> index = ParseIndex(arguments.Positional()[1], database->records.size());
-  if (!index) return kExitFailed;
-  const std::vector<uint8_t>& data = database->records[*index].data;
-  if (data.size() < layout::kHeadSize)
-    return Fail("record " + std::to_string(*index) + " is short");
+  size_t index = 0;
+  std::optional<ImageDatabase> opened = OpenFilesRecord(arguments, &index);
+  if (!opened) return kExitFailed;
+  const std::vector<uint8_t>& data = opened->database.records[index].data;
+  if (data.size() < layout::kHeadSize) return Fail("record " + std::to_string(index) + " is short");
   const std::vector<uint8_t> content = ContentOf(data);
   const std::string& out = arguments.Positional()[2];
   if (int error = platform::WriteFileAtomically(out, content); error != 0) {
@@ -144,19 +153,22 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
   return kExitOk;
 }
 
-// The head of a record made on the handheld now.
-std::vector<uint8_t> NewHead(const NewRecordOptions& options, uint8_t kind, uint16_t depthCode,
-                             uint32_t size) {
+// A record made on the handheld now: the head, the content and a NUL (the
+// end of a text, the spare byte after a bitmap).
+std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind,
+                                   uint16_t depthCode) {
   const store::HandheldDateTime now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
-  platform::ByteWriter head(layout::kHeadSize);
-  head.U16Be(0);  // file ID: made on the handheld, not sent from the PC list
-  head.FixedText(options.title, layout::kTitleSize);
-  head.FixedText(options.source, layout::kSourcePathSize);
-  for (int stamp = 0; stamp < 3; ++stamp) head.Bytes(now.bytes);
-  head.U16Be(depthCode);
-  head.U32Be(size);
-  head.U8(kind);
-  return head.Take();
+  platform::ByteWriter record(layout::kHeadSize + options.content.size() + 1);
+  record.U16Be(0);  // file ID: made on the handheld, not sent from the PC list
+  record.FixedText(options.title, layout::kTitleSize);
+  record.FixedText(options.source, layout::kSourcePathSize);
+  for (int stamp = 0; stamp < 3; ++stamp) record.Bytes(now.bytes);
+  record.U16Be(depthCode);
+  record.U32Be(static_cast<uint32_t>(options.content.size()));
+  record.U8(kind);
+  record.Bytes(options.content);
+  record.U8(0);
+  return record.Take();
 }
 
 // Appends the record to "VlmrFilesDB", creating the database when missing.
@@ -196,11 +208,8 @@ int AddText(const Arguments& arguments) {
   // The text ends at its first NUL, as the handheld keeps it.
   auto nul = std::find(options.content.begin(), options.content.end(), uint8_t{0});
   options.content.erase(nul, options.content.end());
-  const auto length = static_cast<uint32_t>(options.content.size());
-  std::vector<uint8_t> data = NewHead(options, conduit::kContentText, 0, length);
-  data.insert(data.end(), options.content.begin(), options.content.end());
-  data.push_back(0);
-  return AppendRecord(arguments.Positional()[0], options, std::move(data));
+  return AppendRecord(arguments.Positional()[0], options,
+                      NewRecordData(options, conduit::kContentText, 0));
 }
 
 int AddBitmap(const Arguments& arguments) {
@@ -215,22 +224,16 @@ int AddBitmap(const Arguments& arguments) {
     if (!given) return UsageFail("--depth takes 1, 2 or 3");
     depth = *given;
   }
-  const auto size = static_cast<uint32_t>(options.content.size());
-  std::vector<uint8_t> data =
-      NewHead(options, conduit::kContentBitmap, static_cast<uint16_t>(depth), size);
-  data.insert(data.end(), options.content.begin(), options.content.end());
-  data.push_back(0);  // the spare byte after the bitmap
-  return AppendRecord(arguments.Positional()[0], options, std::move(data));
+  return AppendRecord(
+      arguments.Positional()[0], options,
+      NewRecordData(options, conduit::kContentBitmap, static_cast<uint16_t>(depth)));
 }
 
 int Edit(const Arguments& arguments) {
-  auto image = OpenImage(arguments.Positional()[0]);
-  if (!image) return kExitFailed;
-  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kFilesDatabaseName);
-  if (!database) return kExitFailed;
-  std::optional<size_t> index = ParseIndex(arguments.Positional()[1], database->records.size());
-  if (!index) return kExitFailed;
-  PalmRecord& record = database->records[*index];
+  size_t index = 0;
+  std::optional<ImageDatabase> opened = OpenFilesRecord(arguments, &index);
+  if (!opened) return kExitFailed;
+  PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
     if (record.data.size() < layout::kHeadSize) return Fail("the record is short");
     std::optional<std::vector<uint8_t>> content = platform::ReadWholeFile(*file);
@@ -249,8 +252,8 @@ int Edit(const Arguments& arguments) {
     std::copy(now.bytes.begin(), now.bytes.end(), record.data.begin() + layout::kModifiedOffset);
   }
   record.attributes |= platform::pdb::kRecordDirty;
-  if (!SaveDatabase(*image, *database)) return kExitFailed;
-  std::cout << "Record " << *index << " marked as changed on the handheld.\n";
+  if (!SaveDatabase(opened->image, opened->database)) return kExitFailed;
+  std::cout << "Record " << index << " marked as changed on the handheld.\n";
   return kExitOk;
 }
 

@@ -13,6 +13,7 @@ namespace {
 
 using conduit::SearchAppInfo;
 using platform::pdb::PalmDatabase;
+using platform::pdb::PalmRecord;
 
 constexpr uint32_t kSearchDatabaseType = 0x53726368;  // 'Srch'
 constexpr size_t kSelectedOffset = 0;
@@ -136,13 +137,13 @@ int SearchFields(const Arguments& arguments) {
 }
 
 int Results(const Arguments& arguments) {
-  auto image = OpenImage(arguments.Positional()[0]);
-  if (!image) return kExitFailed;
-  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kSearchDatabaseName);
-  if (!database) return kExitFailed;
+  std::optional<ImageDatabase> opened =
+      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName);
+  if (!opened) return kExitFailed;
+  const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tselected\tpath\tcreated\tmodified\tsize\n";
-  for (size_t i = 0; i < database->records.size(); ++i) {
-    const std::vector<uint8_t>& data = database->records[i].data;
+  for (size_t i = 0; i < records.size(); ++i) {
+    const std::vector<uint8_t>& data = records[i].data;
     if (data.size() < conduit::SearchResult::kSize) {
       std::cout << i << "\t-\t(short record of " << data.size() << " bytes)\n";
       continue;
@@ -176,17 +177,17 @@ std::optional<std::vector<bool>> WantedSelection(const std::vector<std::string>&
 }
 
 int Select(const Arguments& arguments) {
-  auto image = OpenImage(arguments.Positional()[0]);
-  if (!image) return kExitFailed;
-  std::optional<PalmDatabase> database = LoadDatabase(*image, conduit::kSearchDatabaseName);
-  if (!database) return kExitFailed;
+  std::optional<ImageDatabase> opened =
+      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName);
+  if (!opened) return kExitFailed;
+  std::vector<PalmRecord>& records = opened->database.records;
   const std::vector<std::string> words(arguments.Positional().begin() + 1,
                                        arguments.Positional().end());
-  std::optional<std::vector<bool>> wanted = WantedSelection(words, database->records.size());
+  std::optional<std::vector<bool>> wanted = WantedSelection(words, records.size());
   if (!wanted) return kExitFailed;
   size_t selected = 0;
-  for (size_t i = 0; i < database->records.size(); ++i) {
-    platform::pdb::PalmRecord& record = database->records[i];
+  for (size_t i = 0; i < records.size(); ++i) {
+    PalmRecord& record = records[i];
     if (record.data.empty()) continue;
     const uint8_t value = (*wanted)[i] ? 1 : 0;
     selected += value;
@@ -194,8 +195,8 @@ int Select(const Arguments& arguments) {
     record.data[kSelectedOffset] = value;
     record.attributes |= platform::pdb::kRecordDirty;  // changed on the handheld
   }
-  if (!SaveDatabase(*image, *database)) return kExitFailed;
-  std::cout << selected << " of " << database->records.size() << " results selected.\n";
+  if (!SaveDatabase(opened->image, opened->database)) return kExitFailed;
+  std::cout << selected << " of " << records.size() << " results selected.\n";
   return kExitOk;
 }
 
