@@ -50,11 +50,17 @@ std::vector<std::string> UserFilterItems(const std::vector<std::string>& hotSync
   return items;
 }
 
-std::vector<std::string> CategoryFilterItems(const CategoryLabels& labels) {
-  std::vector<std::string> items{kAllItem};
+std::vector<std::string> NonEmptyLabels(const CategoryLabels& labels) {
+  std::vector<std::string> items;
   for (const std::string& label : labels) {
     if (!label.empty()) items.push_back(label);
   }
+  return items;
+}
+
+std::vector<std::string> CategoryFilterItems(const CategoryLabels& labels) {
+  std::vector<std::string> items = NonEmptyLabels(labels);
+  items.insert(items.begin(), kAllItem);
   return items;
 }
 

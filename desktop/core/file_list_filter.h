@@ -43,6 +43,8 @@ std::vector<size_t> SelectEntries(const std::vector<store::FileListEntry>& entri
 
 // Items of the User filter: "All", then each HotSync user.
 std::vector<std::string> UserFilterItems(const std::vector<std::string>& hotSyncUsers);
+// The non-empty labels, 0 to 15: the categories a list offers.
+std::vector<std::string> NonEmptyLabels(const CategoryLabels& labels);
 // Items of the Category filter: "All", then every non-empty label, 0 to 15.
 std::vector<std::string> CategoryFilterItems(const CategoryLabels& labels);
 

@@ -57,9 +57,7 @@ PcFileDetailsTexts DescribeForDetails(const store::FileListEntry& entry,
   if (userListed) texts.userText = entry.user;
 
   CategoryLabels labels = CategoryLabelsOf(header);
-  for (const std::string& label : labels) {
-    if (!label.empty()) texts.categoryItems.push_back(label);
-  }
+  texts.categoryItems = NonEmptyLabels(labels);
   if (entry.category == 0) {
     texts.categoryText = kUnfiledLabel;
   } else if (entry.category < labels.size()) {
