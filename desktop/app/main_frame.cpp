@@ -256,7 +256,7 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
   // the view's controls belong to them.
   QWidget* focus = QApplication::focusWidget();
   bool forFrame = focus == nullptr || focus == this;
-  if (forFrame && event->text() == QStringLiteral("R")) {
+  if (forFrame && event->text() == QLatin1Char(store::kReloadCharacter)) {
     OnChar(kReloadCharacter);
     event->accept();
     return;

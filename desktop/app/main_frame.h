@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "notify.h"
+
 class QAction;
 class QSocketNotifier;
 class QTimer;
@@ -28,7 +30,7 @@ class CMainFrame : public QMainWindow {
 
  public:
   // The character that asks the frame to reload the store.
-  static constexpr uint32_t kReloadCharacter = 82;  // 'R'
+  static constexpr uint32_t kReloadCharacter = store::kReloadCharacter;
 
   explicit CMainFrame(QWidget* parent = nullptr);
   ~CMainFrame() override;
