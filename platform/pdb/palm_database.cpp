@@ -158,6 +158,44 @@ std::optional<PalmDatabase> ParsePalmDatabase(ByteSpan bytes, PdbError* error) {
   return database;
 }
 
+namespace {
+
+void EncodeHeader(const PalmDatabase& database, uint32_t appInfoOffset, uint32_t sortInfoOffset,
+                  uint16_t entryCount, ByteWriter& writer) {
+  writer.FixedText(database.name, kNameSize, TextTerminator::kAlways);
+  writer.U16Be(database.attributes);
+  writer.U16Be(database.version);
+  writer.U32Be(TimeToPalmDate(database.created));
+  writer.U32Be(TimeToPalmDate(database.modified));
+  writer.U32Be(TimeToPalmDate(database.backedUp));
+  writer.U32Be(database.modificationNumber);
+  writer.U32Be(appInfoOffset);
+  writer.U32Be(sortInfoOffset);
+  writer.U32Be(database.type);
+  writer.U32Be(database.creator);
+  writer.U32Be(database.uniqueIdSeed);
+  writer.U32Be(0);  // next record list ID
+  writer.U16Be(entryCount);
+}
+
+// Entry `index` of the table: a resource's type, ID and offset, or a
+// record's offset, attributes and 24-bit unique ID.
+void EncodeEntry(const PalmDatabase& database, size_t index, uint32_t offset, ByteWriter& writer) {
+  if (database.IsResourceDatabase()) {
+    writer.U32Be(database.resources[index].type);
+    writer.U16Be(database.resources[index].id);
+    writer.U32Be(offset);
+  } else {
+    const uint32_t id = database.records[index].uniqueId & kMaxUniqueId;
+    writer.U32Be(offset);
+    writer.U8(database.records[index].attributes);
+    writer.U8(static_cast<uint8_t>(id >> 16));
+    writer.U16Be(static_cast<uint16_t>(id));
+  }
+}
+
+}  // namespace
+
 std::vector<uint8_t> SerializePalmDatabase(const PalmDatabase& database) {
   const bool resource = database.IsResourceDatabase();
   const size_t count = resource ? database.resources.size() : database.records.size();
@@ -178,33 +216,10 @@ std::vector<uint8_t> SerializePalmDatabase(const PalmDatabase& database) {
   if (offset > std::numeric_limits<uint32_t>::max()) return {};
 
   ByteWriter writer(static_cast<size_t>(offset));
-  writer.FixedText(database.name, kNameSize, TextTerminator::kAlways);
-  writer.U16Be(database.attributes);
-  writer.U16Be(database.version);
-  writer.U32Be(TimeToPalmDate(database.created));
-  writer.U32Be(TimeToPalmDate(database.modified));
-  writer.U32Be(TimeToPalmDate(database.backedUp));
-  writer.U32Be(database.modificationNumber);
-  writer.U32Be(static_cast<uint32_t>(appInfoOffset));
-  writer.U32Be(static_cast<uint32_t>(sortInfoOffset));
-  writer.U32Be(database.type);
-  writer.U32Be(database.creator);
-  writer.U32Be(database.uniqueIdSeed);
-  writer.U32Be(0);  // next record list ID
-  writer.U16Be(static_cast<uint16_t>(count));
+  EncodeHeader(database, static_cast<uint32_t>(appInfoOffset),
+               static_cast<uint32_t>(sortInfoOffset), static_cast<uint16_t>(count), writer);
   for (size_t i = 0; i < count; ++i) {
-    const uint32_t entryOffset = static_cast<uint32_t>(entryOffsets[i]);
-    if (resource) {
-      writer.U32Be(database.resources[i].type);
-      writer.U16Be(database.resources[i].id);
-      writer.U32Be(entryOffset);
-    } else {
-      const uint32_t id = database.records[i].uniqueId & kMaxUniqueId;
-      writer.U32Be(entryOffset);
-      writer.U8(database.records[i].attributes);
-      writer.U8(static_cast<uint8_t>(id >> 16));
-      writer.U16Be(static_cast<uint16_t>(id));
-    }
+    EncodeEntry(database, i, static_cast<uint32_t>(entryOffsets[i]), writer);
   }
   writer.Zeros(kPlaceholderSize);
   writer.Bytes(database.appInfo);
