@@ -5,6 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+
+#include "text/utf8.h"
 
 namespace conduit {
 namespace {
@@ -29,54 +32,6 @@ char Windows1252Of(char32_t codePoint) {
   return kNoForm;
 }
 
-bool IsContinuation(uint8_t byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Decodes the well-formed sequence at text[i]; returns its length, or 0 when
-// the bytes there are not a well-formed sequence.
-size_t DecodeSequence(std::string_view text, size_t i, char32_t& codePoint) {
-  const auto byte = [&](size_t k) { return static_cast<uint8_t>(text[i + k]); };
-  const uint8_t lead = byte(0);
-  size_t length = 0;
-  uint8_t low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < length) return 0;
-  if (byte(1) < low || byte(1) > high) return 0;
-  for (size_t k = 2; k < length; ++k) {
-    if (!IsContinuation(byte(k))) return 0;
-  }
-  char32_t value = lead & (0x7F >> length);
-  for (size_t k = 1; k < length; ++k) value = (value << 6) | (byte(k) & 0x3F);
-  codePoint = value;
-  return length;
-}
-
-void AppendUtf8(std::string& out, char32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string TranscodeUtf8ToWindows1252(std::string_view text) {
@@ -90,15 +45,10 @@ std::string TranscodeUtf8ToWindows1252(std::string_view text) {
     out.append(text.data() + i, run - i);
     i = run;
     if (i == text.size()) break;
-    char32_t codePoint = 0;
-    const size_t length = DecodeSequence(text, i, codePoint);
-    if (length == 0) {
-      out += text[i];  // not UTF-8: already Windows-1252
-      ++i;
-    } else {
-      out += Windows1252Of(codePoint);
-      i += length;
-    }
+    const size_t start = i;
+    const std::optional<char32_t> codePoint = platform::text::NextCodePoint(text, i);
+    // A byte that starts no well-formed sequence is Windows-1252 already.
+    out += codePoint ? Windows1252Of(*codePoint) : text[start];
   }
   return out;
 }
@@ -111,9 +61,9 @@ std::string Windows1252ToUtf8(std::string_view text) {
     if (byte < 0x80) {
       out += c;
     } else if (byte < 0xA0) {
-      AppendUtf8(out, kHighControlRange[byte - 0x80]);
+      platform::text::AppendUtf8(out, kHighControlRange[byte - 0x80]);
     } else {
-      AppendUtf8(out, byte);
+      platform::text::AppendUtf8(out, byte);
     }
   }
   return out;

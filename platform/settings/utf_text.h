@@ -3,18 +3,16 @@
 // carry text between that and our UTF-8 strings.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "text/utf8.h"
+
 namespace platform::settings {
 
-// True when `text` is well-formed UTF-8 (no overlong forms, no surrogates).
-bool IsValidUtf8(std::string_view text);
-
-// The code point that starts at text[pos], advancing pos past it; nothing
-// (and one byte consumed) when the bytes there are not well-formed UTF-8.
-std::optional<char32_t> NextCodePoint(std::string_view text, size_t& pos);
+// The UTF-8 decoder itself is the shared one.
+using text::IsValidUtf8;
+using text::NextCodePoint;
 
 // Appends a code point as one or two UTF-16 units.
 void AppendUtf16(std::u16string& out, char32_t codePoint);
