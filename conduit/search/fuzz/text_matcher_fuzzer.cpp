@@ -7,28 +7,8 @@
 #include <span>
 #include <string_view>
 
+#include "search/tests/reference_text_match.h"
 #include "search/text_search.h"
-
-namespace {
-
-bool PlainContains(std::string_view text, std::span<const uint8_t> bytes) {
-  auto fold = [](uint8_t b) -> uint8_t {
-    if (b < 0x20 || b >= 0x80) return ' ';
-    return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b;
-  };
-  auto upper = [](uint8_t b) -> uint8_t {
-    return (b >= 'a' && b <= 'z') ? static_cast<uint8_t>(b - 32) : b;
-  };
-  if (bytes.empty() || bytes.size() < text.size()) return false;
-  for (size_t p = 0; p + text.size() <= bytes.size(); ++p) {
-    size_t j = 0;
-    while (j < text.size() && fold(bytes[p + j]) == upper(static_cast<uint8_t>(text[j]))) ++j;
-    if (j == text.size()) return true;
-  }
-  return false;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
@@ -36,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data + 1), textLength);
   std::span<const uint8_t> content(data + 1 + textLength, size - 1 - textLength);
   conduit::search::TextMatcher matcher(text);
-  if (matcher.Contains(content) != PlainContains(text, content)) std::abort();
+  if (matcher.Contains(content) != conduit::test::ReferenceContains(text, content)) std::abort();
   return 0;
 }
