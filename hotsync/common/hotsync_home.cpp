@@ -1,8 +1,6 @@
 // The HotSync Manager's data folder and the names of the folders in it.
 #include "hotsync_home.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdlib>
 
@@ -104,14 +102,7 @@ std::vector<std::string> ListUsers(const std::string& home) {
 
 int MakeFolders(const std::string& path) {
   if (path.empty()) return ENOENT;
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return errno;
-    if (slash == std::string::npos) break;
-  }
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return errno;
-  return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+  return platform::MakeFolders(path, 0700);
 }
 
 }  // namespace hotsync

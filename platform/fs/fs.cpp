@@ -1,5 +1,5 @@
 // File status through statx, listings through readdir, and atomic
-// replacement through a temporary file and rename(2).
+// replacement through a temporary file and rename(2), folder creation.
 #include "fs.h"
 
 #include <dirent.h>
@@ -154,6 +154,21 @@ std::string FolderOfPath(std::string_view path) {
   if (slash == std::string_view::npos) return {};
   if (slash == 0) return "/";
   return std::string(path.substr(0, slash));
+}
+
+int MakeFolders(const std::string& path, mode_t mode) {
+  auto isFolder = [](const std::string& folder) {
+    struct stat status {};
+    return stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  };
+  if (path.empty() || isFolder(path)) return 0;
+  std::string parent = FolderOfPath(path);
+  if (!parent.empty() && parent != path) {
+    if (int error = MakeFolders(parent, mode)) return error;
+  }
+  if (mkdir(path.c_str(), mode) == 0) return 0;
+  if (errno == EEXIST) return isFolder(path) ? 0 : ENOTDIR;
+  return errno;
 }
 
 }  // namespace platform

@@ -3,6 +3,8 @@
 // and writes that replace a file through a temporary file and a rename.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -47,5 +49,10 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
 
 // Folder part of a path (before its last '/'), "" when it has none.
 std::string FolderOfPath(std::string_view path);
+
+// Creates folder `path` and any missing parents with `mode`. Returns 0 when
+// it is a folder afterwards (an empty path asks for nothing), ENOTDIR when a
+// file stands in its place, or the errno of the step that failed.
+int MakeFolders(const std::string& path, mode_t mode);
 
 }  // namespace platform

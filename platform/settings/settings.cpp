@@ -102,18 +102,6 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
-// Creates `path` and any missing parents; 0 or an errno.
-int MakeFolders(const std::string& path, mode_t mode) {
-  if (path.empty() || IsFolder(path)) return 0;
-  std::string parent = FolderOfPath(path);
-  if (!parent.empty() && parent != path) {
-    if (int error = MakeFolders(parent, mode)) return error;
-  }
-  if (mkdir(path.c_str(), mode) == 0) return 0;
-  if (errno == EEXIST) return IsFolder(path) ? 0 : ENOTDIR;
-  return errno;
-}
-
 // An exclusive flock(2) on a lock file, held while the object lives. The lock
 // counts only when the locked file is still the one the path names, so a
 // lock file removed (by a key deletion) while we waited is never shared.

@@ -121,5 +121,17 @@ TEST(FolderOfPath, SplitsAtLastSlash) {
   EXPECT_EQ(FolderOfPath("c.txt"), "");
 }
 
+TEST(MakeFolders, CreatesMissingParentsAndRefusesAFileInTheWay) {
+  TempDir dir;
+  EXPECT_EQ(MakeFolders(dir.Path("a/b/c"), 0700), 0);
+  auto status = GetFileStatus(dir.Path("a/b/c"));
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(status->isDirectory);
+  EXPECT_EQ(MakeFolders(dir.Path("a/b"), 0700), 0);  // already there
+  WriteText(dir.Path("file"), "x");
+  EXPECT_EQ(MakeFolders(dir.Path("file"), 0700), ENOTDIR);
+  EXPECT_NE(MakeFolders(dir.Path("file/below"), 0700), 0);
+}
+
 }  // namespace
 }  // namespace platform
