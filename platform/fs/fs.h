@@ -1,6 +1,7 @@
 // File-system services as the system uses them: a file's status (with its
-// creation time), folder listings with the PC's wildcards, whole-file reads
-// and writes that replace a file through a temporary file and a rename.
+// creation time), folder listings with the PC's wildcards, folder creation,
+// whole-file reads and writes that replace a file through a temporary file
+// and a rename.
 #pragma once
 
 #include <sys/types.h>
