@@ -10,17 +10,7 @@ trap 'rm -rf "$data"' EXIT
 "$tool" generate-tree "$data" 100000
 find "$data" >/dev/null  # the folders into the cache
 
-seconds() { date +%s.%N; }
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
-best_of_three() {
-  local best="" start end t
-  for _ in 1 2 3; do
-    start=$(seconds); "$@" >/dev/null; end=$(seconds)
-    t=$(calc "$end - $start")
-    if [[ -z "$best" ]] || [[ $(calc "$t < $best") == "1.000" ]]; then best=$t; fi
-  done
-  echo "$best"
-}
+source "$(dirname "$0")/timing.bash"
 
 ours_found=$("$tool" walk "$data" "*.TXT" | head -1)
 find_found=$(find "$data" -type f -iname "*.TXT" | wc -l)

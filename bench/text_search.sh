@@ -13,17 +13,7 @@ text="Annual Budget Review"
 du -sh "$data" | awk '{print "tree: " $1 " in 2000 files"}'
 cat "$data"/*/* >/dev/null  # into the page cache
 
-seconds() { date +%s.%N; }
-calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
-best_of_three() {  # prints the best wall time of three runs of "$@"
-  local best="" start end t
-  for _ in 1 2 3; do
-    start=$(seconds); "$@" >/dev/null; end=$(seconds)
-    t=$(calc "$end - $start")
-    if [[ -z "$best" ]] || [[ $(calc "$t < $best") == "1.000" ]]; then best=$t; fi
-  done
-  echo "$best"
-}
+source "$(dirname "$0")/timing.bash"
 
 ours_found=$("$tool" text "$data" "$text" | head -1)
 grep_found=$(grep -F -i -l -r "$text" "$data" | wc -l)
