@@ -45,6 +45,7 @@ enum ConversionStatus : int {
 struct ConversionResult {
   std::optional<std::vector<uint8_t>> record;
   int status = kConvOk;
+  std::string failure;  // why the file was not delivered as asked ("it is a folder"), else empty
 };
 
 enum ConversionRoute : int {

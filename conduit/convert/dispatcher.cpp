@@ -10,8 +10,10 @@ namespace {
 
 constexpr std::string_view kNotFoundMessage = "The file was not found.";
 constexpr std::string_view kNotFoundSuffix = "- Not found";
+constexpr std::string_view kNotFoundReason = "it was not found";
 constexpr std::string_view kNotSupportedMessage = "This file type is not supported.";
 constexpr std::string_view kNotSupportedSuffix = "- Error";
+constexpr std::string_view kNotSupportedReason = "its file type is not supported";
 
 using Converter = ConversionResult (*)(const std::string&);
 
@@ -35,11 +37,15 @@ Converter ConverterOf(ConversionRoute route) {
   }
 }
 
-// A message record answered with `status`; without memory for it, no record.
+// A message record answered with `status` and `reason`; without memory for
+// it, no record.
 ConversionResult MessageWithStatus(std::string_view message, std::string_view suffix,
-                                   const std::string& path, int status) {
+                                   const std::string& path, int status, std::string_view reason) {
   ConversionResult result = BuildMessageRecord(message, suffix, path);
-  if (result.status == kConvOk) result.status = status;
+  if (result.status == kConvOk) {
+    result.status = status;
+    result.failure = reason;
+  }
   return result;
 }
 
@@ -47,11 +53,13 @@ ConversionResult MessageWithStatus(std::string_view message, std::string_view su
 
 ConversionResult ConvertForHandheld(const std::string& path) {
   if (!platform::GetFileStatus(path)) {
-    return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound);
+    return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound,
+                             kNotFoundReason);
   }
   const ConversionRoute route = ClassifyFileType(path);
   if (route == kRouteRefused) {
-    return MessageWithStatus(kNotSupportedMessage, kNotSupportedSuffix, path, kConvNotSupported);
+    return MessageWithStatus(kNotSupportedMessage, kNotSupportedSuffix, path, kConvNotSupported,
+                             kNotSupportedReason);
   }
   if (Converter converter = ConverterOf(route)) {
     ConversionResult converted = converter(path);

@@ -187,7 +187,7 @@ void HtmlToText(std::string& text) {
 ConversionResult ConvertHtml(const std::string& path) {
   return CatchNoMemory([&] {
     FileContents file = ReadFileForConversion(path, std::nullopt);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
     std::string text = TranscodeUtf8ToWindows1252(file.bytes);
     file.bytes = std::string();

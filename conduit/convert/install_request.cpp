@@ -24,8 +24,11 @@ ConversionResult InstallOnHandheldWith(const std::string& path, const std::strin
                                          : "Could not install file, error " + std::to_string(error);
   ConversionResult result =
       BuildMessageRecord(message, error == 0 ? kInstalledSuffix : kNotInstalledSuffix, path);
+  if (!result.record) return result;
+  if (error != 0)
+    result.failure = "the Install Aide refused it (error " + std::to_string(error) + ")";
   // A file that vanished keeps the zero stamps and size of the message.
-  if (!result.record || !status) return result;
+  if (!status) return result;
   PutCreated(*result.record, status->creationTime);
   PutModified(*result.record, status->lastWriteTime);
   PutSizeField(*result.record, SizeFieldOf(status->size));

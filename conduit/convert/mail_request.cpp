@@ -41,6 +41,7 @@ constexpr std::string_view kNoFaxServiceMessage = "No fax service is available o
 struct Outcome {
   bool sent = false;
   std::string message;  // UTF-8
+  std::string reason;   // why it was not sent; UTF-8
 };
 
 std::string ProgramSetting(const char* value, const char* fallback) {
@@ -63,7 +64,7 @@ std::string FirstLineOf(const std::string& text) {
 }
 
 Outcome Failed(const std::string& recipient, const std::string& reason) {
-  return Outcome{false, "The file could not be sent to " + recipient + ": " + reason + "."};
+  return Outcome{false, "The file could not be sent to " + recipient + ": " + reason + ".", reason};
 }
 
 // Why a program did not do its work, for the message.
@@ -114,7 +115,7 @@ Outcome SendMail(const std::string& address, const std::string& recipient, const
   options.timeLimit = kProgramTimeLimit;
   const platform::ProcessResult run = platform::RunProcess({program, "-t", "-i"}, options);
   if (!run.Succeeded()) return Failed(recipient, ProgramFailure("mail program", program, run));
-  return Outcome{true, "The file was sent to " + recipient + "."};
+  return Outcome{true, "The file was sent to " + recipient + ".", {}};
 }
 
 Outcome SendFax(const std::string& number, const std::string& recipient, const std::string& note,
@@ -142,10 +143,10 @@ Outcome SendFax(const std::string& number, const std::string& recipient, const s
   const platform::ProcessResult run = platform::RunProcess(argv, options);
   if (run.outcome == platform::ProcessOutcome::kNotStarted &&
       (run.error == ENOENT || run.error == EACCES || run.error == ENOTDIR)) {
-    return Outcome{false, std::string(kNoFaxServiceMessage)};
+    return Outcome{false, std::string(kNoFaxServiceMessage), "no fax service is available"};
   }
   if (!run.Succeeded()) return Failed(recipient, ProgramFailure("fax program", program, run));
-  return Outcome{true, "The file was queued for faxing to " + recipient + "."};
+  return Outcome{true, "The file was queued for faxing to " + recipient + ".", {}};
 }
 
 }  // namespace
@@ -168,6 +169,7 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
     ConversionResult result = BuildMessageRecord(TranscodeUtf8ToWindows1252(outcome.message),
                                                  outcome.sent ? kSentSuffix : kErrorSuffix, path);
     if (!result.record) return result;
+    result.failure = outcome.reason;
     PutModified(*result.record, handled);
     // A file that cannot be found keeps the zero creation stamp and size.
     if (status) {

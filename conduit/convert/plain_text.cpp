@@ -65,7 +65,7 @@ ConversionResult ConvertPlainText(const std::string& path) {
     // The bound applies to the bytes of the file; transcoding only shortens
     // and line-break normalisation may lengthen the text afterwards.
     FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
     std::string text = TranscodeUtf8ToWindows1252(file.bytes);
     NormaliseLineBreaks(text);

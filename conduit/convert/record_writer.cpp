@@ -60,7 +60,7 @@ ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields
     PutContentKind(record, kContentText);
     std::copy(fields.text.begin(), fields.text.end(),
               record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-    return ConversionResult{std::move(record), kConvOk};
+    return ConversionResult{std::move(record), kConvOk, {}};
   });
 }
 

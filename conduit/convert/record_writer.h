@@ -53,7 +53,7 @@ ConversionResult CatchNoMemory(Build&& build) {
   try {
     return build();
   } catch (const std::bad_alloc&) {
-    return ConversionResult{std::nullopt, kConvNoMemory};
+    return ConversionResult{std::nullopt, kConvNoMemory, "there was not enough memory"};
   }
 }
 

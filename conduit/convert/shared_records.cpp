@@ -21,7 +21,7 @@ constexpr std::string_view kPcFormatCutSuffix = " - PC Format, Cut";
 ConversionResult SendAsPcFormat(const std::string& path) {
   return CatchNoMemory([&] {
     FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    if (file.status != kConvOk) return UnreadFile(file);
     const size_t carried = file.bytes.size();
     // Head, the bytes carried and one zero byte after them.
     std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + carried + 1);
@@ -33,7 +33,7 @@ ConversionResult SendAsPcFormat(const std::string& path) {
     PutModified(record, file.lastWriteTime);
     PutSizeField(record, static_cast<uint32_t>(carried));
     PutTitle(record, FileNameOfPath(path), file.cut ? kPcFormatCutSuffix : kPcFormatSuffix);
-    return ConversionResult{std::move(record), kConvOk};
+    return ConversionResult{std::move(record), kConvOk, {}};
   });
 }
 
@@ -47,7 +47,7 @@ ConversionResult BuildMessageRecord(std::string_view message, std::string_view t
     std::copy(message.begin(), message.end(),
               record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
     PutTitle(record, FileNameOfPath(path), titleSuffix);
-    return ConversionResult{std::move(record), kConvOk};
+    return ConversionResult{std::move(record), kConvOk, {}};
   });
 }
 

@@ -186,6 +186,7 @@ TEST(SendAsPcFormat, AnswersFilesItCannotOpenWithoutARecord) {
   const ConversionResult converted = ConvertForHandheld(fifo);
   EXPECT_FALSE(converted.record);
   EXPECT_NE(converted.status, kConvOk);
+  EXPECT_EQ(converted.failure, "it is a named pipe");
 }
 
 TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {
