@@ -101,7 +101,7 @@ void ReadBytes(int fd, uint64_t size, FileContents& contents) {
 
 }  // namespace
 
-FileContents ReadFileForConversion(const std::string& path, std::optional<size_t> bound) {
+FileContents ReadFileForConversion(const std::string& path, size_t bound) {
   struct stat byPath {};
   if (stat(path.c_str(), &byPath) != 0) return Refused(kConvCannotOpen, ReasonOfError(errno));
   if (std::string reason = ReasonOfFileType(byPath.st_mode); !reason.empty()) {
@@ -122,8 +122,8 @@ FileContents ReadFileForConversion(const std::string& path, std::optional<size_t
   contents.creationTime = (sx.stx_mask & STATX_BTIME) ? static_cast<time_t>(sx.stx_btime.tv_sec)
                                                       : contents.lastWriteTime;
   uint64_t wanted = contents.size;
-  if (bound && wanted > *bound) {
-    wanted = *bound;
+  if (wanted > bound) {
+    wanted = bound;
     contents.cut = true;
   }
   ReadBytes(file.Get(), wanted, contents);

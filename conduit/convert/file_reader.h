@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
-#include <optional>
 #include <string>
 
 #include "convert/convert.h"
@@ -26,8 +25,8 @@ struct FileContents {
 
 // Opens `path`, takes its size n from its status and reads n bytes, or only
 // `bound` of them when n is larger (then `cut` is set). Fewer bytes than
-// asked for is kConvCannotRead. No bound reads the whole file.
-FileContents ReadFileForConversion(const std::string& path, std::optional<size_t> bound);
+// asked for is kConvCannotRead. A bound of 0 only looks at the file.
+FileContents ReadFileForConversion(const std::string& path, size_t bound);
 
 // A conversion result without a record, carrying the reader's failure.
 ConversionResult UnreadFile(const FileContents& file);
