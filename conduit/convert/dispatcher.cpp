@@ -3,6 +3,7 @@
 // converter or its converter fails. A missing file and a refused file type
 // are answered with a message record instead.
 #include "convert/convert.h"
+#include "convert/file_reader.h"
 #include "fs/fs.h"
 
 namespace conduit {
@@ -10,7 +11,6 @@ namespace {
 
 constexpr std::string_view kNotFoundMessage = "The file was not found.";
 constexpr std::string_view kNotFoundSuffix = "- Not found";
-constexpr std::string_view kNotFoundReason = "it was not found";
 constexpr std::string_view kNotSupportedMessage = "This file type is not supported.";
 constexpr std::string_view kNotSupportedSuffix = "- Error";
 constexpr std::string_view kNotSupportedReason = "its file type is not supported";
@@ -54,7 +54,7 @@ ConversionResult MessageWithStatus(std::string_view message, std::string_view su
 ConversionResult ConvertForHandheld(const std::string& path) {
   if (!platform::GetFileStatus(path)) {
     return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound,
-                             kNotFoundReason);
+                             kVanishedReason);
   }
   const ConversionRoute route = ClassifyFileType(path);
   if (route == kRouteRefused) {

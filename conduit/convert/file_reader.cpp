@@ -61,7 +61,7 @@ std::string ReasonOfError(int error) {
   switch (error) {
     case ENOENT:
     case ENOTDIR:
-      return "it vanished before it could be read";
+      return std::string(kVanishedReason);
     case EACCES:
     case EPERM:
       return "permission denied";
@@ -131,7 +131,7 @@ FileContents ReadFileForConversion(const std::string& path, size_t bound) {
 }
 
 ConversionResult UnreadFile(const FileContents& file) {
-  return ConversionResult{std::nullopt, file.status, file.failure};
+  return ConversionResult{std::nullopt, file.status, file.failure, {}};
 }
 
 void EndAtFirstNul(std::string& text) {

@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 
 #include "convert/convert.h"
 
 namespace conduit {
+
+// Why a file named a moment ago cannot be read: it is no longer there.
+constexpr std::string_view kVanishedReason = "it vanished before it could be read";
 
 struct FileContents {
   int status = kConvOk;  // kConvCannotOpen, kConvCannotRead or kConvNoMemory

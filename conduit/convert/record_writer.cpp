@@ -54,7 +54,8 @@ ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields
     const std::string_view text = fields.text.substr(0, kMaxRecordTextBytes);
     // Head, text, its terminating zero and one spare byte.
     std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + text.size() + 2);
-    PutTitle(record, FileNameOfPath(path), cut ? fields.cutSuffix : std::string_view());
+    const std::string_view suffix = cut ? fields.cutSuffix : std::string_view();
+    PutTitle(record, FileNameOfPath(path), suffix);
     PutSourcePath(record, path);
     PutCreated(record, fields.created);
     PutModified(record, fields.modified);
@@ -62,7 +63,7 @@ ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields
     PutContentKind(record, kContentText);
     std::copy(text.begin(), text.end(),
               record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-    return ConversionResult{std::move(record), kConvOk, {}};
+    return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }
 

@@ -61,7 +61,7 @@ ConversionResult CatchNoMemory(Build&& build) {
   try {
     return build();
   } catch (const std::bad_alloc&) {
-    return ConversionResult{std::nullopt, kConvNoMemory, "there was not enough memory"};
+    return ConversionResult{std::nullopt, kConvNoMemory, "there was not enough memory", {}};
   }
 }
 

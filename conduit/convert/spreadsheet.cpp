@@ -7,8 +7,8 @@
 namespace conduit {
 
 ConversionResult ConvertSpreadsheet(const std::string& /*path*/) {
-  return ConversionResult{std::nullopt, kConvAutomationNotStarted,
-                          "no spreadsheet program is available"};
+  return ConversionResult{
+      std::nullopt, kConvAutomationNotStarted, "no spreadsheet program is available", {}};
 }
 
 }  // namespace conduit

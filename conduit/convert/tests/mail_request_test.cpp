@@ -236,7 +236,8 @@ TEST_F(MailRequestTest, ReportsAFileThatCannotBeRead) {
       RequestMailOrFax(kRequestModeEmail, "bob@example.com", "", missing);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(ContentTextOf(*result.record),
-            "The file could not be sent to SMTP:bob@example.com: the file could not be read.");
+            "The file could not be sent to SMTP:bob@example.com: it vanished before it could be "
+            "read.");
   EXPECT_EQ(HeadOf(*result.record).size, 0u);
   EXPECT_EQ(HeadOf(*result.record).created, (std::array<uint8_t, 8>{}));
   EXPECT_FALSE(ProgramRan());
