@@ -92,7 +92,7 @@ int32_t ReadInstallableFile(const std::string& path, std::vector<uint8_t>& bytes
 
 int32_t AddToInstallQueue(const std::string& queue, const std::string& name,
                           const std::vector<uint8_t>& bytes) {
-  std::string pattern = queue + "/.new-XXXXXX";
+  std::string pattern = queue + "/" + kEntryInProgressPrefix + "XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) return kPltErrQueue;
   const std::string filled = pattern;
   if (platform::WriteFileAtomically(filled + "/" + name, bytes) != 0 ||

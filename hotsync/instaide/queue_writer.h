@@ -16,6 +16,9 @@
 
 namespace hotsync {
 
+// The start of the name of an entry that is still being filled.
+constexpr char kEntryInProgressPrefix[] = ".new-";
+
 // The largest file queued: more than any handheld holds.
 constexpr size_t kMaxInstallFileBytes = size_t{64} * 1024 * 1024;
 

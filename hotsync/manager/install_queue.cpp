@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
+
 #include "fs/fs.h"
+#include "instaide/queue_writer.h"
 
 namespace hotsync {
 namespace {
@@ -16,6 +19,24 @@ using platform::pdb::ImageError;
 using platform::pdb::PdbError;
 
 enum class Outcome { kInstalled, kRejected, kKept };
+
+// An entry still being filled this long after it was started was left by a
+// writer that was killed: no copy takes that long.
+constexpr time_t kAbandonedEntryAge = 60 * 60;
+
+// Removes an entry that a killed writer left half-filled, once it is old
+// enough that no writer can still be filling it.
+void RemoveIfAbandoned(const std::string& folder) {
+  struct stat status {};
+  if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+      time(nullptr) - status.st_mtime < kAbandonedEntryAge) {
+    return;
+  }
+  for (const platform::DirectoryEntry& file : platform::ListDirectory(folder, "*")) {
+    unlink((folder + "/" + file.name).c_str());
+  }
+  rmdir(folder.c_str());
+}
 
 // Installs the queued file at `path`, reported by its file name `name`.
 Outcome InstallOne(const std::string& path, const std::string& name,
@@ -81,7 +102,12 @@ InstallSummary InstallQueuedFiles(const std::string& queueFolder,
   for (const platform::DirectoryEntry& entry : platform::ListDirectory(queueFolder, "*")) {
     // Names starting with '.' are entries still being written and temporary
     // files of an interrupted write.
-    if (entry.name.front() == '.') continue;
+    if (entry.name.front() == '.') {
+      if (entry.name.starts_with(kEntryInProgressPrefix)) {
+        RemoveIfAbandoned(queueFolder + "/" + entry.name);
+      }
+      continue;
+    }
     const std::string path = queueFolder + "/" + entry.name;
     if (entry.isDirectory) {
       InstallEntry(path, image, out, summary);

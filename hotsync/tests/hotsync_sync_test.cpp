@@ -2,7 +2,9 @@
 // by the companion, with the echo test conduit registered through condcfg.
 // Checks the exit statuses, the terminal output, the HotSync log file, the
 // sync types handed to the conduit and the install queue.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <regex>
 #include <sstream>
@@ -215,6 +217,24 @@ TEST_F(HotSyncTest, EveryQueuedFileIsInstalledWhateverItsName) {
     EXPECT_TRUE(image.HasDatabase(database)) << file << "\n" << result.out;
   }
   EXPECT_TRUE(platform::ListDirectory(InstallQueueFolder(m_home.Path(), "Ada"), "*").empty());
+}
+
+// A queue entry that a killed Install Aide left half-filled is removed once
+// it is old; one that may still be being filled is left alone.
+TEST_F(HotSyncTest, AbandonedQueueEntriesAreRemovedWhenOld) {
+  const std::string queue = InstallQueueFolder(m_home.Path(), "Ada");
+  const std::string abandoned = queue + "/.new-Ab12Cd";
+  const std::string fresh = queue + "/.new-Ef34Gh";
+  for (const std::string& entry : {abandoned, fresh}) {
+    testing::MakeFolder(entry);
+    testing::WriteTextFile(entry + "/game.prc", "half");
+  }
+  const timespec twoHoursAgo[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, abandoned.c_str(), twoHoursAgo, 0), 0);
+
+  ASSERT_EQ(Sync().exitStatus, 0);
+  EXPECT_FALSE(FileExists(abandoned));
+  EXPECT_TRUE(FileExists(fresh + "/game.prc"));
 }
 
 }  // namespace
