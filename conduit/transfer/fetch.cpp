@@ -157,8 +157,9 @@ int32_t FetchSelectedFiles(FetchMode mode) {
     SetSentStamp(*record, store::HandheldDateTime::FromPcTime(time(nullptr), true));
     if (int32_t result = WriteNewRecord(handle, *record, 0, 0); result != kSyncErrNone) {
       // The handheld is told that the fetch failed, so it can ask again.
-      LogWarning(("Couldn't write to Files database: " + FileNameOfHandheldPath(path) + " (error " +
-                  std::to_string(result) + ")")
+      LogWarning("Couldn't write to Files database");
+      LogWarning((std::string(FailureVerb(mode)) + FileNameOfHandheldPath(path) +
+                  ": the handheld refused its record (error " + std::to_string(result) + ")")
                      .c_str());
       SyncCloseDB(handle);
       return result;

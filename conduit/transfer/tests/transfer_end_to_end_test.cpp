@@ -153,9 +153,11 @@ TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
   EXPECT_EQ(m_world.Request(), kRequestFetch);
   EXPECT_EQ(m_world.Status(), RequestPreference::kStatusFailure);
   EXPECT_EQ(m_world.Log(),
-            (std::vector<LogLine>{{"", 19},
-                                  {"Couldn't write to Files database: a.txt (error 16962)", 22},
-                                  {"Vellamore", 21}}));
+            (std::vector<LogLine>{
+                {"", 19},
+                {"Couldn't write to Files database", 22},
+                {"Couldn't fetch a.txt: the handheld refused its record (error 16962)", 22},
+                {"Vellamore", 21}}));
   // The handheld asks again and this time it works.
   m_world.Handheld("request", {"fetch"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
