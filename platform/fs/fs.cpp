@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <memory>
 
 namespace platform {
@@ -147,6 +148,24 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
   if (error == 0 && rename(temporary.data(), path.c_str()) != 0) error = errno;
   if (error != 0) unlink(temporary.data());
   return error;
+}
+
+std::string ResolveFinalLink(const std::string& path) {
+  constexpr int kMaxLinks = 40;  // as the kernel's own limit for a path
+  std::string current = path;
+  for (int depth = 0; depth < kMaxLinks; ++depth) {
+    std::vector<char> target(PATH_MAX + 1);
+    ssize_t length = readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) return current;  // no link (or none that can be read)
+    if (static_cast<size_t>(length) >= target.size()) return path;
+    std::string next(target.data(), static_cast<size_t>(length));
+    if (!next.starts_with('/')) {
+      std::string folder = FolderOfPath(current);
+      if (!folder.empty()) next = (folder == "/" ? folder : folder + "/") + next;
+    }
+    current = std::move(next);
+  }
+  return path;
 }
 
 std::string FolderOfPath(std::string_view path) {

@@ -48,6 +48,12 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
 // not replaced (EACCES), whoever runs the program. Returns 0, or the errno of the step that failed.
 int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// The file that `path` names once every symbolic link in its last component
+// is followed: a link's relative target is taken from the link's folder. The
+// target need not exist. `path` itself when it is no link, or when the links
+// loop or go deeper than the system allows.
+std::string ResolveFinalLink(const std::string& path);
+
 // Folder part of a path (before its last '/'), "" when it has none.
 std::string FolderOfPath(std::string_view path);
 
