@@ -62,8 +62,9 @@ class FileListStore {
 
   // Replaces the header and entries with the contents of the file at `path`.
   // False when the file could not be opened or read; the store then holds
-  // what `whenMissing` says.
-  bool Load(const std::string& path, MissingStore whenMissing);
+  // what `whenMissing` says, and `*error` (when given) the reason: ENOENT
+  // for no store yet, else an errno of platform::ReadWholeFile.
+  bool Load(const std::string& path, MissingStore whenMissing, int* error = nullptr);
   // Replaces the header and entries with a store image: up to 320 header
   // bytes (a short image leaves the rest zero), then every whole entry.
   void LoadFromBytes(std::span<const uint8_t> bytes);
