@@ -49,7 +49,7 @@ const char* KindInWords(uint8_t kind) {
 
 int Files(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n";
@@ -64,8 +64,9 @@ int Files(const Arguments& arguments) {
     } else {
       const uint8_t kind = data[layout::kContentKindOffset];
       std::cout << platform::GetU16Be(data, layout::kFileIdOffset) << "\t"
-                << platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize) << "\t"
-                << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
+                << EscapeField(
+                       platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize))
+                << "\t" << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
                 << platform::GetU32Be(data, layout::kSizeOffset);
     }
     std::cout << "\t" << data.size() << "\t" << unsigned{record.Category()} << "\t" << attributes
@@ -261,7 +262,10 @@ constexpr char kFilesUsage[] =
     "Usage: handheld files IMAGE\n"
     "\n"
     "Lists the records of \"VlmrFilesDB\", separated by tabs: index, file ID,\n"
-    "title, content kind, size field, record size, category, attributes.\n";
+    "title, content kind, size field, record size, category, attributes. A\n"
+    "handheld without the database has no records. In a title, a backslash,\n"
+    "tab, line break or other control character is shown as \\\\, \\t, \\n, \\r\n"
+    "or \\xNN.\n";
 
 constexpr char kExtractUsage[] =
     "Usage: handheld extract IMAGE INDEX OUT\n"
@@ -307,9 +311,9 @@ void AddFilesCommands(std::vector<CommandSpec>& commands) {
   newBitmap.push_back({"--depth", true});
   commands.push_back({"files", kFilesUsage, {}, 1, 1, &Files});
   commands.push_back({"extract", kExtractUsage, {}, 3, 3, &Extract});
-  commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText});
-  commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap});
-  commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit});
+  commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText, true});
+  commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap, true});
+  commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit, true});
 }
 
 }  // namespace handheld
