@@ -19,8 +19,6 @@
 namespace hotsync {
 namespace {
 
-constexpr size_t kLogTextBufferSize = 65536;
-
 // Ends the Sync Manager's session on every way out.
 class SyncSession {
  public:
@@ -119,18 +117,39 @@ std::string OneLine(std::string_view text) {
   return line;
 }
 
-void PrintLog(std::ostream& out) {
-  const int32_t count = SyncLogEntryCount();
-  out << "HotSync log (" << count << (count == 1 ? " entry" : " entries") << "):\n";
-  std::vector<char> text(kLogTextBufferSize);
-  for (int32_t index = 0; index < count; ++index) {
-    int32_t activity = 0;
-    if (SyncLogEntry(index, text.data(), static_cast<int32_t>(text.size()), &activity) != 0) {
-      continue;
-    }
-    out << "  " << activity << "\t" << OneLine(text.data()) << "\n";
+// What a log entry's activity number means.
+const char* ActivityMeaning(int32_t activity) {
+  switch (activity) {
+    case kSyncLogText:
+      return "note";
+    case kSyncLogStart:
+      return "started";
+    case kSyncLogEnd:
+      return "done";
+    case kSyncLogEndWithFailure:
+      return "done with failure";
+    case kSyncLogWarning:
+      return "warning or error";
+    default:
+      return "other";
   }
 }
+
+// Prints each log entry on the terminal as the conduit writes it, so that a
+// long HotSync shows what it is doing: "  19 started\tVellamore".
+void PrintLogEntry(const char* text, int32_t activity, void* context) {
+  std::ostream& out = *static_cast<std::ostream*>(context);
+  out << "  " << activity << " " << ActivityMeaning(activity) << "\t" << OneLine(text) << std::endl;
+}
+
+// Shows the log entries on `out` while it lives.
+class LogPrinter {
+ public:
+  explicit LogPrinter(std::ostream& out) { SyncSetLogObserver(&PrintLogEntry, &out); }
+  ~LogPrinter() { SyncSetLogObserver(nullptr, nullptr); }
+  LogPrinter(const LogPrinter&) = delete;
+  LogPrinter& operator=(const LogPrinter&) = delete;
+};
 
 // True when the image is a folder whose files can all be read; false after
 // a message on `err`. A named pipe or device in a database file's place
@@ -229,8 +248,11 @@ int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err)
     return kExitUnusable;
   }
   if (registrations.empty()) out << "No conduits are registered.\n";
-  const int failed = RunConduits(registrations, options, *user, userFolder, out, err);
-  PrintLog(out);
+  int failed = 0;
+  {
+    const LogPrinter printer(out);
+    failed = RunConduits(registrations, options, *user, userFolder, out, err);
+  }
   out << (failed == 0 ? "HotSync complete.\n" : "HotSync finished with conduit errors.\n");
   return failed == 0 ? kExitOk : kExitConduitFailed;
 }
