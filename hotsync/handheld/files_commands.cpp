@@ -132,8 +132,10 @@ struct NewRecordOptions {
 int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) {
   const std::string file = arguments.Value("--file").value_or("");
   if (file.empty()) return UsageFail("--file is needed");
-  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(file);
-  if (!bytes) return Fail("cannot read \"" + file + "\"");
+  int error = 0;
+  std::optional<std::vector<uint8_t>> bytes =
+      platform::ReadWholeFile(file, platform::kDefaultReadLimit, &error);
+  if (!bytes) return Fail("cannot read \"" + file + "\": " + platform::DescribeReadError(error));
   options->content = std::move(*bytes);
   const size_t slash = file.rfind('/');
   options->title = arguments.Value("--title").value_or(
@@ -237,8 +239,12 @@ int Edit(const Arguments& arguments) {
   PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
     if (record.data.size() < layout::kHeadSize) return Fail("the record is short");
-    std::optional<std::vector<uint8_t>> content = platform::ReadWholeFile(*file);
-    if (!content) return Fail("cannot read \"" + *file + "\"");
+    int error = 0;
+    std::optional<std::vector<uint8_t>> content =
+        platform::ReadWholeFile(*file, platform::kDefaultReadLimit, &error);
+    if (!content) {
+      return Fail("cannot read \"" + *file + "\": " + platform::DescribeReadError(error));
+    }
     const bool text = record.data[layout::kContentKindOffset] == conduit::kContentText;
     if (text)
       content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
