@@ -260,7 +260,7 @@ TEST_F(ListedFilesEndToEnd, SecondHotSyncReplacesAlwaysAndLeavesTheRest) {
 }
 
 TEST_F(ListedFilesEndToEnd, AllEntriesGoToEveryUserButNamedOnesOnlyToTheirs) {
-  m_world.Handheld("create", {"--user", "Bob"});
+  m_world.Handheld("create", {"--user", "Bob", "--force"});
   ASSERT_TRUE(m_world.HotSync().Succeeded());
   std::map<std::string, FileRecord> records = ByTitle();
   EXPECT_EQ(records.size(), 2u);
