@@ -239,9 +239,11 @@ INSTANTIATE_TEST_SUITE_P(
             "SyncReadRecordByIndex", {{"Couldn't read Search Results database", 22}}, false},
         FetchFailure{"SyncCloseDB", {{"Couldn't close the Search database.", 22}}, false},
         FetchFailure{"SyncCreateDB", {{"Couldn't create the Files database", 22}}, false},
-        FetchFailure{"SyncWriteRec",
-                     {{"Couldn't write to Files database: notes.txt (error 16962)", 22}},
-                     true}),
+        FetchFailure{
+            "SyncWriteRec",
+            {{"Couldn't write to Files database", 22},
+             {"Couldn't fetch notes.txt: the handheld refused its record (error 16962)", 22}},
+            true}),
     [](const testing::TestParamInfo<FetchFailure>& info) { return std::string(info.param.call); });
 
 // Files that exist but cannot be read, and one that vanished after the
