@@ -15,9 +15,9 @@
 //      318    1 last unique ID: 15
 //      319    1 zero
 //
-// Neither program locks the file: each loads it whole and rewrites it whole.
-// Saving goes through a temporary file and a rename, so a failed save leaves
-// the previous store intact.
+// Each program loads the file whole and rewrites it whole; a writer holds the
+// FileListLock (file_list_lock.h) from its load to its save. Saving goes through a temporary file
+// and a rename, so a failed save leaves the previous store intact.
 #pragma once
 
 #include <array>
