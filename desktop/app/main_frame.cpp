@@ -13,6 +13,7 @@
 
 #include "control_ids.h"
 #include "lock_keys.h"
+#include "messages.h"
 #include "vellamore_view.h"
 #include "winsta/window_station.h"
 
@@ -132,6 +133,22 @@ void CMainFrame::BindCommands() {
   connect(m_exitAct, &QAction::triggered, this, &QWidget::close);
   connect(m_statusBarAct, &QAction::toggled, this,
           [this](bool visible) { statusBar()->setVisible(visible); });
+  connect(m_view, &CVellamoreView::waitingForListChanged, this, &CMainFrame::OnWaitingForList);
+}
+
+void CMainFrame::OnWaitingForList(bool waiting) {
+  // The window stays usable while it waits: a busy cursor, not a wait one.
+  if (waiting) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+  statusBar()->showMessage(IdleStatusText());
+}
+
+QString CMainFrame::IdleStatusText() const {
+  bool waiting = m_view != nullptr && m_view->IsWaitingForList();
+  return QString::fromLatin1(waiting ? kWaitingForListText : kReadyText);
 }
 
 void CMainFrame::CreateMenus() {
@@ -194,11 +211,12 @@ void CMainFrame::CreateStatusBar() {
   bar->addPermanentWidget(m_capsIndicator);
   bar->addPermanentWidget(m_numIndicator);
   bar->addPermanentWidget(m_scrollIndicator);
-  // The message pane says "Ready" whenever no prompt is shown.
-  connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
-    if (message.isEmpty()) bar->showMessage(QString::fromLatin1(kReadyText));
+  // The message pane says "Ready" (or that a save waits for the list)
+  // whenever no prompt is shown.
+  connect(bar, &QStatusBar::messageChanged, this, [this, bar](const QString& message) {
+    if (message.isEmpty()) bar->showMessage(IdleStatusText());
   });
-  bar->showMessage(QString::fromLatin1(kReadyText));
+  bar->showMessage(IdleStatusText());
   m_indicatorTimer = new QTimer(this);
   connect(m_indicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
   m_indicatorTimer->start(500);

@@ -69,6 +69,10 @@ class CMainFrame : public QMainWindow {
   void CreateStatusBar();
   void OnWindowStationReadable();
   void UpdateIndicators();
+  // Busy cursor and a status-bar message while a save waits for the list.
+  void OnWaitingForList(bool waiting);
+  // The status bar's text when no prompt is shown.
+  QString IdleStatusText() const;
 
   CVellamoreView* m_view = nullptr;
   QToolBar* m_toolBar = nullptr;

@@ -74,6 +74,7 @@ CVellamoreView::CVellamoreView(UserPrompts& prompts, ViewEnvironment environment
     : QWidget(parent), m_prompts(prompts), m_environment(std::move(environment)) {
   ResolveDataDirectory();
   CreateControls();
+  CreateListLockPoll();
 }
 
 CVellamoreView::~CVellamoreView() = default;
@@ -217,16 +218,8 @@ void CVellamoreView::ResolveDataDirectory() {
   m_image.SetDataDirectory(directory.path);
 }
 
-void CVellamoreView::LoadFileList() {
-  m_image.Load();
-}
-
 void CVellamoreView::ResetListHeader() {
   m_image.ResetHeader();
-}
-
-void CVellamoreView::SaveFileList() {
-  if (m_image.Save() != 0) m_prompts.MessageBox(kSaveErrorText, kSaveErrorCaption, kMbOk);
 }
 
 // --- The lists ------------------------------------------------------------
@@ -292,6 +285,13 @@ int CVellamoreView::GetSelectedRow() const {
   return -1;
 }
 
+int CVellamoreView::RowOfId(uint16_t id) const {
+  for (int row = 0; row < m_fileList->topLevelItemCount(); ++row) {
+    if (RowId(row) == id) return row;
+  }
+  return -1;
+}
+
 uint16_t CVellamoreView::RowId(int row) const {
   return static_cast<uint16_t>(m_fileList->topLevelItem(row)->data(0, Qt::UserRole).toUInt());
 }
@@ -316,14 +316,7 @@ void CVellamoreView::RefreshKeepingSelection() {
   FillFileList();
   int count = m_fileList->topLevelItemCount();
   if (count > 0) {
-    int target = 0;
-    for (int i = 0; keep && i < count; ++i) {
-      if (RowId(i) == *keep) {
-        target = i;
-        break;
-      }
-    }
-    SelectRow(target);
+    SelectRow(keep ? std::max(RowOfId(*keep), 0) : 0);
   } else {
     ShowEmptyList();
   }

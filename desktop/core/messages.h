@@ -22,6 +22,19 @@ inline constexpr char kEmptyListText[] =
 inline constexpr char kDeleteCaption[] = "Delete File";
 inline constexpr char kDeleteNoSelectionText[] = "First select an item from the list";
 inline constexpr char kDeleteQuestionText[] = "Really delete this item?";
+// A command asked first, and while the question was open a HotSync (or
+// another program) rewrote the list without the entry the command was for.
+inline constexpr char kEntryGoneText[] =
+    "This item is no longer in the list: the list was changed by a HotSync or "
+    "another program while the question was open.\n\nNothing was changed.";
+// A change waited to be saved, and meanwhile another writer took its entry
+// out of the list.
+inline constexpr char kChangeDroppedText[] =
+    "Your change to \"%s\" could not be saved: the list was changed by a HotSync "
+    "or another program, and the item is no longer in it.";
+inline constexpr char kChangeDroppedCaption[] = "Vellamore";
+// Shown in the status bar while another writer holds the list.
+inline constexpr char kWaitingForListText[] = "Waiting for the HotSync to finish...";
 inline constexpr char kTextChangedText[] = "The text has been changed.\n\nSave the changes?";
 inline constexpr char kTextChangedCaption[] = "Text Changed";
 
