@@ -164,8 +164,11 @@ void CPcFileDetailsDlg::accept() {
   choice.isPrivate = m_private->isChecked();
   choice.pcFormat = m_pcFormat->isChecked();
 
-  if (!UserNameFits(choice.user)) {
-    m_prompts.MessageBox(kUserTooLongText, kPcFileDetailsTitle, kMbOk | kMbIconExclamation);
+  const char* userProblem = UserNameIsBlank(choice.user) ? kUserEmptyText
+                            : !UserNameFits(choice.user) ? kUserTooLongText
+                                                         : nullptr;
+  if (userProblem != nullptr) {
+    m_prompts.MessageBox(userProblem, kPcFileDetailsTitle, kMbOk | kMbIconExclamation);
     m_user->setFocus();
     return;
   }

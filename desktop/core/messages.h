@@ -55,6 +55,8 @@ inline constexpr char kPathTooLongText[] =
 // The file went away or became unreadable after it was chosen.
 inline constexpr char kNoFileStatusText[] =
     "The file cannot be added to the list: its size and dates cannot be read.\n\n%s";
+inline constexpr char kUserEmptyText[] =
+    "Please choose the HotSync user this file is sent to, or All to send it to every user.";
 inline constexpr char kUserTooLongText[] =
     "The user name is too long. A user name can have at most 39 characters.";
 

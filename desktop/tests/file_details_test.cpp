@@ -154,7 +154,7 @@ void FileDetailsTest::dialogShowsTheEntry() {
        "Always",
        true},
       {{.id = 2, .title = "b", .user = "Ann", .category = 3, .action = 1},
-       "",
+       "Ann",
        "Work",
        "Don't Send",
        false},
@@ -220,18 +220,27 @@ void FileDetailsTest::sizeWarningDependsOnSizeAndFormat() {
   }
 }
 
-void FileDetailsTest::tooLongUserNameIsRefused() {
+void FileDetailsTest::tooLongOrEmptyUserNameIsRefused() {
   Harness harness;
   QVERIFY(harness.Start());
   auto entry = MakeEntry({.id = 1, .title = "x", .user = "All"});
   CPcFileDetailsDlg dialog(harness.prompts, entry, store::FileListStore::DefaultHeader(), {},
                            harness.View());
-  Combo(&dialog, kIdDetailsUser)->setEditText(QString(40, QLatin1Char('u')));
-  dialog.accept();
-  QCOMPARE(harness.prompts.shown.size(), size_t{1});
-  QCOMPARE(harness.prompts.shown[0].text, std::string(kUserTooLongText));
-  QVERIFY(dialog.result() != QDialog::Accepted);
-  QCOMPARE(dialog.Entry().user, std::string("All"));
+  struct Refused {
+    QString user;
+    const char* text;
+  } refused[] = {{QString(40, QLatin1Char('u')), kUserTooLongText},
+                 {QString(), kUserEmptyText},
+                 {QStringLiteral("  "), kUserEmptyText}};
+  for (const Refused& r : refused) {
+    harness.prompts.shown.clear();
+    Combo(&dialog, kIdDetailsUser)->setEditText(r.user);
+    dialog.accept();
+    QCOMPARE(harness.prompts.shown.size(), size_t{1});
+    QCOMPARE(harness.prompts.shown[0].text, std::string(r.text));
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(dialog.Entry().user, std::string("All"));
+  }
 
   Combo(&dialog, kIdDetailsUser)->setEditText(QString(39, QLatin1Char('u')));
   dialog.accept();

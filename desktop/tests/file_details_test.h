@@ -15,7 +15,7 @@ class FileDetailsTest : public QObject {
   void twoAddsGetDifferentIdsWhenTheGeneratorRepeats();
   void dialogShowsTheEntry();
   void sizeWarningDependsOnSizeAndFormat();
-  void tooLongUserNameIsRefused();
+  void tooLongOrEmptyUserNameIsRefused();
   void detailsWithoutSelectionOrOnReceivedEntry();
   void detailsOkMovesTheRowOutOfTheFilterAndSaves();
 };
