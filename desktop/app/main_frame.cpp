@@ -79,7 +79,8 @@ void CMainFrame::CreateFileActions() {
       this, {"&Add File to Download\tIns", "Add a new file for downloading", "New", "new"},
       {Keys(Qt::Key_Insert), Keys(Qt::CTRL | Qt::Key_N)});
   m_deleteAct = MakeAction(
-      this, {"&Delete File from List\tDel", "Remove the selected file from the list", "", ""});
+      this, {"&Delete File from List\tDel", "Remove the selected file from the list", "", ""},
+      {Keys(Qt::Key_Delete)});
   m_saveAct = MakeAction(this, {"&Save", "Save the text of the file shown", "Save", "save"},
                          {Keys(Qt::CTRL | Qt::Key_S)});
   m_saveAsAct = MakeAction(
@@ -109,7 +110,8 @@ void CMainFrame::CreateEditViewHelpActions() {
                           {Keys(Qt::CTRL | Qt::Key_V), Keys(Qt::SHIFT | Qt::Key_Insert)});
   m_toolBarAct = MakeAction(this, {"&Toolbar", "Show or hide the toolbar", "", ""});
   m_statusBarAct = MakeAction(this, {"&Status Bar", "Show or hide the status bar", "", ""});
-  m_helpAct = MakeAction(this, {"&Help\tF1", "List the help topics", "Help", "help"});
+  m_helpAct =
+      MakeAction(this, {"&Help\tF1", "List the help topics", "Help", "help"}, {Keys(Qt::Key_F1)});
   m_aboutAct = MakeAction(
       this, {"&About Vellamore...", "Display program information and version number", "", ""});
   m_helpAct->setProperty(kCommandIdProperty, kIdHelpCommand);

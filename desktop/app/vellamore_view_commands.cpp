@@ -143,15 +143,19 @@ void CVellamoreView::ShowEntry(uint16_t id) {
 }
 
 void CVellamoreView::OnHelp() {
-  std::string path = m_image.HelpPath();
-  std::optional<std::string> page = ReadHelpFile(path);
-  if (!page) {
-    m_prompts.MessageBox(WithArgument(kHelpMissingText, path), kHelpWindowTitle,
-                         kMbOk | kMbIconExclamation);
-    return;
+  std::vector<std::string> places =
+      HelpFilePlaces(m_image.DataDirectory(), m_environment.programFolder);
+  for (const std::string& place : places) {
+    if (std::optional<std::string> page = ReadHelpFile(place)) {
+      if (!m_helpWindow) m_helpWindow = new CHelpWindow(window());
+      m_helpWindow->ShowContents(QString::fromStdString(*page));
+      return;
+    }
   }
-  if (!m_helpWindow) m_helpWindow = new CHelpWindow(window());
-  m_helpWindow->ShowContents(QString::fromStdString(*page));
+  std::string tried;
+  for (const std::string& place : places) tried += place + "\n";
+  m_prompts.MessageBox(WithArgument(kHelpMissingText, tried), kHelpWindowTitle,
+                       kMbOk | kMbIconExclamation);
 }
 
 }  // namespace desktop

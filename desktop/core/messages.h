@@ -62,6 +62,7 @@ inline constexpr char kUserTooLongText[] =
 
 // Help.
 inline constexpr char kHelpWindowTitle[] = "Vellamore Help";
-inline constexpr char kHelpMissingText[] = "Cannot open the help file %s.";
+// Followed by the places the help page was looked for, one a line.
+inline constexpr char kHelpMissingText[] = "Cannot open the help file. It was looked for as:\n%s";
 
 }  // namespace desktop

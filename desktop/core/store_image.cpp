@@ -7,10 +7,6 @@ std::string StoreImage::StorePath() const {
   return store::FileListStore::PathIn(m_dataDirectory);
 }
 
-std::string StoreImage::HelpPath() const {
-  return m_dataDirectory + "/" + kHelpFileName;
-}
-
 std::vector<ListChange> StoreImage::Load() {
   // Entries kept from a file that could not be read hold the changes
   // already.

@@ -15,17 +15,14 @@
 
 namespace desktop {
 
-inline constexpr char kHelpFileName[] = "Vellamore.hlp";
-
 class StoreImage {
  public:
   explicit StoreImage(std::string dataDirectory = {}) : m_dataDirectory(std::move(dataDirectory)) {}
 
   const std::string& DataDirectory() const { return m_dataDirectory; }
   void SetDataDirectory(std::string directory) { m_dataDirectory = std::move(directory); }
-  // data directory + "/Vellamore.dat" and + "/Vellamore.hlp".
+  // data directory + "/Vellamore.dat".
   std::string StorePath() const;
-  std::string HelpPath() const;
 
   // Replaces header and entries from the store file, then applies the
   // changes not yet written to them; returns those of them whose entry the
