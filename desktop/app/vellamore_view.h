@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "content_edit.h"
+#include "form_layout.h"
 #include "store_image.h"
 #include "user_prompts.h"
 
@@ -157,6 +158,7 @@ class CVellamoreView : public QWidget {
 
   QIcon m_pcFileIcon;
   QIcon m_handheldFileIcon;
+  FormTextWidths m_textWidths;
   bool m_layoutReady = false;
   bool m_pictureShown = false;
 };

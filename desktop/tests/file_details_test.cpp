@@ -185,6 +185,29 @@ void FileDetailsTest::dialogShowsTheEntry() {
   }
 }
 
+void FileDetailsTest::longPathSpansTheDialogAndShortensInTheMiddle() {
+  Harness harness;
+  QVERIFY(harness.Start());
+  auto entry = MakeEntry({.id = 1, .title = "quarterly report.doc"});
+  entry.path = "/home/anne/" + std::string(100, 'd') + "/quarterly report.doc";
+  CPcFileDetailsDlg dialog(harness.prompts, entry, store::FileListStore::DefaultHeader(), {},
+                           harness.View());
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  auto* location = FindControl<QLabel>(&dialog, kIdDetailsLocation);
+  QString shown = location->text();
+  QVERIFY2(shown.startsWith(QStringLiteral("/home/")) && shown.contains(QChar(0x2026)) &&
+               shown.endsWith(QStringLiteral("report.doc")),
+           qPrintable(shown));
+  QVERIFY(location->fontMetrics().horizontalAdvance(shown) <= location->width());
+  QCOMPARE(location->toolTip(), QString::fromStdString(entry.path));
+  // It reaches the right edge of the controls above it.
+  QCOMPARE(location->geometry().right(),
+           FindControl(&dialog, kIdDetailsPrivate)->geometry().right());
+  QVERIFY(dialog.grab().toImage().save(
+      QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/pc_file_details_long_path.png")));
+}
+
 void FileDetailsTest::sizeWarningDependsOnSizeAndFormat() {
   Harness harness;
   QVERIFY(harness.Start());

@@ -14,6 +14,7 @@ class FileDetailsTest : public QObject {
   void addRefusesLongPathsAndUnreadableFiles();
   void twoAddsGetDifferentIdsWhenTheGeneratorRepeats();
   void dialogShowsTheEntry();
+  void longPathSpansTheDialogAndShortensInTheMiddle();
   void sizeWarningDependsOnSizeAndFormat();
   void tooLongOrEmptyUserNameIsRefused();
   void detailsWithoutSelectionOrOnReceivedEntry();
