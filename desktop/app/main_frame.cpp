@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QSocketNotifier>
@@ -269,6 +270,14 @@ void CMainFrame::OnChar(uint32_t code) {
   m_view->LoadFileList();
   m_view->RefreshKeepingSelection();
   emit reloaded();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (m_view != nullptr && !m_view->CanClose()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {

@@ -58,6 +58,8 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing while a change waits to be saved asks first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateActions();

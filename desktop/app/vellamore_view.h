@@ -103,6 +103,9 @@ class CVellamoreView : public QWidget {
   QSize sizeHint() const override;
   // True while a change waits for another writer to release the list.
   bool IsWaitingForList() const;
+  // Before the program closes: true unless a change still waits to be saved
+  // and the user chooses to stay until it is.
+  bool CanClose();
 
  signals:
   // A save starts or stops waiting for another writer (a HotSync) to

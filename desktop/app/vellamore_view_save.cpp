@@ -31,6 +31,12 @@ bool CVellamoreView::IsWaitingForList() const {
   return m_listLockPoll->isActive();
 }
 
+bool CVellamoreView::CanClose() {
+  if (!IsWaitingForList()) return true;
+  return m_prompts.MessageBox(kQuitWhileWaitingText, kProgramCaption,
+                              kMbYesNo | kMbIconExclamation) == kIdYes;
+}
+
 void CVellamoreView::LoadFileList() {
   TellDroppedChanges(m_image.Load());
 }
@@ -80,8 +86,8 @@ void CVellamoreView::TellDroppedChanges(const std::vector<ListChange>& dropped) 
   for (const ListChange& change : dropped) {
     // A delete whose entry is gone has nothing left to do.
     if (change.kind != ListChange::Kind::kEditSettings) continue;
-    m_prompts.MessageBox(WithArgument(kChangeDroppedText, change.before.title),
-                         kChangeDroppedCaption, kMbOk | kMbIconExclamation);
+    m_prompts.MessageBox(WithArgument(kChangeDroppedText, change.before.title), kProgramCaption,
+                         kMbOk | kMbIconExclamation);
   }
 }
 

@@ -12,6 +12,9 @@ inline constexpr char kAboutLine[] = "Vellamore Version 1.0";
 inline constexpr char kSaveErrorText[] = "Error creating the data file";
 inline constexpr char kSaveErrorCaption[] = "Error";
 
+// Caption of the program's own messages that belong to no command.
+inline constexpr char kProgramCaption[] = "Vellamore";
+
 // Main view.
 inline constexpr char kNoFilesTitle[] = "No Files";
 inline constexpr char kEmptyListText[] =
@@ -32,7 +35,10 @@ inline constexpr char kEntryGoneText[] =
 inline constexpr char kChangeDroppedText[] =
     "Your change to \"%s\" could not be saved: the list was changed by a HotSync "
     "or another program, and the item is no longer in it.";
-inline constexpr char kChangeDroppedCaption[] = "Vellamore";
+// Closing the program while a change waits for the list.
+inline constexpr char kQuitWhileWaitingText[] =
+    "Your last change waits for the HotSync to finish and is not saved yet.\n\n"
+    "Quit anyway and lose it?";
 // Shown in the status bar while another writer holds the list.
 inline constexpr char kWaitingForListText[] = "Waiting for the HotSync to finish...";
 inline constexpr char kTextChangedText[] = "The text has been changed.\n\nSave the changes?";

@@ -112,6 +112,11 @@ void ListChangeTest::saveWaitsForTheHotSyncAndKeepsWhatItWrote() {
   QCOMPARE(harness.Names(), QStringList({"three", "two"}));
   QCOMPARE(ReadStore(harness.sandbox.StorePath())->Entries().size(), size_t{3});
 
+  // Quitting now would lose the delete: the program asks, and stays.
+  harness.prompts.answers = {kIdNo};
+  QVERIFY(!frame->close());
+  QCOMPARE(harness.prompts.shown.back().text, std::string(kQuitWhileWaitingText));
+
   // The HotSync saves, releases the list and posts its reload; the waiting
   // delete then goes onto the list the HotSync left.
   HotSyncRewrites(harness, false);
@@ -124,7 +129,7 @@ void ListChangeTest::saveWaitsForTheHotSyncAndKeepsWhatItWrote() {
   std::vector<store::FileListEntry> expected = AfterHotSync(false);
   expected.erase(expected.begin());
   QVERIFY(Encoded(ReadStore(harness.sandbox.StorePath())->Entries()) == Encoded(expected));
-  QVERIFY(harness.prompts.shown.size() == 1);  // the delete question only
+  QCOMPARE(harness.prompts.shown.size(), size_t{2});  // the delete and the quit questions
 }
 
 }  // namespace desktop::test
