@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QSocketNotifier>
@@ -13,6 +14,7 @@
 
 #include "control_ids.h"
 #include "lock_keys.h"
+#include "messages.h"
 #include "vellamore_view.h"
 #include "winsta/window_station.h"
 
@@ -78,7 +80,8 @@ void CMainFrame::CreateFileActions() {
       this, {"&Add File to Download\tIns", "Add a new file for downloading", "New", "new"},
       {Keys(Qt::Key_Insert), Keys(Qt::CTRL | Qt::Key_N)});
   m_deleteAct = MakeAction(
-      this, {"&Delete File from List\tDel", "Remove the selected file from the list", "", ""});
+      this, {"&Delete File from List\tDel", "Remove the selected file from the list", "", ""},
+      {Keys(Qt::Key_Delete)});
   m_saveAct = MakeAction(this, {"&Save", "Save the text of the file shown", "Save", "save"},
                          {Keys(Qt::CTRL | Qt::Key_S)});
   m_saveAsAct = MakeAction(
@@ -108,7 +111,8 @@ void CMainFrame::CreateEditViewHelpActions() {
                           {Keys(Qt::CTRL | Qt::Key_V), Keys(Qt::SHIFT | Qt::Key_Insert)});
   m_toolBarAct = MakeAction(this, {"&Toolbar", "Show or hide the toolbar", "", ""});
   m_statusBarAct = MakeAction(this, {"&Status Bar", "Show or hide the status bar", "", ""});
-  m_helpAct = MakeAction(this, {"&Help\tF1", "List the help topics", "Help", "help"});
+  m_helpAct =
+      MakeAction(this, {"&Help\tF1", "List the help topics", "Help", "help"}, {Keys(Qt::Key_F1)});
   m_aboutAct = MakeAction(
       this, {"&About Vellamore...", "Display program information and version number", "", ""});
   m_helpAct->setProperty(kCommandIdProperty, kIdHelpCommand);
@@ -132,6 +136,22 @@ void CMainFrame::BindCommands() {
   connect(m_exitAct, &QAction::triggered, this, &QWidget::close);
   connect(m_statusBarAct, &QAction::toggled, this,
           [this](bool visible) { statusBar()->setVisible(visible); });
+  connect(m_view, &CVellamoreView::waitingForListChanged, this, &CMainFrame::OnWaitingForList);
+}
+
+void CMainFrame::OnWaitingForList(bool waiting) {
+  // The window stays usable while it waits: a busy cursor, not a wait one.
+  if (waiting) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+  statusBar()->showMessage(IdleStatusText());
+}
+
+QString CMainFrame::IdleStatusText() const {
+  bool waiting = m_view != nullptr && m_view->IsWaitingForList();
+  return QString::fromLatin1(waiting ? kWaitingForListText : kReadyText);
 }
 
 void CMainFrame::CreateMenus() {
@@ -194,11 +214,12 @@ void CMainFrame::CreateStatusBar() {
   bar->addPermanentWidget(m_capsIndicator);
   bar->addPermanentWidget(m_numIndicator);
   bar->addPermanentWidget(m_scrollIndicator);
-  // The message pane says "Ready" whenever no prompt is shown.
-  connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& message) {
-    if (message.isEmpty()) bar->showMessage(QString::fromLatin1(kReadyText));
+  // The message pane says "Ready" (or that a save waits for the list)
+  // whenever no prompt is shown.
+  connect(bar, &QStatusBar::messageChanged, this, [this, bar](const QString& message) {
+    if (message.isEmpty()) bar->showMessage(IdleStatusText());
   });
-  bar->showMessage(QString::fromLatin1(kReadyText));
+  bar->showMessage(IdleStatusText());
   m_indicatorTimer = new QTimer(this);
   connect(m_indicatorTimer, &QTimer::timeout, this, &CMainFrame::UpdateIndicators);
   m_indicatorTimer->start(500);
@@ -249,6 +270,14 @@ void CMainFrame::OnChar(uint32_t code) {
   m_view->LoadFileList();
   m_view->RefreshKeepingSelection();
   emit reloaded();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (m_view != nullptr && !m_view->CanClose()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {

@@ -58,6 +58,8 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // Closing while a change waits to be saved asks first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateActions();
@@ -69,6 +71,10 @@ class CMainFrame : public QMainWindow {
   void CreateStatusBar();
   void OnWindowStationReadable();
   void UpdateIndicators();
+  // Busy cursor and a status-bar message while a save waits for the list.
+  void OnWaitingForList(bool waiting);
+  // The status bar's text when no prompt is shown.
+  QString IdleStatusText() const;
 
   CVellamoreView* m_view = nullptr;
   QToolBar* m_toolBar = nullptr;

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "control_ids.h"
+#include "elided_label.h"
 #include "file_list_filter.h"
 #include "messages.h"
 #include "pc_file_details.h"
@@ -89,7 +90,9 @@ void CPcFileDetailsDlg::CreateControls() {
   SetControlId(m_palmFormat, kIdDetailsPalmFormat);
   SetControlId(m_pcFormat, kIdDetailsPcFormat);
   m_file = ValueLabel(this, kIdDetailsFile);
-  m_location = ValueLabel(this, kIdDetailsLocation);
+  m_location = new CElidedLabel(this);
+  m_location->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  SetControlId(m_location, kIdDetailsLocation);
   m_size = ValueLabel(this, kIdDetailsSize);
   m_created = ValueLabel(this, kIdDetailsCreated);
   m_modified = ValueLabel(this, kIdDetailsModified);
@@ -107,6 +110,11 @@ void CPcFileDetailsDlg::LayOutControls() {
     if (extra != nullptr) grid->addWidget(extra, row, 2);
     ++row;
   };
+  // A file's name and place span the dialog to its right edge.
+  auto addSpanningRow = [&](const char* label, QWidget* value) {
+    grid->addWidget(new QLabel(QString::fromLatin1(label), this), row, 0);
+    grid->addWidget(value, row++, 1, 1, 2);
+  };
   auto addWide = [&](QWidget* widget) { grid->addWidget(widget, row++, 0, 1, 3); };
 
   addRow("User:", m_user);
@@ -116,8 +124,8 @@ void CPcFileDetailsDlg::LayOutControls() {
   addWide(m_palmFormat);
   addWide(m_pcFormat);
   addWide(SunkenLine(this));
-  addRow("File:", m_file);
-  addRow("Location:", m_location);
+  addSpanningRow("File:", m_file);
+  addSpanningRow("Location:", m_location);
   addRow("Size:", m_size);
   addWide(SunkenLine(this));
   addRow("Created:", m_created);
@@ -143,8 +151,7 @@ void CPcFileDetailsDlg::LayOutControls() {
 void CPcFileDetailsDlg::OnInitDialog() {
   PcFileDetailsTexts texts = DescribeForDetails(m_entry, m_header, m_hotSyncUsers);
   m_file->setText(QString::fromStdString(texts.file));
-  m_location->setText(QString::fromStdString(texts.location));
-  m_location->setToolTip(m_location->text());
+  m_location->SetFullText(QString::fromStdString(texts.location));
   m_size->setText(QString::fromStdString(texts.size));
   m_created->setText(DateLabelText(texts.created));
   m_modified->setText(DateLabelText(texts.modified));
@@ -164,8 +171,11 @@ void CPcFileDetailsDlg::accept() {
   choice.isPrivate = m_private->isChecked();
   choice.pcFormat = m_pcFormat->isChecked();
 
-  if (!UserNameFits(choice.user)) {
-    m_prompts.MessageBox(kUserTooLongText, kPcFileDetailsTitle, kMbOk | kMbIconExclamation);
+  const char* userProblem = UserNameIsBlank(choice.user) ? kUserEmptyText
+                            : !UserNameFits(choice.user) ? kUserTooLongText
+                                                         : nullptr;
+  if (userProblem != nullptr) {
+    m_prompts.MessageBox(userProblem, kPcFileDetailsTitle, kMbOk | kMbIconExclamation);
     m_user->setFocus();
     return;
   }

@@ -19,6 +19,8 @@ class QRadioButton;
 
 namespace desktop {
 
+class CElidedLabel;
+
 class CPcFileDetailsDlg : public QDialog {
   Q_OBJECT
 
@@ -53,7 +55,7 @@ class CPcFileDetailsDlg : public QDialog {
   QRadioButton* m_palmFormat = nullptr;
   QRadioButton* m_pcFormat = nullptr;
   QLabel* m_file = nullptr;
-  QLabel* m_location = nullptr;
+  CElidedLabel* m_location = nullptr;
   QLabel* m_size = nullptr;
   QLabel* m_created = nullptr;
   QLabel* m_modified = nullptr;

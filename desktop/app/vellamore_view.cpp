@@ -50,13 +50,12 @@ QIcon IconOfSizes(const QString& name) {
   return icon;
 }
 
-// A filter's label has a fixed width; where the font's letters are too wide
-// for it, a narrower cut of the font is asked for.
-void FitLabelText(QLabel* label, int width) {
-  if (label->fontMetrics().horizontalAdvance(label->text()) <= width) return;
-  QFont narrow = label->font();
-  narrow.setStretch(QFont::SemiCondensed);
-  label->setFont(narrow);
+// Room a push button's frame takes beside its text.
+constexpr int kButtonPadding = 16;
+
+// The width a label needs for its text, at least `designed`.
+int LabelWidth(const QLabel* label, int designed) {
+  return std::max(designed, label->fontMetrics().horizontalAdvance(label->text()) + 4);
 }
 
 void Place(QWidget* control, const ControlRect& rect) {
@@ -74,17 +73,12 @@ CVellamoreView::CVellamoreView(UserPrompts& prompts, ViewEnvironment environment
     : QWidget(parent), m_prompts(prompts), m_environment(std::move(environment)) {
   ResolveDataDirectory();
   CreateControls();
+  CreateListLockPoll();
 }
 
 CVellamoreView::~CVellamoreView() = default;
 
 void CVellamoreView::CreateControls() {
-  // The form is laid out in pixels for an 8-point dialog font, 11 pixels
-  // high.
-  QFont formFont = font();
-  formFont.setPixelSize(11);
-  setFont(formFont);
-
   m_userLabel = new QLabel(QStringLiteral("User"), this);
   m_userFilter = new QComboBox(this);
   m_categoryLabel = new QLabel(QStringLiteral("Category"), this);
@@ -123,7 +117,7 @@ void CVellamoreView::ConfigureControls() {
   m_fileList->setIconSize(QSize(16, 16));
   m_fileList->header()->setSectionsClickable(true);
   m_fileList->header()->setSectionsMovable(false);
-  m_fileList->header()->setStretchLastSection(false);
+  m_fileList->header()->setStretchLastSection(true);
   m_fileList->header()->setSortIndicatorShown(false);
   m_separator->setFrameShape(QFrame::VLine);
   m_separator->setFrameShadow(QFrame::Sunken);
@@ -131,9 +125,18 @@ void CVellamoreView::ConfigureControls() {
   m_pictureFrame->setAlignment(Qt::AlignCenter);
   m_pictureFrame->hide();
 
-  FormLayout designed = ComputeFormLayout(kFormWidth, kFormHeight);
-  FitLabelText(m_userLabel, designed.userLabel.width);
-  FitLabelText(m_categoryLabel, designed.categoryLabel.width);
+  // The system's font: controls whose texts need more room than the form
+  // gives them get it, and the view never gets so small that one control
+  // covers another.
+  FormTextWidths designed;
+  m_textWidths.userLabel = LabelWidth(m_userLabel, designed.userLabel);
+  m_textWidths.categoryLabel = LabelWidth(m_categoryLabel, designed.categoryLabel);
+  for (const QPushButton* button : {m_addButton, m_deleteButton, m_detailsButton}) {
+    int needed = button->fontMetrics().horizontalAdvance(button->text()) + kButtonPadding;
+    m_textWidths.button = std::max(m_textWidths.button, needed);
+  }
+  FormSize minimum = MinimumFormSize(m_textWidths);
+  setMinimumSize(minimum.width, minimum.height);
   Place(m_pictureFrame, kPictureFrameRect);
   resize(kFormWidth, kFormHeight);
   LayoutControls();
@@ -187,7 +190,7 @@ void CVellamoreView::resizeEvent(QResizeEvent* event) {
 }
 
 void CVellamoreView::LayoutControls() {
-  FormLayout layout = ComputeFormLayout(width(), height());
+  FormLayout layout = ComputeFormLayout(width(), height(), m_textWidths);
   Place(m_fileList, layout.fileList);
   Place(m_textPane, layout.textPane);
   Place(m_separator, layout.separator);
@@ -217,16 +220,8 @@ void CVellamoreView::ResolveDataDirectory() {
   m_image.SetDataDirectory(directory.path);
 }
 
-void CVellamoreView::LoadFileList() {
-  m_image.Load();
-}
-
 void CVellamoreView::ResetListHeader() {
   m_image.ResetHeader();
-}
-
-void CVellamoreView::SaveFileList() {
-  if (m_image.Save() != 0) m_prompts.MessageBox(kSaveErrorText, kSaveErrorCaption, kMbOk);
 }
 
 // --- The lists ------------------------------------------------------------
@@ -292,6 +287,13 @@ int CVellamoreView::GetSelectedRow() const {
   return -1;
 }
 
+int CVellamoreView::RowOfId(uint16_t id) const {
+  for (int row = 0; row < m_fileList->topLevelItemCount(); ++row) {
+    if (RowId(row) == id) return row;
+  }
+  return -1;
+}
+
 uint16_t CVellamoreView::RowId(int row) const {
   return static_cast<uint16_t>(m_fileList->topLevelItem(row)->data(0, Qt::UserRole).toUInt());
 }
@@ -316,14 +318,7 @@ void CVellamoreView::RefreshKeepingSelection() {
   FillFileList();
   int count = m_fileList->topLevelItemCount();
   if (count > 0) {
-    int target = 0;
-    for (int i = 0; keep && i < count; ++i) {
-      if (RowId(i) == *keep) {
-        target = i;
-        break;
-      }
-    }
-    SelectRow(target);
+    SelectRow(keep ? std::max(RowOfId(*keep), 0) : 0);
   } else {
     ShowEmptyList();
   }

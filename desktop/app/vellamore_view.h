@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "content_edit.h"
+#include "form_layout.h"
 #include "store_image.h"
 #include "user_prompts.h"
 
 class QComboBox;
+class QTimer;
 
 namespace desktop {
 
@@ -56,8 +58,13 @@ class CVellamoreView : public QWidget {
 
   // The store image.
   void ResolveDataDirectory();
+  // Reads the store file; the user's changes not yet written are applied
+  // to it again.
   void LoadFileList();
   void ResetListHeader();
+  // Writes the user's changes: under the list lock, the file is read again,
+  // the changes are applied to it and it is written whole. While another
+  // writer holds the lock the save waits for it, polled from a timer.
   void SaveFileList();
 
   // The lists.
@@ -94,12 +101,23 @@ class CVellamoreView : public QWidget {
   QString PaneTitle() const { return m_paneTitle->text(); }
   QString PaneText() const { return m_textPane->toPlainText(); }
   QSize sizeHint() const override;
+  // True while a change waits for another writer to release the list.
+  bool IsWaitingForList() const;
+  // Before the program closes: true unless a change still waits to be saved
+  // and the user chooses to stay until it is.
+  bool CanClose();
+
+ signals:
+  // A save starts or stops waiting for another writer (a HotSync) to
+  // release the list.
+  void waitingForListChanged(bool waiting);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
 
  private:
   void CreateControls();
+  void CreateListLockPoll();
   void ConfigureControls();
   void ConnectControls();
   void OnSelectionChanged();
@@ -107,7 +125,17 @@ class CVellamoreView : public QWidget {
   void ShowEmptyList();
   void SelectRow(int row);
   uint16_t RowId(int row) const;
+  int RowOfId(uint16_t id) const;
   std::string ComboText(const QComboBox* combo) const;
+  // After a question: true when the entry of `id` is still in the list;
+  // otherwise tells the user that nothing was changed.
+  bool StillListedAfterQuestion(uint16_t id, const char* caption);
+  // Takes the deleted entry's row out and selects the row above it.
+  void RemoveRowOf(uint16_t id);
+  // Saving under the list lock (vellamore_view_save.cpp).
+  void TrySaveUnderLock();
+  void SetWaitingForList(bool waiting);
+  void TellDroppedChanges(const std::vector<ListChange>& dropped);
   // Runs the PC File Details dialog on `entry`; true (and the entry
   // changed) on OK.
   bool RunPcFileDetails(store::FileListEntry& entry);
@@ -129,9 +157,11 @@ class CVellamoreView : public QWidget {
   QLabel* m_pictureFrame = nullptr;
   QFrame* m_separator = nullptr;
   QPointer<CHelpWindow> m_helpWindow;
+  QTimer* m_listLockPoll = nullptr;
 
   QIcon m_pcFileIcon;
   QIcon m_handheldFileIcon;
+  FormTextWidths m_textWidths;
   bool m_layoutReady = false;
   bool m_pictureShown = false;
 };

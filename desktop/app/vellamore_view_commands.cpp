@@ -57,7 +57,7 @@ uint16_t CVellamoreView::NewEntryId() const {
 }
 
 int CVellamoreView::AppendEntry(const store::FileListEntry& entry) {
-  m_image.Append(entry);
+  m_image.Apply(ListChange::Add(entry));
   return InsertListRow(entry);
 }
 
@@ -81,13 +81,13 @@ void CVellamoreView::ShowDetails() {
   // Entries received from the handheld have their own, read-only dialog.
   if (entry->kind != store::kPcFile) return;
 
-  store::FileListEntry copy = *entry;
-  if (!RunPcFileDetails(copy)) return;
-  // The dialog runs its own event loop, in which a reload may replace the
-  // store image: look the entry up again.
-  store::FileListEntry* stored = FindEntryById(id);
-  if (stored == nullptr) return;
-  *stored = copy;
+  store::FileListEntry before = *entry;
+  store::FileListEntry edited = before;
+  if (!RunPcFileDetails(edited)) return;
+  if (!StillListedAfterQuestion(id, kDetailsCaption)) return;
+  // Only the settings the user changed go over the entry as the list now
+  // has it: stamps a HotSync wrote meanwhile stay.
+  m_image.Apply(ListChange::EditSettings(before, edited));
   RefreshKeepingSelection();
   SaveFileList();
 }
@@ -98,12 +98,26 @@ void CVellamoreView::DeleteSelectedEntry() {
     m_prompts.MessageBox(kDeleteNoSelectionText, kDeleteCaption, kMbOk);
     return;
   }
+  uint16_t id = RowId(row);
   if (m_prompts.MessageBox(kDeleteQuestionText, kDeleteCaption, kMbYesNo) != kIdYes) return;
-  // The row is read again: the question's event loop may have rebuilt the
-  // list on a reload.
-  row = GetSelectedRow();
-  if (row < 0) return;
-  m_image.RemoveById(RowId(row));
+  if (!StillListedAfterQuestion(id, kDeleteCaption)) return;
+  m_image.Apply(ListChange::Delete(id));
+  RemoveRowOf(id);
+  m_fileList->setFocus();
+  SaveFileList();
+}
+
+bool CVellamoreView::StillListedAfterQuestion(uint16_t id, const char* caption) {
+  // A question runs its own event loop, in which a reload may replace the
+  // store image; the entry is looked up again by the ID it had before.
+  if (FindEntryById(id) != nullptr) return true;
+  m_prompts.MessageBox(kEntryGoneText, caption, kMbOk | kMbIconExclamation);
+  return false;
+}
+
+void CVellamoreView::RemoveRowOf(uint16_t id) {
+  int row = RowOfId(id);
+  if (row < 0) return;  // a reload moved the entry out of the filters
   delete m_fileList->takeTopLevelItem(row);
   if (row > 0) {
     SelectRow(row - 1);
@@ -112,8 +126,6 @@ void CVellamoreView::DeleteSelectedEntry() {
   } else {
     SelectRow(0);
   }
-  m_fileList->setFocus();
-  SaveFileList();
 }
 
 void CVellamoreView::ShowEntry(uint16_t id) {
@@ -131,15 +143,19 @@ void CVellamoreView::ShowEntry(uint16_t id) {
 }
 
 void CVellamoreView::OnHelp() {
-  std::string path = m_image.HelpPath();
-  std::optional<std::string> page = ReadHelpFile(path);
-  if (!page) {
-    m_prompts.MessageBox(WithArgument(kHelpMissingText, path), kHelpWindowTitle,
-                         kMbOk | kMbIconExclamation);
-    return;
+  std::vector<std::string> places =
+      HelpFilePlaces(m_image.DataDirectory(), m_environment.programFolder);
+  for (const std::string& place : places) {
+    if (std::optional<std::string> page = ReadHelpFile(place)) {
+      if (!m_helpWindow) m_helpWindow = new CHelpWindow(window());
+      m_helpWindow->ShowContents(QString::fromStdString(*page));
+      return;
+    }
   }
-  if (!m_helpWindow) m_helpWindow = new CHelpWindow(window());
-  m_helpWindow->ShowContents(QString::fromStdString(*page));
+  std::string tried;
+  for (const std::string& place : places) tried += place + "\n";
+  m_prompts.MessageBox(WithArgument(kHelpMissingText, tried), kHelpWindowTitle,
+                       kMbOk | kMbIconExclamation);
 }
 
 }  // namespace desktop

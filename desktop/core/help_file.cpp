@@ -1,4 +1,4 @@
-// Reading the help page.
+// Finding and reading the help page.
 #include "help_file.h"
 
 #include "fs/fs.h"
@@ -10,6 +10,14 @@ std::optional<std::string> ReadHelpFile(const std::string& path) {
   auto bytes = platform::ReadWholeFile(path);
   if (!bytes) return std::nullopt;
   return std::string(bytes->begin(), bytes->end());
+}
+
+std::vector<std::string> HelpFilePlaces(const std::string& dataDirectory,
+                                        const std::string& programFolder) {
+  std::vector<std::string> places = {dataDirectory + "/" + kHelpFileName};
+  std::string besideProgram = programFolder + "/" + kHelpFileName;
+  if (besideProgram != places.front()) places.push_back(besideProgram);
+  return places;
 }
 
 }  // namespace desktop

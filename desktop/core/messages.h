@@ -12,6 +12,9 @@ inline constexpr char kAboutLine[] = "Vellamore Version 1.0";
 inline constexpr char kSaveErrorText[] = "Error creating the data file";
 inline constexpr char kSaveErrorCaption[] = "Error";
 
+// Caption of the program's own messages that belong to no command.
+inline constexpr char kProgramCaption[] = "Vellamore";
+
 // Main view.
 inline constexpr char kNoFilesTitle[] = "No Files";
 inline constexpr char kEmptyListText[] =
@@ -22,6 +25,22 @@ inline constexpr char kEmptyListText[] =
 inline constexpr char kDeleteCaption[] = "Delete File";
 inline constexpr char kDeleteNoSelectionText[] = "First select an item from the list";
 inline constexpr char kDeleteQuestionText[] = "Really delete this item?";
+// A command asked first, and while the question was open a HotSync (or
+// another program) rewrote the list without the entry the command was for.
+inline constexpr char kEntryGoneText[] =
+    "This item is no longer in the list: the list was changed by a HotSync or "
+    "another program while the question was open.\n\nNothing was changed.";
+// A change waited to be saved, and meanwhile another writer took its entry
+// out of the list.
+inline constexpr char kChangeDroppedText[] =
+    "Your change to \"%s\" could not be saved: the list was changed by a HotSync "
+    "or another program, and the item is no longer in it.";
+// Closing the program while a change waits for the list.
+inline constexpr char kQuitWhileWaitingText[] =
+    "Your last change waits for the HotSync to finish and is not saved yet.\n\n"
+    "Quit anyway and lose it?";
+// Shown in the status bar while another writer holds the list.
+inline constexpr char kWaitingForListText[] = "Waiting for the HotSync to finish...";
 inline constexpr char kTextChangedText[] = "The text has been changed.\n\nSave the changes?";
 inline constexpr char kTextChangedCaption[] = "Text Changed";
 
@@ -42,11 +61,14 @@ inline constexpr char kPathTooLongText[] =
 // The file went away or became unreadable after it was chosen.
 inline constexpr char kNoFileStatusText[] =
     "The file cannot be added to the list: its size and dates cannot be read.\n\n%s";
+inline constexpr char kUserEmptyText[] =
+    "Please choose the HotSync user this file is sent to, or All to send it to every user.";
 inline constexpr char kUserTooLongText[] =
     "The user name is too long. A user name can have at most 39 characters.";
 
 // Help.
 inline constexpr char kHelpWindowTitle[] = "Vellamore Help";
-inline constexpr char kHelpMissingText[] = "Cannot open the help file %s.";
+// Followed by the places the help page was looked for, one a line.
+inline constexpr char kHelpMissingText[] = "Cannot open the help file. It was looked for as:\n%s";
 
 }  // namespace desktop

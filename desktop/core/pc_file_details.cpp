@@ -1,8 +1,6 @@
 // Texts and codes of the PC File Details dialog.
 #include "pc_file_details.h"
 
-#include <algorithm>
-
 #include "file_list_filter.h"
 #include "new_entry.h"
 #include "view_formats.h"
@@ -52,9 +50,7 @@ PcFileDetailsTexts DescribeForDetails(const store::FileListEntry& entry,
 
   texts.userItems = hotSyncUsers;
   texts.userItems.emplace_back(kAllItem);
-  bool userListed = std::find(texts.userItems.begin(), texts.userItems.end(), entry.user) !=
-                    texts.userItems.end();
-  if (userListed) texts.userText = entry.user;
+  texts.userText = entry.user;
 
   CategoryLabels labels = CategoryLabelsOf(header);
   texts.categoryItems = NonEmptyLabels(labels);
@@ -77,6 +73,10 @@ bool NeedsSizeWarning(const store::FileListEntry& entry, bool pcFormat) {
 
 bool UserNameFits(std::string_view user) {
   return user.size() <= kMaxUserLength;
+}
+
+bool UserNameIsBlank(std::string_view user) {
+  return user.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 void ApplyDetailsChoice(const PcFileDetailsChoice& choice,

@@ -26,7 +26,7 @@ std::optional<uint16_t> ActionOfChoice(std::string_view text);
 struct PcFileDetailsTexts {
   std::string file, location, size, created, modified, lastDownloaded;
   std::vector<std::string> userItems;      // HotSync users, then "All"
-  std::string userText;                    // empty when the entry's user is no item
+  std::string userText;                    // the entry's own user
   std::vector<std::string> categoryItems;  // the non-empty labels, 0 to 15
   std::string categoryText;
   std::vector<std::string> actionItems;  // "If Changed", "One Time", "Always", "Don't Send"
@@ -35,9 +35,10 @@ struct PcFileDetailsTexts {
   bool pcFormat = false;
 };
 
-// The dialog's contents on opening. The entry's user is taken only when it
-// is one of the items exactly: a looser match would hand the entry to
-// another user on OK. Category 0 always reads "Unfiled".
+// The dialog's contents on opening. The User field shows the entry's own
+// user text even when it is none of today's HotSync users (a user not
+// synchronised lately, or one typed in): clearing it would stop the entry
+// from ever being sent again. Category 0 always reads "Unfiled".
 PcFileDetailsTexts DescribeForDetails(const store::FileListEntry& entry,
                                       const store::FileListStore::Header& header,
                                       const std::vector<std::string>& hotSyncUsers);
@@ -54,6 +55,9 @@ bool NeedsSizeWarning(const store::FileListEntry& entry, bool pcFormat);
 
 // True when the user name fits the store's user field.
 bool UserNameFits(std::string_view user);
+// True when the user name is empty or only blanks: an entry of no user is
+// sent to nobody.
+bool UserNameIsBlank(std::string_view user);
 
 // Writes the choices into the entry: the user as typed; the category by its
 // label ("Unfiled" and unknown labels give 0); the action by its name

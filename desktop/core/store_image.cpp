@@ -1,33 +1,40 @@
 // The main view's store image: load, save and removal by ID.
 #include "store_image.h"
 
-#include <algorithm>
-
 namespace desktop {
 
 std::string StoreImage::StorePath() const {
   return store::FileListStore::PathIn(m_dataDirectory);
 }
 
-std::string StoreImage::HelpPath() const {
-  return m_dataDirectory + "/" + kHelpFileName;
+std::vector<ListChange> StoreImage::Load() {
+  // Entries kept from a file that could not be read hold the changes
+  // already.
+  if (!m_store.Load(StorePath(), store::FileListStore::MissingStore::kDefaultHeader)) return {};
+  std::vector<ListChange> dropped;
+  std::vector<ListChange> kept;
+  for (ListChange& change : m_unwritten) {
+    (ApplyChange(change, m_store) ? kept : dropped).push_back(std::move(change));
+  }
+  m_unwritten = std::move(kept);
+  return dropped;
 }
 
-void StoreImage::Load() {
-  m_store.Load(StorePath(), store::FileListStore::MissingStore::kDefaultHeader);
+int StoreImage::Save() {
+  int error = m_store.Save(StorePath());
+  if (error == 0) m_unwritten.clear();
+  return error;
 }
 
-int StoreImage::Save() const {
-  return m_store.Save(StorePath());
+bool StoreImage::Apply(ListChange change) {
+  if (!ApplyChange(change, m_store)) return false;
+  m_unwritten.push_back(std::move(change));
+  return true;
 }
 
 bool StoreImage::RemoveById(uint16_t id) {
-  auto& entries = m_store.Entries();
-  auto found = std::find_if(entries.begin(), entries.end(),
-                            [id](const store::FileListEntry& entry) { return entry.id == id; });
-  if (found == entries.end()) return false;
-  entries.erase(found);
-  return true;
+  ListChange change = ListChange::Delete(id);
+  return ApplyChange(change, m_store);
 }
 
 }  // namespace desktop

@@ -11,10 +11,9 @@
 #include <vector>
 
 #include "file_list_store.h"
+#include "list_change.h"
 
 namespace desktop {
-
-inline constexpr char kHelpFileName[] = "Vellamore.hlp";
 
 class StoreImage {
  public:
@@ -22,22 +21,32 @@ class StoreImage {
 
   const std::string& DataDirectory() const { return m_dataDirectory; }
   void SetDataDirectory(std::string directory) { m_dataDirectory = std::move(directory); }
-  // data directory + "/Vellamore.dat" and + "/Vellamore.hlp".
+  // data directory + "/Vellamore.dat".
   std::string StorePath() const;
-  std::string HelpPath() const;
 
-  // Replaces header and entries from the store file. A file that cannot be
-  // opened gives the default header and leaves the entries as they are.
-  void Load();
+  // Replaces header and entries from the store file, then applies the
+  // changes not yet written to them; returns those of them whose entry the
+  // file no longer holds, which are dropped. A file that cannot be opened
+  // gives the default header and leaves the entries (and changes) as they
+  // are.
+  std::vector<ListChange> Load();
   // The default header (labels "Unfiled", "Personal", "Business"); memory only.
   void ResetHeader() { m_store.ResetHeader(); }
-  // Rewrites the whole store file; 0, or the errno of the failed step.
-  int Save() const;
+  // Rewrites the whole store file; 0 (and every change counts as written),
+  // or the errno of the failed step.
+  int Save();
+
+  // Applies a change of the user's and keeps it until a save writes it.
+  // False, and nothing changes, when the entry it names is not listed.
+  bool Apply(ListChange change);
+  bool HasUnwrittenChanges() const { return !m_unwritten.empty(); }
 
   const store::FileListStore::Header& Header() const { return m_store.GetHeader(); }
   std::vector<store::FileListEntry>& Entries() { return m_store.Entries(); }
   const std::vector<store::FileListEntry>& Entries() const { return m_store.Entries(); }
   size_t Count() const { return m_store.Entries().size(); }
+  // The header and the entries as the file would hold them.
+  std::vector<uint8_t> Bytes() const { return m_store.ToBytes(); }
 
   // The first entry with the ID, in list order; nullptr when none has it.
   store::FileListEntry* FindById(uint16_t id) { return m_store.FindById(id); }
@@ -52,6 +61,7 @@ class StoreImage {
  private:
   std::string m_dataDirectory;
   store::FileListStore m_store;
+  std::vector<ListChange> m_unwritten;
 };
 
 }  // namespace desktop

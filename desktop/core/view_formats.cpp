@@ -21,10 +21,13 @@ std::string FormatSize(int64_t size) {
 std::string FormatDateTime(const store::HandheldDateTime& stamp) {
   const auto& b = stamp.bytes;
   int month = b[2], day = b[3], year = b[1], hour = b[4], minute = b[5];
-  bool afternoon = hour > 12;
+  // Noon to 12:59 is "pm" and keeps its 12; hours 0 to 11 are "am" as
+  // they stand, so midnight reads 0:xx.
+  bool afternoon = hour >= 12;
+  int shownHour = hour > 12 ? hour - 12 : hour;
   char text[64];
-  std::snprintf(text, sizeof(text), "%d/%d/%02d %d:%02d %s\r\n", month, day, year,
-                afternoon ? hour - 12 : hour, minute, afternoon ? "pm" : "am");
+  std::snprintf(text, sizeof(text), "%d/%d/%02d %d:%02d %s\r\n", month, day, year, shownHour,
+                minute, afternoon ? "pm" : "am");
   return text;
 }
 

@@ -18,10 +18,10 @@ namespace desktop {
 // narrowing it, so a file of 2 GB or more never reads as a negative size.
 std::string FormatSize(int64_t size);
 
-// "month/day/yy h:mm am\r\n" (or pm with the hour minus 12 when the hour is
-// above 12); the century is not shown, and an all-zero stamp reads
-// "0/0/00 0:00 am". The text always ends with a carriage return and line
-// feed.
+// "month/day/yy h:mm am\r\n" for hours 0 to 11, "pm" from noon on (with
+// the hour minus 12 when it is above 12, so noon reads 12:xx pm); the
+// century is not shown, and an all-zero stamp reads "0/0/00 0:00 am". The
+// text always ends with a carriage return and line feed.
 std::string FormatDateTime(const store::HandheldDateTime& stamp);
 
 // Image of a row in the list's image lists.

@@ -16,6 +16,7 @@ namespace desktop::test {
 int ScriptedPrompts::MessageBox(const std::string& text, const std::string& caption,
                                 unsigned style) {
   shown.push_back({text, caption, style});
+  if (whileShown) whileShown(Shown(shown.back()));
   if ((style & 0x0F) != kMbYesNo) return kIdOk;
   if (answers.empty()) return kIdYes;
   int answer = answers.front();

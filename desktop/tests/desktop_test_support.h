@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,9 @@ class ScriptedPrompts : public UserPrompts {
   std::deque<std::optional<std::string>> openFiles;
   std::vector<Shown> shown;
   int openDialogs = 0;
+  // Runs while a box is open, before it is answered: what happens in the
+  // event loop of a real modal box (a reload, say).
+  std::function<void(const Shown&)> whileShown;
 
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   std::optional<std::string> ChooseOpenFile(const std::string& filter) override;

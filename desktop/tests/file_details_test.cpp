@@ -154,7 +154,7 @@ void FileDetailsTest::dialogShowsTheEntry() {
        "Always",
        true},
       {{.id = 2, .title = "b", .user = "Ann", .category = 3, .action = 1},
-       "",
+       "Ann",
        "Work",
        "Don't Send",
        false},
@@ -183,6 +183,29 @@ void FileDetailsTest::dialogShowsTheEntry() {
           QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/pc_file_details.png")));
     }
   }
+}
+
+void FileDetailsTest::longPathSpansTheDialogAndShortensInTheMiddle() {
+  Harness harness;
+  QVERIFY(harness.Start());
+  auto entry = MakeEntry({.id = 1, .title = "quarterly report.doc"});
+  entry.path = "/home/anne/" + std::string(100, 'd') + "/quarterly report.doc";
+  CPcFileDetailsDlg dialog(harness.prompts, entry, store::FileListStore::DefaultHeader(), {},
+                           harness.View());
+  dialog.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+  auto* location = FindControl<QLabel>(&dialog, kIdDetailsLocation);
+  QString shown = location->text();
+  QVERIFY2(shown.startsWith(QStringLiteral("/home/")) && shown.contains(QChar(0x2026)) &&
+               shown.endsWith(QStringLiteral("report.doc")),
+           qPrintable(shown));
+  QVERIFY(location->fontMetrics().horizontalAdvance(shown) <= location->width());
+  QCOMPARE(location->toolTip(), QString::fromStdString(entry.path));
+  // It reaches the right edge of the controls above it.
+  QCOMPARE(location->geometry().right(),
+           FindControl(&dialog, kIdDetailsPrivate)->geometry().right());
+  QVERIFY(dialog.grab().toImage().save(
+      QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/pc_file_details_long_path.png")));
 }
 
 void FileDetailsTest::sizeWarningDependsOnSizeAndFormat() {
@@ -220,18 +243,27 @@ void FileDetailsTest::sizeWarningDependsOnSizeAndFormat() {
   }
 }
 
-void FileDetailsTest::tooLongUserNameIsRefused() {
+void FileDetailsTest::tooLongOrEmptyUserNameIsRefused() {
   Harness harness;
   QVERIFY(harness.Start());
   auto entry = MakeEntry({.id = 1, .title = "x", .user = "All"});
   CPcFileDetailsDlg dialog(harness.prompts, entry, store::FileListStore::DefaultHeader(), {},
                            harness.View());
-  Combo(&dialog, kIdDetailsUser)->setEditText(QString(40, QLatin1Char('u')));
-  dialog.accept();
-  QCOMPARE(harness.prompts.shown.size(), size_t{1});
-  QCOMPARE(harness.prompts.shown[0].text, std::string(kUserTooLongText));
-  QVERIFY(dialog.result() != QDialog::Accepted);
-  QCOMPARE(dialog.Entry().user, std::string("All"));
+  struct Refused {
+    QString user;
+    const char* text;
+  } refused[] = {{QString(40, QLatin1Char('u')), kUserTooLongText},
+                 {QString(), kUserEmptyText},
+                 {QStringLiteral("  "), kUserEmptyText}};
+  for (const Refused& r : refused) {
+    harness.prompts.shown.clear();
+    Combo(&dialog, kIdDetailsUser)->setEditText(r.user);
+    dialog.accept();
+    QCOMPARE(harness.prompts.shown.size(), size_t{1});
+    QCOMPARE(harness.prompts.shown[0].text, std::string(r.text));
+    QVERIFY(dialog.result() != QDialog::Accepted);
+    QCOMPARE(dialog.Entry().user, std::string("All"));
+  }
 
   Combo(&dialog, kIdDetailsUser)->setEditText(QString(39, QLatin1Char('u')));
   dialog.accept();

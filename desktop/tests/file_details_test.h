@@ -14,8 +14,9 @@ class FileDetailsTest : public QObject {
   void addRefusesLongPathsAndUnreadableFiles();
   void twoAddsGetDifferentIdsWhenTheGeneratorRepeats();
   void dialogShowsTheEntry();
+  void longPathSpansTheDialogAndShortensInTheMiddle();
   void sizeWarningDependsOnSizeAndFormat();
-  void tooLongUserNameIsRefused();
+  void tooLongOrEmptyUserNameIsRefused();
   void detailsWithoutSelectionOrOnReceivedEntry();
   void detailsOkMovesTheRowOutOfTheFilterAndSaves();
 };

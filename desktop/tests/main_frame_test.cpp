@@ -13,6 +13,7 @@
 #include <fstream>
 
 #include "about_dlg.h"
+#include "content_edit.h"
 #include "help_window.h"
 #include "messages.h"
 #include "widget_test_harness.h"
@@ -65,9 +66,6 @@ void MainFrameTest::menusHoldTheCommandsInOrder() {
            QList<QKeySequence>({QKeySequence(Qt::Key_Insert), QKeySequence(Qt::CTRL | Qt::Key_N)}));
   QCOMPARE(add->statusTip(), QStringLiteral("Add a new file for downloading"));
   QCOMPARE(add->toolTip(), QStringLiteral("New"));
-  // Del and F1 are shown in the menu only.
-  QVERIFY(frame->CommandAction(kIdDeleteFileCommand)->shortcuts().isEmpty());
-  QVERIFY(frame->CommandAction(kIdHelpCommand)->shortcuts().isEmpty());
   QCOMPARE(frame->CommandAction(kIdSaveAsCommand)->isEnabled(), false);
   for (QAction* action : Menu(frame, "&Edit")->actions()) {
     if (action->text() == QStringLiteral("&Undo\tCtrl+Z")) {
@@ -87,11 +85,20 @@ void MainFrameTest::menusHoldTheCommandsInOrder() {
   QVERIFY(QTest::qWaitForWindowActive(frame));
   QTest::keyClick(harness.List(), Qt::Key_Insert);
   QCOMPARE(harness.prompts.openDialogs, 1);
-  // The Del menu item deletes; the Del key alone does not.
+  // Del deletes (with nothing listed, it says to select an item first) and
+  // F1 opens the help (the sandbox has none, so it says so).
   QTest::keyClick(harness.List(), Qt::Key_Delete);
-  QVERIFY(harness.prompts.shown.empty());
-  frame->CommandAction(kIdDeleteFileCommand)->trigger();
-  QCOMPARE(harness.prompts.Captions(), std::vector<std::string>{kDeleteCaption});
+  QTest::keyClick(harness.List(), Qt::Key_F1);
+  QCOMPARE(harness.prompts.Captions(),
+           std::vector<std::string>({kDeleteCaption, kHelpWindowTitle}));
+  // In a text the user edits, Del deletes a character, not the entry.
+  auto* pane = FindControl<CContentEdit>(harness.View(), kIdTextPane);
+  pane->SetPaneMode(CContentEdit::kModeReceivedText);
+  pane->setPlainText(QStringLiteral("ab"));
+  pane->setFocus();
+  QTest::keyClick(pane, Qt::Key_Delete);
+  QCOMPARE(pane->toPlainText(), QStringLiteral("b"));
+  QCOMPARE(harness.prompts.shown.size(), size_t{2});
 }
 
 void MainFrameTest::toolbarAndStatusBar() {
@@ -192,7 +199,7 @@ void MainFrameTest::typedReloadOnlyForTheFrameItself() {
   QCOMPARE(reloads, 1);
 }
 
-void MainFrameTest::helpShowsThePageFromTheDataDirectory() {
+void MainFrameTest::helpShowsThePageFromTheDataDirectoryOrBesideTheProgram() {
   Harness harness;
   QVERIFY(harness.Start());
   harness.View()->OnHelp();
@@ -201,13 +208,19 @@ void MainFrameTest::helpShowsThePageFromTheDataDirectory() {
   QVERIFY(harness.prompts.shown[0].text.find(harness.sandbox.DataDir() + "/Vellamore.hlp") !=
           std::string::npos);
 
-  std::ofstream(harness.sandbox.DataDir() + "/Vellamore.hlp")
-      << "<html><body><h1>Sandbox help</h1></body></html>";
+  // The page the installation put beside the program, until the data
+  // directory has one of its own.
+  std::ofstream(harness.sandbox.ProgramDir() + "/Vellamore.hlp")
+      << "<html><body><h1>Installed help</h1></body></html>";
   harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
   CHelpWindow* help = harness.Frame()->findChild<CHelpWindow*>();
   QVERIFY(help != nullptr);
   QVERIFY(help->isVisible());
   QCOMPARE(help->windowTitle(), QStringLiteral("Vellamore Help"));
+  QVERIFY(help->Html().contains(QStringLiteral("Installed help")));
+  std::ofstream(harness.sandbox.DataDir() + "/Vellamore.hlp")
+      << "<html><body><h1>Sandbox help</h1></body></html>";
+  harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
   QVERIFY(help->Html().contains(QStringLiteral("Sandbox help")));
 
   // The page the build puts beside the program reads as help.

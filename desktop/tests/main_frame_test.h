@@ -14,7 +14,7 @@ class MainFrameTest : public QObject {
   void toolbarAndStatusBar();
   void reloadCharacterKeepsTheSelection();
   void typedReloadOnlyForTheFrameItself();
-  void helpShowsThePageFromTheDataDirectory();
+  void helpShowsThePageFromTheDataDirectoryOrBesideTheProgram();
   void aboutBoxShowsTheVersion();
 };
 

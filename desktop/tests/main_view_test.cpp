@@ -80,7 +80,8 @@ void MainViewTest::listsNewestFirstWithColumnTexts() {
   QCOMPARE(list->columnWidth(0), 60);
   QCOMPARE(list->columnWidth(1), 100);
   QCOMPARE(list->columnWidth(2), 100);
-  QCOMPARE(list->columnWidth(3), 60);
+  // The last column takes the rest of the list's width.
+  QCOMPARE(list->columnWidth(3), list->viewport()->width() - 260);
 
   auto rows = harness.View()->ListedRows();
   QCOMPARE(rows.size(), size_t{3});
@@ -246,20 +247,57 @@ void MainViewTest::layoutFollowsTheWindowSize() {
   QCOMPARE(harness.List()->geometry(), QRect(10, 44, 379, 512));
   QCOMPARE(FindControl(view, kIdTextPane)->geometry(), QRect(411, 44, 379, 546));
   QCOMPARE(FindControl(view, kIdSeparator)->geometry(), QRect(399, 10, 2, 580));
-  QCOMPARE(FindControl(view, kIdAddButton)->geometry(), QRect(10, 566, 75, 24));
-  QCOMPARE(FindControl(view, kIdDeleteButton)->geometry(), QRect(95, 566, 75, 24));
-  QCOMPARE(FindControl(view, kIdDetailsButton)->geometry(), QRect(180, 566, 75, 24));
-  QCOMPARE(FindControl(view, kIdUserLabel)->geometry(), QRect(10, 13, 28, 20));
-  QCOMPARE(FindControl(view, kIdCategoryLabel)->geometry(), QRect(158, 13, 48, 20));
   QCOMPARE(FindControl(view, kIdPaneTitle)->geometry(), QRect(411, 13, 379, 20));
-  QRect user = harness.UserFilter()->geometry();
-  QCOMPARE(QRect(user.x(), user.y(), user.width(), 0), QRect(38, 10, 110, 0));
-  QCOMPARE(harness.CategoryFilter()->geometry().topLeft(), QPoint(206, 10));
+  // Labels and buttons are as wide as the form makes them, wider where the
+  // text needs it in the system's font; each control follows the one on
+  // its left.
+  QRect userLabel = FindControl(view, kIdUserLabel)->geometry();
+  QRect userFilter = harness.UserFilter()->geometry();
+  QRect categoryLabel = FindControl(view, kIdCategoryLabel)->geometry();
+  QRect add = FindControl(view, kIdAddButton)->geometry();
+  QRect remove = FindControl(view, kIdDeleteButton)->geometry();
+  QCOMPARE(userLabel.topLeft(), QPoint(10, 13));
+  QVERIFY(userLabel.width() >= 28 && categoryLabel.width() >= 48 && add.width() >= 75);
+  QCOMPARE(QRect(userFilter.x(), userFilter.y(), userFilter.width(), 0),
+           QRect(userLabel.right() + 1, 10, 110, 0));
+  QCOMPARE(categoryLabel.topLeft(), QPoint(userFilter.right() + 11, 13));
+  QCOMPARE(harness.CategoryFilter()->geometry().topLeft(), QPoint(categoryLabel.right() + 1, 10));
+  QCOMPARE(add, QRect(10, 566, add.width(), 24));
+  QCOMPARE(remove, QRect(add.right() + 11, 566, add.width(), 24));
+  QCOMPARE(FindControl(view, kIdDetailsButton)->geometry(),
+           QRect(remove.right() + 11, 566, add.width(), 24));
   QCOMPARE(FindControl<QPushButton>(view, kIdAddButton)->text(), QStringLiteral("Add ..."));
   QCOMPARE(FindControl<QPushButton>(view, kIdDetailsButton)->text(), QStringLiteral("Details ..."));
   QCOMPARE(FindControl<QLabel>(view, kIdPaneTitle)->font().bold(), true);
   QCOMPARE(FindControl<QLabel>(view, kIdPaneTitle)->font().pixelSize(), 16);
   QVERIFY(!FindControl(view, kIdPictureFrame)->isVisible());
+}
+
+void MainViewTest::noControlCoversAnotherInTheSmallestWindow() {
+  Harness harness;
+  QVERIFY(harness.Start());
+  harness.Frame()->resize(1, 1);
+  QVERIFY(harness.Frame()->width() > 1);
+  QList<QWidget*> controls;
+  for (QWidget* control : harness.View()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (control->isVisibleTo(harness.View())) controls << control;
+  }
+  QVERIFY(controls.size() >= 11);
+  for (QWidget* control : controls) {
+    QVERIFY(harness.View()->rect().contains(control->geometry()));
+    for (QWidget* other : controls) {
+      QVERIFY2(control == other || !control->geometry().intersects(other->geometry()),
+               qPrintable(
+                   QStringLiteral("%1 covers %2")
+                       .arg(control->metaObject()->className(), other->metaObject()->className())));
+    }
+  }
+  // Every label shows its whole text.
+  for (QLabel* label : harness.View()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+  }
+  QVERIFY(harness.Frame()->grab().toImage().save(
+      QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/vellamore_smallest_window.png")));
 }
 
 void MainViewTest::screenshotOfTheMainWindow() {

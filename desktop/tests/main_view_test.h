@@ -20,6 +20,7 @@ class MainViewTest : public QObject {
   void readOnlyStoreReportsEveryChangeButShowsIt();
   void storeWithTrailingBytesLoadsWholeEntries();
   void layoutFollowsTheWindowSize();
+  void noControlCoversAnotherInTheSmallestWindow();
   void screenshotOfTheMainWindow();
 };
 

@@ -42,7 +42,8 @@ TEST(FormatDateTimeTest, TwelveHourClockWithoutCenturyEndingInLineBreak) {
     store::HandheldDateTime stamp;
     const char* text;
   } cases[] = {
-      {Stamp(20, 24, 3, 9, 12, 5), "3/9/24 12:05 am\r\n"},  // noon counts as am
+      {Stamp(20, 24, 3, 9, 12, 0), "3/9/24 12:00 pm\r\n"},  // noon
+      {Stamp(20, 24, 3, 9, 12, 59), "3/9/24 12:59 pm\r\n"},
       {Stamp(20, 24, 3, 9, 13, 5), "3/9/24 1:05 pm\r\n"},
       {Stamp(20, 24, 3, 9, 0, 7), "3/9/24 0:07 am\r\n"},
       {Stamp(20, 24, 12, 31, 23, 59), "12/31/24 11:59 pm\r\n"},

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "file_details_test.h"
+#include "list_change_test.h"
 #include "main_frame_test.h"
 #include "main_view_test.h"
 
@@ -16,5 +17,7 @@ int main(int argc, char** argv) {
   failures += QTest::qExec(&fileDetails, argc, argv);
   desktop::test::MainFrameTest mainFrame;
   failures += QTest::qExec(&mainFrame, argc, argv);
+  desktop::test::ListChangeTest listChange;
+  failures += QTest::qExec(&listChange, argc, argv);
   return failures == 0 ? 0 : 1;
 }
