@@ -124,18 +124,32 @@ void LoadLists(SyncContext& context) {
   context.fileIndex.Load();
 }
 
-void SendListedFilesAndSave(SyncContext& context, SyncOperations& operations) {
-  operations.SendListedFiles(context);
-  if (!context.HasDataDirectory() || !context.fileListSavable) return;
+// Saves "Vellamore.dat"; after the final save the desktop program is told
+// to reload it. 0 when there is nothing to save.
+int32_t SaveFileList(SyncContext& context, bool notify) {
+  if (!context.HasDataDirectory() || !context.fileListSavable) return 0;
   if (context.fileList.Save(store::FileListStore::PathIn(context.dataDirectory)) != 0) {
     LogWarning("Couldn't save the file list");
-    return;
+    return kErrFileListNotSaved;
   }
-  store::NotifyReload();
+  if (notify) store::NotifyReload();
+  return 0;
+}
+
+// Sends the listed files, then saves the list with what the sending
+// recorded; the first failure's code.
+int32_t SendListedFilesAndSave(SyncContext& context, SyncOperations& operations) {
+  const int32_t sent = operations.SendListedFiles(
+      context, [&context] { return SaveFileList(context, /*notify=*/false); });
+  // A list that could not be saved moments ago is not tried again.
+  if (sent == kErrFileListNotSaved) return sent;
+  const int32_t saved = SaveFileList(context, /*notify=*/true);
+  return sent != 0 ? sent : saved;
 }
 
 // Steps from reading the request preference to saving the file list;
-// returns the result of the call.
+// returns the result of the call: the request's failure first, then the
+// sending's or the save's.
 int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
   RequestPreference& preference = context.preference;
   RequestOutcome outcome;
@@ -147,8 +161,8 @@ int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
     LogWarning("Couldn't write state information");
     return outcome.result;
   }
-  SendListedFilesAndSave(context, operations);
-  return outcome.result;
+  const int32_t sent = SendListedFilesAndSave(context, operations);
+  return outcome.result != 0 ? outcome.result : sent;
 }
 
 }  // namespace

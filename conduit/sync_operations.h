@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "file_list_store.h"  // store/
@@ -27,6 +28,12 @@ constexpr int32_t kErrOperationUnavailable = 0x4F01;
 // Result of a synchronisation stopped by an unexpected internal failure
 // (such as memory running out).
 constexpr int32_t kErrInternal = 0x4F02;
+// Result of a synchronisation whose file list could not be saved.
+constexpr int32_t kErrFileListNotSaved = 0x4F03;
+
+// Saves the file list of the synchronisation as it stands: 0, or
+// kErrFileListNotSaved after logging it.
+using SaveFileList = std::function<int32_t()>;
 
 // Everything one synchronisation works on. It lives for one call of
 // OpenConduit, so the lists start empty at every call.
@@ -75,8 +82,10 @@ class SyncOperations {
   virtual int32_t Receive(SyncContext& context) = 0;
 
   // Sends the listed files of the current HotSync user to "VlmrFilesDB" and
-  // updates their entries. Failures are logged, not returned.
-  virtual void SendListedFiles(SyncContext& context) = 0;
+  // updates their entries. When entries take new IDs, the list is saved
+  // with `saveNewIds` before the handheld database is committed. Returns 0,
+  // or the error code of the step that failed, after logging it.
+  virtual int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) = 0;
 };
 
 // The operations that OpenConduit uses.

@@ -25,6 +25,8 @@ struct Script {
   bool searchClearsStop = false;
   int32_t fetchResult = 0;
   int32_t receiveResult = 0;
+  int32_t sendResult = 0;
+  bool sendSavesNewIds = false;
 };
 
 class ScriptedOperations final : public SyncOperations {
@@ -42,13 +44,15 @@ class ScriptedOperations final : public SyncOperations {
     calls.push_back("Receive");
     return script.receiveResult;
   }
-  void SendListedFiles(SyncContext& context) override {
+  int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) override {
     calls.push_back("Send");
     imageModeAtSend = CurrentImageMode();
     hadDataDirectory = context.HasDataDirectory();
     entriesAtSend = context.fileList.Entries().size();
     indexAtSend = context.fileIndex.Size();
     if (onSend) onSend(context);
+    if (script.sendSavesNewIds) saveNewIdsResult = saveNewIds();
+    return saveNewIdsResult.value_or(script.sendResult);
   }
 
   Script script;
@@ -58,6 +62,7 @@ class ScriptedOperations final : public SyncOperations {
   size_t entriesAtSend = 0;
   size_t indexAtSend = 0;
   std::function<void(SyncContext&)> onSend;
+  std::optional<int32_t> saveNewIdsResult;
 };
 
 constexpr uint16_t kOldVersion = 7;
@@ -326,6 +331,21 @@ TEST_F(SyncDriverTest, UnreadableListIsNotOverwritten) {
   EXPECT_EQ(m_operations.calls, kSend);
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't read the file list", 22}, kEnd}));
   EXPECT_TRUE(fs::is_directory(StorePath()));
+}
+
+TEST_F(SyncDriverTest, FailedSendingFailsTheCallAndTheListIsStillSaved) {
+  m_operations.script.sendResult = kSyncErrIo;
+  EXPECT_EQ(Sync(), kSyncErrIo);
+  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, kEndFailed}));
+  EXPECT_TRUE(fs::exists(StorePath()));
+}
+
+TEST_F(SyncDriverTest, ListThatCannotBeSavedFailsTheCall) {
+  testing::WriteDataDirSetting(m_data + "/unmounted");  // a folder that is not there
+  m_operations.script.sendSavesNewIds = true;
+  EXPECT_EQ(Sync(), kErrFileListNotSaved);
+  EXPECT_EQ(m_operations.saveNewIdsResult, kErrFileListNotSaved);
+  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't save the file list", 22}, kEndFailed}));
 }
 
 TEST_F(SyncDriverTest, IndexIsLoadedBeforeTheRequest) {
