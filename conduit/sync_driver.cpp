@@ -8,6 +8,8 @@
 // no request is pending the conduit only sends the listed files.
 #include "sync_driver.h"
 
+#include <vector>
+
 #include "conduit_identity.h"
 #include "data_directory.h"
 #include "fs/fs.h"
@@ -41,21 +43,46 @@ CRawPreferenceInfo PreferenceRequest(RequestPreference& preference) {
   return request;
 }
 
-// Reads the request preference into `preference`. A preference shorter than
-// 18 bytes leaves zeros after its end. When it cannot be read, imageMode is
-// 1 and false is returned.
-bool ReadRequestPreference(RequestPreference& preference) {
+// Reads the bytes of a preference longer than the request record into
+// `tail`; they belong to the handheld application. False when the whole
+// preference cannot be read.
+bool ReadPreferenceTail(RequestPreference& preference, uint16_t size, std::vector<uint8_t>& tail) {
+  std::vector<uint8_t> whole(size);
+  CRawPreferenceInfo request = PreferenceRequest(preference);
+  request.m_reqBytes = size;
+  request.m_nBufSize = size;
+  request.m_pBuffer = whole.data();
+  if (SyncReadAppPreference(&request) != kSyncErrNone || request.m_retBytes != size) return false;
+  tail.assign(whole.begin() + RequestPreference::kSize, whole.end());
+  return true;
+}
+
+// Reads the request preference into the context. A preference shorter than
+// 18 bytes leaves zeros after its end; a longer one keeps the rest for the
+// write. When it cannot be read, imageMode is 1 and false is returned.
+bool ReadRequestPreference(SyncContext& context) {
+  RequestPreference& preference = context.preference;
   preference.bytes.fill(0);
+  context.preferenceTail.clear();
   CRawPreferenceInfo request = PreferenceRequest(preference);
   request.m_reqBytes = static_cast<uint16_t>(RequestPreference::kSize);
-  if (SyncReadAppPreference(&request) == kSyncErrNone) return true;
+  if (SyncReadAppPreference(&request) == kSyncErrNone &&
+      (request.m_actSize <= RequestPreference::kSize ||
+       ReadPreferenceTail(preference, request.m_actSize, context.preferenceTail))) {
+    return true;
+  }
   preference.bytes.fill(0);
   preference.SetImageMode(1);
   return false;
 }
 
-bool WriteRequestPreference(RequestPreference& preference) {
-  CRawPreferenceInfo request = PreferenceRequest(preference);
+// Writes the request record back, followed by the handheld's own bytes.
+bool WriteRequestPreference(SyncContext& context) {
+  std::vector<uint8_t> whole(context.preference.bytes.begin(), context.preference.bytes.end());
+  whole.insert(whole.end(), context.preferenceTail.begin(), context.preferenceTail.end());
+  CRawPreferenceInfo request = PreferenceRequest(context.preference);
+  request.m_nBufSize = static_cast<int32_t>(whole.size());
+  request.m_pBuffer = whole.data();
   return SyncWriteAppPreference(&request) == kSyncErrNone;
 }
 
@@ -153,11 +180,10 @@ int32_t SendListedFilesAndSave(SyncContext& context, SyncOperations& operations)
 int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
   RequestPreference& preference = context.preference;
   RequestOutcome outcome;
-  if (ReadRequestPreference(preference) &&
-      preference.Status() == RequestPreference::kStatusPending) {
+  if (ReadRequestPreference(context) && preference.Status() == RequestPreference::kStatusPending) {
     outcome = CarryOutRequest(context, operations);
   }
-  if (outcome.writePreference && !WriteRequestPreference(preference)) {
+  if (outcome.writePreference && !WriteRequestPreference(context)) {
     LogWarning("Couldn't write state information");
     return outcome.result;
   }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "file_list_store.h"  // store/
 #include "handheld_file_index.h"
@@ -59,6 +60,9 @@ struct SyncContext {
   HandheldFileIndex fileIndex;
   // The request record read from the handheld (the process-wide buffer).
   RequestPreference& preference;
+  // The preference's bytes after the request record, when the handheld
+  // keeps more than 18: written back as they were read.
+  std::vector<uint8_t> preferenceTail;
 };
 
 class SyncOperations {

@@ -279,6 +279,17 @@ TEST_F(SyncDriverTest, ShortPreferenceReadsAsZeroPadded) {
   EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
 }
 
+TEST_F(SyncDriverTest, LongerPreferenceKeepsTheHandheldsBytesAfterTheRecord) {
+  std::vector<uint8_t> stored = Preference(3, 0xFF);
+  for (uint8_t i = 0; i < 12; ++i) stored.push_back(static_cast<uint8_t>(0xC0 + i));
+  testing::WriteRequestPreference(m_image, stored, kOldVersion);
+  EXPECT_EQ(Sync(), 0);
+  std::vector<uint8_t> expected = stored;
+  expected[0] = 4;
+  expected[1] = 0;
+  EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
+}
+
 TEST_F(SyncDriverTest, MissingDataDirectoryIsLoggedAndNoListIsReadOrWritten) {
   testing::RemoveDataDirSetting();
   const bool rootStoreBefore = fs::exists("/Vellamore.dat");
