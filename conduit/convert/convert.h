@@ -45,6 +45,8 @@ enum ConversionStatus : int {
 struct ConversionResult {
   std::optional<std::vector<uint8_t>> record;
   int status = kConvOk;
+  std::string failure;  // why the file was not delivered as asked ("it is a folder"), else empty
+  std::string titleSuffix;  // what follows the file name in the record's title
 };
 
 enum ConversionRoute : int {
@@ -91,7 +93,19 @@ ConversionResult BuildMessageRecord(std::string_view message, std::string_view t
 void StampDateTime(time_t pcTime, std::span<uint8_t> eightBytes);
 
 // The part of `path` after its last '/', or the whole path when it has none.
+// For the PC's own paths, where '\' and ':' are ordinary characters.
 std::string FileNameOfPath(std::string_view path);
+
+// The file name in a path that came from the handheld, which may have been
+// made on Windows: both '/' and '\' end the folder part and a leading drive
+// letter and colon are dropped. Never empty, "." or "..": a path that ends
+// in a separator or in such a part gives the last part before it that is a
+// name, and a path with none gives "unnamed".
+std::string FileNameOfHandheldPath(std::string_view path);
+
+// Titles the record of `result` with `name` in place of the file name of
+// its path, keeping the suffix its builder gave it.
+void RetitleRecord(ConversionResult& result, std::string_view name);
 
 // ---- Plain text and HTML ----
 

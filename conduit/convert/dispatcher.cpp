@@ -3,6 +3,7 @@
 // converter or its converter fails. A missing file and a refused file type
 // are answered with a message record instead.
 #include "convert/convert.h"
+#include "convert/file_reader.h"
 #include "fs/fs.h"
 
 namespace conduit {
@@ -12,6 +13,7 @@ constexpr std::string_view kNotFoundMessage = "The file was not found.";
 constexpr std::string_view kNotFoundSuffix = "- Not found";
 constexpr std::string_view kNotSupportedMessage = "This file type is not supported.";
 constexpr std::string_view kNotSupportedSuffix = "- Error";
+constexpr std::string_view kNotSupportedReason = "its file type is not supported";
 
 using Converter = ConversionResult (*)(const std::string&);
 
@@ -35,11 +37,15 @@ Converter ConverterOf(ConversionRoute route) {
   }
 }
 
-// A message record answered with `status`; without memory for it, no record.
+// A message record answered with `status` and `reason`; without memory for
+// it, no record.
 ConversionResult MessageWithStatus(std::string_view message, std::string_view suffix,
-                                   const std::string& path, int status) {
+                                   const std::string& path, int status, std::string_view reason) {
   ConversionResult result = BuildMessageRecord(message, suffix, path);
-  if (result.status == kConvOk) result.status = status;
+  if (result.status == kConvOk) {
+    result.status = status;
+    result.failure = reason;
+  }
   return result;
 }
 
@@ -47,11 +53,13 @@ ConversionResult MessageWithStatus(std::string_view message, std::string_view su
 
 ConversionResult ConvertForHandheld(const std::string& path) {
   if (!platform::GetFileStatus(path)) {
-    return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound);
+    return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound,
+                             kVanishedReason);
   }
   const ConversionRoute route = ClassifyFileType(path);
   if (route == kRouteRefused) {
-    return MessageWithStatus(kNotSupportedMessage, kNotSupportedSuffix, path, kConvNotSupported);
+    return MessageWithStatus(kNotSupportedMessage, kNotSupportedSuffix, path, kConvNotSupported,
+                             kNotSupportedReason);
   }
   if (Converter converter = ConverterOf(route)) {
     ConversionResult converted = converter(path);

@@ -23,6 +23,10 @@
 namespace conduit {
 namespace {
 
+// At most this much of a page is read; a longer page is converted as far as
+// that and marked cut. Its text would pass what a record holds many times.
+constexpr size_t kMaxHtmlSourceBytes = size_t{16} * 1024 * 1024;
+
 struct TagReplacement {
   std::string_view tag;
   std::string_view text;
@@ -186,20 +190,17 @@ void HtmlToText(std::string& text) {
 
 ConversionResult ConvertHtml(const std::string& path) {
   return CatchNoMemory([&] {
-    FileContents file = ReadFileForConversion(path, std::nullopt);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    FileContents file = ReadFileForConversion(path, kMaxHtmlSourceBytes);
+    if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
-    std::string text = TranscodeUtf8ToWindows1252(file.bytes);
+    std::string text = TranscodeUtf8ToWindows1252(WithoutUtf8Edges(file.bytes, file.cut));
     file.bytes = std::string();
     HtmlToText(text);
-    // The bound counts the text's terminating zero.
-    size_t carried = text.size() + 1;
-    const bool cut = carried > file_record::kMaxContentBytes;
-    if (cut) carried = file_record::kMaxContentBytes;
+    // The record builder cuts the text to what a record holds.
     TextRecordFields fields;
-    fields.text = std::string_view(text).substr(0, carried - 1);
-    fields.sizeField = static_cast<uint32_t>(carried);
-    fields.titleSuffix = cut ? kTextCutSuffix : std::string_view();
+    fields.text = text;
+    fields.cut = file.cut;
+    fields.sizeCountsZero = true;
     fields.created = file.creationTime;
     fields.modified = file.lastWriteTime;
     return BuildTextRecord(path, fields);

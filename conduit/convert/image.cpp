@@ -5,7 +5,8 @@
 namespace conduit {
 
 ConversionResult ConvertImage(const std::string& /*path*/) {
-  return ConversionResult{std::nullopt, kConvPictureNotLoaded};
+  return ConversionResult{
+      std::nullopt, kConvPictureNotLoaded, "the picture could not be loaded", {}};
 }
 
 }  // namespace conduit

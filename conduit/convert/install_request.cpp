@@ -2,9 +2,9 @@
 // Aide for the current HotSync user, and answers with a text record that
 // tells the handheld user whether it worked. An installation error is not a
 // conversion failure; only missing memory for the record is.
+#include "convert/file_reader.h"
 #include "convert/install_aide.h"
 #include "convert/record_writer.h"
-#include "fs/fs.h"
 
 namespace conduit {
 namespace {
@@ -16,19 +16,26 @@ constexpr std::string_view kNotInstalledSuffix = " - Error";
 }  // namespace
 
 ConversionResult InstallOnHandheldWith(const std::string& path, const std::string& libraryPath) {
-  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
-  const std::string user = GetHandheldUserName();
-  const int32_t error = InstallAide(libraryPath).InstallFile(user, path);
-
+  // Only a regular file that can be read is handed on; the Install Aide
+  // reads it itself.
+  const FileContents file = ReadFileForConversion(path, 0);
+  if (file.status != kConvOk) {
+    ConversionResult result = BuildMessageRecord(
+        "The file could not be installed: " + file.failure + ".", kNotInstalledSuffix, path);
+    if (result.record) result.failure = file.failure;
+    return result;
+  }
+  const int32_t error = InstallAide(libraryPath).InstallFile(GetHandheldUserName(), path);
   const std::string message = error == 0 ? std::string(kInstalledMessage)
                                          : "Could not install file, error " + std::to_string(error);
   ConversionResult result =
       BuildMessageRecord(message, error == 0 ? kInstalledSuffix : kNotInstalledSuffix, path);
-  // A file that vanished keeps the zero stamps and size of the message.
-  if (!result.record || !status) return result;
-  PutCreated(*result.record, status->creationTime);
-  PutModified(*result.record, status->lastWriteTime);
-  PutSizeField(*result.record, SizeFieldOf(status->size));
+  if (!result.record) return result;
+  if (error != 0)
+    result.failure = "the Install Aide refused it (error " + std::to_string(error) + ")";
+  PutCreated(*result.record, file.creationTime);
+  PutModified(*result.record, file.lastWriteTime);
+  PutSizeField(*result.record, SizeFieldOf(file.size));
   return result;
 }
 

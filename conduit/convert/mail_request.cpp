@@ -11,7 +11,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 
+#include "convert/file_reader.h"
 #include "convert/mime_message.h"
 #include "convert/record_writer.h"
 #include "convert/transcode.h"
@@ -32,7 +35,7 @@ constexpr char kDefaultFaxProgram[] = "sendfax";
 constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
 // Mail systems commonly refuse larger messages; the file is not read whole
 // into memory beyond this.
-constexpr uint64_t kMaxAttachmentBytes = uint64_t{25} * 1024 * 1024;
+constexpr size_t kMaxAttachmentBytes = size_t{25} * 1024 * 1024;
 
 constexpr std::string_view kSentSuffix = " - Sent";
 constexpr std::string_view kErrorSuffix = " - Error";
@@ -41,6 +44,7 @@ constexpr std::string_view kNoFaxServiceMessage = "No fax service is available o
 struct Outcome {
   bool sent = false;
   std::string message;  // UTF-8
+  std::string reason;   // why it was not sent; UTF-8
 };
 
 std::string ProgramSetting(const char* value, const char* fallback) {
@@ -63,7 +67,7 @@ std::string FirstLineOf(const std::string& text) {
 }
 
 Outcome Failed(const std::string& recipient, const std::string& reason) {
-  return Outcome{false, "The file could not be sent to " + recipient + ": " + reason + "."};
+  return Outcome{false, "The file could not be sent to " + recipient + ": " + reason + ".", reason};
 }
 
 // Why a program did not do its work, for the message.
@@ -73,6 +77,12 @@ std::string ProgramFailure(const std::string& what, const std::string& program,
   const std::string detail = FirstLineOf(run.standardError);
   if (!detail.empty()) reason += " (" + detail + ")";
   return reason;
+}
+
+std::string AbsolutePathOf(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  std::unique_ptr<char, decltype(&std::free)> folder(getcwd(nullptr, 0), &std::free);
+  return folder ? std::string(folder.get()) + "/" + path : "./" + path;
 }
 
 // A handheld address or number: printable ASCII only (an e-mail address
@@ -90,13 +100,9 @@ Outcome SendMail(const std::string& address, const std::string& recipient, const
                  const std::string& path) {
   if (address.empty()) return Failed(recipient, "no e-mail address was given");
   if (!IsUsableAddress(address, false)) return Failed(recipient, "the e-mail address is not valid");
-  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
-  if (status && !status->isDirectory && status->size > kMaxAttachmentBytes) {
-    return Failed(recipient, "the file is larger than 25 MB");
-  }
-  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
-  if (!status || status->isDirectory || !bytes)
-    return Failed(recipient, "the file could not be read");
+  FileContents file = ReadFileForConversion(path, kMaxAttachmentBytes);
+  if (file.status != kConvOk) return Failed(recipient, file.failure);
+  if (file.cut) return Failed(recipient, "the file is larger than 25 MB");
 
   MailMessage mail;
   mail.to = address;
@@ -104,9 +110,8 @@ Outcome SendMail(const std::string& address, const std::string& recipient, const
   mail.subject = note.empty() ? mail.fileName : note;
   mail.bodyText = "The file " + mail.fileName + " from the PC, sent at the handheld's request.";
   if (!note.empty()) mail.bodyText += "\n\n" + note;
-  mail.fileBytes.assign(bytes->begin(), bytes->end());
+  mail.fileBytes = std::move(file.bytes);
   mail.date = time(nullptr);
-  bytes.reset();
 
   const std::string program = ProgramSetting(kMailProgramValue, kDefaultMailProgram);
   platform::ProcessOptions options;
@@ -114,7 +119,7 @@ Outcome SendMail(const std::string& address, const std::string& recipient, const
   options.timeLimit = kProgramTimeLimit;
   const platform::ProcessResult run = platform::RunProcess({program, "-t", "-i"}, options);
   if (!run.Succeeded()) return Failed(recipient, ProgramFailure("mail program", program, run));
-  return Outcome{true, "The file was sent to " + recipient + "."};
+  return Outcome{true, "The file was sent to " + recipient + ".", {}};
 }
 
 Outcome SendFax(const std::string& number, const std::string& recipient, const std::string& note,
@@ -124,9 +129,10 @@ Outcome SendFax(const std::string& number, const std::string& recipient, const s
       std::none_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
     return Failed(recipient, "the fax number is not valid");
   }
-  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
-  if (!status || status->isDirectory || access(path.c_str(), R_OK) != 0) {
-    return Failed(recipient, "the file could not be read");
+  // The fax program reads the file itself; it is looked at here so that it
+  // is never handed a pipe, a device or a file it cannot read.
+  if (const FileContents file = ReadFileForConversion(path, 0); file.status != kConvOk) {
+    return Failed(recipient, file.failure);
   }
   const std::string program = ProgramSetting(kFaxProgramValue, kDefaultFaxProgram);
   // With a note the fax gets a cover page that carries it; without, none.
@@ -136,16 +142,18 @@ Outcome SendFax(const std::string& number, const std::string& recipient, const s
   } else {
     argv.insert(argv.end(), {"-c", note});
   }
-  argv.insert(argv.end(), {"-d", number, path});
+  // An absolute path, so that a file name starting with '-' is never taken
+  // for an option.
+  argv.insert(argv.end(), {"-d", number, AbsolutePathOf(path)});
   platform::ProcessOptions options;
   options.timeLimit = kProgramTimeLimit;
   const platform::ProcessResult run = platform::RunProcess(argv, options);
   if (run.outcome == platform::ProcessOutcome::kNotStarted &&
       (run.error == ENOENT || run.error == EACCES || run.error == ENOTDIR)) {
-    return Outcome{false, std::string(kNoFaxServiceMessage)};
+    return Outcome{false, std::string(kNoFaxServiceMessage), "no fax service is available"};
   }
   if (!run.Succeeded()) return Failed(recipient, ProgramFailure("fax program", program, run));
-  return Outcome{true, "The file was queued for faxing to " + recipient + "."};
+  return Outcome{true, "The file was queued for faxing to " + recipient + ".", {}};
 }
 
 }  // namespace
@@ -168,6 +176,7 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
     ConversionResult result = BuildMessageRecord(TranscodeUtf8ToWindows1252(outcome.message),
                                                  outcome.sent ? kSentSuffix : kErrorSuffix, path);
     if (!result.record) return result;
+    result.failure = outcome.reason;
     PutModified(*result.record, handled);
     // A file that cannot be found keeps the zero creation stamp and size.
     if (status) {

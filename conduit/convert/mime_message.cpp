@@ -8,14 +8,19 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "convert/transcode.h"
+#include "text/utf8.h"
+
 namespace conduit {
 namespace {
 
 constexpr std::string_view kBase64Alphabet =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr size_t kBase64LineLength = 76;
-// An encoded word holds at most 75 characters; 45 bytes give 60 of base64.
-constexpr size_t kEncodedWordBytes = 45;
+// Header lines, encoded words included, stay within this many characters.
+constexpr size_t kHeaderLineLength = 76;
+constexpr std::string_view kEncodedWordStart = "=?UTF-8?B?";
+constexpr std::string_view kEncodedWordEnd = "?=";
 
 struct ContentTypeRow {
   std::string_view extension;  // lower case, without the dot
@@ -80,19 +85,39 @@ void AppendBase64(std::string& out, std::string_view bytes) {
   out += '=';
 }
 
-// filename="name" for a printable ASCII name, else the RFC 2231 form.
-std::string FileNameParameter(std::string_view name) {
-  if (IsPrintableAscii(name)) {
-    std::string quoted = "filename=\"";
-    for (char c : name) {
-      if (c == '"' || c == '\\') quoted += '\\';
-      quoted += c;
-    }
-    return quoted + "\"";
-  }
-  std::string encoded = "filename*=UTF-8''";
-  constexpr std::string_view kHex = "0123456789ABCDEF";
+std::string QuotedFileName(std::string_view name) {
+  std::string quoted = "filename=\"";
   for (char c : name) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+// The name with every character beyond printable ASCII as '_', for mail
+// readers that know only the plain parameter.
+std::string AsciiFallbackOf(std::string_view name) {
+  std::string fallback;
+  size_t i = 0;
+  while (i < name.size()) {
+    const bool ascii =
+        static_cast<uint8_t>(name[i]) >= 0x20 && static_cast<uint8_t>(name[i]) < 0x7F;
+    fallback += ascii ? name[i] : '_';
+    if (ascii || !platform::text::NextCodePoint(name, i)) ++i;
+  }
+  return fallback;
+}
+
+// filename="name" for a printable ASCII name; otherwise that with an ASCII
+// stand-in and the RFC 2231 form of the UTF-8 name, each on a line of its
+// own. A name that is not UTF-8 is taken as Windows-1252.
+std::string FileNameParameters(std::string_view name) {
+  if (IsPrintableAscii(name)) return QuotedFileName(name);
+  const std::string utf8 =
+      platform::text::IsValidUtf8(name) ? std::string(name) : Windows1252ToUtf8(name);
+  std::string encoded = QuotedFileName(AsciiFallbackOf(utf8)) + ";\n filename*=UTF-8''";
+  constexpr std::string_view kHex = "0123456789ABCDEF";
+  for (char c : utf8) {
     const auto byte = static_cast<uint8_t>(c);
     const bool plain = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
                        (byte >= 'a' && byte <= 'z') || c == '.' || c == '-' || c == '_';
@@ -134,6 +159,31 @@ std::string BoundaryFor(const MailMessage& mail) {
   return boundary;
 }
 
+bool IsContinuationByte(char c) {
+  return (static_cast<uint8_t>(c) & 0xC0) == 0x80;
+}
+
+// How many bytes an encoded word may carry on a line that has `used`
+// characters already: its base64, in groups of four, fills the rest.
+size_t WordRoom(size_t used) {
+  const size_t left = kHeaderLineLength - std::min(kHeaderLineLength, used);
+  const size_t overhead = kEncodedWordStart.size() + kEncodedWordEnd.size();
+  return left > overhead ? (left - overhead) / 4 * 3 : 0;
+}
+
+// Where the encoded word that starts at `start` ends: after at most `room`
+// bytes, between two UTF-8 sequences; past one whole character when not
+// even that fits.
+size_t EncodedWordEnd(std::string_view text, size_t start, size_t room) {
+  const size_t limit = std::min(text.size(), start + room);
+  size_t end = limit;
+  while (end > start && end < text.size() && IsContinuationByte(text[end])) --end;
+  if (end > start) return end;
+  end = std::min(text.size(), limit + 1);
+  while (end < text.size() && IsContinuationByte(text[end])) ++end;
+  return end;
+}
+
 }  // namespace
 
 std::string Base64Lines(std::string_view bytes) {
@@ -161,23 +211,20 @@ std::string_view ContentTypeOfName(std::string_view name) {
   return "application/octet-stream";
 }
 
-std::string EncodeHeaderText(std::string_view text) {
+std::string EncodeHeaderText(std::string_view text, size_t used) {
   std::string clean = WithoutControls(text);
-  if (IsPrintableAscii(clean)) return clean;
+  if (IsPrintableAscii(clean) && used + clean.size() <= kHeaderLineLength) return clean;
   std::string encoded;
   size_t start = 0;
   while (start < clean.size()) {
-    // Words are cut between UTF-8 sequences where the text allows it.
-    size_t end = std::min(clean.size(), start + kEncodedWordBytes);
-    while (end < clean.size() && end > start + 1 &&
-           (static_cast<uint8_t>(clean[end]) & 0xC0) == 0x80) {
-      --end;
-    }
-    if (!encoded.empty()) encoded += "\n ";
-    encoded += "=?UTF-8?B?";
+    const size_t end = EncodedWordEnd(clean, start, WordRoom(used));
+    encoded.append(kEncodedWordStart);
     AppendBase64(encoded, std::string_view(clean).substr(start, end - start));
-    encoded += "?=";
+    encoded.append(kEncodedWordEnd);
     start = end;
+    // Folded: the next word starts a line of its own after one space.
+    if (start < clean.size()) encoded += "\n ";
+    used = 1;
   }
   return encoded;
 }
@@ -187,7 +234,8 @@ std::string ComposeMailMessage(const MailMessage& mail) {
   std::string message;
   message.reserve(mail.fileBytes.size() * 4 / 3 + 2048);
   message += "To: " + mail.to + "\n";
-  message += "Subject: " + EncodeHeaderText(mail.subject) + "\n";
+  message +=
+      "Subject: " + EncodeHeaderText(mail.subject, std::string_view("Subject: ").size()) + "\n";
   message += "Date: " + RfcDate(mail.date) + "\n";
   message += "MIME-Version: 1.0\n";
   message += "Content-Type: multipart/mixed; boundary=\"" + boundary + "\"\n";
@@ -199,7 +247,7 @@ std::string ComposeMailMessage(const MailMessage& mail) {
   message += "--" + boundary + "\n";
   message += "Content-Type: " + std::string(ContentTypeOfName(mail.fileName)) + "\n";
   message += "Content-Transfer-Encoding: base64\n";
-  message += "Content-Disposition: attachment; " + FileNameParameter(mail.fileName) + "\n\n";
+  message += "Content-Disposition: attachment; " + FileNameParameters(mail.fileName) + "\n\n";
   message += Base64Lines(mail.fileBytes);
   message += "--" + boundary + "--\n";
   return message;

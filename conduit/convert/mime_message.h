@@ -13,7 +13,7 @@ struct MailMessage {
   std::string to;         // one address, printable ASCII
   std::string subject;    // UTF-8; control characters become spaces
   std::string bodyText;   // UTF-8 text of the first part
-  std::string fileName;   // UTF-8 (or any bytes) name of the attachment
+  std::string fileName;   // name of the attachment: UTF-8, or else Windows-1252
   std::string fileBytes;  // the attachment
   time_t date = 0;
 };
@@ -28,8 +28,10 @@ std::string Base64Lines(std::string_view bytes);
 // octet-stream for an unknown one.
 std::string_view ContentTypeOfName(std::string_view name);
 
-// A header value: as it stands when it is printable ASCII, otherwise an
-// RFC 2047 encoded word in UTF-8.
-std::string EncodeHeaderText(std::string_view text);
+// A header value after `used` characters of its line ("Subject: "): as it
+// stands when it is printable ASCII and fits the line, otherwise RFC 2047
+// encoded words in UTF-8, folded so that no line passes 76 characters and
+// no character is split between two words.
+std::string EncodeHeaderText(std::string_view text, size_t used);
 
 }  // namespace conduit

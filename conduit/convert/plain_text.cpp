@@ -62,17 +62,19 @@ void NormaliseLineBreaks(std::string& text) {
 
 ConversionResult ConvertPlainText(const std::string& path) {
   return CatchNoMemory([&] {
-    // The bound applies to the bytes of the file; transcoding only shortens
-    // and line-break normalisation may lengthen the text afterwards.
+    // The first bound applies to the bytes of the file; transcoding only
+    // shortens and line-break normalisation may lengthen the text
+    // afterwards, so the record builder cuts the result to what a record
+    // holds.
     FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
-    std::string text = TranscodeUtf8ToWindows1252(file.bytes);
+    std::string text = TranscodeUtf8ToWindows1252(WithoutUtf8Edges(file.bytes, file.cut));
+    file.bytes = std::string();
     NormaliseLineBreaks(text);
     TextRecordFields fields;
     fields.text = text;
-    fields.sizeField = static_cast<uint32_t>(text.size());
-    fields.titleSuffix = file.cut ? kTextCutSuffix : std::string_view();
+    fields.cut = file.cut;
     fields.created = file.creationTime;
     fields.modified = file.lastWriteTime;
     return BuildTextRecord(path, fields);

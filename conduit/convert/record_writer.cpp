@@ -50,17 +50,20 @@ uint32_t SizeFieldOf(uint64_t fileSize) {
 
 ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields& fields) {
   return CatchNoMemory([&] {
+    const bool cut = fields.cut || fields.text.size() > kMaxRecordTextBytes;
+    const std::string_view text = fields.text.substr(0, kMaxRecordTextBytes);
     // Head, text, its terminating zero and one spare byte.
-    std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + fields.text.size() + 2);
-    PutTitle(record, FileNameOfPath(path), fields.titleSuffix);
+    std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + text.size() + 2);
+    const std::string_view suffix = cut ? fields.cutSuffix : std::string_view();
+    PutTitle(record, FileNameOfPath(path), suffix);
     PutSourcePath(record, path);
     PutCreated(record, fields.created);
     PutModified(record, fields.modified);
-    PutSizeField(record, fields.sizeField);
+    PutSizeField(record, static_cast<uint32_t>(text.size() + (fields.sizeCountsZero ? 1 : 0)));
     PutContentKind(record, kContentText);
-    std::copy(fields.text.begin(), fields.text.end(),
+    std::copy(text.begin(), text.end(),
               record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-    return ConversionResult{std::move(record), kConvOk};
+    return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }
 

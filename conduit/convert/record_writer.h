@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "convert/convert.h"
+#include "records/handheld_records.h"
 
 namespace conduit {
 
@@ -31,20 +32,27 @@ void PutContentKind(std::vector<uint8_t>& record, uint8_t kind);
 // largest value rather than wrapped round.
 uint32_t SizeFieldOf(uint64_t fileSize);
 
+// The suffix a converted text's title gets when the text was cut.
+constexpr std::string_view kTextCutSuffix = "- Cut";
+
+// The longest text a text record carries: with the head, the text's zero
+// and the spare byte, the record is then exactly the largest the handheld
+// holds.
+constexpr size_t kMaxRecordTextBytes = file_record::kMaxRecordSize - file_record::kHeadSize - 2;
+
 // A converted text record (content kind 1): 203 + text length bytes, the
-// text, its zero and one spare zero byte; titled with the file name and
-// `titleSuffix`, stamped with the file's times.
+// text, its zero and one spare zero byte; titled with the file name, and
+// `cutSuffix` when the text was cut, stamped with the file's times. A text
+// longer than kMaxRecordTextBytes is cut to it here.
 struct TextRecordFields {
   std::string_view text;
-  uint32_t sizeField = 0;
-  std::string_view titleSuffix;
+  bool cut = false;             // the text was cut before it got here
+  bool sizeCountsZero = false;  // the size field counts the text's zero
+  std::string_view cutSuffix = kTextCutSuffix;
   time_t created = 0;
   time_t modified = 0;
 };
 ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields& fields);
-
-// The suffix a converted text's title gets when the text was cut.
-constexpr std::string_view kTextCutSuffix = "- Cut";
 
 // Runs `build`, answering a failed allocation with kConvNoMemory and no
 // record, so that no exception leaves a converter.
@@ -53,7 +61,7 @@ ConversionResult CatchNoMemory(Build&& build) {
   try {
     return build();
   } catch (const std::bad_alloc&) {
-    return ConversionResult{std::nullopt, kConvNoMemory};
+    return ConversionResult{std::nullopt, kConvNoMemory, "there was not enough memory", {}};
   }
 }
 

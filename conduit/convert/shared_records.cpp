@@ -15,13 +15,14 @@ namespace {
 
 constexpr std::string_view kPcFormatSuffix = " - PC Format";
 constexpr std::string_view kPcFormatCutSuffix = " - PC Format, Cut";
+constexpr std::string_view kUnnamedFile = "unnamed";
 
 }  // namespace
 
 ConversionResult SendAsPcFormat(const std::string& path) {
   return CatchNoMemory([&] {
     FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
-    if (file.status != kConvOk) return ConversionResult{std::nullopt, file.status};
+    if (file.status != kConvOk) return UnreadFile(file);
     const size_t carried = file.bytes.size();
     // Head, the bytes carried and one zero byte after them.
     std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + carried + 1);
@@ -32,8 +33,9 @@ ConversionResult SendAsPcFormat(const std::string& path) {
     PutCreated(record, file.creationTime);
     PutModified(record, file.lastWriteTime);
     PutSizeField(record, static_cast<uint32_t>(carried));
-    PutTitle(record, FileNameOfPath(path), file.cut ? kPcFormatCutSuffix : kPcFormatSuffix);
-    return ConversionResult{std::move(record), kConvOk};
+    const std::string_view suffix = file.cut ? kPcFormatCutSuffix : kPcFormatSuffix;
+    PutTitle(record, FileNameOfPath(path), suffix);
+    return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }
 
@@ -47,7 +49,7 @@ ConversionResult BuildMessageRecord(std::string_view message, std::string_view t
     std::copy(message.begin(), message.end(),
               record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
     PutTitle(record, FileNameOfPath(path), titleSuffix);
-    return ConversionResult{std::move(record), kConvOk};
+    return ConversionResult{std::move(record), kConvOk, {}, std::string(titleSuffix)};
   });
 }
 
@@ -60,6 +62,25 @@ void StampDateTime(time_t pcTime, std::span<uint8_t> eightBytes) {
 std::string FileNameOfPath(std::string_view path) {
   const size_t slash = path.rfind('/');
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FileNameOfHandheldPath(std::string_view path) {
+  const bool driveLetter =
+      path.size() >= 2 && path[1] == ':' &&
+      ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  if (driveLetter) path.remove_prefix(2);
+  while (!path.empty()) {
+    const size_t separator = path.find_last_of("/\\");
+    const std::string_view part =
+        separator == std::string_view::npos ? path : path.substr(separator + 1);
+    if (!part.empty() && part != "." && part != "..") return std::string(part);
+    path = path.substr(0, separator == std::string_view::npos ? 0 : separator);
+  }
+  return std::string(kUnnamedFile);
+}
+
+void RetitleRecord(ConversionResult& result, std::string_view name) {
+  if (result.record) PutTitle(*result.record, name, result.titleSuffix);
 }
 
 }  // namespace conduit

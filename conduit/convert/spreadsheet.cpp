@@ -7,7 +7,8 @@
 namespace conduit {
 
 ConversionResult ConvertSpreadsheet(const std::string& /*path*/) {
-  return ConversionResult{std::nullopt, kConvAutomationNotStarted};
+  return ConversionResult{
+      std::nullopt, kConvAutomationNotStarted, "no spreadsheet program is available", {}};
 }
 
 }  // namespace conduit

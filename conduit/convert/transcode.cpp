@@ -21,6 +21,31 @@ constexpr std::array<char16_t, 32> kHighControlRange = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr char kNoForm = '?';
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsContinuationByte(char c) {
+  return (static_cast<uint8_t>(c) & 0xC0) == 0x80;
+}
+
+// The length of the sequence a UTF-8 lead byte starts; 0 for any other byte.
+size_t SequenceLengthOf(char c) {
+  const auto byte = static_cast<uint8_t>(c);
+  if (byte >= 0xC2 && byte <= 0xDF) return 2;
+  if (byte >= 0xE0 && byte <= 0xEF) return 3;
+  if (byte >= 0xF0 && byte <= 0xF4) return 4;
+  return 0;
+}
+
+// `text` without a lead byte and its continuation bytes at its end when they
+// are fewer than the lead byte asks for.
+std::string_view WithoutIncompleteTail(std::string_view text) {
+  size_t lead = text.size();
+  while (lead > 0 && text.size() - lead < 3 && IsContinuationByte(text[lead - 1])) --lead;
+  if (lead == 0) return text;
+  --lead;
+  const size_t wanted = SequenceLengthOf(text[lead]);
+  return wanted > text.size() - lead ? text.substr(0, lead) : text;
+}
 
 char Windows1252Of(char32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
@@ -51,6 +76,11 @@ std::string TranscodeUtf8ToWindows1252(std::string_view text) {
     out += codePoint ? Windows1252Of(*codePoint) : text[start];
   }
   return out;
+}
+
+std::string_view WithoutUtf8Edges(std::string_view text, bool cutAtBound) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return cutAtBound ? WithoutIncompleteTail(text) : text;
 }
 
 std::string Windows1252ToUtf8(std::string_view text) {

@@ -18,6 +18,12 @@
 namespace conduit {
 
 std::string TranscodeUtf8ToWindows1252(std::string_view text);
+
+// A text read from a file, ready for transcoding: without a leading UTF-8
+// byte-order mark and, when the read stopped at a bound, without the start
+// of a UTF-8 sequence that the bound cut in two (it would otherwise pass
+// as stray Windows-1252 characters).
+std::string_view WithoutUtf8Edges(std::string_view text, bool cutAtBound);
 std::string Windows1252ToUtf8(std::string_view text);
 
 }  // namespace conduit

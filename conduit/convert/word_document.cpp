@@ -7,7 +7,8 @@
 namespace conduit {
 
 ConversionResult ConvertWordDocument(const std::string& /*path*/) {
-  return ConversionResult{std::nullopt, kConvWordClassNotFound};
+  return ConversionResult{
+      std::nullopt, kConvWordClassNotFound, "no word processor is available", {}};
 }
 
 }  // namespace conduit

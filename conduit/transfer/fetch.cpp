@@ -6,11 +6,13 @@
 
 #include <array>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
+#include "convert/transcode.h"
 #include "files_database.h"
 #include "records/handheld_records.h"
 #include "sync_log.h"
@@ -19,6 +21,8 @@
 
 namespace conduit::transfer {
 namespace {
+
+constexpr std::string_view kErrorSuffix = "- Error";
 
 struct SelectedResults {
   SearchAppInfo block;
@@ -92,6 +96,42 @@ ConversionResult BuildRecord(FetchMode mode, const SearchAppInfo& block, const s
   return {};
 }
 
+// The log entry's start for a result that could not be delivered.
+std::string_view FailureVerb(FetchMode mode) {
+  switch (mode) {
+    case FetchMode::kEmail:
+      return "Couldn't e-mail ";
+    case FetchMode::kFax:
+      return "Couldn't fax ";
+    default:
+      return "Couldn't fetch ";
+  }
+}
+
+// The record of one selected result, titled by the file name of its path
+// as the handheld made it: the record built in `mode`, or a message record
+// that tells the handheld user why there is none. Every failure is logged.
+std::optional<std::vector<uint8_t>> RecordOfResult(FetchMode mode, const SearchAppInfo& block,
+                                                   const std::string& path) {
+  ConversionResult built = BuildRecord(mode, block, path);
+  const std::string name = FileNameOfHandheldPath(path);
+  if (built.record && !IsWritableRecord(*built.record)) {
+    built.record.reset();
+    built.failure = "its record is larger than the handheld holds";
+  }
+  if (!built.record && built.failure.empty()) built.failure = "it could not be converted";
+  if (!built.failure.empty()) {
+    LogWarning((std::string(FailureVerb(mode)) + name + ": " + built.failure).c_str());
+  }
+  if (!built.record) {
+    built = BuildMessageRecord(
+        TranscodeUtf8ToWindows1252("The file could not be fetched: " + built.failure + "."),
+        kErrorSuffix, path);
+  }
+  RetitleRecord(built, name);
+  return std::move(built.record);
+}
+
 }  // namespace
 
 int32_t FetchSelectedFiles(FetchMode mode) {
@@ -110,14 +150,16 @@ int32_t FetchSelectedFiles(FetchMode mode) {
   if (SyncPurgeDeletedRecs(handle) != kSyncErrNone) LogWarning("SyncPurge failed");
 
   for (const std::string& path : selected.paths) {
-    ConversionResult built = BuildRecord(mode, selected.block, path);
-    if (!built.record || !IsWritableRecord(*built.record)) continue;
-    std::vector<uint8_t>& record = *built.record;
-    SetFileId(record, 0);
-    SetSentStamp(record, store::HandheldDateTime::FromPcTime(time(nullptr), true));
-    if (int32_t result = WriteNewRecord(handle, record, 0, 0); result != kSyncErrNone) {
+    std::optional<std::vector<uint8_t>> record = RecordOfResult(mode, selected.block, path);
+    // Without memory even for the message record; the failure is logged.
+    if (!record) continue;
+    SetFileId(*record, 0);
+    SetSentStamp(*record, store::HandheldDateTime::FromPcTime(time(nullptr), true));
+    if (int32_t result = WriteNewRecord(handle, *record, 0, 0); result != kSyncErrNone) {
       // The handheld is told that the fetch failed, so it can ask again.
-      LogWarning("Couldn't write to Files database");
+      LogWarning(("Couldn't write to Files database: " + FileNameOfHandheldPath(path) + " (error " +
+                  std::to_string(result) + ")")
+                     .c_str());
       SyncCloseDB(handle);
       return result;
     }

@@ -14,6 +14,7 @@
 #include "common/hotsync_home.h"
 #include "common/text_out.h"
 #include "fs/fs.h"
+#include "instaide/queue_writer.h"
 
 #define INSTAIDE_EXPORT extern "C" INSTAIDE_API
 
@@ -88,15 +89,12 @@ INSTAIDE_EXPORT int32_t PltInstallFile(const char* user, const char* path) {
   std::optional<platform::FileStatus> userFolder = platform::GetFileStatus(UserFolder(home, user));
   if (!userFolder || !userFolder->isDirectory) return kPltErrNoSuchUser;
 
-  std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
-  if (!status || status->isDirectory) return kPltErrNoFile;
   const std::string name = FileNameOf(path);
   if (!EndsWithInstallableExtension(name)) return kPltErrNotInstallable;
-  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
-  if (!bytes) return kPltErrNoFile;
+  std::vector<uint8_t> bytes;
+  if (int32_t result = ReadInstallableFile(path, bytes); result != kPltErrNone) return result;
 
   const std::string queue = InstallQueueFolder(home, user);
   if (MakeFolders(queue) != 0) return kPltErrQueue;
-  return platform::WriteFileAtomically(queue + "/" + name, *bytes) == 0 ? kPltErrNone
-                                                                        : kPltErrQueue;
+  return AddToInstallQueue(queue, name, bytes);
 }

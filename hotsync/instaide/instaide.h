@@ -3,9 +3,10 @@
  *
  * The HotSync users are the folders of $HOTSYNC_HOME (one per user, see
  * hotsync_home.h), in byte order of their names. PltInstallFile queues a
- * copy of a handheld program or database in the user's folder "Install/";
- * the next HotSync of that user installs it on the handheld and takes it
- * off the queue.
+ * copy of a handheld program or database in the user's folder "Install/"
+ * (one numbered folder per queued file, see queue_writer.h); the next
+ * HotSync of that user installs it on the handheld and takes it off the
+ * queue.
  *
  * Every call has C linkage and fixed-width types and is safe to load with
  * dlopen. Failures are the negative kPltErr codes below. Text results use
@@ -31,12 +32,13 @@ enum {
   kPltErrBadKind = -2,        /* PltGetPath: a path kind other than 2 */
   kPltErrBufferTooSmall = -3, /* *size now holds the bytes needed */
   kPltErrNoSuchUser = -4,     /* the user name is empty or names no HotSync user */
-  kPltErrNoFile = -5,         /* the file does not exist, is a folder or cannot be read */
+  kPltErrNoFile = -5,         /* the file does not exist, is not a regular file or cannot be read */
   kPltErrNotInstallable = -6, /* the file name does not end in .prc, .pdb or .pqa */
   kPltErrQueue = -7,          /* the install queue could not be written */
   kPltErrBadIndex = -8,       /* no user at that index */
   kPltErrNoHome = -9,         /* no data folder is known (HOTSYNC_HOME, XDG_DATA_HOME, HOME) */
-  kPltErrLocate = -10         /* the library could not find its own folder */
+  kPltErrLocate = -10,        /* the library could not find its own folder */
+  kPltErrTooLarge = -11       /* the file is larger than any handheld holds (64 MB) */
 };
 
 /* Path kind 2: the full path of the HotSync Manager program "hotsync", in
@@ -52,8 +54,9 @@ INSTAIDE_API int16_t PltGetUserCount(void);
 /* The name of user `index` (0 to count - 1). */
 INSTAIDE_API int32_t PltGetUser(uint32_t index, char* buffer, int16_t* size);
 
-/* Queues a copy of the file at `path` for `user`'s next HotSync; a queued
- * file of the same name is replaced. Returns 0 or a kPltErr code. */
+/* Queues a copy of the file at `path` for `user`'s next HotSync. Every
+ * call queues one more file: files queued earlier, of the same name or
+ * not, stay queued. Returns 0 or a kPltErr code. */
 INSTAIDE_API int32_t PltInstallFile(const char* user, const char* path);
 
 #ifdef __cplusplus

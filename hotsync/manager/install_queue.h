@@ -16,9 +16,10 @@ struct InstallSummary {
   int kept = 0;       // could not be installed now (file or image trouble): kept queued
 };
 
-// Installs every queued file into `image`, in byte order of the file names,
-// reporting each on `out`. A file that is not a valid Palm database is
-// dropped from the queue (it is a copy; the original stays where it was).
+// Installs every queued file into `image`, in the order they were queued,
+// reporting each on `out`. A file that is not a valid Palm database, or not
+// a regular file, is dropped from the queue (it is a copy; the original
+// stays where it was).
 InstallSummary InstallQueuedFiles(const std::string& queueFolder,
                                   const platform::pdb::HandheldImage& image, std::ostream& out);
 

@@ -9,6 +9,7 @@
 
 #include "common/hotsync_home.h"
 #include "condmgr/condmgr.h"
+#include "fs/fs.h"
 #include "instaide/instaide.h"
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
@@ -192,6 +193,28 @@ TEST_F(HotSyncTest, QueuedDatabasesAreInstalledAndInvalidOnesDropped) {
   const std::string queue = InstallQueueFolder(m_home.Path(), "Ada");
   EXPECT_FALSE(FileExists(queue + "/game.prc"));
   EXPECT_FALSE(FileExists(queue + "/broken.pdb"));
+}
+
+// Two programs of one file name from two folders, and a name that starts
+// with a dot: each is queued and installed.
+TEST_F(HotSyncTest, EveryQueuedFileIsInstalledWhateverItsName) {
+  testing::MakeFolder(UserFolder(m_home.Path(), "Ada"));
+  testing::MakeFolder(m_work.Path() + "/one");
+  testing::MakeFolder(m_work.Path() + "/two");
+  const std::vector<std::pair<std::string, std::string>> programs = {
+      {"/one/game.prc", "First Game"}, {"/two/game.prc", "Second Game"}, {"/.dot.prc", "Dot"}};
+  for (const auto& [file, database] : programs) {
+    testing::WriteBytesFile(m_work.Path() + file, SmallResourceDatabase(database));
+    ASSERT_EQ(PltInstallFile("Ada", (m_work.Path() + file).c_str()), kPltErrNone) << file;
+  }
+
+  const ProgramResult result = Sync();
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  platform::pdb::HandheldImage image(m_image);
+  for (const auto& [file, database] : programs) {
+    EXPECT_TRUE(image.HasDatabase(database)) << file << "\n" << result.out;
+  }
+  EXPECT_TRUE(platform::ListDirectory(InstallQueueFolder(m_home.Path(), "Ada"), "*").empty());
 }
 
 }  // namespace

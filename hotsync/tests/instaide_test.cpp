@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <limits.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <ostream>
@@ -110,13 +111,15 @@ TEST_F(InstaideUsersTest, InstallFileQueuesACopyForTheUser) {
   const std::string source = m_home.Path() + "/Game.PRC";
   WriteTextFile(source, "first");
   ASSERT_EQ(PltInstallFile("a/b", source.c_str()), kPltErrNone);
-  const std::string queued = InstallQueueFolder(m_home.Path(), "a/b") + "/Game.PRC";
-  EXPECT_EQ(ReadTextFile(queued), "first");
+  const std::string queue = InstallQueueFolder(m_home.Path(), "a/b");
+  EXPECT_EQ(ReadTextFile(queue + "/00000001/Game.PRC"), "first");
   EXPECT_TRUE(FileExists(source));
 
+  // A second file of the same name is queued beside the first.
   WriteTextFile(source, "second");
   ASSERT_EQ(PltInstallFile("a/b", source.c_str()), kPltErrNone);
-  EXPECT_EQ(ReadTextFile(queued), "second");
+  EXPECT_EQ(ReadTextFile(queue + "/00000001/Game.PRC"), "first");
+  EXPECT_EQ(ReadTextFile(queue + "/00000002/Game.PRC"), "second");
 }
 
 struct InstallCase {
@@ -135,6 +138,7 @@ TEST_P(InstallFileErrorTest, RefusalsQueueNothing) {
   WriteTextFile(m_home.Path() + "/ok.pdb", "x");
   WriteTextFile(m_home.Path() + "/notes.txt", "x");
   MakeFolder(m_home.Path() + "/folder.prc");
+  ASSERT_EQ(mkfifo((m_home.Path() + "/pipe.prc").c_str(), 0600), 0);
   const InstallCase& c = GetParam();
   const std::string path = c.file ? m_home.Path() + "/" + c.file : std::string();
   EXPECT_EQ(PltInstallFile(c.user, c.file ? path.c_str() : nullptr), c.expected);
@@ -150,6 +154,7 @@ INSTANTIATE_TEST_SUITE_P(Refusals, InstallFileErrorTest,
                                            InstallCase{"ada", "ok.pdb", kPltErrNoSuchUser},
                                            InstallCase{"Ada", "missing.prc", kPltErrNoFile},
                                            InstallCase{"Ada", "folder.prc", kPltErrNoFile},
+                                           InstallCase{"Ada", "pipe.prc", kPltErrNoFile},
                                            InstallCase{"Ada", "notes.txt", kPltErrNotInstallable},
                                            InstallCase{"Ada", nullptr, kPltErrBadArgument}));
 

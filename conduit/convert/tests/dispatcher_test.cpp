@@ -82,6 +82,29 @@ TEST(FileNameOfPath, TakesThePartAfterTheLastSlash) {
   EXPECT_EQ(FileNameOfPath(""), "");
 }
 
+struct HandheldPath {
+  const char* path;
+  const char* name;
+};
+
+void PrintTo(const HandheldPath& p, std::ostream* os) {
+  *os << '"' << p.path << '"';
+}
+
+class FileNameOfHandheldPathTest : public ::testing::TestWithParam<HandheldPath> {};
+
+TEST_P(FileNameOfHandheldPathTest, EndsTheFolderPartAtEitherSeparator) {
+  EXPECT_EQ(FileNameOfHandheldPath(GetParam().path), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, FileNameOfHandheldPathTest,
+    ::testing::Values(HandheldPath{"C:\\My Documents\\report.txt", "report.txt"},
+                      HandheldPath{"d:notes.txt", "notes.txt"},
+                      HandheldPath{"/home/ada/a:b.txt", "a:b.txt"},
+                      HandheldPath{"C:\\docs\\..\\", "docs"}, HandheldPath{"C:", "unnamed"},
+                      HandheldPath{"/..", "unnamed"}));
+
 TEST(StampDateTime, WritesCenturyYearMonthDayHourMinuteAndNoSeconds) {
   const std::array<uint8_t, 8> expected = {20, 1, 3, 5, 14, 7, 0, 0};
   EXPECT_EQ(StampOf(testing::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
@@ -186,6 +209,7 @@ TEST(SendAsPcFormat, AnswersFilesItCannotOpenWithoutARecord) {
   const ConversionResult converted = ConvertForHandheld(fifo);
   EXPECT_FALSE(converted.record);
   EXPECT_NE(converted.status, kConvOk);
+  EXPECT_EQ(converted.failure, "it is a named pipe");
 }
 
 TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {

@@ -93,6 +93,17 @@ TEST_F(InstallTest, ReportsAnInstallAideErrorWithoutFallingBack) {
   EXPECT_EQ(HeadOf(*result.record).size, 1234u);
 }
 
+// A pipe never reaches the Install Aide, which would block reading it.
+TEST_F(InstallTest, RefusesAFileThatIsNotRegularBeforeTheInstallAide) {
+  const std::string pipe = m_folder / "Pipe.prc";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  const ConversionResult result = InstallOnHandheld(pipe);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(HeadOf(*result.record).title, "Pipe.prc - Error");
+  EXPECT_EQ(result.failure, "it is a named pipe");
+  EXPECT_FALSE(platform::GetFileStatus(m_folder / "instaide.log"));
+}
+
 TEST_F(InstallTest, PassesTheHotSyncUserToTheInstallAide) {
   HotSyncSession session(m_folder, "Alice Smith");
   ASSERT_TRUE(session.Begun());
@@ -140,7 +151,7 @@ TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
     const ConversionResult result = InstallOnHandheldWith(m_program, library);
     ASSERT_TRUE(result.record);
     EXPECT_EQ(ContentTextOf(*result.record), "The file was fetched successfully.");
-    EXPECT_EQ(ReadFile(home + "/Alice/Install/Game.prc"), std::string(1234, 'p'));
+    EXPECT_EQ(ReadFile(home + "/Alice/Install/00000001/Game.prc"), std::string(1234, 'p'));
   }
   // A user the HotSync Manager does not know: the Install Aide's own error.
   HotSyncSession stranger(m_folder, "Bob");

@@ -4,12 +4,17 @@
 // as failures in the outcome record.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
 
 #include "convert/convert.h"
 #include "convert_test_support.h"
 #include "fs/fs.h"
 #include "records/handheld_records.h"
 #include "settings/settings.h"
+#include "text/utf8.h"
 
 namespace conduit {
 namespace {
@@ -136,6 +141,57 @@ TEST_F(MailRequestTest, EncodesAHandheldSubjectBeyondAscii) {
   EXPECT_EQ(DecodeBase64(subject.substr(10, subject.size() - 12)), "Caf\xC3\xA9 \xE2\x82\xAC");
 }
 
+// Sixty e-acutes and a euro sign: 123 bytes of UTF-8 that need three folded
+// encoded words after "Subject: ".
+TEST_F(MailRequestTest, FoldsALongSubjectIntoWordsOfWholeCharacters) {
+  const std::string subject = std::string(60, '\xE9') + "\x80";
+  ASSERT_TRUE(RequestMailOrFax(kRequestModeEmail, "bob@example.com", subject, m_file).record);
+  const std::string mail = CapturedInput();
+  const size_t start = mail.find("\nSubject: ") + 1;
+  std::string decoded;
+  size_t lines = 0;
+  for (size_t at = start; at == start || mail[at] == ' '; at = mail.find('\n', at) + 1, ++lines) {
+    const std::string line = mail.substr(at, mail.find('\n', at) - at);
+    EXPECT_LE(line.size(), 76u) << line;
+    const size_t word = line.find("=?UTF-8?B?");
+    ASSERT_NE(word, std::string::npos) << line;
+    ASSERT_TRUE(line.ends_with("?="));
+    const std::string text = DecodeBase64(line.substr(word + 10, line.size() - word - 12));
+    EXPECT_TRUE(platform::text::IsValidUtf8(text)) << line;
+    decoded += text;
+  }
+  EXPECT_EQ(lines, 3u);
+  std::string expected;
+  for (int i = 0; i < 60; ++i) expected += "\xC3\xA9";
+  EXPECT_EQ(decoded, expected + "\xE2\x82\xAC");
+}
+
+// A file name in Windows-1252 goes out as UTF-8, with an ASCII stand-in for
+// mail readers that know only the plain parameter.
+TEST_F(MailRequestTest, NamesAnAttachmentThatIsNotUtf8InBothForms) {
+  const std::string file = m_folder / "r\xE9sum\xE9.pdf";
+  WriteFile(file, "cv");
+  ASSERT_TRUE(RequestMailOrFax(kRequestModeEmail, "bob@example.com", "cv", file).record);
+  EXPECT_NE(CapturedInput().find("Content-Disposition: attachment; filename=\"r_sum_.pdf\";\n "
+                                 "filename*=UTF-8''r%C3%A9sum%C3%A9.pdf\n"),
+            std::string::npos)
+      << CapturedInput();
+}
+
+// A path starting with '-' reaches the fax program as a path, not an option.
+TEST_F(MailRequestTest, HandsTheFaxProgramAPathThatCannotPassForAnOption) {
+  WriteFile(m_folder / "-n.pdf", "fax me");
+  const std::unique_ptr<char, decltype(&std::free)> before(getcwd(nullptr, 0), &std::free);
+  ASSERT_EQ(chdir(m_folder.Path().c_str()), 0);
+  const ConversionResult result = RequestMailOrFax(kRequestModeFax, "5550100", "", "-n.pdf");
+  ASSERT_EQ(chdir(before.get()), 0);
+  ASSERT_TRUE(result.record);
+  const std::vector<std::string> arguments = CapturedArguments();
+  ASSERT_FALSE(arguments.empty());
+  EXPECT_EQ(arguments.back().front(), '/');
+  EXPECT_TRUE(arguments.back().ends_with("/-n.pdf")) << arguments.back();
+}
+
 TEST_F(MailRequestTest, FaxesTheFileWithTheNoteOnACoverPage) {
   const ConversionResult result =
       RequestMailOrFax(kRequestModeFax, "+44 20 7946 0018", "Please sign", m_file);
@@ -236,7 +292,8 @@ TEST_F(MailRequestTest, ReportsAFileThatCannotBeRead) {
       RequestMailOrFax(kRequestModeEmail, "bob@example.com", "", missing);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(ContentTextOf(*result.record),
-            "The file could not be sent to SMTP:bob@example.com: the file could not be read.");
+            "The file could not be sent to SMTP:bob@example.com: it vanished before it could be "
+            "read.");
   EXPECT_EQ(HeadOf(*result.record).size, 0u);
   EXPECT_EQ(HeadOf(*result.record).created, (std::array<uint8_t, 8>{}));
   EXPECT_FALSE(ProgramRan());

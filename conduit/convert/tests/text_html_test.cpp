@@ -163,16 +163,75 @@ TEST(ConvertPlainText, ReadsALongFileUpToTheBoundAndMarksItCut) {
   EXPECT_LT(head.size, 64798u);
 }
 
-TEST(ConvertPlainText, AppliesNoSecondBoundAfterTabsLengthenTheText) {
+struct TooLongText {
+  const char* name;
+  std::string bytes;
+  char filler;  // the character the whole record text is made of
+};
+
+void PrintTo(const TooLongText& t, std::ostream* os) {
+  *os << t.name;
+}
+
+class TooLongTextTest : public ::testing::TestWithParam<TooLongText> {};
+
+// One byte over what a record holds, and tabs that grow four times when
+// their line breaks are normalised: both arrive cut to a full record.
+TEST_P(TooLongTextTest, IsCutToWhatOneRecordHolds) {
   TempFolder folder;
-  const std::string path = folder / "tabs.txt";
-  WriteFile(path, std::string(64798, '\t'));
+  const std::string path = folder / GetParam().name;
+  WriteFile(path, GetParam().bytes);
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
-  EXPECT_EQ(HeadOf(*result.record).size, 4u * 64798);
-  EXPECT_EQ(result.record->size(), 203u + 4 * 64798);
-  EXPECT_EQ(HeadOf(*result.record).title, "tabs.txt");
+  ASSERT_EQ(result.record->size(), 65000u);
+  EXPECT_EQ(ContentTextOf(*result.record), std::string(64797, GetParam().filler));
+  EXPECT_EQ(HeadOf(*result.record).size, 64797u);
+  EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + "- Cut");
 }
+
+INSTANTIATE_TEST_SUITE_P(Texts, TooLongTextTest,
+                         ::testing::Values(TooLongText{"long.txt", std::string(70000, 'x'), 'x'},
+                                           TooLongText{"tabs.txt", std::string(30000, '\t'), ' '}));
+
+struct Utf8Edge {
+  const char* name;
+  std::string bytes;
+  std::string expected;
+};
+
+void PrintTo(const Utf8Edge& e, std::ostream* os) {
+  *os << e.name;
+}
+
+class Utf8EdgeTest : public ::testing::TestWithParam<Utf8Edge> {};
+
+TEST_P(Utf8EdgeTest, LeavesNoStrayCharacters) {
+  TempFolder folder;
+  const std::string path = folder / "edge.txt";
+  WriteFile(path, GetParam().bytes);
+  const ConversionResult result = ConvertPlainText(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(ContentTextOf(*result.record), GetParam().expected);
+}
+
+// The 64,798-byte bound falls between the two bytes of an e-acute; the
+// line breaks shrink the text so that no later cut hides a stray byte.
+const std::string kLineBreaks = [] {
+  std::string breaks;
+  for (int i = 0; i < 100; ++i) breaks += "\r\n";
+  return breaks;
+}();
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Utf8EdgeTest,
+    ::testing::Values(Utf8Edge{"ByteOrderMark",
+                               "\xEF\xBB\xBF"
+                               "caf\xC3\xA9",
+                               "caf\xE9"},
+                      Utf8Edge{"CharacterCutAtTheBound",
+                               kLineBreaks + std::string(64597, 'a') + "\xC3\xA9tail",
+                               std::string(100, '\n') + std::string(64597, 'a')}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
   TempFolder folder;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -81,13 +82,14 @@ TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
   EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
   const auto after = store::HandheldDateTime::FromPcTime(time(nullptr), true);
 
-  // The missing file gives no PC-format record; the database was created.
+  // The missing file is answered with a message; the database was created.
   std::vector<platform::pdb::PalmRecord> records = FileRecords();
-  ASSERT_EQ(records.size(), 2u);
+  ASSERT_EQ(records.size(), 3u);
   EXPECT_EQ(Title(records[0]), "notes.txt - PC Format");
-  EXPECT_EQ(Title(records[1]), "data.bin - PC Format");
+  EXPECT_EQ(Title(records[1]), "gone.txt- Error");
+  EXPECT_EQ(Title(records[2]), "data.bin - PC Format");
   for (const auto& record : records) {
-    EXPECT_EQ(Kind(record), kContentPcFormat);
+    EXPECT_EQ(Kind(record), &record == &records[1] ? kContentText : kContentPcFormat);
     EXPECT_EQ(platform::GetU16Be(record.data, file_record::kFileIdOffset), 0);
     EXPECT_EQ(record.attributes, 0);
     auto sent = store::HandheldDateTime::FromBytes(
@@ -97,7 +99,9 @@ TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
   auto database = m_session.Database(kFilesDatabaseName);
   EXPECT_EQ(database.creator, kCreatorId);
   EXPECT_EQ(database.type, kFilesDatabaseType);
-  EXPECT_TRUE(m_session.Log().empty());
+  EXPECT_EQ(
+      m_session.Log(),
+      (std::vector<LogLine>{{"Couldn't fetch gone.txt: it vanished before it could be read", 22}}));
 }
 
 TEST_F(FetchTest, ConvertingFetchAnswersAMissingFileWithAMessage) {
@@ -108,6 +112,15 @@ TEST_F(FetchTest, ConvertingFetchAnswersAMissingFileWithAMessage) {
   EXPECT_EQ(Kind(records[0]), kContentText);
   EXPECT_EQ(Content(records[0]), "Buy milk\n");
   EXPECT_EQ(Title(records[1]), "gone.txt- Not found");
+}
+
+// A path made on Windows is titled by its file name alone.
+TEST_F(FetchTest, TitlesAWindowsPathByItsFileName) {
+  PutResults({Result("C:\\My Documents\\report.txt", true)});
+  EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Title(records[0]), "report.txt- Not found");
 }
 
 TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
@@ -226,8 +239,75 @@ INSTANTIATE_TEST_SUITE_P(
             "SyncReadRecordByIndex", {{"Couldn't read Search Results database", 22}}, false},
         FetchFailure{"SyncCloseDB", {{"Couldn't close the Search database.", 22}}, false},
         FetchFailure{"SyncCreateDB", {{"Couldn't create the Files database", 22}}, false},
-        FetchFailure{"SyncWriteRec", {{"Couldn't write to Files database", 22}}, true}),
+        FetchFailure{"SyncWriteRec",
+                     {{"Couldn't write to Files database: notes.txt (error 16962)", 22}},
+                     true}),
     [](const testing::TestParamInfo<FetchFailure>& info) { return std::string(info.param.call); });
+
+// Files that exist but cannot be read, and one that vanished after the
+// search, in each of the four modes: every one is answered on the handheld
+// and logged with its reason, and none stalls the HotSync.
+struct HostileFile {
+  const char* kind;
+  const char* reason;
+};
+
+void PrintTo(const HostileFile& c, std::ostream* os) {
+  *os << c.kind;
+}
+
+class HostileFileFetch : public MailFetchTest,
+                         public testing::WithParamInterface<std::tuple<HostileFile, FetchMode>> {
+ protected:
+  // The path of a file of the case's kind, made in the PC folder.
+  std::string MakeHostileFile(std::string_view kind) {
+    const std::string path = m_session.PcFolder() + "/" + std::string(kind) + ".txt";
+    if (kind == "pipe") {
+      EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
+    } else if (kind == "folder") {
+      EXPECT_EQ(mkdir(path.c_str(), 0700), 0);
+    }
+    if (kind == "unreadable") chmod(m_session.WritePcFile("unreadable.txt", "secret").c_str(), 0);
+    return kind == "device" ? "/dev/zero" : path;
+  }
+};
+
+TEST_P(HostileFileFetch, IsAnsweredAndLoggedWithItsReason) {
+  const auto& [file, mode] = GetParam();
+  if (std::string_view(file.kind) == "unreadable" && geteuid() == 0) {
+    GTEST_SKIP() << "root reads every file";
+  }
+  const std::string path = MakeHostileFile(file.kind);
+  const std::string name = path.substr(path.rfind('/') + 1);
+  PutResults({Result(path, true)});
+  EXPECT_EQ(Fetch(mode), 0);
+
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Title(records[0]).rfind(name, 0), 0u) << Title(records[0]);
+  const std::vector<LogLine> log = m_session.Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0].activity, 22);
+  EXPECT_NE(log[0].text.find(name + ": " + file.reason), std::string::npos) << log[0].text;
+}
+
+const FetchMode kAllModes[] = {FetchMode::kConvert, FetchMode::kPcFormat, FetchMode::kEmail,
+                               FetchMode::kFax};
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, HostileFileFetch,
+    testing::Combine(testing::Values(HostileFile{"pipe", "it is a named pipe"},
+                                     HostileFile{"device", "it is a device"},
+                                     HostileFile{"folder", "it is a folder"},
+                                     HostileFile{"unreadable", "permission denied"},
+                                     HostileFile{"vanished",
+                                                 "it vanished before it could be read"}),
+                     testing::ValuesIn(kAllModes)),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).kind) + "_mode" +
+             std::to_string(static_cast<int>(std::get<1>(info.param)));
+    });
 
 TEST_F(FetchTest, MissingSearchDatabaseReturnsNotFound) {
   EXPECT_EQ(Fetch(FetchMode::kConvert), kSyncErrNotFound);
