@@ -34,8 +34,9 @@ std::string FileListStore::PathIn(std::string_view dataDirectory) {
   return path;
 }
 
-bool FileListStore::Load(const std::string& path, MissingStore whenMissing) {
-  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(path);
+bool FileListStore::Load(const std::string& path, MissingStore whenMissing, int* error) {
+  std::optional<std::vector<uint8_t>> bytes =
+      platform::ReadWholeFile(path, platform::kDefaultReadLimit, error);
   if (!bytes) {
     if (whenMissing == MissingStore::kZeroHeader) {
       m_header.fill(0);

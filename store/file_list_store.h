@@ -15,9 +15,9 @@
 //      318    1 last unique ID: 15
 //      319    1 zero
 //
-// Neither program locks the file: each loads it whole and rewrites it whole.
-// Saving goes through a temporary file and a rename, so a failed save leaves
-// the previous store intact.
+// Each program loads the file whole and rewrites it whole; a writer holds the
+// FileListLock (file_list_lock.h) from its load to its save. Saving goes through a temporary file
+// and a rename, so a failed save leaves the previous store intact.
 #pragma once
 
 #include <array>
@@ -62,8 +62,9 @@ class FileListStore {
 
   // Replaces the header and entries with the contents of the file at `path`.
   // False when the file could not be opened or read; the store then holds
-  // what `whenMissing` says.
-  bool Load(const std::string& path, MissingStore whenMissing);
+  // what `whenMissing` says, and `*error` (when given) the reason: ENOENT
+  // for no store yet, else an errno of platform::ReadWholeFile.
+  bool Load(const std::string& path, MissingStore whenMissing, int* error = nullptr);
   // Replaces the header and entries with a store image: up to 320 header
   // bytes (a short image leaves the rest zero), then every whole entry.
   void LoadFromBytes(std::span<const uint8_t> bytes);

@@ -19,12 +19,52 @@ int UsageFail(const std::string& message) {
   return kExitUsage;
 }
 
+bool LockImageForChange(const std::string& folder, platform::FileLock& lock) {
+  const platform::pdb::HandheldImage image(folder);
+  if (!image.Exists()) return true;
+  if (image.TryLock(lock) != platform::FileLock::Result::kHeldElsewhere) return true;
+  Fail("the handheld in \"" + folder +
+       "\" is busy: a HotSync is running on it; try again when it has finished");
+  return false;
+}
+
+std::string EscapeField(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      escaped += "\\\\";
+    } else if (c == '\t') {
+      escaped += "\\t";
+    } else if (c == '\n') {
+      escaped += "\\n";
+    } else if (c == '\r') {
+      escaped += "\\r";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+      escaped += hex;
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
 std::optional<platform::pdb::HandheldImage> OpenImage(const std::string& folder) {
   platform::pdb::HandheldImage image(folder);
   if (!image.Exists()) {
     Fail("\"" + folder + "\" is not a handheld image (create one with 'handheld create')");
     return std::nullopt;
   }
+  // Such a file is never read (a read would hang or never end); it is named
+  // rather than reported later as a database that cannot be read.
+  const std::vector<std::string> irregular = image.ListIrregularFiles();
+  for (const std::string& name : irregular) {
+    Fail("\"" + folder + "/" + name + "\" is not a regular file (a named pipe, device or socket)");
+  }
+  if (!irregular.empty()) return std::nullopt;
   return image;
 }
 
@@ -41,9 +81,15 @@ std::optional<platform::pdb::PalmDatabase> LoadDatabase(const platform::pdb::Han
   return std::nullopt;
 }
 
-std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name) {
+std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name,
+                                               bool missingIsEmpty) {
   std::optional<platform::pdb::HandheldImage> image = OpenImage(folder);
   if (!image) return std::nullopt;
+  if (missingIsEmpty && !image->HasDatabase(name)) {
+    platform::pdb::PalmDatabase empty;
+    empty.name = std::string(name);
+    return ImageDatabase{std::move(*image), std::move(empty)};
+  }
   std::optional<platform::pdb::PalmDatabase> database = LoadDatabase(*image, name);
   if (!database) return std::nullopt;
   return ImageDatabase{std::move(*image), std::move(*database)};

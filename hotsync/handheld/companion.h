@@ -27,6 +27,9 @@ struct CommandSpec {
   size_t minPositional;
   size_t maxPositional;  // SIZE_MAX: any number
   int (*run)(const Arguments& arguments);
+  // The command writes into the image: it runs holding the image's lock,
+  // and says the handheld is busy while a HotSync holds it.
+  bool changesImage = false;
 };
 
 // The commands, by group.
@@ -38,6 +41,18 @@ void AddFilesCommands(std::vector<CommandSpec>& commands);
 // kExitUsage.
 int Fail(const std::string& message);
 int UsageFail(const std::string& message);
+
+// Takes the lock of the image in `folder` for a command that changes it.
+// False after a message when a HotSync holds it. A folder that does not
+// exist yet, or cannot be locked at all, is no reason to stop: the command
+// itself then creates it or reports what is wrong.
+bool LockImageForChange(const std::string& folder, platform::FileLock& lock);
+
+// A text for one field of a tab-separated listing: a backslash, tab, line
+// break and every other control character is written as an escape (\\,
+// \t, \n, \r, \xNN), so each record stays on one line and no byte reaches
+// the terminal as a control sequence.
+std::string EscapeField(std::string_view text);
 
 // The image in `folder`; nothing after a message when it is no folder.
 std::optional<platform::pdb::HandheldImage> OpenImage(const std::string& folder);
@@ -54,8 +69,10 @@ struct ImageDatabase {
 };
 
 // The image in `folder` and its database `name`; nothing after a message
-// when either cannot be used.
-std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name);
+// when either cannot be used. With `missingIsEmpty`, an image without the
+// database gives an empty one of that name, for commands that list it.
+std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name,
+                                               bool missingIsEmpty = false);
 
 // Writes the database back; false after a message.
 bool SaveDatabase(const platform::pdb::HandheldImage& image,

@@ -49,7 +49,7 @@ const char* KindInWords(uint8_t kind) {
 
 int Files(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n";
@@ -64,8 +64,9 @@ int Files(const Arguments& arguments) {
     } else {
       const uint8_t kind = data[layout::kContentKindOffset];
       std::cout << platform::GetU16Be(data, layout::kFileIdOffset) << "\t"
-                << platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize) << "\t"
-                << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
+                << EscapeField(
+                       platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize))
+                << "\t" << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
                 << platform::GetU32Be(data, layout::kSizeOffset);
     }
     std::cout << "\t" << data.size() << "\t" << unsigned{record.Category()} << "\t" << attributes
@@ -131,8 +132,10 @@ struct NewRecordOptions {
 int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) {
   const std::string file = arguments.Value("--file").value_or("");
   if (file.empty()) return UsageFail("--file is needed");
-  std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(file);
-  if (!bytes) return Fail("cannot read \"" + file + "\"");
+  int error = 0;
+  std::optional<std::vector<uint8_t>> bytes =
+      platform::ReadWholeFile(file, platform::kDefaultReadLimit, &error);
+  if (!bytes) return Fail("cannot read \"" + file + "\": " + platform::DescribeReadError(error));
   options->content = std::move(*bytes);
   const size_t slash = file.rfind('/');
   options->title = arguments.Value("--title").value_or(
@@ -236,8 +239,12 @@ int Edit(const Arguments& arguments) {
   PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
     if (record.data.size() < layout::kHeadSize) return Fail("the record is short");
-    std::optional<std::vector<uint8_t>> content = platform::ReadWholeFile(*file);
-    if (!content) return Fail("cannot read \"" + *file + "\"");
+    int error = 0;
+    std::optional<std::vector<uint8_t>> content =
+        platform::ReadWholeFile(*file, platform::kDefaultReadLimit, &error);
+    if (!content) {
+      return Fail("cannot read \"" + *file + "\": " + platform::DescribeReadError(error));
+    }
     const bool text = record.data[layout::kContentKindOffset] == conduit::kContentText;
     if (text)
       content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
@@ -261,7 +268,10 @@ constexpr char kFilesUsage[] =
     "Usage: handheld files IMAGE\n"
     "\n"
     "Lists the records of \"VlmrFilesDB\", separated by tabs: index, file ID,\n"
-    "title, content kind, size field, record size, category, attributes.\n";
+    "title, content kind, size field, record size, category, attributes. A\n"
+    "handheld without the database has no records. In a title, a backslash,\n"
+    "tab, line break or other control character is shown as \\\\, \\t, \\n, \\r\n"
+    "or \\xNN.\n";
 
 constexpr char kExtractUsage[] =
     "Usage: handheld extract IMAGE INDEX OUT\n"
@@ -307,9 +317,9 @@ void AddFilesCommands(std::vector<CommandSpec>& commands) {
   newBitmap.push_back({"--depth", true});
   commands.push_back({"files", kFilesUsage, {}, 1, 1, &Files});
   commands.push_back({"extract", kExtractUsage, {}, 3, 3, &Extract});
-  commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText});
-  commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap});
-  commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit});
+  commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText, true});
+  commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap, true});
+  commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit, true});
 }
 
 }  // namespace handheld

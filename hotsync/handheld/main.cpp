@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fs/file_lock.h"
 #include "handheld/companion.h"
 
 namespace {
@@ -30,8 +31,11 @@ constexpr char kUsage[] =
     "  add-bitmap IMAGE --file F ... add a picture made on the handheld\n"
     "  edit IMAGE INDEX              mark a record as changed on the handheld\n"
     "\n"
-    "Exit status: 0 done, 1 the image, a database or a file could not be used,\n"
-    "2 bad usage.\n";
+    "Commands that change the image do not wait for a HotSync running on it:\n"
+    "they say the handheld is busy and change nothing, as on the handheld.\n"
+    "\n"
+    "Exit status: 0 done, 1 the image, a database or a file could not be used\n"
+    "or the handheld is busy with a HotSync, 2 bad usage.\n";
 
 bool AsksForHelp(const std::vector<std::string_view>& words) {
   for (std::string_view word : words) {
@@ -53,6 +57,12 @@ int RunCommand(const handheld::CommandSpec& command, const std::vector<std::stri
   if (count < command.minPositional || count > command.maxPositional) {
     std::cerr << "handheld: " << command.name << ": wrong number of arguments\n" << command.usage;
     return handheld::kExitUsage;
+  }
+  // Held until the command has written: a HotSync never sees half a change.
+  platform::FileLock imageLock;
+  if (command.changesImage &&
+      !handheld::LockImageForChange(arguments->Positional()[0], imageLock)) {
+    return handheld::kExitFailed;
   }
   return command.run(*arguments);
 }

@@ -3,8 +3,11 @@
 // creator 'Vlmr', ID 0, in "Saved Preferences": request code at byte 0,
 // status at byte 1, image mode at byte 16; the other bytes are the
 // handheld application's and are kept.
+#include <climits>
 #include <iostream>
 
+#include "common/hotsync_home.h"
+#include "file_list_entry.h"
 #include "handheld/companion.h"
 #include "handheld_records.h"
 
@@ -81,11 +84,35 @@ std::optional<AppPreference> ReadRequestPreference(const platform::pdb::Handheld
   return preference;
 }
 
+// A HotSync user name longer than this would be cut in the file list's user
+// field and in the conduit's properties, and no listed file would reach it.
+constexpr size_t kMaxUserNameLength = store::FileListEntry::kUserSize - 1;  // 39
+
+// Why `user` cannot name a HotSync user; empty when it can.
+std::string UserNameProblem(const std::string& user) {
+  if (user.empty() || user.find_first_of("\r\n") != std::string::npos) {
+    return "--user needs a one-line user name";
+  }
+  if (user.size() > kMaxUserNameLength) {
+    return "the user name is " + std::to_string(user.size()) +
+           " bytes long; a HotSync user name holds at most 39";
+  }
+  if (hotsync::FolderNameOfUser(user).size() > NAME_MAX) {
+    return "the user name is too long for the HotSync user's folder name";
+  }
+  return {};
+}
+
 int Create(const Arguments& arguments) {
   const std::string& folder = arguments.Positional()[0];
   const std::string user = arguments.Value("--user").value_or("");
-  if (user.empty() || user.find_first_of("\r\n") != std::string::npos) {
-    return UsageFail("--user needs a one-line user name");
+  if (std::string problem = UserNameProblem(user); !problem.empty()) return UsageFail(problem);
+  const platform::pdb::HandheldImage existing(folder);
+  const std::optional<std::string> owner =
+      existing.Exists() ? existing.ReadUserName() : std::nullopt;
+  if (owner && !owner->empty() && *owner != user && !arguments.Has("--force")) {
+    return Fail("\"" + folder + "\" is already the handheld of \"" + *owner +
+                "\"; give --force to make it the handheld of \"" + user + "\"");
   }
   if (!platform::pdb::HandheldImage::Create(folder, user)) {
     return Fail("cannot create the handheld image \"" + folder + "\"");
@@ -157,11 +184,12 @@ int ShowRequest(const Arguments& arguments) {
 }
 
 constexpr char kCreateUsage[] =
-    "Usage: handheld create IMAGE --user NAME\n"
+    "Usage: handheld create IMAGE --user NAME [--force]\n"
     "\n"
     "Makes the handheld image folder IMAGE (and its parents) with the HotSync\n"
-    "user NAME in handheld.ini. An existing image keeps its databases and gets\n"
-    "the new name.\n";
+    "user NAME (at most 39 bytes) in handheld.ini. An image that already has\n"
+    "another user is left alone unless --force is given; it then keeps its\n"
+    "databases and gets the new name.\n";
 
 constexpr char kRequestUsage[] =
     "Usage: handheld request IMAGE search|fetch|fax|email|pcformat|receive\n"
@@ -183,8 +211,9 @@ constexpr char kShowRequestUsage[] =
 }  // namespace
 
 void AddRequestCommands(std::vector<CommandSpec>& commands) {
-  commands.push_back({"create", kCreateUsage, {{"--user", true}}, 1, 1, &Create});
-  commands.push_back({"request", kRequestUsage, {{"--image-mode", true}}, 2, 2, &Request});
+  commands.push_back(
+      {"create", kCreateUsage, {{"--user", true}, {"--force", false}}, 1, 1, &Create, true});
+  commands.push_back({"request", kRequestUsage, {{"--image-mode", true}}, 2, 2, &Request, true});
   commands.push_back({"show-request", kShowRequestUsage, {}, 1, 1, &ShowRequest});
 }
 

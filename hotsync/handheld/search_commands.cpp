@@ -138,7 +138,7 @@ int SearchFields(const Arguments& arguments) {
 
 int Results(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tselected\tpath\tcreated\tmodified\tsize\n";
@@ -149,7 +149,8 @@ int Results(const Arguments& arguments) {
       continue;
     }
     std::cout << i << "\t" << (data[kSelectedOffset] != 0 ? "yes" : "no") << "\t"
-              << platform::GetFixedText(data, kResultPathOffset, conduit::SearchResult::kPathSize)
+              << EscapeField(platform::GetFixedText(data, kResultPathOffset,
+                                                    conduit::SearchResult::kPathSize))
               << "\t"
               << FormatSearchResultStamp(store::HandheldDateTime::FromBytes(
                      std::span(data).subspan(kResultCreatedOffset)))
@@ -236,9 +237,10 @@ void AddSearchCommands(std::vector<CommandSpec>& commands) {
   std::vector<OptionSpec> fieldOptions = {{"--receive-selector", true}};
   for (const TextField& field : kTextFields) fieldOptions.push_back({field.option, true});
   for (const FlagField& field : kFlagFields) fieldOptions.push_back({field.option, true});
-  commands.push_back({"search-fields", kSearchFieldsUsage, fieldOptions, 1, 1, &SearchFields});
+  commands.push_back(
+      {"search-fields", kSearchFieldsUsage, fieldOptions, 1, 1, &SearchFields, true});
   commands.push_back({"results", kResultsUsage, {}, 1, 1, &Results});
-  commands.push_back({"select", kSelectUsage, {}, 2, SIZE_MAX, &Select});
+  commands.push_back({"select", kSelectUsage, {}, 2, SIZE_MAX, &Select, true});
 }
 
 }  // namespace handheld

@@ -27,8 +27,8 @@ constexpr char kUsage[] =
     "Without a command, or with -r, it stays resident: it registers its window\n"
     "(class \"KittyHawk\") with the window station and quits on message 0xBEC5.\n"
     "\n"
-    "Exit status: 0 success, 1 a conduit failed, 2 bad usage or an unusable\n"
-    "image or data folder.\n";
+    "Exit status: 0 success, 1 a conduit failed or the handheld is busy with\n"
+    "another HotSync, 2 bad usage or an unusable image or data folder.\n";
 
 constexpr char kSyncUsage[] =
     "Usage: hotsync sync IMAGE [--sync-type N]\n"
@@ -41,14 +41,19 @@ constexpr char kSyncUsage[] =
     "     queue);\n"
     "  3. calls OpenConduit of every registered conduit with its sync type: the\n"
     "     type chosen for the next HotSync only (then cleared), else its default;\n"
-    "  4. prints this HotSync's log entries; they are also appended to\n"
-    "     $HOTSYNC_HOME/<user>/HotSync.log.\n"
+    "  4. prints each log entry as a conduit writes it, with its activity:\n"
+    "     -1 note, 19 started, 20 done, 21 done with failure, 22 warning or\n"
+    "     error; the entries are also appended to $HOTSYNC_HOME/<user>/HotSync.log.\n"
     "\n"
     "  --sync-type N   use sync type N (0 to 6) for every conduit in this HotSync\n"
     "                  (a next-HotSync-only choice then stays for the next one)\n"
     "\n"
+    "Only one HotSync runs on an image at a time: it holds the image's lock\n"
+    "from start to end, and a second one says the handheld is busy.\n"
+    "\n"
     "Exit status: 0 every conduit returned 0, 1 a conduit returned an error or\n"
-    "could not be loaded, 2 the image or the data folder cannot be used.\n";
+    "could not be loaded, or the handheld is busy with another HotSync, 2 the\n"
+    "image or the data folder cannot be used.\n";
 
 constexpr char kConfigureUsage[] =
     "Usage: hotsync configure CREATOR\n"

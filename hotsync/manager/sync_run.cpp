@@ -1,5 +1,6 @@
 // One HotSync: the user of the handheld image, the install queue, every
 // registered conduit's OpenConduit with its sync type, and the log.
+#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "common/hotsync_home.h"
 #include "condmgr/condmgr.h"
 #include "condmgr/registrations.h"
+#include "fs/file_lock.h"
 #include "manager/hotsync_commands.h"
 #include "manager/install_queue.h"
 #include "pdb/handheld_image.h"
@@ -16,8 +18,6 @@
 
 namespace hotsync {
 namespace {
-
-constexpr size_t kLogTextBufferSize = 65536;
 
 // Ends the Sync Manager's session on every way out.
 class SyncSession {
@@ -117,25 +117,79 @@ std::string OneLine(std::string_view text) {
   return line;
 }
 
-void PrintLog(std::ostream& out) {
-  const int32_t count = SyncLogEntryCount();
-  out << "HotSync log (" << count << (count == 1 ? " entry" : " entries") << "):\n";
-  std::vector<char> text(kLogTextBufferSize);
-  for (int32_t index = 0; index < count; ++index) {
-    int32_t activity = 0;
-    if (SyncLogEntry(index, text.data(), static_cast<int32_t>(text.size()), &activity) != 0) {
-      continue;
-    }
-    out << "  " << activity << "\t" << OneLine(text.data()) << "\n";
+// What a log entry's activity number means.
+const char* ActivityMeaning(int32_t activity) {
+  switch (activity) {
+    case kSyncLogText:
+      return "note";
+    case kSyncLogStart:
+      return "started";
+    case kSyncLogEnd:
+      return "done";
+    case kSyncLogEndWithFailure:
+      return "done with failure";
+    case kSyncLogWarning:
+      return "warning or error";
+    default:
+      return "other";
   }
+}
+
+// Prints each log entry on the terminal as the conduit writes it, so that a
+// long HotSync shows what it is doing: "  19 started\tVellamore".
+void PrintLogEntry(const char* text, int32_t activity, void* context) {
+  std::ostream& out = *static_cast<std::ostream*>(context);
+  out << "  " << activity << " " << ActivityMeaning(activity) << "\t" << OneLine(text) << std::endl;
+}
+
+// Shows the log entries on `out` while it lives.
+class LogPrinter {
+ public:
+  explicit LogPrinter(std::ostream& out) { SyncSetLogObserver(&PrintLogEntry, &out); }
+  ~LogPrinter() { SyncSetLogObserver(nullptr, nullptr); }
+  LogPrinter(const LogPrinter&) = delete;
+  LogPrinter& operator=(const LogPrinter&) = delete;
+};
+
+// True when the image is a folder whose files can all be read; false after
+// a message on `err`. A named pipe or device in a database file's place
+// would hang or never end a read, so the HotSync refuses to start.
+bool ImageIsUsable(const platform::pdb::HandheldImage& image, std::ostream& err) {
+  if (!image.Exists()) {
+    err << "hotsync: \"" << image.Folder() << "\" is not a handheld image folder\n";
+    return false;
+  }
+  const std::vector<std::string> irregular = image.ListIrregularFiles();
+  for (const std::string& name : irregular) {
+    err << "hotsync: \"" << image.Folder() << "/" << name
+        << "\" is not a regular file (a named pipe, device or socket); remove it or put the "
+           "database file in its place\n";
+  }
+  return irregular.empty();
+}
+
+// Takes the image's lock for the whole HotSync. False after a message when
+// another HotSync holds it; an image that cannot be locked at all (a folder
+// we may not open) is synchronised without the lock, after a warning.
+bool LockImage(const platform::pdb::HandheldImage& image, platform::FileLock& lock,
+               std::ostream& err) {
+  switch (image.TryLock(lock)) {
+    case platform::FileLock::Result::kLocked:
+      return true;
+    case platform::FileLock::Result::kHeldElsewhere:
+      err << "hotsync: the handheld in \"" << image.Folder()
+          << "\" is busy: another HotSync is running on it\n";
+      return false;
+    case platform::FileLock::Result::kFailed:
+      err << "hotsync: warning: cannot lock the handheld image \"" << image.Folder() << "\" ("
+          << std::strerror(lock.Error()) << "); going on without the lock\n";
+      return true;
+  }
+  return true;
 }
 
 // The image's user, or nothing after a message on `err`.
 std::optional<std::string> ImageUser(const platform::pdb::HandheldImage& image, std::ostream& err) {
-  if (!image.Exists()) {
-    err << "hotsync: \"" << image.Folder() << "\" is not a handheld image folder\n";
-    return std::nullopt;
-  }
   std::optional<std::string> user = image.ReadUserName();
   if (!user || user->empty()) {
     err << "hotsync: the handheld in \"" << image.Folder()
@@ -146,19 +200,37 @@ std::optional<std::string> ImageUser(const platform::pdb::HandheldImage& image, 
   return user;
 }
 
+// Makes the user's folder in the HotSync data folder; false after a message.
+bool MakeUserFolder(const std::string& home, const std::string& user, std::ostream& err) {
+  if (home.empty()) {
+    err << "hotsync: no HotSync data folder: set HOTSYNC_HOME, XDG_DATA_HOME or HOME\n";
+    return false;
+  }
+  const std::string folder = UserFolder(home, user);
+  const int error = MakeFolders(folder);
+  if (error == ENAMETOOLONG) {
+    err << "hotsync: the user name \"" << user
+        << "\" is too long for a folder name; give the handheld a shorter one with "
+           "'handheld create IMAGE --user NAME --force'\n";
+  } else if (error != 0) {
+    err << "hotsync: cannot make the user's folder \"" << folder << "\": " << std::strerror(error)
+        << " (set HOTSYNC_HOME to a writable folder)\n";
+  }
+  return error == 0;
+}
+
 }  // namespace
 
 int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err) {
   const platform::pdb::HandheldImage image(options.imageFolder);
+  if (!ImageIsUsable(image, err)) return kExitUnusable;
+  platform::FileLock imageLock;
+  if (!LockImage(image, imageLock, err)) return kExitConduitFailed;
   const std::optional<std::string> user = ImageUser(image, err);
   if (!user) return kExitUnusable;
   const std::string home = HotSyncHome();
+  if (!MakeUserFolder(home, *user, err)) return kExitUnusable;
   const std::string userFolder = UserFolder(home, *user);
-  if (home.empty() || MakeFolders(userFolder) != 0) {
-    err << "hotsync: cannot use the HotSync data folder \"" << home
-        << "\" (set HOTSYNC_HOME to a writable folder)\n";
-    return kExitUnusable;
-  }
   std::vector<Registration> registrations;
   if (int32_t result = ListRegistrations(&registrations); result != kCmErrNone) {
     err << "hotsync: " << DescribeConduitManagerError(result) << "\n";
@@ -176,8 +248,11 @@ int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err)
     return kExitUnusable;
   }
   if (registrations.empty()) out << "No conduits are registered.\n";
-  const int failed = RunConduits(registrations, options, *user, userFolder, out, err);
-  PrintLog(out);
+  int failed = 0;
+  {
+    const LogPrinter printer(out);
+    failed = RunConduits(registrations, options, *user, userFolder, out, err);
+  }
   out << (failed == 0 ? "HotSync complete.\n" : "HotSync finished with conduit errors.\n");
   return failed == 0 ? kExitOk : kExitConduitFailed;
 }

@@ -2,7 +2,9 @@
 // Sync Manager, logs "echo: sync type N for USER" (and ECHO_CONDUIT_TEXT
 // when set), and returns ECHO_CONDUIT_RESULT (default 0). ConfigureConduit
 // prints the type it was given and answers as ECHO_CONFIGURE says:
-// "RESULT,PREFERENCE,TYPE" (default "-1,0,0", a cancel).
+// "RESULT,PREFERENCE,TYPE" (default "-1,0,0", a cancel). With
+// ECHO_CONDUIT_RUN set, OpenConduit runs that shell command while the
+// HotSync is in progress.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -30,6 +32,9 @@ extern "C" __attribute__((visibility("default"))) int32_t OpenConduit(void* /*pr
       "echo: sync type " + std::to_string(properties->m_SyncType) + " for " + name;
   LogAddEntry(line.c_str(), kSyncLogText, 0);
   if (const char* text = std::getenv("ECHO_CONDUIT_TEXT")) LogAddEntry(text, kSyncLogWarning, 0);
+  if (const char* command = std::getenv("ECHO_CONDUIT_RUN")) {
+    if (std::system(command) == -1) LogAddEntry("echo: cannot run the command", kSyncLogWarning, 0);
+  }
   SyncUnRegisterConduit(handle);
   return IntegerFromEnvironment("ECHO_CONDUIT_RESULT", 0);
 }

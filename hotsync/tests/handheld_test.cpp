@@ -3,6 +3,7 @@
 // each checked byte for byte through the Palm database reader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 
 #include "bytes/bytes.h"
@@ -304,6 +305,34 @@ TEST_F(HandheldTest, EditMarksTheRecordDirtyAndCanReplaceItsContent) {
   EXPECT_EQ(platform::GetU32Be(data, 196), 9u);
   EXPECT_EQ(std::string(data.begin() + 201, data.end()), std::string("brand new\0", 10));
   EXPECT_EQ(Run({"edit", m_path, "1"}).exitStatus, 1);
+}
+
+TEST_F(HandheldTest, FilesOfANewImageIsAnEmptyList) {
+  const ProgramResult result = Run({"files", m_path});
+  EXPECT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_EQ(result.out, "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n");
+}
+
+TEST_F(HandheldTest, ControlCharactersInATitleAreEscapedInTheListing) {
+  const std::string file = WriteFile("t.txt", "x");
+  ASSERT_EQ(Run({"add-text", m_path, "--file", file, "--title", "a\tb\nc\\d\x1b[31m"}).exitStatus,
+            0);
+  const std::string out = Run({"files", m_path}).out;
+  EXPECT_NE(out.find("\ta\\tb\\nc\\\\d\\x1b[31m\t"), std::string::npos) << out;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
+}
+
+TEST_F(HandheldTest, CreateKeepsAnExistingUserUnlessForcedAndRefusesOverlongNames) {
+  const ProgramResult again = Run({"create", m_path, "--user", "Bea"});
+  EXPECT_EQ(again.exitStatus, 1);
+  EXPECT_NE(again.err.find("already the handheld of \"Ada\""), std::string::npos) << again.err;
+  EXPECT_EQ(Image().ReadUserName(), "Ada");
+  ASSERT_EQ(Run({"create", m_path, "--user", "Bea", "--force"}).exitStatus, 0);
+  EXPECT_EQ(Image().ReadUserName(), "Bea");
+
+  const std::string other = m_work.Path() + "/other";
+  EXPECT_EQ(Run({"create", other, "--user", std::string(40, 'u')}).exitStatus, 2);
+  EXPECT_FALSE(HandheldImage(other).Exists());
 }
 
 TEST_F(HandheldTest, ADamagedDatabaseIsReportedNotRead) {

@@ -3,7 +3,9 @@
 // Checks the exit statuses, the terminal output, the HotSync log file, the
 // sync types handed to the conduit and the install queue.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 
@@ -57,7 +59,10 @@ TEST_F(HotSyncTest, SyncCallsTheConduitAndLogsItsEntriesToFileAndTerminal) {
   const ProgramResult result = Sync();
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_NE(result.out.find("Conduit Echo (Echo): sync type 0"), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find("  -1\techo: sync type 0 for Ada\n"), std::string::npos);
+  // Each entry is shown as it is written, before the conduit returns.
+  const size_t entry = result.out.find("  -1 note\techo: sync type 0 for Ada\n");
+  EXPECT_NE(entry, std::string::npos) << result.out;
+  EXPECT_LT(entry, result.out.find("Conduit Echo returned 0"));
   EXPECT_NE(result.out.find("HotSync complete."), std::string::npos);
   const std::regex line(R"(\d{4}-\d{2}-\d{2}T\d{2}:\d{2}:\d{2}\t-1\techo: sync type 0 for Ada\n)");
   EXPECT_TRUE(std::regex_match(LogFile(), line)) << LogFile();
@@ -75,7 +80,8 @@ TEST_F(HotSyncTest, LineBreaksInALogTextAreWrittenAsBackslashN) {
   const ProgramResult result = Sync({"ECHO_CONDUIT_TEXT=two\nlines\r\nthree"});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_NE(LogFile().find("\t22\ttwo\\nlines\\nthree\n"), std::string::npos) << LogFile();
-  EXPECT_NE(result.out.find("  22\ttwo\\nlines\\nthree\n"), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find("  22 warning or error\ttwo\\nlines\\nthree\n"), std::string::npos)
+      << result.out;
 }
 
 TEST_F(HotSyncTest, AConduitErrorMakesExitStatusOne) {
@@ -118,6 +124,42 @@ TEST_F(HotSyncTest, ANewUserGetsAFolder) {
   ASSERT_EQ(Run("hotsync", {"sync", other}).exitStatus, 0);
   EXPECT_TRUE(FileExists(m_home.Path() + "/Bo%2Fb/HotSync.log"));
   EXPECT_EQ(PltGetUserCount(), 1);  // Ada has had no HotSync yet
+}
+
+TEST_F(HotSyncTest, ASecondHotSyncAndHandheldWritesDuringAHotSyncAreRefusedAsBusy) {
+  // The conduit of the first HotSync starts both while it runs.
+  const std::string second = m_work.Path() + "/second.txt";
+  const std::string request = m_work.Path() + "/request.txt";
+  const std::string command =
+      "unset ECHO_CONDUIT_RUN; '" + BinPath("hotsync") + "' sync '" + m_image + "' >'" + second +
+      "' 2>&1; echo \"exit $?\" >>'" + second + "'; '" + BinPath("handheld") + "' request '" +
+      m_image + "' search >'" + request + "' 2>&1; echo \"exit $?\" >>'" + request + "'";
+  const ProgramResult result = Sync({"ECHO_CONDUIT_RUN=" + command});
+  ASSERT_EQ(result.exitStatus, 0) << result.err;
+  EXPECT_NE(ReadTextFile(second).find("is busy: another HotSync is running on it"),
+            std::string::npos)
+      << ReadTextFile(second);
+  EXPECT_NE(ReadTextFile(second).find("exit 1\n"), std::string::npos);
+  EXPECT_EQ(ReadTextFile(second).find("Conduit Echo"), std::string::npos);
+  EXPECT_NE(ReadTextFile(request).find("is busy"), std::string::npos) << ReadTextFile(request);
+  EXPECT_NE(ReadTextFile(request).find("exit 1\n"), std::string::npos);
+  EXPECT_FALSE(platform::pdb::HandheldImage(m_image).HasDatabase("Saved Preferences"));
+  // Only the first HotSync wrote to the log.
+  const std::string log = LogFile();
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+}
+
+TEST_F(HotSyncTest, ANamedPipeInTheImageIsRefusedWithoutHanging) {
+  ASSERT_EQ(mkfifo((m_image + "/VlmrFilesDB.pdb").c_str(), 0600), 0);
+  const ProgramResult sync = Sync();
+  EXPECT_EQ(sync.exitStatus, 2);
+  EXPECT_NE(sync.err.find("VlmrFilesDB.pdb\" is not a regular file"), std::string::npos)
+      << sync.err;
+  EXPECT_EQ(sync.out.find("Conduit Echo"), std::string::npos);
+  const ProgramResult files = Run("handheld", {"files", m_image});
+  EXPECT_EQ(files.exitStatus, 1);
+  EXPECT_NE(files.err.find("VlmrFilesDB.pdb\" is not a regular file"), std::string::npos)
+      << files.err;
 }
 
 struct UnusableImageCase {

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <memory>
 
 namespace platform {
@@ -66,6 +68,39 @@ int WriteAll(int fd, const std::vector<uint8_t>& bytes) {
   return 0;
 }
 
+// True for the name mkstemp gives a temporary file of `name`:
+// "." + name + "." + six letters or digits.
+bool IsTemporaryNameOf(std::string_view candidate, std::string_view name) {
+  constexpr size_t kSuffixSize = 6;
+  if (candidate.size() != name.size() + 2 + kSuffixSize || !candidate.starts_with('.') ||
+      candidate.substr(1, name.size()) != name || candidate[name.size() + 1] != '.') {
+    return false;
+  }
+  std::string_view suffix = candidate.substr(name.size() + 2);
+  return std::all_of(suffix.begin(), suffix.end(), [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+  });
+}
+
+// Removes the temporary files that writes of `name` in `folder` left behind
+// when they were killed between creating and renaming them. A write in
+// progress keeps touching its file, so only files untouched for
+// kStaleTemporaryAge go.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  const std::string prefix = folder.empty() ? std::string() : folder + "/";
+  const time_t now = time(nullptr);
+  for (const DirectoryEntry& entry :
+       ListDirectory(folder.empty() ? "." : folder, "." + name + ".*")) {
+    if (entry.isDirectory || !IsTemporaryNameOf(entry.name, name)) continue;
+    struct stat status {};
+    const std::string path = prefix + entry.name;
+    if (lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        now - status.st_mtime >= kStaleTemporaryAge) {
+      unlink(path.c_str());
+    }
+  }
+}
+
 }  // namespace
 
 std::optional<FileStatus> GetFileStatus(const std::string& path) {
@@ -106,21 +141,43 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::string
   return entries;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path) {
-  FdCloser file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-  if (file.fd < 0) return std::nullopt;
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t limit,
+                                                  int* error) {
+  auto fail = [error](int reason) -> std::optional<std::vector<uint8_t>> {
+    if (error != nullptr) *error = reason;
+    return std::nullopt;
+  };
+  FdCloser file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+  if (file.fd < 0) return fail(errno);
+  struct stat status {};
+  if (fstat(file.fd, &status) != 0) return fail(errno);
+  if (S_ISDIR(status.st_mode)) return fail(EISDIR);
+  if (!S_ISREG(status.st_mode)) return fail(kNotRegularFile);
+  if (static_cast<uint64_t>(status.st_size) > limit) return fail(EFBIG);
   std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(status.st_size));
   uint8_t chunk[65536];
+  // Read to the end rather than to the size the status gave: the file may
+  // grow or shrink meanwhile, and some (such as /sys files) report no size.
   for (;;) {
     ssize_t n = read(file.fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return std::nullopt;
+      return fail(errno);
     }
     if (n == 0) break;
+    if (bytes.size() + static_cast<size_t>(n) > limit) return fail(EFBIG);
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
+  if (error != nullptr) *error = 0;
   return bytes;
+}
+
+std::string DescribeReadError(int error) {
+  if (error == kNotRegularFile) return "is not a regular file";
+  if (error == EISDIR) return "is a folder";
+  if (error == EFBIG) return "is too large";
+  return std::strerror(error);
 }
 
 int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -128,8 +185,12 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
   // attribute, even for a user whom the permissions would not stop.
   struct stat existing {};
   if (stat(path.c_str(), &existing) == 0 && (existing.st_mode & 0222) == 0) return EACCES;
-  std::string folder = FolderOfPath(path);
-  std::string name = path.substr(folder.size() + (folder.empty() ? 0 : 1));
+  // Through a symbolic link: the temporary file goes beside the file the
+  // link names, and replaces that file; the link itself stays.
+  const std::string target = ResolveFinalLink(path);
+  std::string folder = FolderOfPath(target);
+  std::string name = target.substr(folder.empty() ? 0 : target.rfind('/') + 1);
+  RemoveStaleTemporaries(folder, name);
   std::string pattern = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
   std::vector<char> temporary(pattern.begin(), pattern.end());
   temporary.push_back('\0');
@@ -144,9 +205,27 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
     mode_t mode = existing.st_mode != 0 ? (existing.st_mode & 07777) : 0644;
     if (error == 0 && fchmod(fd, mode) != 0) error = errno;
   }
-  if (error == 0 && rename(temporary.data(), path.c_str()) != 0) error = errno;
+  if (error == 0 && rename(temporary.data(), target.c_str()) != 0) error = errno;
   if (error != 0) unlink(temporary.data());
   return error;
+}
+
+std::string ResolveFinalLink(const std::string& path) {
+  constexpr int kMaxLinks = 40;  // as the kernel's own limit for a path
+  std::string current = path;
+  for (int depth = 0; depth < kMaxLinks; ++depth) {
+    std::vector<char> target(PATH_MAX + 1);
+    ssize_t length = readlink(current.c_str(), target.data(), target.size());
+    if (length < 0) return current;  // no link (or none that can be read)
+    if (static_cast<size_t>(length) >= target.size()) return path;
+    std::string next(target.data(), static_cast<size_t>(length));
+    if (!next.starts_with('/')) {
+      std::string folder = FolderOfPath(current);
+      if (!folder.empty()) next = (folder == "/" ? folder : folder + "/") + next;
+    }
+    current = std::move(next);
+  }
+  return path;
 }
 
 std::string FolderOfPath(std::string_view path) {

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -39,14 +40,41 @@ struct DirectoryEntry {
 // names, without "." and "..". Empty when the folder cannot be listed.
 std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::string_view pattern);
 
-// Whole contents of a file; nothing when it cannot be opened or read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path);
+// The largest file ReadWholeFile reads unless told otherwise.
+constexpr uint64_t kDefaultReadLimit = uint64_t{64} << 20;  // 64 MiB
+
+// Whole contents of the regular file at `path`, at most `limit` bytes. The
+// open never blocks, so a named pipe or a device in a file's place cannot
+// hang the caller. Nothing when the file cannot be read; `*error` (when
+// given) then holds the errno of the step that failed, EISDIR for a folder,
+// kNotRegularFile for a pipe, device or socket, EFBIG above `limit`.
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
+                                                  uint64_t limit = kDefaultReadLimit,
+                                                  int* error = nullptr);
+// The error ReadWholeFile gives for a pipe, device or socket.
+constexpr int kNotRegularFile = ENODEV;
+// A reason for a failed read, for messages: "is not a regular file" for
+// kNotRegularFile, "is too large" for EFBIG, the system's text otherwise.
+std::string DescribeReadError(int error);
 
 // Replaces `path` with `bytes`: writes a temporary file in the same folder,
 // flushes it and renames it over `path`, so a failure at any point leaves the
-// old file whole. A file with no write permission bit is read-only and is
-// not replaced (EACCES), whoever runs the program. Returns 0, or the errno of the step that failed.
+// old file whole. A symbolic link is written through: the file it points to
+// is replaced and the link stays. A file with no write permission bit is
+// read-only and is not replaced (EACCES), whoever runs the program. Before
+// writing, temporary files of earlier writes of the same file that were cut
+// short (".<name>.XXXXXX", untouched for kStaleTemporaryAge) are removed.
+// Returns 0, or the errno of the step that failed.
 int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& bytes);
+// How long a temporary file of WriteFileAtomically stays untouched before it
+// counts as left behind by a write that was killed.
+constexpr time_t kStaleTemporaryAge = 10 * 60;
+
+// The file that `path` names once every symbolic link in its last component
+// is followed: a link's relative target is taken from the link's folder. The
+// target need not exist. `path` itself when it is no link, or when the links
+// loop or go deeper than the system allows.
+std::string ResolveFinalLink(const std::string& path);
 
 // Folder part of a path (before its last '/'), "" when it has none.
 std::string FolderOfPath(std::string_view path);

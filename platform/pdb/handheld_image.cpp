@@ -3,6 +3,7 @@
 // the two preferences databases.
 #include "pdb/handheld_image.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -123,6 +124,20 @@ std::vector<std::string> HandheldImage::ListDatabases() const {
   for (const DirectoryEntry& entry : ListDirectory(m_folder, "*")) {
     if (entry.isDirectory) continue;
     if (auto name = DatabaseNameOf(entry.name)) names.push_back(std::move(*name));
+  }
+  return names;
+}
+
+std::vector<std::string> HandheldImage::ListIrregularFiles() const {
+  std::vector<std::string> names;
+  for (const DirectoryEntry& entry : ListDirectory(m_folder, "*")) {
+    if (entry.isDirectory) continue;
+    if (entry.name != kIdentityFileName && !DatabaseNameOf(entry.name)) continue;
+    struct stat status {};
+    const std::string path = PathOf(entry.name);
+    if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+      names.push_back(entry.name);
+    }
   }
   return names;
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bytes/bytes.h"
+#include "fs/file_lock.h"
 #include "pdb/palm_database.h"
 
 namespace platform::pdb {
@@ -69,13 +70,24 @@ class HandheldImage {
   static std::string FileNameOf(std::string_view name, bool resource);
   static std::optional<std::string> DatabaseNameOf(std::string_view fileName);
 
+  // Takes the image's exclusive lock without waiting: an flock on the image
+  // folder, held by a HotSync for its whole run and by every command that
+  // changes the image while it changes it (see platform::FileLock).
+  platform::FileLock::Result TryLock(platform::FileLock& lock) const {
+    return lock.TryLock(m_folder);
+  }
+
   // Names of the databases in the image, in byte order of their file names.
   std::vector<std::string> ListDatabases() const;
+  // File names of the image's database and identity files that are no
+  // regular files (a named pipe, a device, a socket), which no reader opens.
+  std::vector<std::string> ListIrregularFiles() const;
   // Full path of the file holding database `name`, when it exists.
   std::optional<std::string> FindDatabaseFile(std::string_view name) const;
   bool HasDatabase(std::string_view name) const { return FindDatabaseFile(name).has_value(); }
 
-  // Reads database `name`. kNotFound, kIo, or kDamaged with the reason in
+  // Reads database `name` (never blocking: a pipe or device in its file's
+  // place is kIo, see ListIrregularFiles). kNotFound, kIo, or kDamaged with the reason in
   // `*pdbError` (when given).
   ImageError LoadDatabase(std::string_view name, PalmDatabase* database,
                           PdbError* pdbError = nullptr) const;

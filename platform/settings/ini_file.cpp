@@ -4,6 +4,7 @@
 #include "ini_file.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "ini_escape.h"
 
@@ -150,54 +151,61 @@ IniFile IniFile::Parse(std::string_view text) {
 }
 
 std::string IniFile::Serialise() const {
+  // The groups in the order of their first key, each with its keys in order.
   std::vector<std::string_view> groups;
+  std::unordered_map<std::string_view, std::vector<const IniEntry*>> keysOfGroup;
   for (const IniEntry& entry : m_entries) {
     std::string_view group = SplitGroup(entry.key).first;
-    if (std::find(groups.begin(), groups.end(), group) == groups.end()) groups.push_back(group);
+    auto [slot, isNew] = keysOfGroup.try_emplace(group);
+    if (isNew) groups.push_back(group);
+    slot->second.push_back(&entry);
   }
   std::stable_partition(groups.begin(), groups.end(), [](std::string_view g) { return g.empty(); });
   std::string out;
   for (std::string_view group : groups) {
     if (!out.empty()) out += '\n';
     out += GroupHeader(group) + "\n";
-    for (const IniEntry& entry : m_entries) {
-      auto [entryGroup, name] = SplitGroup(entry.key);
-      if (entryGroup != group) continue;
-      out += EscapeName(name) + "=" + entry.stored + "\n";
+    for (const IniEntry* entry : keysOfGroup[group]) {
+      out += EscapeName(SplitGroup(entry->key).second) + "=" + entry->stored + "\n";
     }
   }
   return out;
 }
 
 const IniEntry* IniFile::Find(std::string_view key) const {
-  for (const IniEntry& entry : m_entries) {
-    if (entry.key == key) return &entry;
-  }
-  return nullptr;
+  auto found = m_index.find(std::string(key));
+  return found == m_index.end() ? nullptr : &m_entries[found->second];
 }
 
 void IniFile::Set(std::string_view key, std::string stored) {
-  for (IniEntry& entry : m_entries) {
-    if (entry.key == key) {
-      entry.stored = std::move(stored);
-      return;
-    }
+  auto [slot, isNew] = m_index.try_emplace(std::string(key), m_entries.size());
+  if (!isNew) {
+    m_entries[slot->second].stored = std::move(stored);
+    return;
   }
   m_entries.push_back(IniEntry{std::string(key), std::move(stored)});
 }
 
 bool IniFile::Remove(std::string_view key) {
-  auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                         [&](const IniEntry& entry) { return entry.key == key; });
-  if (it == m_entries.end()) return false;
-  m_entries.erase(it);
+  auto found = m_index.find(std::string(key));
+  if (found == m_index.end()) return false;
+  m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(found->second));
+  Reindex();
   return true;
 }
 
 size_t IniFile::RemoveBelow(std::string_view prefix) {
   std::string head = std::string(prefix) + "/";
-  return std::erase_if(m_entries,
-                       [&](const IniEntry& entry) { return entry.key.starts_with(head); });
+  size_t removed =
+      std::erase_if(m_entries, [&](const IniEntry& entry) { return entry.key.starts_with(head); });
+  if (removed > 0) Reindex();
+  return removed;
+}
+
+void IniFile::Reindex() {
+  m_index.clear();
+  m_index.reserve(m_entries.size());
+  for (size_t i = 0; i < m_entries.size(); ++i) m_index.emplace(m_entries[i].key, i);
 }
 
 }  // namespace platform::settings

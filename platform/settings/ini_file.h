@@ -13,6 +13,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform::settings {
@@ -22,6 +23,8 @@ struct IniEntry {
   std::string stored;  // the value as written after '=' (see ini_escape.h)
 };
 
+// Keys are found through an index, so that reading a file, looking keys up
+// and setting them take time in proportion to the number of keys.
 class IniFile {
  public:
   static IniFile Parse(std::string_view text);
@@ -34,14 +37,20 @@ class IniFile {
   const IniEntry* Find(std::string_view key) const;
   // Replaces the stored value of `key`, or appends the key.
   void Set(std::string_view key, std::string stored);
-  // Removes `key`; false when it was not there.
+  // Removes `key`; false when it was not there. Takes time in proportion to
+  // the number of keys, as the list closes the gap.
   bool Remove(std::string_view key);
   // Removes every key below `prefix` ("a/b" removes "a/b/..."); returns how
   // many were removed.
   size_t RemoveBelow(std::string_view prefix);
 
  private:
+  // Makes m_index point at m_entries again after entries were removed.
+  void Reindex();
+
   std::vector<IniEntry> m_entries;
+  // The position of every key in m_entries.
+  std::unordered_map<std::string, size_t> m_index;
 };
 
 // True when `key` has no empty parts: not empty, no leading, trailing or

@@ -165,16 +165,18 @@ int ChangeFile(const std::string& file, bool create, const std::function<int(Ini
   FileLock lock;
   if (int error = lock.Acquire(LockPathOf(file))) return error;
   IniFile ini;
-  if (std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(file)) {
+  int readError = 0;
+  if (std::optional<std::vector<uint8_t>> bytes =
+          ReadWholeFile(file, kDefaultReadLimit, &readError)) {
     ini = IniFile::Parse(
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-  } else {
-    struct stat status {};
-    // A file that exists but cannot be read must not be replaced by one
-    // holding only the new value.
-    if (stat(file.c_str(), &status) == 0) return S_ISDIR(status.st_mode) ? EISDIR : EACCES;
-    if (errno != ENOENT) return errno;
-    if (!create) return ENOENT;
+  } else if (readError != ENOENT) {
+    // A file that exists but cannot be read (no permission, a folder, a
+    // pipe, too large) must not be replaced by one holding only the new
+    // value.
+    return readError;
+  } else if (!create) {
+    return ENOENT;
   }
   if (int error = change(ini)) return error;
   std::string text = ini.Serialise();

@@ -63,21 +63,39 @@ void AppendLine(const std::string& path, const std::string& line) {
   ::close(file);
 }
 
+// The HotSync Manager's observer of new entries (SyncSetLogObserver).
+SyncLogObserver g_logObserver = nullptr;
+void* g_logObserverContext = nullptr;
+
 }  // namespace
 
 extern "C" {
 
 int32_t LogAddEntry(const char* text, int32_t activity, int32_t /*timestamp*/) {
-  const platform::syncmgr::CallScope call("LogAddEntry", false);
-  if (call.Refused() != 0) return call.Refused();
-  if (text == nullptr) return kSyncErrBadArgument;
-  auto& state = State();
-  state.log.push_back({text, activity});
-  if (state.active && !state.logPath.empty()) {
-    AppendLine(state.logPath, LocalIsoTime() + "\t" + std::to_string(activity) + "\t" +
-                                  EscapeLineBreaks(text) + "\n");
+  SyncLogObserver observer = nullptr;
+  void* context = nullptr;
+  {
+    const platform::syncmgr::CallScope call("LogAddEntry", false);
+    if (call.Refused() != 0) return call.Refused();
+    if (text == nullptr) return kSyncErrBadArgument;
+    auto& state = State();
+    state.log.push_back({text, activity});
+    if (state.active && !state.logPath.empty()) {
+      AppendLine(state.logPath, LocalIsoTime() + "\t" + std::to_string(activity) + "\t" +
+                                    EscapeLineBreaks(text) + "\n");
+    }
+    observer = g_logObserver;
+    context = g_logObserverContext;
   }
+  // Outside the lock, so that the observer cannot deadlock the Sync Manager.
+  if (observer != nullptr) observer(text, activity, context);
   return kSyncErrNone;
+}
+
+void SyncSetLogObserver(SyncLogObserver observer, void* context) {
+  std::lock_guard lock(StateLock());
+  g_logObserver = observer;
+  g_logObserverContext = context;
 }
 
 int32_t SyncLogEntryCount(void) {

@@ -186,6 +186,13 @@ void SyncSessionEnd(void);
  * of the HotSync; NULL clears every injected failure. */
 void SyncInjectFailure(const char* call, int32_t code);
 
+/* Called with each entry that LogAddEntry adds, right after it is kept, so
+ * that the HotSync Manager can show a long HotSync as it goes. The observer
+ * runs on the conduit's thread and must not call back into the Sync
+ * Manager. NULL stops the calls. */
+typedef void (*SyncLogObserver)(const char* text, int32_t activity, void* context);
+void SyncSetLogObserver(SyncLogObserver observer, void* context);
+
 /* Log entries of the HotSync in progress (or of the last one). */
 int32_t SyncLogEntryCount(void);
 /* Copies entry `index`: text into `text` (cut to `size`, terminated) and

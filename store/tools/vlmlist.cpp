@@ -3,8 +3,10 @@
 // desktop program's add and delete commands do, for scripts and for people
 // without a desktop.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "crt/crand.h"
+#include "file_list_lock.h"
 #include "file_list_store.h"
 #include "fs/fs.h"
 #include "settings/settings.h"
@@ -142,9 +145,25 @@ int Show(const store::FileListStore& list) {
   return 0;
 }
 
+// `path` from the current folder when it is relative: the conduit reads the
+// file from wherever the HotSync runs.
+std::optional<std::string> AbsolutePath(std::string path) {
+  if (path.starts_with('/')) return path;
+  std::vector<char> folder(PATH_MAX + 1);
+  if (getcwd(folder.data(), folder.size()) == nullptr) return std::nullopt;
+  while (path.starts_with("./")) path.erase(0, 2);
+  std::string base = folder.data();
+  return base == "/" ? base + path : base + "/" + path;
+}
+
 int Add(store::FileListStore& list, const Options& options) {
   if (options.arguments.size() != 1) return Usage("add takes one PATH");
-  const std::string& path = options.arguments[0];
+  const std::optional<std::string> absolute = AbsolutePath(options.arguments[0]);
+  if (!absolute) {
+    std::fprintf(stderr, "vlmlist: cannot tell the current folder: %s\n", std::strerror(errno));
+    return 1;
+  }
+  const std::string& path = *absolute;
   if (path.size() > store::FileListEntry::kPathSize - 1) {
     std::fprintf(stderr, "vlmlist: the path is longer than 127 characters: %s\n", path.c_str());
     return 1;
@@ -195,6 +214,33 @@ int Remove(store::FileListStore& list, const Options& options) {
   return 1;
 }
 
+bool ChangesTheList(const std::string& command) {
+  return command == "add" || command == "remove";
+}
+
+// Takes the list's lock for a command that changes it, waiting while a
+// HotSync holds it. A lock that cannot be had at all (a read-only folder,
+// say) is no reason to stop: the save then reports what is wrong.
+store::FileListLock LockForChange(const std::string& path) {
+  store::FileListLock lock;
+  auto result = lock.Lock(path, [] {
+    std::fputs("vlmlist: waiting for a HotSync to finish...\n", stderr);
+    std::fflush(stderr);
+  });
+  if (result == store::FileListLock::Result::kFailed) {
+    std::fprintf(stderr, "vlmlist: going on without locking the list (%s)\n",
+                 std::strerror(lock.Error()));
+  }
+  return lock;
+}
+
+int RunCommand(store::FileListStore& list, const Options& options) {
+  if (options.command == "show") return Show(list);
+  if (options.command == "add") return Add(list, options);
+  if (options.command == "remove") return Remove(list, options);
+  return Usage(("unknown command " + options.command).c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,19 +254,21 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::string path = store::FileListStore::PathIn(options.dataDirectory);
-  store::FileListStore list;
-  list.Load(path, store::FileListStore::MissingStore::kDefaultHeader);
+  // Held from the load to the save, so that a HotSync's changes and ours
+  // both reach the file.
+  store::FileListLock lock;
+  if (ChangesTheList(options.command)) lock = LockForChange(path);
 
-  int result;
-  if (options.command == "show") {
-    result = Show(list);
-  } else if (options.command == "add") {
-    result = Add(list, options);
-  } else if (options.command == "remove") {
-    result = Remove(list, options);
-  } else {
-    return Usage(("unknown command " + options.command).c_str());
+  store::FileListStore list;
+  int loadError = 0;
+  if (!list.Load(path, store::FileListStore::MissingStore::kDefaultHeader, &loadError) &&
+      loadError != ENOENT) {
+    // Saving over a list that exists but cannot be read would lose it.
+    std::fprintf(stderr, "vlmlist: cannot read %s: %s\n", path.c_str(),
+                 platform::DescribeReadError(loadError).c_str());
+    return 1;
   }
+  int result = RunCommand(list, options);
   if (result != -1) return result;
   if (int error = list.Save(path); error != 0) {
     std::fprintf(stderr, "vlmlist: cannot write %s: %s\n", path.c_str(), std::strerror(error));

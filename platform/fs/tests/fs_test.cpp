@@ -1,11 +1,13 @@
 #include "fs/fs.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 namespace platform {
 namespace {
@@ -113,6 +115,64 @@ TEST(WriteFileAtomically, FailureLeavesOldFileWhole) {
   ASSERT_TRUE(bytes);
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "old");
   EXPECT_FALSE(ReadWholeFile(dir.Path("nothing")));
+}
+
+TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.Path("pipe").c_str(), 0600), 0);  // no writer: a blocking open hangs
+  std::filesystem::create_directory(dir.Path("folder"));
+  WriteText(dir.Path("big"), std::string(101, 'x'));
+  struct Case {
+    std::string path;
+    uint64_t limit;
+    int error;
+  } cases[] = {
+      {dir.Path("pipe"), kDefaultReadLimit, kNotRegularFile},
+      {"/dev/zero", kDefaultReadLimit, kNotRegularFile},  // would read without end
+      {dir.Path("folder"), kDefaultReadLimit, EISDIR},
+      {dir.Path("big"), 100, EFBIG},
+      {dir.Path("none"), kDefaultReadLimit, ENOENT},
+  };
+  for (const Case& c : cases) {
+    int error = 0;
+    EXPECT_FALSE(ReadWholeFile(c.path, c.limit, &error)) << c.path;
+    EXPECT_EQ(error, c.error) << c.path;
+  }
+  EXPECT_EQ(ReadWholeFile(dir.Path("big"), 101).value_or(std::vector<uint8_t>()).size(), 101u);
+}
+
+TEST(WriteFileAtomically, WritesThroughASymbolicLinkAndKeepsIt) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.Path("real"));
+  WriteText(dir.Path("real/store.dat"), "old");
+  std::filesystem::create_symlink("real/store.dat", dir.Path("store.dat"));
+  ASSERT_EQ(WriteFileAtomically(dir.Path("store.dat"), {'n', 'e', 'w'}), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("store.dat")));
+  auto bytes = ReadWholeFile(dir.Path("real/store.dat"));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
+}
+
+TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfTheSameFile) {
+  TempDir dir;
+  auto makeFile = [&](const std::string& name, time_t age) {
+    WriteText(dir.Path(name), "x");
+    struct timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
+    utimensat(AT_FDCWD, dir.Path(name).c_str(), times, 0);
+  };
+  const time_t old = kStaleTemporaryAge + 60;
+  makeFile(".store.dat.Ab3xYz", old);    // left by a killed write: goes
+  makeFile(".store.dat.Fresh1", 0);      // a write in progress: stays
+  makeFile(".store.dat.lock", old);      // not a temporary name: stays
+  makeFile(".other.dat.Ab3xYz", old);    // another file's: stays
+  makeFile(".store.dat.Ab3xYz.x", old);  // not the exact pattern: stays
+  ASSERT_EQ(WriteFileAtomically(dir.Path("store.dat"), {'x'}), 0);
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Root())) {
+    names.insert(e.path().filename().string());
+  }
+  EXPECT_EQ(names, (std::set<std::string>{"store.dat", ".store.dat.Fresh1", ".store.dat.lock",
+                                          ".other.dat.Ab3xYz", ".store.dat.Ab3xYz.x"}));
 }
 
 TEST(FolderOfPath, SplitsAtLastSlash) {

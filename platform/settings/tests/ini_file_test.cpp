@@ -161,6 +161,11 @@ TEST(IniFile, RemovesKeysAndSubtrees) {
   EXPECT_TRUE(ini.Remove("A/x"));
   EXPECT_EQ(ini.RemoveBelow("A"), 0u);  // "AB" is not below "A"
   EXPECT_EQ(ini.Serialise(), "[AB]\nw=4\n");
+  // The keys left are still found where they now stand.
+  ini.Set("AB/w", "5");
+  ASSERT_NE(ini.Find("AB/w"), nullptr);
+  EXPECT_EQ(ini.Find("AB/w")->stored, "5");
+  EXPECT_EQ(ini.Serialise(), "[AB]\nw=5\n");
 }
 
 TEST(IniFile, IgnoresKeysQSettingsCannotReach) {
