@@ -143,6 +143,10 @@ void LoadLists(SyncContext& context) {
   }
   if (context.HasDataDirectory()) {
     const std::string path = store::FileListStore::PathIn(context.dataDirectory);
+    // Without the lock (a folder where it cannot be made) the HotSync goes
+    // on; a save that then fails says so.
+    context.fileListLock.Lock(
+        path, [] { LogText("Waiting for another program to finish changing the file list"); });
     const bool loaded =
         context.fileList.Load(path, store::FileListStore::MissingStore::kZeroHeader);
     context.fileListSavable = loaded || !platform::GetFileStatus(path).has_value();
@@ -159,7 +163,10 @@ int32_t SaveFileList(SyncContext& context, bool notify) {
     LogWarning("Couldn't save the file list");
     return kErrFileListNotSaved;
   }
-  if (notify) store::NotifyReload();
+  if (notify) {
+    context.fileListLock.Unlock();
+    store::NotifyReload();
+  }
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "file_list_lock.h"   // store/
 #include "file_list_store.h"  // store/
 #include "handheld_file_index.h"
 #include "records/handheld_records.h"
@@ -50,6 +51,9 @@ struct SyncContext {
   // The folder of "Vellamore.dat" and of the files received from the
   // handheld; empty when it could not be located.
   std::string dataDirectory;
+  // Held from loading "Vellamore.dat" to its last save, so that no other
+  // writer's change made meanwhile is lost under the conduit's save.
+  store::FileListLock fileListLock;
   // The entries of "Vellamore.dat", loaded at the start of the call and
   // saved at its end.
   store::FileListStore fileList;

@@ -329,6 +329,18 @@ TEST_F(SyncDriverTest, ListIsLoadedBeforeTheRequestAndSavedAfterSending) {
   EXPECT_EQ(saved.GetHeader(), store::FileListStore::DefaultHeader());
 }
 
+TEST_F(SyncDriverTest, ListIsLockedFromItsLoadToItsLastSave) {
+  std::optional<store::FileListLock::Result> duringSend;
+  m_operations.onSend = [&](SyncContext&) {
+    store::FileListLock other;
+    duringSend = other.TryLock(StorePath());
+  };
+  EXPECT_EQ(Sync(), 0);
+  EXPECT_EQ(duringSend, store::FileListLock::Result::kHeldElsewhere);
+  store::FileListLock after;
+  EXPECT_EQ(after.TryLock(StorePath()), store::FileListLock::Result::kLocked);
+}
+
 TEST_F(SyncDriverTest, MissingListIsWrittenWithAZeroHeader) {
   EXPECT_EQ(Sync(), 0);
   std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(StorePath());

@@ -100,7 +100,7 @@ int32_t ListedFileSender::WriteRecords() {
     std::optional<platform::FileStatus> status = platform::GetFileStatus(entry.path);
     if (!status) {
       if (ShouldSend(entry, m_userName, handheldCopy)) {
-        LogCouldNotSend(entry, "the file was not found.");
+        LogCouldNotSend(entry, "it was not found");
       }
       continue;
     }
@@ -120,15 +120,17 @@ int32_t ListedFileSender::SendEntry(size_t position,
                                     const HandheldFileIndex::Element* handheldCopy) {
   store::FileListEntry& entry = m_fileList.Entries()[position];
   ConversionResult built = BuildRecord(entry);
-  if (!built.record) {
-    LogCouldNotSend(entry, "the file could not be read.");
+  if (built.record && !IsWritableRecord(*built.record)) {
+    built.record.reset();
+    built.failure = "its record is larger than the handheld holds";
+  }
+  // A file that was not delivered as listed (unreadable, of a refused type,
+  // refused by the Install Aide) leaves the earlier copy in place.
+  if (!built.record || !built.failure.empty()) {
+    LogCouldNotSend(entry, built.failure.empty() ? "it could not be converted" : built.failure);
     return kSyncErrNone;
   }
   std::vector<uint8_t>& record = *built.record;
-  if (!IsWritableRecord(record)) {
-    LogCouldNotSend(entry, "its record does not fit the handheld.");
-    return kSyncErrNone;
-  }
 
   // The earlier copy is replaced, unless the user edited it on the handheld:
   // then the file goes in under another ID and the edited copy stays.
@@ -137,7 +139,7 @@ int32_t ListedFileSender::SendEntry(size_t position,
   if (!replace) {
     std::optional<uint16_t> chosen = m_ids.IdForNewCopy(entry.id);
     if (!chosen) {
-      LogCouldNotSend(entry, "every file ID is taken on the handheld.");
+      LogCouldNotSend(entry, "every file ID is taken on the handheld");
       return kSyncErrNone;
     }
     fileId = *chosen;

@@ -37,7 +37,8 @@ bool ShouldSend(const store::FileListEntry& entry, const std::string& userName,
 //
 // Returns 0, or the error code of the first step that failed (opening,
 // writing, saving, closing), after logging it. A file that cannot be found,
-// read or converted is logged and skipped with its entry unchanged.
+// read or converted is logged as "Couldn't send <file name>: <reason>" and
+// skipped with its entry and its earlier copy unchanged.
 int32_t SendListedFiles(store::FileListStore& fileList, HandheldFileIndex& index,
                         const std::string& userName, const SaveFileList& saveNewIds);
 

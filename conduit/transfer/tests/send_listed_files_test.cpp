@@ -167,7 +167,7 @@ TEST_F(SendListedFilesTest, EntryOfADeletedFileIsSkippedUnchanged) {
   EXPECT_EQ(Entry(0).Encode(), before);
   EXPECT_TRUE(Records().empty());
   EXPECT_EQ(m_session.Log(),
-            (std::vector<LogLine>{{"Couldn't send gone.txt: the file was not found.", 22}}));
+            (std::vector<LogLine>{{"Couldn't send gone.txt: it was not found", 22}}));
 }
 
 TEST_F(SendListedFilesTest, PrivateEntryIsSecretAndCategoryIsKept) {
@@ -257,9 +257,7 @@ TEST_F(SendListedFilesTest, FileThatCannotBeReadKeepsTheEarlierCopy) {
   Sync();
   EXPECT_EQ(Records(), recordsBefore);
   EXPECT_EQ(Entry(0).lastSent, entryLastSent);
-  std::vector<LogLine> log = m_session.Log();
-  ASSERT_EQ(log.size(), 1u);
-  EXPECT_EQ(log[0].text.rfind("Couldn't send doc.txt: ", 0), 0u) << log[0].text;
+  EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"Couldn't send doc.txt: it is a folder", 22}}));
 }
 
 TEST_F(SendListedFilesTest, FilesDatabaseThatCannotBeOpenedSendsNothing) {

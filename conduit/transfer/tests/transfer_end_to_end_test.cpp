@@ -153,8 +153,9 @@ TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
   EXPECT_EQ(m_world.Request(), kRequestFetch);
   EXPECT_EQ(m_world.Status(), RequestPreference::kStatusFailure);
   EXPECT_EQ(m_world.Log(),
-            (std::vector<LogLine>{
-                {"", 19}, {"Couldn't write to Files database", 22}, {"Vellamore", 21}}));
+            (std::vector<LogLine>{{"", 19},
+                                  {"Couldn't write to Files database: a.txt (error 16962)", 22},
+                                  {"Vellamore", 21}}));
   // The handheld asks again and this time it works.
   m_world.Handheld("request", {"fetch"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
@@ -257,7 +258,7 @@ TEST_F(ListedFilesEndToEnd, SecondHotSyncReplacesAlwaysAndLeavesTheRest) {
 }
 
 TEST_F(ListedFilesEndToEnd, AllEntriesGoToEveryUserButNamedOnesOnlyToTheirs) {
-  m_world.Handheld("create", {"--user", "Bob"});
+  m_world.Handheld("create", {"--user", "Bob", "--force"});
   ASSERT_TRUE(m_world.HotSync().Succeeded());
   std::map<std::string, FileRecord> records = ByTitle();
   EXPECT_EQ(records.size(), 2u);
