@@ -49,6 +49,20 @@ void LogCouldNotSend(const store::FileListEntry& entry, const std::string& reaso
   LogWarning(line.c_str());
 }
 
+// The record of the entry's file as listed, or none after logging why: a
+// file that cannot be read, is of a refused type or was refused by the
+// Install Aide leaves the earlier copy in place.
+std::optional<std::vector<uint8_t>> BuildListedRecord(const store::FileListEntry& entry) {
+  ConversionResult built = BuildRecord(entry);
+  if (built.record && !IsWritableRecord(*built.record)) {
+    built.record.reset();
+    built.failure = "its record is larger than the handheld holds";
+  }
+  if (built.record && built.failure.empty()) return std::move(built.record);
+  LogCouldNotSend(entry, built.failure.empty() ? "it could not be converted" : built.failure);
+  return std::nullopt;
+}
+
 // A record written for an entry, waiting for "VlmrFilesDB" to be committed.
 struct PendingSend {
   size_t position;     // of the entry in the list
@@ -119,18 +133,9 @@ int32_t ListedFileSender::WriteRecords() {
 int32_t ListedFileSender::SendEntry(size_t position,
                                     const HandheldFileIndex::Element* handheldCopy) {
   store::FileListEntry& entry = m_fileList.Entries()[position];
-  ConversionResult built = BuildRecord(entry);
-  if (built.record && !IsWritableRecord(*built.record)) {
-    built.record.reset();
-    built.failure = "its record is larger than the handheld holds";
-  }
-  // A file that was not delivered as listed (unreadable, of a refused type,
-  // refused by the Install Aide) leaves the earlier copy in place.
-  if (!built.record || !built.failure.empty()) {
-    LogCouldNotSend(entry, built.failure.empty() ? "it could not be converted" : built.failure);
-    return kSyncErrNone;
-  }
-  std::vector<uint8_t>& record = *built.record;
+  std::optional<std::vector<uint8_t>> built = BuildListedRecord(entry);
+  if (!built) return kSyncErrNone;
+  std::vector<uint8_t>& record = *built;
 
   // The earlier copy is replaced, unless the user edited it on the handheld:
   // then the file goes in under another ID and the edited copy stays.
