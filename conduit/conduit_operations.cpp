@@ -28,8 +28,9 @@ class ConduitSyncOperations final : public SyncOperations {
     return kErrOperationUnavailable;
   }
 
-  void SendListedFiles(SyncContext& context) override {
-    transfer::SendListedFiles(context.fileList, context.fileIndex, GetHandheldUserName());
+  int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) override {
+    return transfer::SendListedFiles(context.fileList, context.fileIndex, GetHandheldUserName(),
+                                     saveNewIds);
   }
 };
 

@@ -8,6 +8,8 @@
 // no request is pending the conduit only sends the listed files.
 #include "sync_driver.h"
 
+#include <vector>
+
 #include "conduit_identity.h"
 #include "data_directory.h"
 #include "fs/fs.h"
@@ -41,21 +43,46 @@ CRawPreferenceInfo PreferenceRequest(RequestPreference& preference) {
   return request;
 }
 
-// Reads the request preference into `preference`. A preference shorter than
-// 18 bytes leaves zeros after its end. When it cannot be read, imageMode is
-// 1 and false is returned.
-bool ReadRequestPreference(RequestPreference& preference) {
+// Reads the bytes of a preference longer than the request record into
+// `tail`; they belong to the handheld application. False when the whole
+// preference cannot be read.
+bool ReadPreferenceTail(RequestPreference& preference, uint16_t size, std::vector<uint8_t>& tail) {
+  std::vector<uint8_t> whole(size);
+  CRawPreferenceInfo request = PreferenceRequest(preference);
+  request.m_reqBytes = size;
+  request.m_nBufSize = size;
+  request.m_pBuffer = whole.data();
+  if (SyncReadAppPreference(&request) != kSyncErrNone || request.m_retBytes != size) return false;
+  tail.assign(whole.begin() + RequestPreference::kSize, whole.end());
+  return true;
+}
+
+// Reads the request preference into the context. A preference shorter than
+// 18 bytes leaves zeros after its end; a longer one keeps the rest for the
+// write. When it cannot be read, imageMode is 1 and false is returned.
+bool ReadRequestPreference(SyncContext& context) {
+  RequestPreference& preference = context.preference;
   preference.bytes.fill(0);
+  context.preferenceTail.clear();
   CRawPreferenceInfo request = PreferenceRequest(preference);
   request.m_reqBytes = static_cast<uint16_t>(RequestPreference::kSize);
-  if (SyncReadAppPreference(&request) == kSyncErrNone) return true;
+  if (SyncReadAppPreference(&request) == kSyncErrNone &&
+      (request.m_actSize <= RequestPreference::kSize ||
+       ReadPreferenceTail(preference, request.m_actSize, context.preferenceTail))) {
+    return true;
+  }
   preference.bytes.fill(0);
   preference.SetImageMode(1);
   return false;
 }
 
-bool WriteRequestPreference(RequestPreference& preference) {
-  CRawPreferenceInfo request = PreferenceRequest(preference);
+// Writes the request record back, followed by the handheld's own bytes.
+bool WriteRequestPreference(SyncContext& context) {
+  std::vector<uint8_t> whole(context.preference.bytes.begin(), context.preference.bytes.end());
+  whole.insert(whole.end(), context.preferenceTail.begin(), context.preferenceTail.end());
+  CRawPreferenceInfo request = PreferenceRequest(context.preference);
+  request.m_nBufSize = static_cast<int32_t>(whole.size());
+  request.m_pBuffer = whole.data();
   return SyncWriteAppPreference(&request) == kSyncErrNone;
 }
 
@@ -116,6 +143,10 @@ void LoadLists(SyncContext& context) {
   }
   if (context.HasDataDirectory()) {
     const std::string path = store::FileListStore::PathIn(context.dataDirectory);
+    // Without the lock (a folder where it cannot be made) the HotSync goes
+    // on; a save that then fails says so.
+    context.fileListLock.Lock(
+        path, [] { LogText("Waiting for another program to finish changing the file list"); });
     const bool loaded =
         context.fileList.Load(path, store::FileListStore::MissingStore::kZeroHeader);
     context.fileListSavable = loaded || !platform::GetFileStatus(path).has_value();
@@ -124,31 +155,47 @@ void LoadLists(SyncContext& context) {
   context.fileIndex.Load();
 }
 
-void SendListedFilesAndSave(SyncContext& context, SyncOperations& operations) {
-  operations.SendListedFiles(context);
-  if (!context.HasDataDirectory() || !context.fileListSavable) return;
+// Saves "Vellamore.dat"; after the final save the desktop program is told
+// to reload it. 0 when there is nothing to save.
+int32_t SaveFileList(SyncContext& context, bool notify) {
+  if (!context.HasDataDirectory() || !context.fileListSavable) return 0;
   if (context.fileList.Save(store::FileListStore::PathIn(context.dataDirectory)) != 0) {
     LogWarning("Couldn't save the file list");
-    return;
+    return kErrFileListNotSaved;
   }
-  store::NotifyReload();
+  if (notify) {
+    context.fileListLock.Unlock();
+    store::NotifyReload();
+  }
+  return 0;
+}
+
+// Sends the listed files, then saves the list with what the sending
+// recorded; the first failure's code.
+int32_t SendListedFilesAndSave(SyncContext& context, SyncOperations& operations) {
+  const int32_t sent = operations.SendListedFiles(
+      context, [&context] { return SaveFileList(context, /*notify=*/false); });
+  // A list that could not be saved moments ago is not tried again.
+  if (sent == kErrFileListNotSaved) return sent;
+  const int32_t saved = SaveFileList(context, /*notify=*/true);
+  return sent != 0 ? sent : saved;
 }
 
 // Steps from reading the request preference to saving the file list;
-// returns the result of the call.
+// returns the result of the call: the request's failure first, then the
+// sending's or the save's.
 int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
   RequestPreference& preference = context.preference;
   RequestOutcome outcome;
-  if (ReadRequestPreference(preference) &&
-      preference.Status() == RequestPreference::kStatusPending) {
+  if (ReadRequestPreference(context) && preference.Status() == RequestPreference::kStatusPending) {
     outcome = CarryOutRequest(context, operations);
   }
-  if (outcome.writePreference && !WriteRequestPreference(preference)) {
+  if (outcome.writePreference && !WriteRequestPreference(context)) {
     LogWarning("Couldn't write state information");
     return outcome.result;
   }
-  SendListedFilesAndSave(context, operations);
-  return outcome.result;
+  const int32_t sent = SendListedFilesAndSave(context, operations);
+  return outcome.result != 0 ? outcome.result : sent;
 }
 
 }  // namespace

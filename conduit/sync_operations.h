@@ -6,8 +6,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
+#include "file_list_lock.h"   // store/
 #include "file_list_store.h"  // store/
 #include "handheld_file_index.h"
 #include "records/handheld_records.h"
@@ -27,6 +30,12 @@ constexpr int32_t kErrOperationUnavailable = 0x4F01;
 // Result of a synchronisation stopped by an unexpected internal failure
 // (such as memory running out).
 constexpr int32_t kErrInternal = 0x4F02;
+// Result of a synchronisation whose file list could not be saved.
+constexpr int32_t kErrFileListNotSaved = 0x4F03;
+
+// Saves the file list of the synchronisation as it stands: 0, or
+// kErrFileListNotSaved after logging it.
+using SaveFileList = std::function<int32_t()>;
 
 // Everything one synchronisation works on. It lives for one call of
 // OpenConduit, so the lists start empty at every call.
@@ -42,6 +51,9 @@ struct SyncContext {
   // The folder of "Vellamore.dat" and of the files received from the
   // handheld; empty when it could not be located.
   std::string dataDirectory;
+  // Held from loading "Vellamore.dat" to its last save, so that no other
+  // writer's change made meanwhile is lost under the conduit's save.
+  store::FileListLock fileListLock;
   // The entries of "Vellamore.dat", loaded at the start of the call and
   // saved at its end.
   store::FileListStore fileList;
@@ -52,6 +64,9 @@ struct SyncContext {
   HandheldFileIndex fileIndex;
   // The request record read from the handheld (the process-wide buffer).
   RequestPreference& preference;
+  // The preference's bytes after the request record, when the handheld
+  // keeps more than 18: written back as they were read.
+  std::vector<uint8_t> preferenceTail;
 };
 
 class SyncOperations {
@@ -75,8 +90,10 @@ class SyncOperations {
   virtual int32_t Receive(SyncContext& context) = 0;
 
   // Sends the listed files of the current HotSync user to "VlmrFilesDB" and
-  // updates their entries. Failures are logged, not returned.
-  virtual void SendListedFiles(SyncContext& context) = 0;
+  // updates their entries. When entries take new IDs, the list is saved
+  // with `saveNewIds` before the handheld database is committed. Returns 0,
+  // or the error code of the step that failed, after logging it.
+  virtual int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) = 0;
 };
 
 // The operations that OpenConduit uses.

@@ -4,6 +4,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <optional>
+#include <set>
 #include <utility>
 
 #include "fs/fs.h"
@@ -12,22 +15,51 @@
 namespace conduit::search {
 namespace {
 
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+// The folder as the file system knows it, links followed.
+std::optional<FolderIdentity> IdentityOf(const std::string& folder) {
+  struct stat status {};
+  if (stat(folder.empty() ? "/" : folder.c_str(), &status) != 0) return std::nullopt;
+  return FolderIdentity{status.st_dev, status.st_ino};
+}
+
+// Folders of the kernel's own making: endless, or changing as they are
+// read, and holding no user's documents.
+constexpr const char* kSystemFolders[] = {"/proc", "/sys", "/dev"};
+
+bool IsInside(const std::string& path, std::string_view folder) {
+  return path.starts_with(folder) && (path.size() == folder.size() || path[folder.size()] == '/');
+}
+
+// The folder with links and "." and ".." resolved; as given when that fails.
+std::string CanonicalFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path canonical =
+      std::filesystem::weakly_canonical(folder.empty() ? "/" : folder, error);
+  return error ? folder : canonical.string();
+}
+
 class Walker {
  public:
   Walker(const WalkRequest& request, std::vector<std::string>& results)
       : m_request(request), m_results(results) {
     if (request.text) m_matcher.emplace(*request.text);
+    // A search that starts inside a system folder may walk it; no other
+    // search enters one, not even through a link.
+    const std::string start = CanonicalFolder(request.folder);
+    for (const char* system : kSystemFolders) {
+      if (IsInside(start, system)) continue;
+      if (std::optional<FolderIdentity> identity = IdentityOf(system)) m_entered.insert(*identity);
+    }
   }
 
   void Walk(const std::string& folder) {
-    // Identify the folder as the file system does, so that a link back to a
-    // folder already on the way down ends the descent instead of looping.
-    struct stat status {};
-    if (stat(folder.empty() ? "/" : folder.c_str(), &status) != 0) return;
-    std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
-    for (const auto& ancestor : m_ancestors) {
-      if (ancestor == identity) return;
-    }
+    // Each folder once per search, however many links lead to it: a folder
+    // reached again would be walked again with all below it, for ever
+    // around a loop of links and exponentially often in a maze of them.
+    std::optional<FolderIdentity> identity = IdentityOf(folder);
+    if (!identity || !m_entered.insert(*identity).second) return;
 
     std::vector<platform::DirectoryEntry> entries = platform::ListDirectory(folder, "*");
     for (const auto& entry : entries) {
@@ -39,18 +71,16 @@ class Walker {
     if (!m_request.includeSubFolders) return;
 
     if (m_request.yield) m_request.yield();
-    m_ancestors.push_back(identity);
     for (const auto& entry : entries) {
       if (entry.isDirectory) Walk(JoinPath(folder, entry.name));
     }
-    m_ancestors.pop_back();
   }
 
  private:
   const WalkRequest& m_request;
   std::vector<std::string>& m_results;
   std::optional<TextMatcher> m_matcher;
-  std::vector<std::pair<dev_t, ino_t>> m_ancestors;
+  std::set<FolderIdentity> m_entered;  // the system folders count as entered
 };
 
 }  // namespace

@@ -23,9 +23,10 @@ struct WalkRequest {
   std::function<void()> yield;
 };
 
-// Appends "<folder>/<name>" for every file found to `results`. A folder
-// reached again through a symbolic link to one of its parents is not walked
-// twice.
+// Appends "<folder>/<name>" for every file found to `results`. Each folder
+// (by device and inode) is walked once, by the first path that reaches it,
+// so every file is listed once however many links lead to it; /proc, /sys
+// and /dev are not entered unless the search starts inside them.
 void WalkFolder(const WalkRequest& request, std::vector<std::string>& results);
 
 // Joins a folder and a name with '/'; the root folder is "".

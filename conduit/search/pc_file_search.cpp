@@ -3,7 +3,8 @@
 // closes it before the search returns.
 #include "search/pc_file_search.h"
 
-#include <array>
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -43,18 +44,31 @@ class SearchDatabase {
   bool m_open = false;
 };
 
-bool ReadSearchBlock(uint8_t handle, SearchAppInfo& block) {
-  std::array<uint8_t, SearchAppInfo::kSize> bytes{};
+// The search block as read: the fields the conduit knows, and every byte
+// the handheld keeps, past the 736 the conduit knows too.
+struct StoredSearchBlock {
+  SearchAppInfo fields;
+  std::vector<uint8_t> bytes;
+};
+
+bool ReadSearchBlock(uint8_t handle, StoredSearchBlock& block) {
+  std::vector<uint8_t> bytes(UINT16_MAX);  // the largest block there can be
   CDbGenInfo info{};
   info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
   info.m_pBytes = bytes.data();
   if (SyncReadDBAppInfoBlock(handle, &info) != kSyncErrNone) return false;
-  block = SearchAppInfo::FromBytes(bytes);
+  bytes.resize(std::min<size_t>(info.m_BytesRead, bytes.size()));
+  block.fields = SearchAppInfo::FromBytes(bytes);
+  block.bytes = std::move(bytes);
   return true;
 }
 
-bool WriteSearchBlock(uint8_t handle, const SearchAppInfo& block) {
-  std::array<uint8_t, SearchAppInfo::kSize> bytes = block.Bytes();
+// Writes the block back whole: the conduit's fields over the bytes read.
+bool WriteSearchBlock(uint8_t handle, const StoredSearchBlock& block) {
+  std::vector<uint8_t> bytes = block.bytes;
+  const auto& fields = block.fields.Bytes();
+  if (bytes.size() < fields.size()) bytes.resize(fields.size());
+  std::copy(fields.begin(), fields.end(), bytes.begin());
   CDbGenInfo info{};
   info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
   info.m_pBytes = bytes.data();
@@ -111,16 +125,17 @@ uint8_t RunSearch(bool& stopAfterSearch) {
     LogWarning("Couldn't open Search database");
     return kSearchFailed;
   }
-  SearchAppInfo block;
-  if (!ReadSearchBlock(database.Handle(), block)) {
+  StoredSearchBlock stored;
+  if (!ReadSearchBlock(database.Handle(), stored)) {
     LogWarning("Couldn't read Search App Info data");
     return kSearchFailed;
   }
   if (SyncPurgeAllRecs(database.Handle()) != kSyncErrNone) LogWarning("SyncPurge failed");
 
+  SearchAppInfo& block = stored.fields;
   const std::string spec = block.SearchSpec();
   block.SetLastSearchSpec(spec);
-  if (!WriteSearchBlock(database.Handle(), block)) {
+  if (!WriteSearchBlock(database.Handle(), stored)) {
     LogWarning("Couldn't write Search App Info data");
     return kSearchFailed;
   }

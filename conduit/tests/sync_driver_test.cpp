@@ -25,6 +25,8 @@ struct Script {
   bool searchClearsStop = false;
   int32_t fetchResult = 0;
   int32_t receiveResult = 0;
+  int32_t sendResult = 0;
+  bool sendSavesNewIds = false;
 };
 
 class ScriptedOperations final : public SyncOperations {
@@ -42,13 +44,15 @@ class ScriptedOperations final : public SyncOperations {
     calls.push_back("Receive");
     return script.receiveResult;
   }
-  void SendListedFiles(SyncContext& context) override {
+  int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) override {
     calls.push_back("Send");
     imageModeAtSend = CurrentImageMode();
     hadDataDirectory = context.HasDataDirectory();
     entriesAtSend = context.fileList.Entries().size();
     indexAtSend = context.fileIndex.Size();
     if (onSend) onSend(context);
+    if (script.sendSavesNewIds) saveNewIdsResult = saveNewIds();
+    return saveNewIdsResult.value_or(script.sendResult);
   }
 
   Script script;
@@ -58,6 +62,7 @@ class ScriptedOperations final : public SyncOperations {
   size_t entriesAtSend = 0;
   size_t indexAtSend = 0;
   std::function<void(SyncContext&)> onSend;
+  std::optional<int32_t> saveNewIdsResult;
 };
 
 constexpr uint16_t kOldVersion = 7;
@@ -274,6 +279,17 @@ TEST_F(SyncDriverTest, ShortPreferenceReadsAsZeroPadded) {
   EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
 }
 
+TEST_F(SyncDriverTest, LongerPreferenceKeepsTheHandheldsBytesAfterTheRecord) {
+  std::vector<uint8_t> stored = Preference(3, 0xFF);
+  for (uint8_t i = 0; i < 12; ++i) stored.push_back(static_cast<uint8_t>(0xC0 + i));
+  testing::WriteRequestPreference(m_image, stored, kOldVersion);
+  EXPECT_EQ(Sync(), 0);
+  std::vector<uint8_t> expected = stored;
+  expected[0] = 4;
+  expected[1] = 0;
+  EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
+}
+
 TEST_F(SyncDriverTest, MissingDataDirectoryIsLoggedAndNoListIsReadOrWritten) {
   testing::RemoveDataDirSetting();
   const bool rootStoreBefore = fs::exists("/Vellamore.dat");
@@ -313,6 +329,18 @@ TEST_F(SyncDriverTest, ListIsLoadedBeforeTheRequestAndSavedAfterSending) {
   EXPECT_EQ(saved.GetHeader(), store::FileListStore::DefaultHeader());
 }
 
+TEST_F(SyncDriverTest, ListIsLockedFromItsLoadToItsLastSave) {
+  std::optional<store::FileListLock::Result> duringSend;
+  m_operations.onSend = [&](SyncContext&) {
+    store::FileListLock other;
+    duringSend = other.TryLock(StorePath());
+  };
+  EXPECT_EQ(Sync(), 0);
+  EXPECT_EQ(duringSend, store::FileListLock::Result::kHeldElsewhere);
+  store::FileListLock after;
+  EXPECT_EQ(after.TryLock(StorePath()), store::FileListLock::Result::kLocked);
+}
+
 TEST_F(SyncDriverTest, MissingListIsWrittenWithAZeroHeader) {
   EXPECT_EQ(Sync(), 0);
   std::optional<std::vector<uint8_t>> bytes = platform::ReadWholeFile(StorePath());
@@ -326,6 +354,21 @@ TEST_F(SyncDriverTest, UnreadableListIsNotOverwritten) {
   EXPECT_EQ(m_operations.calls, kSend);
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't read the file list", 22}, kEnd}));
   EXPECT_TRUE(fs::is_directory(StorePath()));
+}
+
+TEST_F(SyncDriverTest, FailedSendingFailsTheCallAndTheListIsStillSaved) {
+  m_operations.script.sendResult = kSyncErrIo;
+  EXPECT_EQ(Sync(), kSyncErrIo);
+  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, kEndFailed}));
+  EXPECT_TRUE(fs::exists(StorePath()));
+}
+
+TEST_F(SyncDriverTest, ListThatCannotBeSavedFailsTheCall) {
+  testing::WriteDataDirSetting(m_data + "/unmounted");  // a folder that is not there
+  m_operations.script.sendSavesNewIds = true;
+  EXPECT_EQ(Sync(), kErrFileListNotSaved);
+  EXPECT_EQ(m_operations.saveNewIdsResult, kErrFileListNotSaved);
+  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't save the file list", 22}, kEndFailed}));
 }
 
 TEST_F(SyncDriverTest, IndexIsLoadedBeforeTheRequest) {

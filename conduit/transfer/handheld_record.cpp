@@ -30,7 +30,7 @@ store::HandheldDateTime RestampToMinute(const store::HandheldDateTime& stamp, ti
 }
 
 int32_t WriteNewRecord(uint8_t handle, std::vector<uint8_t>& record, uint8_t attributes,
-                       uint8_t category) {
+                       uint8_t category, uint32_t* newRecordId) {
   CRawRecordInfo info{};
   info.m_FileHandle = handle;
   info.m_RecId = 0;
@@ -39,7 +39,9 @@ int32_t WriteNewRecord(uint8_t handle, std::vector<uint8_t>& record, uint8_t att
   info.m_RecSize = static_cast<uint32_t>(record.size());
   info.m_TotalBytes = static_cast<uint16_t>(record.size());
   info.m_pBytes = record.data();
-  return SyncWriteRec(&info);
+  const int32_t result = SyncWriteRec(&info);
+  if (result == kSyncErrNone && newRecordId != nullptr) *newRecordId = info.m_RecId;
+  return result;
 }
 
 }  // namespace conduit::transfer

@@ -24,8 +24,9 @@ void SetSentStamp(std::vector<uint8_t>& record, const store::HandheldDateTime& s
 store::HandheldDateTime RestampToMinute(const store::HandheldDateTime& stamp, time_t pcTime);
 
 // Writes `record` as a new record of the open database `handle`. Returns the
-// Sync Manager's result.
+// Sync Manager's result; on success the new record's unique ID goes to
+// `*newRecordId` when it is given.
 int32_t WriteNewRecord(uint8_t handle, std::vector<uint8_t>& record, uint8_t attributes,
-                       uint8_t category);
+                       uint8_t category, uint32_t* newRecordId = nullptr);
 
 }  // namespace conduit::transfer

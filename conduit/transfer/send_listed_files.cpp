@@ -1,21 +1,23 @@
-// Sending the listed files. The new record is built and written before the
-// handheld's earlier copy is deleted, and an entry takes its new ID and
-// last-sent stamp only once its record is on the handheld: a file that
-// cannot be read or a write that fails leaves the handheld and the entry as
-// they were.
+// Sending the listed files. The new record is written before the handheld's
+// earlier copy is deleted, and an entry takes its last-sent stamp, changed 0
+// and One Time -> Don't Send only once "VlmrFilesDB" was committed: a file
+// that cannot be read, a write that fails or a close that fails leaves the
+// entry as it was. New IDs are saved in the list before the commit, so that
+// a HotSync interrupted at any point never leaves a copy on the handheld
+// that the list does not name.
 #include "transfer/send_listed_files.h"
 
 #include <ctime>
-#include <unordered_map>
+#include <optional>
 #include <vector>
 
 #include "convert/convert.h"
-#include "crt/crand.h"
 #include "files_database.h"
 #include "fs/fs.h"
 #include "records/handheld_records.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "transfer/file_id_table.h"
 #include "transfer/handheld_record.h"
 
 namespace conduit::transfer {
@@ -23,65 +25,6 @@ namespace {
 
 constexpr char kAllUsers[] = "All";
 constexpr uint16_t kHighestCategory = 15;
-
-// File IDs as the sending sees them: the first index element of each ID,
-// found in constant time, and the IDs no new file may take.
-class FileIdTable {
- public:
-  FileIdTable(const HandheldFileIndex& index, const store::FileListStore& fileList)
-      : m_index(index), m_used(kIdCount, false) {
-    const auto& elements = index.Elements();
-    for (size_t position = 0; position < elements.size(); ++position) {
-      m_first.try_emplace(elements[position].FileId(), position);
-      MarkUsed(elements[position].FileId());
-    }
-    // IDs of other entries too, so that two entries never share a handheld
-    // record; and 0, the file ID of files fetched on request.
-    for (const auto& entry : fileList.Entries()) MarkUsed(entry.id);
-    MarkUsed(0);
-  }
-
-  // The first index element with `id`; nullptr when none has it.
-  const HandheldFileIndex::Element* FirstWith(uint16_t id) const {
-    auto found = m_first.find(id);
-    return found == m_first.end() ? nullptr : &m_index.Elements()[found->second];
-  }
-
-  // A new ID from the C library's generator, drawn until it is free. Should
-  // every value the generator gives be taken, the lowest free ID above them.
-  std::optional<uint16_t> DrawNewId() {
-    if (m_usedDrawable <= static_cast<size_t>(platform::kCRandMax)) {
-      for (;;) {
-        auto id = static_cast<uint16_t>(platform::CRand());
-        if (!m_used[id]) return id;
-      }
-    }
-    for (size_t id = platform::kCRandMax + 1; id < kIdCount; ++id) {
-      if (!m_used[id]) return static_cast<uint16_t>(id);
-    }
-    return std::nullopt;
-  }
-
-  // Records that `id` now names the index element at `position`.
-  void Add(uint16_t id, size_t position) {
-    m_first.try_emplace(id, position);
-    MarkUsed(id);
-  }
-
- private:
-  static constexpr size_t kIdCount = 65536;
-
-  void MarkUsed(uint16_t id) {
-    if (m_used[id]) return;
-    m_used[id] = true;
-    if (id <= platform::kCRandMax) ++m_usedDrawable;
-  }
-
-  const HandheldFileIndex& m_index;
-  std::unordered_map<uint16_t, size_t> m_first;
-  std::vector<bool> m_used;
-  size_t m_usedDrawable = 0;
-};
 
 ConversionResult BuildRecord(const store::FileListEntry& entry) {
   return entry.format == store::kFormatPc ? SendAsPcFormat(entry.path)
@@ -101,41 +44,163 @@ void DeleteRecord(uint8_t handle, uint32_t recordId) {
   SyncDeleteRec(&info);  // a copy that is already gone needs no deleting
 }
 
-// Sends one entry that passed the send test. False when the write failed.
-bool SendEntry(uint8_t handle, store::FileListEntry& entry, HandheldFileIndex& index,
-               FileIdTable& ids, const HandheldFileIndex::Element* handheldCopy) {
+void LogCouldNotSend(const store::FileListEntry& entry, const std::string& reason) {
+  const std::string line = "Couldn't send " + FileNameOfPath(entry.path) + ": " + reason;
+  LogWarning(line.c_str());
+}
+
+// The record of the entry's file as listed, or none after logging why: a
+// file that cannot be read, is of a refused type or was refused by the
+// Install Aide leaves the earlier copy in place.
+std::optional<std::vector<uint8_t>> BuildListedRecord(const store::FileListEntry& entry) {
   ConversionResult built = BuildRecord(entry);
-  if (!built.record || !IsWritableRecord(*built.record)) return true;
-  std::vector<uint8_t>& record = *built.record;
+  if (built.record && !IsWritableRecord(*built.record)) {
+    built.record.reset();
+    built.failure = "its record is larger than the handheld holds";
+  }
+  if (built.record && built.failure.empty()) return std::move(built.record);
+  LogCouldNotSend(entry, built.failure.empty() ? "it could not be converted" : built.failure);
+  return std::nullopt;
+}
+
+// A record written for an entry, waiting for "VlmrFilesDB" to be committed.
+struct PendingSend {
+  size_t position;     // of the entry in the list
+  uint16_t earlierId;  // the entry's ID before this sending
+  uint32_t recordId;   // the new record's unique ID on the handheld
+  time_t sentAt;
+};
+
+// One sending of the listed files into the open "VlmrFilesDB".
+class ListedFileSender {
+ public:
+  ListedFileSender(uint8_t handle, store::FileListStore& fileList, HandheldFileIndex& index,
+                   const std::string& userName)
+      : m_handle(handle),
+        m_fileList(fileList),
+        m_index(index),
+        m_userName(userName),
+        m_ids(index, fileList) {}
+
+  // Writes the record of every entry to send. 0, or the code of the write
+  // that failed, which ends the sending.
+  int32_t WriteRecords();
+  // Saves the list when an entry took a new ID; when that fails, takes the
+  // records under new IDs back and returns the save's code.
+  int32_t RecordNewIds(const SaveFileList& saveNewIds);
+  // The database was committed: every entry written counts as sent.
+  void ApplySent();
+
+ private:
+  int32_t SendEntry(size_t position, const HandheldFileIndex::Element* handheldCopy);
+  bool AnyNewId() const;
+
+  uint8_t m_handle;
+  store::FileListStore& m_fileList;
+  HandheldFileIndex& m_index;
+  const std::string& m_userName;
+  FileIdTable m_ids;
+  std::vector<PendingSend> m_pending;
+};
+
+int32_t ListedFileSender::WriteRecords() {
+  auto& entries = m_fileList.Entries();
+  for (size_t position = 0; position < entries.size(); ++position) {
+    store::FileListEntry& entry = entries[position];
+    if (entry.kind != store::kPcFile) continue;
+    // ID 0 belongs to fetched files, never to an entry's own copy.
+    const HandheldFileIndex::Element* handheldCopy =
+        entry.id != 0 ? m_ids.FirstWith(entry.id) : nullptr;
+    std::optional<platform::FileStatus> status = platform::GetFileStatus(entry.path);
+    if (!status) {
+      if (ShouldSend(entry, m_userName, handheldCopy)) {
+        LogCouldNotSend(entry, "it was not found");
+      }
+      continue;
+    }
+    entry.modified = RestampToMinute(entry.modified, status->lastWriteTime);
+    if (!ShouldSend(entry, m_userName, handheldCopy)) continue;
+    if (const int32_t written = SendEntry(position, handheldCopy); written != kSyncErrNone) {
+      LogWarning("Couldn't write to Files database");
+      return written;
+    }
+  }
+  return kSyncErrNone;
+}
+
+// Writes one entry that passed the send test. 0 also when its file could
+// not be read or converted: that is logged and the entry left as it was.
+int32_t ListedFileSender::SendEntry(size_t position,
+                                    const HandheldFileIndex::Element* handheldCopy) {
+  store::FileListEntry& entry = m_fileList.Entries()[position];
+  std::optional<std::vector<uint8_t>> built = BuildListedRecord(entry);
+  if (!built) return kSyncErrNone;
+  std::vector<uint8_t>& record = *built;
 
   // The earlier copy is replaced, unless the user edited it on the handheld:
-  // then the file goes in under a new ID and the edited copy stays.
+  // then the file goes in under another ID and the edited copy stays.
   const bool replace = handheldCopy != nullptr && !handheldCopy->IsDirty();
-  const uint32_t earlierRecordId = replace ? handheldCopy->recordId : 0;
   uint16_t fileId = entry.id;
   if (!replace) {
-    std::optional<uint16_t> drawn = ids.DrawNewId();
-    if (!drawn) return true;
-    fileId = *drawn;
+    std::optional<uint16_t> chosen = m_ids.IdForNewCopy(entry.id);
+    if (!chosen) {
+      LogCouldNotSend(entry, "every file ID is taken on the handheld");
+      return kSyncErrNone;
+    }
+    fileId = *chosen;
   }
 
   SetFileId(record, fileId);
   const time_t now = time(nullptr);
   SetSentStamp(record, RestampToMinute(store::HandheldDateTime{}, now));
   const uint8_t attributes = entry.isPrivate != 0 ? kRecAttrSecret : 0;
-  if (WriteNewRecord(handle, record, attributes, CategoryOf(entry)) != kSyncErrNone) return false;
+  uint32_t recordId = 0;
+  const int32_t written =
+      WriteNewRecord(m_handle, record, attributes, CategoryOf(entry), &recordId);
+  if (written != kSyncErrNone) return written;
 
   if (replace) {
-    if (earlierRecordId != 0) DeleteRecord(handle, earlierRecordId);
+    if (handheldCopy->recordId != 0) DeleteRecord(m_handle, handheldCopy->recordId);
   } else {
-    entry.id = fileId;
-    index.AppendFileId(fileId);
-    ids.Add(fileId, index.Size() - 1);
+    m_index.AppendFileId(fileId);
+    m_ids.Add(fileId, m_index.Size() - 1);
   }
-  entry.lastSent = RestampToMinute(entry.lastSent, now);
-  entry.changed = 0;
-  if (entry.action == store::kActionOneTime) entry.action = store::kActionDontSend;
-  return true;
+  m_pending.push_back({position, entry.id, recordId, now});
+  entry.id = fileId;
+  return kSyncErrNone;
+}
+
+bool ListedFileSender::AnyNewId() const {
+  for (const PendingSend& sent : m_pending) {
+    if (m_fileList.Entries()[sent.position].id != sent.earlierId) return true;
+  }
+  return false;
+}
+
+int32_t ListedFileSender::RecordNewIds(const SaveFileList& saveNewIds) {
+  if (!AnyNewId()) return kSyncErrNone;
+  const int32_t saved = saveNewIds();
+  if (saved == kSyncErrNone) return kSyncErrNone;
+  // The list cannot name them: copies under new IDs must not reach the
+  // handheld, or the next HotSync would send them again beside these.
+  std::erase_if(m_pending, [&](const PendingSend& sent) {
+    store::FileListEntry& entry = m_fileList.Entries()[sent.position];
+    if (entry.id == sent.earlierId) return false;
+    DeleteRecord(m_handle, sent.recordId);
+    entry.id = sent.earlierId;
+    return true;
+  });
+  return saved;
+}
+
+void ListedFileSender::ApplySent() {
+  for (const PendingSend& sent : m_pending) {
+    store::FileListEntry& entry = m_fileList.Entries()[sent.position];
+    entry.lastSent = RestampToMinute(entry.lastSent, sent.sentAt);
+    entry.changed = 0;
+    if (entry.action == store::kActionOneTime) entry.action = store::kActionDontSend;
+  }
+  m_pending.clear();
 }
 
 }  // namespace
@@ -155,28 +220,23 @@ bool ShouldSend(const store::FileListEntry& entry, const std::string& userName,
   }
 }
 
-void SendListedFiles(store::FileListStore& fileList, HandheldFileIndex& index,
-                     const std::string& userName) {
+int32_t SendListedFiles(store::FileListStore& fileList, HandheldFileIndex& index,
+                        const std::string& userName, const SaveFileList& saveNewIds) {
   uint8_t handle = 0;
-  if (OpenFilesDatabaseForWriting(&handle) != kSyncErrNone) return;
-  FileIdTable ids(index, fileList);
-  for (store::FileListEntry& entry : fileList.Entries()) {
-    if (entry.kind != store::kPcFile) continue;
-    std::optional<platform::FileStatus> status = platform::GetFileStatus(entry.path);
-    if (!status) continue;
-    entry.modified = RestampToMinute(entry.modified, status->lastWriteTime);
-
-    // ID 0 belongs to fetched files, never to an entry's own copy.
-    const HandheldFileIndex::Element* handheldCopy =
-        entry.id != 0 ? ids.FirstWith(entry.id) : nullptr;
-    if (!ShouldSend(entry, userName, handheldCopy)) continue;
-    if (!SendEntry(handle, entry, index, ids, handheldCopy)) {
-      LogWarning("Couldn't write to Files database");
-      SyncCloseDB(handle);
-      return;
-    }
+  if (const int32_t opened = OpenFilesDatabaseForWriting(&handle); opened != kSyncErrNone) {
+    return opened;
   }
-  if (SyncCloseDB(handle) != kSyncErrNone) LogWarning("SyncCloseDB failed");
+  ListedFileSender sender(handle, fileList, index, userName);
+  int32_t result = sender.WriteRecords();
+  // Records written before a failed write are committed like any others.
+  const int32_t saved = sender.RecordNewIds(saveNewIds);
+  if (result == kSyncErrNone) result = saved;
+  if (const int32_t closed = SyncCloseDB(handle); closed != kSyncErrNone) {
+    LogWarning("SyncCloseDB failed");
+    return result != kSyncErrNone ? result : closed;
+  }
+  sender.ApplySent();
+  return result;
 }
 
 }  // namespace conduit::transfer

@@ -9,11 +9,10 @@
 #include "syncmgr/sync_state.h"
 #include "syncmgr/syncmgr.h"
 
-using platform::syncmgr::Enter;
+using platform::syncmgr::CallScope;
 using platform::syncmgr::LoadedDatabase;
 using platform::syncmgr::OpenHandle;
 using platform::syncmgr::State;
-using platform::syncmgr::StateLock;
 namespace pdb = platform::pdb;
 
 namespace {
@@ -60,8 +59,8 @@ void RemoveRecords(LoadedDatabase& loaded, Predicate remove) {
 extern "C" {
 
 int32_t SyncOpenDB(const char* name, int32_t cardNo, uint8_t* handle, uint8_t openMode) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncOpenDB")) return refused;
+  const CallScope call("SyncOpenDB");
+  if (call.Refused() != 0) return call.Refused();
   if (name == nullptr || handle == nullptr) return kSyncErrBadArgument;
   if (cardNo != 0) return kSyncErrNotFound;  // the image is card 0
   std::shared_ptr<LoadedDatabase> loaded = platform::syncmgr::FindLoaded(name);
@@ -77,8 +76,8 @@ int32_t SyncOpenDB(const char* name, int32_t cardNo, uint8_t* handle, uint8_t op
 }
 
 int32_t SyncCreateDB(CDbCreateDB* create) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncCreateDB")) return refused;
+  const CallScope call("SyncCreateDB");
+  if (call.Refused() != 0) return call.Refused();
   if (create == nullptr || create->m_CardNo != 0) return kSyncErrBadArgument;
   const auto* nameField = reinterpret_cast<const uint8_t*>(create->m_Name);
   const std::string name = platform::FixedTextOf({nameField, sizeof create->m_Name});
@@ -107,14 +106,19 @@ int32_t SyncCreateDB(CDbCreateDB* create) {
 }
 
 int32_t SyncCloseDB(uint8_t handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncCloseDB")) return refused;
+  const CallScope call("SyncCloseDB");
+  if (call.Refused() != 0) {
+    // A close that fails writes nothing back, as when the image cannot be
+    // written: what changed since the open is lost.
+    if (State().active) platform::syncmgr::DiscardHandle(handle);
+    return call.Refused();
+  }
   return platform::syncmgr::CloseHandle(handle);
 }
 
 int32_t SyncGetDBRecordCount(uint8_t handle, uint16_t* count) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncGetDBRecordCount")) return refused;
+  const CallScope call("SyncGetDBRecordCount");
+  if (call.Refused() != 0) return call.Refused();
   const OpenHandle* open = platform::syncmgr::FindHandle(handle);
   if (open == nullptr) return kSyncErrBadHandle;
   if (count == nullptr) return kSyncErrBadArgument;
@@ -127,8 +131,8 @@ int32_t SyncGetDBRecordCount(uint8_t handle, uint16_t* count) {
 }
 
 int32_t SyncReadDBAppInfoBlock(uint8_t handle, CDbGenInfo* info) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncReadDBAppInfoBlock")) return refused;
+  const CallScope call("SyncReadDBAppInfoBlock");
+  if (call.Refused() != 0) return call.Refused();
   const OpenHandle* open = platform::syncmgr::FindHandle(handle);
   if (open == nullptr) return kSyncErrBadHandle;
   if (info == nullptr || (info->m_pBytes == nullptr && info->m_TotalBytes > 0) ||
@@ -144,8 +148,8 @@ int32_t SyncReadDBAppInfoBlock(uint8_t handle, CDbGenInfo* info) {
 }
 
 int32_t SyncWriteDBAppInfoBlock(uint8_t handle, CDbGenInfo* info) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncWriteDBAppInfoBlock")) return refused;
+  const CallScope call("SyncWriteDBAppInfoBlock");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = WritableHandle(handle, &result);
   if (open == nullptr) return result;
@@ -158,8 +162,8 @@ int32_t SyncWriteDBAppInfoBlock(uint8_t handle, CDbGenInfo* info) {
 }
 
 int32_t SyncPurgeDeletedRecs(uint8_t handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncPurgeDeletedRecs")) return refused;
+  const CallScope call("SyncPurgeDeletedRecs");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = WritableHandle(handle, &result);
   if (open == nullptr) return result;
@@ -172,8 +176,8 @@ int32_t SyncPurgeDeletedRecs(uint8_t handle) {
 }
 
 int32_t SyncPurgeAllRecs(uint8_t handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncPurgeAllRecs")) return refused;
+  const CallScope call("SyncPurgeAllRecs");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = WritableHandle(handle, &result);
   if (open == nullptr) return result;

@@ -75,8 +75,8 @@ int32_t LogAddEntry(const char* text, int32_t activity, int32_t /*timestamp*/) {
   SyncLogObserver observer = nullptr;
   void* context = nullptr;
   {
-    std::lock_guard lock(StateLock());
-    if (const int32_t injected = platform::syncmgr::InjectedFailure("LogAddEntry")) return injected;
+    const platform::syncmgr::CallScope call("LogAddEntry", false);
+    if (call.Refused() != 0) return call.Refused();
     if (text == nullptr) return kSyncErrBadArgument;
     auto& state = State();
     state.log.push_back({text, activity});

@@ -8,10 +8,9 @@
 #include "syncmgr/sync_state.h"
 #include "syncmgr/syncmgr.h"
 
-using platform::syncmgr::Enter;
+using platform::syncmgr::CallScope;
 using platform::syncmgr::LoadedDatabase;
 using platform::syncmgr::OpenHandle;
-using platform::syncmgr::StateLock;
 namespace pdb = platform::pdb;
 
 namespace {
@@ -71,8 +70,8 @@ uint32_t NewUniqueId(LoadedDatabase& loaded) {
 extern "C" {
 
 int32_t SyncReadRecordByIndex(CRawRecordInfo* record) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncReadRecordByIndex")) return refused;
+  const CallScope call("SyncReadRecordByIndex");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   const OpenHandle* open = RecordHandle(record, &result);
   if (open == nullptr) return result;
@@ -85,8 +84,8 @@ int32_t SyncReadRecordByIndex(CRawRecordInfo* record) {
 }
 
 int32_t SyncWriteRec(CRawRecordInfo* record) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncWriteRec")) return refused;
+  const CallScope call("SyncWriteRec");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = RecordHandle(record, &result);
   if (open == nullptr) return result;
@@ -121,8 +120,8 @@ int32_t SyncWriteRec(CRawRecordInfo* record) {
 }
 
 int32_t SyncDeleteRec(CRawRecordInfo* record) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncDeleteRec")) return refused;
+  const CallScope call("SyncDeleteRec");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = RecordHandle(record, &result);
   if (open == nullptr) return result;
@@ -138,8 +137,8 @@ int32_t SyncDeleteRec(CRawRecordInfo* record) {
 }
 
 int32_t SyncResetRecordIndex(uint8_t handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncResetRecordIndex")) return refused;
+  const CallScope call("SyncResetRecordIndex");
+  if (call.Refused() != 0) return call.Refused();
   OpenHandle* open = platform::syncmgr::FindHandle(handle);
   if (open == nullptr) return kSyncErrBadHandle;
   open->walkPosition = 0;
@@ -147,8 +146,8 @@ int32_t SyncResetRecordIndex(uint8_t handle) {
 }
 
 int32_t SyncReadNextRecInCategory(CRawRecordInfo* record) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncReadNextRecInCategory")) return refused;
+  const CallScope call("SyncReadNextRecInCategory");
+  if (call.Refused() != 0) return call.Refused();
   int32_t result = 0;
   OpenHandle* open = RecordHandle(record, &result);
   if (open == nullptr) return result;

@@ -8,7 +8,7 @@
 #include "syncmgr/sync_state.h"
 #include "syncmgr/syncmgr.h"
 
-using platform::syncmgr::Enter;
+using platform::syncmgr::CallScope;
 using platform::syncmgr::State;
 using platform::syncmgr::StateLock;
 namespace pdb = platform::pdb;
@@ -16,6 +16,7 @@ namespace pdb = platform::pdb;
 namespace {
 
 constexpr const char* kFailureVariable = "SYNCMGR_FAIL";
+constexpr const char* kKillVariable = "SYNCMGR_KILL";
 // A preference resource holds its 2-byte version too, and resources are
 // limited like records.
 constexpr int32_t kMaxPreferenceSize = 0xFFFF - static_cast<int32_t>(pdb::kPreferenceVersionSize);
@@ -47,6 +48,8 @@ void EndSessionLocked() {
   state.active = false;
   state.registered = 0;
   state.injected.clear();
+  state.killPoint.reset();
+  state.callCounts.clear();
 }
 
 }  // namespace
@@ -64,8 +67,12 @@ int32_t SyncSessionBegin(const char* imageDir, const char* logPath) {
   state.logPath = logPath != nullptr ? logPath : "";
   state.log.clear();
   state.registered = 0;
+  state.callCounts.clear();
   if (const char* failures = std::getenv(kFailureVariable)) {
     platform::syncmgr::AddInjectedFailures(failures);
+  }
+  if (const char* killPoint = std::getenv(kKillVariable)) {
+    platform::syncmgr::SetKillPoint(killPoint);
   }
   state.active = true;
   return kSyncErrNone;
@@ -86,8 +93,8 @@ void SyncInjectFailure(const char* call, int32_t code) {
 }
 
 int32_t SyncRegisterConduit(CONDHANDLE* handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncRegisterConduit")) return refused;
+  const CallScope call("SyncRegisterConduit");
+  if (call.Refused() != 0) return call.Refused();
   if (handle == nullptr) return kSyncErrBadArgument;
   auto& state = State();
   if (state.registered != 0) return kSyncErrAlreadyRegistered;
@@ -98,8 +105,8 @@ int32_t SyncRegisterConduit(CONDHANDLE* handle) {
 }
 
 int32_t SyncUnRegisterConduit(CONDHANDLE handle) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncUnRegisterConduit")) return refused;
+  const CallScope call("SyncUnRegisterConduit");
+  if (call.Refused() != 0) return call.Refused();
   auto& state = State();
   if (handle == 0 || handle != state.registered) return kSyncErrNoSession;
   state.registered = 0;
@@ -107,8 +114,8 @@ int32_t SyncUnRegisterConduit(CONDHANDLE handle) {
 }
 
 int32_t SyncReadUserID(CUserIDInfo* info) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncReadUserID")) return refused;
+  const CallScope call("SyncReadUserID");
+  if (call.Refused() != 0) return call.Refused();
   if (info == nullptr) return kSyncErrBadArgument;
   const std::string name = State().image.ReadUserName().value_or("");
   const size_t length = std::min(name.size(), sizeof info->m_pName);
@@ -120,8 +127,8 @@ int32_t SyncReadUserID(CUserIDInfo* info) {
 }
 
 int32_t SyncReadAppPreference(CRawPreferenceInfo* preference) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncReadAppPreference")) return refused;
+  const CallScope call("SyncReadAppPreference");
+  if (call.Refused() != 0) return call.Refused();
   if (preference == nullptr || preference->m_nBufSize < 0 ||
       (preference->m_pBuffer == nullptr && preference->m_nBufSize > 0)) {
     return kSyncErrBadArgument;
@@ -141,8 +148,8 @@ int32_t SyncReadAppPreference(CRawPreferenceInfo* preference) {
 }
 
 int32_t SyncWriteAppPreference(CRawPreferenceInfo* preference) {
-  std::lock_guard lock(StateLock());
-  if (const int32_t refused = Enter("SyncWriteAppPreference")) return refused;
+  const CallScope call("SyncWriteAppPreference");
+  if (call.Refused() != 0) return call.Refused();
   if (preference == nullptr || preference->m_nBufSize < 0 ||
       preference->m_nBufSize > kMaxPreferenceSize ||
       (preference->m_pBuffer == nullptr && preference->m_nBufSize > 0)) {
@@ -159,8 +166,8 @@ int32_t SyncWriteAppPreference(CRawPreferenceInfo* preference) {
 }
 
 int32_t SyncYieldCycles(uint16_t /*maxMilliseconds*/) {
-  std::lock_guard lock(StateLock());
-  return platform::syncmgr::InjectedFailure("SyncYieldCycles");
+  const CallScope call("SyncYieldCycles", false);
+  return call.Refused();
 }
 
 }  // extern "C"

@@ -3,6 +3,9 @@
 // parsing of injected failures.
 #include "syncmgr/sync_state.h"
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <ctime>
 
@@ -45,9 +48,34 @@ int32_t InjectedFailure(std::string_view call) {
   return found == injected.end() ? 0 : found->second;
 }
 
-int32_t Enter(std::string_view call) {
-  if (const int32_t injected = InjectedFailure(call)) return injected;
-  return State().active ? 0 : kSyncErrNoSession;
+namespace {
+
+// Counts the call and answers whether the kill hook names this call now.
+bool CountsToKillPoint(std::string_view call, bool after) {
+  SyncState& state = State();
+  if (!state.active || !state.killPoint || state.killPoint->call != call) return false;
+  if (state.killPoint->after != after) return false;
+  return state.callCounts[std::string(call)] == state.killPoint->count;
+}
+
+[[noreturn]] void KillThisProcess() {
+  kill(getpid(), SIGKILL);
+  std::abort();  // not reached: SIGKILL cannot be caught
+}
+
+}  // namespace
+
+CallScope::CallScope(std::string_view call, bool needsSession) : m_lock(StateLock()) {
+  SyncState& state = State();
+  if (state.active) ++state.callCounts[std::string(call)];
+  if (CountsToKillPoint(call, false)) KillThisProcess();
+  m_killAfter = CountsToKillPoint(call, true);
+  m_refused = InjectedFailure(call);
+  if (m_refused == 0 && needsSession && !state.active) m_refused = kSyncErrNoSession;
+}
+
+CallScope::~CallScope() {
+  if (m_killAfter) KillThisProcess();
 }
 
 OpenHandle* FindHandle(uint8_t handle) {
@@ -90,6 +118,28 @@ int32_t CloseHandle(uint8_t handle) {
   const std::shared_ptr<LoadedDatabase> loaded = std::move(open->loaded);
   State().handles[handle - 1].reset();
   return WriteBack(*loaded);
+}
+
+void DiscardHandle(uint8_t handle) {
+  if (FindHandle(handle) != nullptr) State().handles[handle - 1].reset();
+}
+
+void SetKillPoint(std::string_view text) {
+  KillPoint point;
+  const size_t colon = text.find(':');
+  if (colon == std::string_view::npos) return;
+  const std::string_view moment = text.substr(0, colon);
+  if (moment != "before" && moment != "after") return;
+  point.after = moment == "after";
+  std::string_view rest = text.substr(colon + 1);
+  const size_t countColon = rest.find(':');
+  point.call = std::string(Trim(rest.substr(0, countColon)));
+  if (countColon != std::string_view::npos) {
+    const std::string count(Trim(rest.substr(countColon + 1)));
+    point.count = std::atoi(count.c_str());
+  }
+  if (point.call.empty() || point.count < 1) return;
+  State().killPoint = std::move(point);
 }
 
 void AddInjectedFailures(std::string_view list) {

@@ -173,7 +173,11 @@ int32_t LogAddEntry(const char* text, int32_t activity, int32_t timestamp);
 /* Begins a HotSync of the image folder `imageDir`; log entries are appended
  * to `logPath` (may be NULL: kept in memory only). Failures injected through
  * the environment variable SYNCMGR_FAIL ("Call[=code],Call...") apply to
- * this HotSync. */
+ * this HotSync; an injected SyncCloseDB failure closes the handle without
+ * writing the database back, as a full disk would. For tests that interrupt
+ * a HotSync, SYNCMGR_KILL ("before:Call[:n]" or "after:Call[:n]") makes the
+ * process kill itself with SIGKILL just before or after the n-th call
+ * (default the first) of that name in this HotSync. */
 int32_t SyncSessionBegin(const char* imageDir, const char* logPath);
 /* Ends the HotSync: closes (and writes back) every database left open. */
 void SyncSessionEnd(void);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -113,10 +114,70 @@ TEST_F(FolderWalkTest, LinkBackToAParentIsNotFollowedForEver) {
   EXPECT_EQ(found, (std::vector<std::string>{"alpha/deep/z.txt"}));
 }
 
-TEST_F(FolderWalkTest, LinkToAnotherFolderIsWalked) {
+TEST_F(FolderWalkTest, LinkToAnotherFolderIsWalkedOnceByTheFirstPathThatReachesIt) {
   fs::create_directory_symlink(m_root + "/zeta", m_root + "/alpha/link");
-  EXPECT_EQ(Walk(Request("x.txt", true)),
-            (std::vector<std::string>{"alpha/link/x.txt", "zeta/x.txt"}));
+  EXPECT_EQ(Walk(Request("x.txt", true)), (std::vector<std::string>{"alpha/link/x.txt"}));
+}
+
+// A maze like /sys: 21 folders, 16 of them nested in one chain, and 40
+// links between them, up, down and across. Walked once per path, it would
+// not end; walked once per folder, each folder's file is listed once.
+TEST_F(FolderWalkTest, MazeOfLinksListsEachFileOnce) {
+  const std::string maze = m_root + "/maze";
+  std::vector<std::string> chain, side;
+  std::string folder = maze;
+  for (int level = 1; level <= 16; ++level) {
+    folder += "/c" + std::to_string(level);
+    chain.push_back(folder);
+  }
+  for (int i = 1; i <= 5; ++i) side.push_back(maze + "/s" + std::to_string(i));
+  for (const auto& made : {chain, side}) {
+    for (const auto& path : made) {
+      fs::create_directories(path);
+      std::ofstream(path + "/" + fs::path(path).filename().string() + ".txt") << "x";
+    }
+  }
+  int links = 0;
+  auto link = [&](const std::string& target, const std::string& at) {
+    fs::create_directory_symlink(target, at);
+    ++links;
+  };
+  for (size_t i = 0; i < chain.size(); ++i) {
+    link(chain[i / 2], chain[i] + "/up");
+    link(side[i % side.size()], chain[i] + "/across");
+  }
+  for (size_t i = 0; i < 4; ++i) {
+    link(chain.back(), side[i] + "/deep");
+    link(chain[7], side[i] + "/middle");
+  }
+  ASSERT_EQ(links, 40);
+
+  WalkRequest request = Request("*.txt", true);
+  request.folder = maze;
+  std::vector<std::string> found;
+  WalkFolder(request, found);
+  std::set<std::string> names;
+  for (const auto& path : found) names.insert(fs::path(path).filename().string());
+  EXPECT_EQ(found.size(), 21u);
+  EXPECT_EQ(names.size(), 21u);
+}
+
+TEST_F(FolderWalkTest, SystemFoldersAreNotEnteredThroughLinks) {
+  for (const char* system : {"/proc", "/sys", "/dev"}) {
+    if (!fs::is_directory(system)) continue;
+    fs::create_directory_symlink(system, m_root + "/zeta/link" + fs::path(system).stem().string());
+  }
+  EXPECT_EQ(Walk(Request("*", true)).size(), 8u) << "the eight files of the folder";
+}
+
+TEST_F(FolderWalkTest, SearchStartingInsideASystemFolderWalksIt) {
+  if (!fs::is_directory("/proc/self")) GTEST_SKIP() << "no /proc here";
+  WalkRequest request;
+  request.folder = "/proc/self";
+  request.pattern = "status";
+  std::vector<std::string> found;
+  WalkFolder(request, found);
+  EXPECT_EQ(found, (std::vector<std::string>{"/proc/self/status"}));
 }
 
 TEST(JoinPath, RootFolderIsEmpty) {

@@ -111,6 +111,21 @@ TEST_F(PcFileSearchTest, BlockKeepsHandheldBytesAndRecordsTheLastSpec) {
   EXPECT_TRUE(std::equal(m_handheldBytes.begin(), m_handheldBytes.end(), block.Bytes().begin()));
 }
 
+TEST_F(PcFileSearchTest, LongerBlockKeepsEveryByteAfterItsFields) {
+  const std::string spec = m_session.PcFolder() + "/*.doc";
+  m_session.PutSearchDatabase(Block(spec, true, false));
+  platform::pdb::PalmDatabase database = m_session.Database(kSearchDatabaseName);
+  const std::vector<uint8_t> tail(40, 0x5A);
+  database.appInfo.insert(database.appInfo.end(), tail.begin(), tail.end());
+  m_session.PutDatabase(database);
+  bool stop = true;
+  ASSERT_EQ(Search(stop), kSearchDone);
+  const std::vector<uint8_t> written = m_session.Database(kSearchDatabaseName).appInfo;
+  ASSERT_EQ(written.size(), SearchAppInfo::kSize + tail.size());
+  EXPECT_TRUE(std::equal(tail.begin(), tail.end(), written.begin() + SearchAppInfo::kSize));
+  EXPECT_EQ(SearchAppInfo::FromBytes(written).LastSearchSpec(), spec);
+}
+
 TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
   m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.*", false, true));
   bool stop = true;
@@ -219,8 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"Couldn't write Search App Info data", 22}},
                     0},
         FailureCase{"SyncWriteRec", kSearchFailed, {{"Couldn't write Search results", 22}}, 0},
-        // The database stays open until the HotSync ends, which writes it.
-        FailureCase{"SyncCloseDB", kSearchFailed, {{"SyncCloseDB failed", 22}}, 2}),
+        // A close that fails writes nothing: the handheld keeps its old result.
+        FailureCase{"SyncCloseDB", kSearchFailed, {{"SyncCloseDB failed", 22}}, 1}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.call); });
 
 }  // namespace

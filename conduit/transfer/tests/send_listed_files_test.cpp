@@ -40,14 +40,20 @@ class SendListedFilesTest : public testing::Test {
     return m_store.Entries().back();
   }
 
-  // One HotSync: loads the index as the driver does, then sends.
-  void Sync(const char* failingCall = nullptr) {
+  // One HotSync: loads the index as the driver does, then sends. The list
+  // "saved" before the commit is kept in m_savedBeforeCommit.
+  int32_t Sync(const char* failingCall = nullptr) {
+    int32_t result = -1;
     m_session.Sync([&] {
       HandheldFileIndex index;
       index.Load();
       if (failingCall != nullptr) SyncInjectFailure(failingCall, 0);
-      SendListedFiles(m_store, index, "Ada");
+      result = SendListedFiles(m_store, index, "Ada", [this] {
+        m_savedBeforeCommit = m_store.Entries();
+        return m_saveResult;
+      });
     });
+    return result;
   }
 
   std::vector<platform::pdb::PalmRecord> Records() {
@@ -71,6 +77,8 @@ class SendListedFilesTest : public testing::Test {
 
   HandheldSession m_session{"Ada"};
   store::FileListStore m_store;
+  int32_t m_saveResult = 0;
+  std::vector<FileListEntry> m_savedBeforeCommit;
 };
 
 TEST_F(SendListedFilesTest, AlwaysReplacesItsCopyAtEveryHotSync) {
@@ -158,6 +166,8 @@ TEST_F(SendListedFilesTest, EntryOfADeletedFileIsSkippedUnchanged) {
   Sync();
   EXPECT_EQ(Entry(0).Encode(), before);
   EXPECT_TRUE(Records().empty());
+  EXPECT_EQ(m_session.Log(),
+            (std::vector<LogLine>{{"Couldn't send gone.txt: it was not found", 22}}));
 }
 
 TEST_F(SendListedFilesTest, PrivateEntryIsSecretAndCategoryIsKept) {
@@ -247,6 +257,7 @@ TEST_F(SendListedFilesTest, FileThatCannotBeReadKeepsTheEarlierCopy) {
   Sync();
   EXPECT_EQ(Records(), recordsBefore);
   EXPECT_EQ(Entry(0).lastSent, entryLastSent);
+  EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"Couldn't send doc.txt: it is a folder", 22}}));
 }
 
 TEST_F(SendListedFilesTest, FilesDatabaseThatCannotBeOpenedSendsNothing) {
@@ -256,10 +267,49 @@ TEST_F(SendListedFilesTest, FilesDatabaseThatCannotBeOpenedSendsNothing) {
   EXPECT_FALSE(Entry(0).lastSent.IsSet());
 }
 
-TEST_F(SendListedFilesTest, FailedCloseIsLogged) {
-  Add("a.txt", store::kActionAlways);
-  Sync("SyncCloseDB");
+TEST_F(SendListedFilesTest, FailedCloseLeavesTheEntryUnsentAndFails) {
+  Add("a.txt", store::kActionOneTime).changed = 1;
+  EXPECT_EQ(Sync("SyncCloseDB"), kSyncErrInjected);
   EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"SyncCloseDB failed", 22}}));
+  EXPECT_TRUE(Records().empty());
+  EXPECT_EQ(Entry(0).action, store::kActionOneTime);
+  EXPECT_EQ(Entry(0).changed, 1);
+  EXPECT_FALSE(Entry(0).lastSent.IsSet());
+}
+
+TEST_F(SendListedFilesTest, NewIdsAreSavedBeforeTheCommitAndTakenBackWhenTheSaveFails) {
+  Add("shared.txt", store::kActionAlways);
+  Sync();
+  const uint16_t oldId = Entry(0).id;
+  const auto sentBefore = Entry(0).lastSent;
+  EditOnHandheld();  // the next copy needs a new ID
+
+  m_saveResult = 0x4F03;
+  EXPECT_EQ(Sync(), 0x4F03);
+  EXPECT_EQ(RecordFileIds(), (std::vector<uint16_t>{oldId})) << "no copy the list cannot name";
+  EXPECT_EQ(Entry(0).id, oldId);
+
+  m_saveResult = 0;
+  EXPECT_EQ(Sync(), 0);
+  ASSERT_EQ(m_savedBeforeCommit.size(), 1u);
+  EXPECT_NE(m_savedBeforeCommit[0].id, oldId);
+  EXPECT_EQ(m_savedBeforeCommit[0].id, Entry(0).id);
+  EXPECT_EQ(m_savedBeforeCommit[0].lastSent, sentBefore) << "stamps wait for the commit";
+  EXPECT_EQ(RecordFileIds(), (std::vector<uint16_t>{oldId, Entry(0).id}));
+}
+
+TEST_F(SendListedFilesTest, EntryKeepsItsOwnIdWhenFreeButNeverSharesAnother) {
+  Add("own.txt", store::kActionAlways, "All");
+  Add("twin1.txt", store::kActionAlways).id = 500;
+  Add("twin2.txt", store::kActionAlways).id = 500;
+  Sync();
+  // Another user's handheld got this entry under its ID: here it keeps it,
+  // so each handheld's copy is replaced later instead of left behind.
+  EXPECT_EQ(Entry(0).id, 100);
+  EXPECT_NE(Entry(1).id, 500);
+  EXPECT_NE(Entry(2).id, 500);
+  EXPECT_NE(Entry(1).id, Entry(2).id);
+  EXPECT_EQ(RecordFileIds(), (std::vector<uint16_t>{100, Entry(1).id, Entry(2).id}));
 }
 
 struct SendTestCase {

@@ -1,0 +1,241 @@
+// The handheld and "Vellamore.dat" agree whatever stops a HotSync: the
+// process killed at chosen points, a read-only handheld image, a read-only
+// data folder and a full disk. Each case runs the damaged HotSync through
+// the built programs, then a complete one, and checks what the user would:
+// one copy per listed file (beside the copy edited on the handheld), no
+// entry lost, One Time files sent once, and every failure reported.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "bytes/bytes.h"
+#include "hotsync_world.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+namespace {
+
+namespace fs = std::filesystem;
+using store::FileListEntry;
+using test::LogLine;
+
+constexpr char kEditedText[] = "Edited on the handheld";
+
+// A folder made read-only, or a small file system mounted on it, until the
+// object goes. Read-only is a read-only bind mount for root (whom file
+// modes do not stop) and the file modes otherwise; a mount needs root.
+class FolderFault {
+ public:
+  static FolderFault ReadOnly(const std::string& folder) {
+    FolderFault fault(folder);
+    if (geteuid() != 0) {
+      if (chmod(folder.c_str(), 0555) == 0) fault.m_kind = Kind::kModes;
+    } else if (mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0) {
+      fault.m_kind = Kind::kBindMount;
+      if (mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) {
+        fault.Lift();
+      }
+    }
+    return fault;
+  }
+
+  // A tmpfs of `bytes` on `folder`, holding a copy of what the folder held.
+  static FolderFault SmallDisk(const std::string& folder, size_t bytes) {
+    FolderFault fault(folder);
+    const std::string options = "size=" + std::to_string(bytes);
+    const std::string saved = folder + ".saved";
+    fs::rename(folder, saved);
+    fs::create_directory(folder);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0) {
+      fault.m_kind = Kind::kSmallDisk;
+    }
+    fs::copy(saved, folder, fs::copy_options::recursive);
+    fs::remove_all(saved);
+    return fault;
+  }
+
+  FolderFault(FolderFault&& other) noexcept
+      : m_folder(std::move(other.m_folder)), m_kind(std::exchange(other.m_kind, Kind::kNone)) {}
+  ~FolderFault() { Lift(); }
+
+  bool Active() const { return m_kind != Kind::kNone; }
+
+  // Ends the fault; a small disk's files are copied back to the folder.
+  void Lift() {
+    const Kind kind = std::exchange(m_kind, Kind::kNone);
+    if (kind == Kind::kModes) chmod(m_folder.c_str(), 0755);
+    if (kind == Kind::kBindMount) umount2(m_folder.c_str(), MNT_DETACH);
+    if (kind != Kind::kSmallDisk) return;
+    const std::string saved = m_folder + ".saved";
+    fs::copy(m_folder, saved, fs::copy_options::recursive);
+    umount2(m_folder.c_str(), MNT_DETACH);
+    fs::remove_all(m_folder);
+    fs::rename(saved, m_folder);
+  }
+
+ private:
+  enum class Kind { kNone, kModes, kBindMount, kSmallDisk };
+
+  explicit FolderFault(std::string folder) : m_folder(std::move(folder)) {}
+
+  std::string m_folder;
+  Kind m_kind = Kind::kNone;
+};
+
+struct Copy {
+  uint16_t fileId = 0;
+  std::string text;
+};
+
+class SendConsistency : public testing::Test {
+ protected:
+  // A first HotSync leaves a copy of "edited.txt" that the user then edits
+  // on the handheld; the other files are listed after it, not yet sent.
+  void SetUp() override {
+    store::FileListStore list;
+    list.ResetHeader();
+    Add(list, "edited.txt", store::kActionAlways);
+    m_world.SaveStore(list);
+    ASSERT_TRUE(m_world.HotSync().Succeeded());
+    const std::string edited = m_world.Root() + "/edited-content.txt";
+    std::ofstream(edited) << kEditedText;
+    m_world.Handheld("edit", {"0", "--content", edited});
+
+    list = m_world.LoadStore();
+    Add(list, "always.txt", store::kActionAlways);
+    Add(list, "once.txt", store::kActionOneTime);
+    Add(list, "ifchanged.txt", store::kActionIfChanged);
+    m_world.SaveStore(list);
+  }
+
+  void Add(store::FileListStore& list, const std::string& name, uint16_t action) {
+    FileListEntry entry;
+    entry.id = static_cast<uint16_t>(1000 + list.Entries().size());
+    entry.title = name;
+    entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
+    entry.user = "Ada";
+    entry.kind = store::kPcFile;
+    entry.format = store::kFormatHandheld;
+    entry.action = action;
+    entry.changed = 1;
+    list.Append(entry);
+  }
+
+  std::vector<Copy> Copies() const {
+    platform::pdb::PalmDatabase database;
+    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
+        platform::pdb::ImageError::kNone) {
+      return {};
+    }
+    std::vector<Copy> copies;
+    for (const auto& record : database.records) {
+      Copy copy;
+      copy.fileId = platform::GetU16Be(record.data, file_record::kFileIdOffset);
+      if (record.data.size() > file_record::kContentOffset) {
+        copy.text = platform::GetFixedText(record.data, file_record::kContentOffset,
+                                           record.data.size() - file_record::kContentOffset);
+      }
+      copies.push_back(copy);
+    }
+    return copies;
+  }
+
+  // What the user must find after a complete HotSync.
+  void ExpectAgreement() {
+    const store::FileListStore list = m_world.LoadStore();
+    ASSERT_EQ(list.Entries().size(), 4u) << "no entry lost";
+    const std::vector<Copy> copies = Copies();
+    for (const FileListEntry& entry : list.Entries()) {
+      const auto count = std::count_if(copies.begin(), copies.end(),
+                                       [&](const Copy& copy) { return copy.fileId == entry.id; });
+      EXPECT_EQ(count, 1) << entry.title << " has one copy under its ID";
+      EXPECT_TRUE(entry.lastSent.IsSet()) << entry.title;
+      EXPECT_EQ(entry.changed, 0) << entry.title;
+    }
+    EXPECT_EQ(list.Entries()[2].action, store::kActionDontSend) << "One Time went once";
+    const auto edited = std::count_if(copies.begin(), copies.end(),
+                                      [](const Copy& copy) { return copy.text == kEditedText; });
+    EXPECT_EQ(edited, 1) << "the handheld's edited copy stays";
+    EXPECT_EQ(copies.size(), 5u);
+  }
+
+  test::HotSyncWorld m_world;
+};
+
+// Kill points: the killed HotSync sends four files (the edited one under a
+// new ID). SyncCloseDB 2 commits "VlmrFilesDB"; LogAddEntry 2 is the end
+// entry, written after the last save of the list.
+class KilledHotSync : public SendConsistency, public testing::WithParamInterface<const char*> {};
+
+TEST_P(KilledHotSync, NextCompleteHotSyncLeavesOneCopyPerEntry) {
+  platform::ProcessResult killed = m_world.HotSync({std::string("SYNCMGR_KILL=") + GetParam()});
+  ASSERT_EQ(killed.outcome, platform::ProcessOutcome::kSignalled) << killed.standardOutput;
+  ASSERT_EQ(killed.signal, SIGKILL);
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  ExpectAgreement();
+}
+
+INSTANTIATE_TEST_SUITE_P(Points, KilledHotSync,
+                         testing::Values("before:SyncWriteRec:1", "before:SyncWriteRec:3",
+                                         "after:SyncWriteRec:4", "before:SyncCloseDB:2",
+                                         "after:SyncCloseDB:2", "before:LogAddEntry:2"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           std::string name = info.param;
+                           std::replace(name.begin(), name.end(), ':', '_');
+                           return name;
+                         });
+
+// A HotSync that could not complete reports it, leaves every entry to send
+// again, and the next complete one agrees.
+void ExpectReportedFailure(const test::HotSyncWorld& world, const std::string& warning) {
+  const platform::ProcessResult run = world.HotSync();
+  const std::vector<LogLine> log = world.Log();
+  EXPECT_EQ(run.exitStatus, 1) << run.standardOutput << run.standardError;
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.back(), (LogLine{"Vellamore", 21}));
+  EXPECT_NE(std::find(log.begin(), log.end(), LogLine{warning, 22}), log.end()) << warning;
+}
+
+TEST_F(SendConsistency, ReadOnlyImageFailsTheHotSyncAndSendsAgainLater) {
+  FolderFault readOnly = FolderFault::ReadOnly(m_world.Image().Folder());
+  if (!readOnly.Active()) GTEST_SKIP() << "the image folder could not be made read-only";
+  ExpectReportedFailure(m_world, "SyncCloseDB failed");
+  EXPECT_EQ(m_world.LoadStore().Entries()[2].action, store::kActionOneTime);
+  readOnly.Lift();
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  ExpectAgreement();
+}
+
+TEST_F(SendConsistency, ReadOnlyDataFolderFailsTheHotSyncAndSendsAgainLater) {
+  FolderFault readOnly = FolderFault::ReadOnly(m_world.DataFolder());
+  if (!readOnly.Active()) GTEST_SKIP() << "the data folder could not be made read-only";
+  ExpectReportedFailure(m_world, "Couldn't save the file list");
+  readOnly.Lift();
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  ExpectAgreement();
+}
+
+TEST_F(SendConsistency, FullDiskUnderTheImageFailsTheHotSyncAndSendsAgainLater) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+  // Room for the image as it is, not for a files database grown by 60,000
+  // bytes.
+  m_world.WritePcFile("always.txt", std::string(60000, 'x'));
+  FolderFault smallDisk = FolderFault::SmallDisk(m_world.Image().Folder(), 32 * 1024);
+  if (!smallDisk.Active()) GTEST_SKIP() << "a tmpfs could not be mounted";
+  ExpectReportedFailure(m_world, "SyncCloseDB failed");
+  smallDisk.Lift();
+  ASSERT_TRUE(m_world.HotSync().Succeeded());
+  ExpectAgreement();
+}
+
+}  // namespace
+}  // namespace conduit
