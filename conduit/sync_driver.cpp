@@ -194,7 +194,11 @@ int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
     LogWarning("Couldn't write state information");
     return outcome.result;
   }
-  const int32_t sent = SendListedFilesAndSave(context, operations);
+  int32_t sent = SendListedFilesAndSave(context, operations);
+  // A list that is there but cannot be read sent nothing it names.
+  if (sent == 0 && context.HasDataDirectory() && !context.fileListSavable) {
+    sent = kErrFileListNotRead;
+  }
   return outcome.result != 0 ? outcome.result : sent;
 }
 

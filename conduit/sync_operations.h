@@ -32,6 +32,9 @@ constexpr int32_t kErrOperationUnavailable = 0x4F01;
 constexpr int32_t kErrInternal = 0x4F02;
 // Result of a synchronisation whose file list could not be saved.
 constexpr int32_t kErrFileListNotSaved = 0x4F03;
+// Result of a synchronisation whose file list exists but could not be read,
+// so none of its files were sent.
+constexpr int32_t kErrFileListNotRead = 0x4F04;
 
 // Saves the file list of the synchronisation as it stands: 0, or
 // kErrFileListNotSaved after logging it.

@@ -348,11 +348,11 @@ TEST_F(SyncDriverTest, MissingListIsWrittenWithAZeroHeader) {
   EXPECT_EQ(*bytes, std::vector<uint8_t>(store::FileListStore::kHeaderSize, 0));
 }
 
-TEST_F(SyncDriverTest, UnreadableListIsNotOverwritten) {
+TEST_F(SyncDriverTest, UnreadableListIsNotOverwrittenAndFailsTheCall) {
   fs::create_directories(StorePath());  // a folder where the file should be
-  EXPECT_EQ(Sync(), 0);
+  EXPECT_EQ(Sync(), kErrFileListNotRead);
   EXPECT_EQ(m_operations.calls, kSend);
-  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't read the file list", 22}, kEnd}));
+  EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't read the file list", 22}, kEndFailed}));
   EXPECT_TRUE(fs::is_directory(StorePath()));
 }
 
