@@ -110,6 +110,7 @@ std::optional<FileStatus> GetFileStatus(const std::string& path) {
   }
   FileStatus status;
   status.isDirectory = S_ISDIR(sx.stx_mode);
+  status.isRegularFile = S_ISREG(sx.stx_mode);
   status.size = sx.stx_size;
   status.lastWriteTime = static_cast<time_t>(sx.stx_mtime.tv_sec);
   status.creationTime =

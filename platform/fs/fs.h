@@ -18,6 +18,7 @@ namespace platform {
 
 struct FileStatus {
   bool isDirectory = false;
+  bool isRegularFile = false;  // not a folder, pipe, device or socket
   uint64_t size = 0;
   // Birth time where the file system keeps one, else the last-write time.
   time_t creationTime = 0;

@@ -3,6 +3,7 @@
 // as the absolute path the conduit can open.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -110,6 +111,19 @@ TEST(Vlmlist, StoresARelativePathAsAbsolute) {
   ASSERT_EQ(after.Entries().size(), 1u);
   EXPECT_EQ(after.Entries()[0].path, dir.Path("notes.txt"));
   EXPECT_EQ(after.Entries()[0].title, "notes.txt");
+}
+
+TEST(Vlmlist, RefusesWhatIsNotARegularFile) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.Path("pipe.txt").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir.Path("folder.txt").c_str(), 0700), 0);
+  for (const std::string path : {dir.Path("pipe.txt"), dir.Path("folder.txt"),
+                                 std::string("/dev/null"), dir.Path("missing.txt")}) {
+    Vlmlist add(dir.Root(), {"--data-dir", dir.Root(), "add", path});
+    EXPECT_TRUE(add.WaitForError("is not a file that can be read")) << path;
+    EXPECT_EQ(add.ExitStatus(), 1) << path;
+  }
+  EXPECT_FALSE(std::ifstream(FileListStore::PathIn(dir.Root())).good());
 }
 
 }  // namespace

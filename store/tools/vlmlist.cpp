@@ -173,7 +173,8 @@ int Add(store::FileListStore& list, const Options& options) {
     return 1;
   }
   auto status = platform::GetFileStatus(path);
-  if (!status || status->isDirectory) {
+  if (!status || !status->isRegularFile) {
+    // A pipe or a device would only ever be refused at the HotSync.
     std::fprintf(stderr, "vlmlist: %s is not a file that can be read\n", path.c_str());
     return 1;
   }
