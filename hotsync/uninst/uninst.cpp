@@ -27,7 +27,10 @@ constexpr char kUsage[] =
     "program) and calls UninstInitialize(0, 0, 0), then UninstUnInitialize(0, 0, 0).\n"
     "\n"
     "  -c FILE   a file in the HotSync Manager's folder (such as its instaide.so);\n"
-    "            the library loads the HotSync libraries from that folder\n"
+    "            the library loads the HotSync libraries from that folder. The\n"
+    "            library reads the rest of the command line as FILE, so give\n"
+    "            -c FILE last. Without -c the libraries are found by the\n"
+    "            system's library search.\n"
     "\n"
     "Exit status: 0 UninstInitialize returned 0, 1 it failed, 2 bad usage or the\n"
     "library cannot be used.\n";

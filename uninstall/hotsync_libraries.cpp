@@ -1,0 +1,93 @@
+// Loading the Install Aide and the Conduit Manager, and the calls made on
+// them.
+#include "hotsync_libraries.h"
+
+#include <dlfcn.h>
+#include <strings.h>
+
+#include <cstdint>
+
+#include "message_box.h"
+#include "uninstall_strings.h"
+
+namespace uninstall {
+namespace {
+
+using PltGetPathFn = int32_t (*)(int16_t kind, char* buffer, int16_t* size);
+using CmGetCreatorNameFn = int32_t (*)(const char* creator, char* buffer, int32_t* size);
+using CmRemoveConduitByCreatorIdFn = int32_t (*)(const char* creator);
+
+constexpr int16_t kPathBufferSize = 256;
+constexpr int32_t kNameBufferSize = 32;
+
+// The registered library names this system's conduit: its file name is the
+// conduit's, in any letter case.
+bool NamesOurConduit(const char* fileName) {
+  return strcasecmp(fileName, kConduitFileName) == 0;
+}
+
+}  // namespace
+
+void LoadedLibrary::Releaser::operator()(void* handle) const {
+  if (handle != nullptr) dlclose(handle);
+}
+
+std::optional<LoadedLibrary> LoadedLibrary::Load(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) return std::nullopt;
+  return LoadedLibrary(handle);
+}
+
+void* LoadedLibrary::Lookup(const char* name) const {
+  return dlsym(m_handle.get(), name);
+}
+
+std::optional<std::string> HotSyncProgramPath(const std::string& commandLineFolder) {
+  const std::string installAide = commandLineFolder + kInstallAideFileName;
+  std::optional<LoadedLibrary> library = LoadedLibrary::Load(installAide);
+  if (!library) {
+    ShowMessageBox(installAide, kCannotLoadInstallAide);
+    return std::nullopt;
+  }
+  auto getPath = library->Function<PltGetPathFn>("PltGetPath");
+  if (getPath == nullptr) {
+    ShowMessageBox(installAide, kNoPltGetPath);
+    return std::nullopt;
+  }
+  char buffer[kPathBufferSize] = {};
+  int16_t size = kPathBufferSize;
+  if (getPath(kHotSyncProgramPathKind, buffer, &size) < 0) {
+    ShowMessageBox(kErrorCaption, kNoPalmDirectory);
+    return std::nullopt;
+  }
+  buffer[kPathBufferSize - 1] = '\0';
+  return std::string(buffer);
+}
+
+bool RemoveConduitRegistration(const std::string& palmFolder) {
+  std::optional<LoadedLibrary> library = LoadedLibrary::Load(palmFolder + kConduitManagerFileName);
+  if (!library) {
+    ShowMessageBox(kErrorCaption, kCannotLoadConduitManager);
+    return false;
+  }
+  auto getCreatorName = library->Function<CmGetCreatorNameFn>("CmGetCreatorName");
+  if (getCreatorName == nullptr) {
+    ShowMessageBox(kRemoveCaption, kNoCmGetCreatorName);
+    return true;
+  }
+  auto removeConduit =
+      library->Function<CmRemoveConduitByCreatorIdFn>("CmRemoveConduitByCreatorID");
+  if (removeConduit == nullptr) {
+    ShowMessageBox(kRemoveCaption, kNoCmRemoveConduit);
+    return true;
+  }
+  char name[kNameBufferSize] = {};
+  int32_t size = kNameBufferSize;
+  if (getCreatorName(kCreatorId, name, &size) == 0) {
+    name[kNameBufferSize - 1] = '\0';
+    if (NamesOurConduit(name)) removeConduit(kCreatorId);
+  }
+  return true;
+}
+
+}  // namespace uninstall
