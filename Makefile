@@ -1,14 +1,16 @@
 # The README's commands. `make demo` runs a HotSync on the built-in demo
-# handheld; `make test` builds with the sanitizers and runs every test.
+# handheld; `make test` builds with the sanitizers and runs every test;
+# `make package` builds the Debian package vellamore_<version>_<arch>.deb.
 
 BUILD_DIR      ?= build
 TEST_BUILD_DIR ?= build-test
 FUZZ_BUILD_DIR ?= build-fuzz
 BENCH_BUILD_DIR ?= build-bench
+PACKAGE_BUILD_DIR ?= build-package
 JOBS           ?= $(shell nproc)
 FUZZ_SECONDS   ?= 60
 
-.PHONY: all deps build demo test fuzz bench clean
+.PHONY: all deps build demo test fuzz bench package clean
 
 all: build
 
@@ -39,5 +41,13 @@ bench: deps
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	scripts/run-benchmarks $(BENCH_BUILD_DIR)
 
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLAMORE_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD_DIR) -j $(JOBS)
+	rm -f $(PACKAGE_BUILD_DIR)/vellamore_*.deb
+	cd $(PACKAGE_BUILD_DIR) && cpack -G DEB
+	rm -f vellamore_*.deb
+	cp $(PACKAGE_BUILD_DIR)/vellamore_*.deb .
+
 clean:
-	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(TEST_BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_BUILD_DIR) $(PACKAGE_BUILD_DIR)

@@ -21,7 +21,7 @@ constexpr char kDefaultLibrary[] = "UnVellamore.so";
 using UninstFn = int32_t (*)(uint32_t, uint32_t, uint32_t);
 
 constexpr char kUsage[] =
-    "Usage: uninst [-c FILE] [LIBRARY]\n"
+    "Usage: uninst [LIBRARY] [-c FILE]\n"
     "\n"
     "Loads the uninstaller library LIBRARY (default: UnVellamore.so beside this\n"
     "program) and calls UninstInitialize(0, 0, 0), then UninstUnInitialize(0, 0, 0).\n"
