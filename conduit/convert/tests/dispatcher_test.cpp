@@ -17,6 +17,7 @@ namespace {
 using testing::ContentOf;
 using testing::ContentTextOf;
 using testing::HeadOf;
+using testing::ScopedEnvironment;
 using testing::StampOf;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -233,9 +234,11 @@ void PrintTo(const Fallback& f, std::ostream* os) {
 
 class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 
-// Routes whose converter fails send the file in PC format instead.
+// Routes whose converter fails send the file in PC format instead. No
+// office program is on PATH here, as on a PC without one.
 TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   TempFolder folder;
+  ScopedEnvironment noPrograms("PATH", folder.Path());
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes);
   const ConversionResult result = ConvertForHandheld(path);
