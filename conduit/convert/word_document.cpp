@@ -51,6 +51,10 @@ ConversionResult ReadDocumentText(automation::Dispatch& word, const std::string&
 
 ConversionResult ConvertWordDocument(const std::string& path) {
   const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+  // A pipe or a device would hold the word processor until its time limit.
+  if (!status || !status->isRegularFile) {
+    return ConversionFailure(kConvDocumentNotOpened, "it is not a regular file");
+  }
   AutomationUse use;
   if (!use.Ok())
     return ConversionFailure(kConvAutomationNotStarted, "automation cannot be started");
@@ -69,8 +73,8 @@ ConversionResult ConvertWordDocument(const std::string& path) {
   std::string text;
   ConversionResult result = ReadDocumentText(*word, fullPath, text);
   if (result.status == kConvOk) {
-    result = BuildDocumentTextRecord(path, text, "- Cut", status ? status->creationTime : 0,
-                                     status ? status->lastWriteTime : 0);
+    result =
+        BuildDocumentTextRecord(path, text, "- Cut", status->creationTime, status->lastWriteTime);
   }
   word->Invoke(kDispidCloseServer, InvokeKind::kMethod, {Variant::String({})});
   return result;
