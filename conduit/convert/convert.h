@@ -59,6 +59,7 @@ enum ConversionRoute : int {
   kRouteInstall = 6,
   kRouteSpreadsheet = 7,
   kRouteHtml = 8,
+  kRoutePdf = 9,
 };
 
 // One row of the file type table: an upper-case extension without its dot.
@@ -67,7 +68,8 @@ struct FileTypeRow {
   ConversionRoute route;
 };
 
-// The 83 rows of the file type table, searched in order.
+// The rows of the file type table, searched in order: the 83 first rows,
+// then the formats that came after them.
 std::span<const FileTypeRow> FileTypeTable();
 
 // ---- Dispatcher and shared builders ----
@@ -144,6 +146,9 @@ std::string_view HtmlTagText(std::string_view tag);
 ConversionResult ConvertWordDocument(const std::string& path);
 ConversionResult ConvertSpreadsheet(const std::string& path);
 ConversionResult ConvertImage(const std::string& path);
+// The text of a PDF document, read by pdftotext, packed like a
+// word-processor document's.
+ConversionResult ConvertPdf(const std::string& path);
 
 // ---- Install and mail requests ----
 

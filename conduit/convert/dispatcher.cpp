@@ -30,6 +30,8 @@ Converter ConverterOf(ConversionRoute route) {
       return &ConvertSpreadsheet;
     case kRouteHtml:
       return &ConvertHtml;
+    case kRoutePdf:
+      return &ConvertPdf;
     case kRouteInstall:
       return &InstallOnHandheld;
     default:

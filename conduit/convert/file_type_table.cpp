@@ -1,5 +1,7 @@
 // The file type table and the classification of a path by its extension.
-// The table's order is the search order; every extension occurs once.
+// The table's order is the search order; every extension occurs once. The
+// formats that came after the first 83 rows follow them, so every earlier
+// extension keeps its answer.
 #include <array>
 #include <cstring>
 
@@ -8,7 +10,7 @@
 namespace conduit {
 namespace {
 
-constexpr std::array<FileTypeRow, 83> kFileTypeTable = {{
+constexpr std::array<FileTypeRow, 90> kFileTypeTable = {{
     // handheld programs and databases, installed on the handheld
     {"PRC", kRouteInstall},
     {"PDB", kRouteInstall},
@@ -99,6 +101,15 @@ constexpr std::array<FileTypeRow, 83> kFileTypeTable = {{
     {"OCX", kRouteUnchanged},
     {"LIB", kRouteUnchanged},
     {"OBJ", kRouteUnchanged},
+    // later word-processor documents and workbooks, which LibreOffice reads
+    {"DOCX", kRouteWordDocument},
+    {"DOCM", kRouteWordDocument},
+    {"ODT", kRouteWordDocument},
+    {"XLSX", kRouteSpreadsheet},
+    {"XLSM", kRouteSpreadsheet},
+    {"ODS", kRouteSpreadsheet},
+    // PDF documents, read by pdftotext
+    {"PDF", kRoutePdf},
 }};
 
 char UpperAscii(char c) {

@@ -1,14 +1,83 @@
-// Word-processor documents. Until the conversion through the word
-// processor's automation server is in place, the server class is never
-// found, exactly as on a PC with no word processor installed: the dispatcher
-// then sends the document in PC format.
+// Word-processor documents: the word processor's automation server opens
+// the document and hands back its text, which goes into a text record of at
+// most 30,000 bytes. When the server is not installed, cannot open the
+// document or fails, the dispatcher sends the document in PC format.
 #include "convert/convert.h"
+#include "convert/office_text.h"
+#include "fs/fs.h"
 
 namespace conduit {
+namespace {
 
-ConversionResult ConvertWordDocument(const std::string& /*path*/) {
-  return ConversionResult{
-      std::nullopt, kConvWordClassNotFound, "no word processor is available", {}};
+namespace automation = platform::automation;
+using automation::InvokeKind;
+using automation::Variant;
+
+constexpr int32_t kDispidFirstCall = 0x810A;
+constexpr int32_t kDispidOpen = 0x50;
+constexpr int32_t kDispidSelectAll = 0xED;
+constexpr int32_t kDispidReadText = 0x8015;
+constexpr int32_t kDispidCloseDocument = 0x80A0;
+constexpr int32_t kDispidCloseServer = 0x8107;
+constexpr int16_t kCloseWithoutSaving = 2;
+constexpr int kOmittedOpenArguments = 5;
+
+std::vector<Variant> OpenArguments(const std::string& fullPath) {
+  std::vector<Variant> args = {Variant::String(fullPath), Variant::I2(0), Variant::I2(1),
+                               Variant::I2(0)};
+  args.insert(args.end(), kOmittedOpenArguments, Variant::Omitted());
+  return args;
+}
+
+// Opens the document and reads its text; on failure the status and why.
+ConversionResult ReadDocumentText(automation::Dispatch& word, const std::string& fullPath,
+                                  std::string& text) {
+  word.Invoke(kDispidFirstCall, InvokeKind::kMethod, {Variant::String({})});
+  const automation::InvokeResult opened =
+      word.Invoke(kDispidOpen, InvokeKind::kMethod, OpenArguments(fullPath));
+  if (!opened.Succeeded()) return ConversionFailure(kConvDocumentNotOpened, opened.description);
+  const automation::InvokeResult selected = word.Invoke(kDispidSelectAll, InvokeKind::kMethod, {});
+  if (!selected.Succeeded()) return ConversionFailure(kConvSelectionFailed, selected.description);
+  automation::InvokeResult read = word.Invoke(kDispidReadText, InvokeKind::kMethod, {});
+  if (!read.Succeeded() || read.value.type != automation::VarType::kString) {
+    return ConversionFailure(kConvTextNotRead, read.description);
+  }
+  text = std::move(read.value.text);
+  word.Invoke(kDispidCloseDocument, InvokeKind::kMethod, {Variant::I2(kCloseWithoutSaving)});
+  return ConversionResult{};
+}
+
+}  // namespace
+
+ConversionResult ConvertWordDocument(const std::string& path) {
+  const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+  // A pipe or a device would hold the word processor until its time limit.
+  if (!status || !status->isRegularFile) {
+    return ConversionFailure(kConvDocumentNotOpened, "it is not a regular file");
+  }
+  AutomationUse use;
+  if (!use.Ok())
+    return ConversionFailure(kConvAutomationNotStarted, "automation cannot be started");
+  automation::ClassId classId;
+  if (automation::Failed(automation::ClassIdFromProgId("Word.Basic", classId))) {
+    return ConversionFailure(kConvWordClassNotFound, "no word processor is installed");
+  }
+  automation::DispatchPtr word;
+  std::string why;
+  if (automation::Failed(automation::CreateInstance(classId, word, why))) {
+    return ConversionFailure(kConvWordNotCreated, "the word processor did not start: " + why);
+  }
+  const std::string fullPath = FullPathOf(path);
+  if (fullPath.empty())
+    return ConversionFailure(kConvFullPathNotObtained, "its full path is unknown");
+  std::string text;
+  ConversionResult result = ReadDocumentText(*word, fullPath, text);
+  if (result.status == kConvOk) {
+    result =
+        BuildDocumentTextRecord(path, text, "- Cut", status->creationTime, status->lastWriteTime);
+  }
+  word->Invoke(kDispidCloseServer, InvokeKind::kMethod, {Variant::String({})});
+  return result;
 }
 
 }  // namespace conduit

@@ -1,0 +1,76 @@
+// PDF documents through pdftotext: a PDF made by Ghostscript in the test
+// arrives as text; one pdftotext cannot read, or a PC without pdftotext,
+// sends it in PC format.
+#include <gtest/gtest.h>
+
+#include "convert/convert.h"
+#include "convert_test_support.h"
+#include "process/process_runner.h"
+#include "records/handheld_records.h"
+
+namespace conduit {
+namespace {
+
+using testing::ContentTextOf;
+using testing::HeadOf;
+using testing::ScopedEnvironment;
+using testing::TempFolder;
+using testing::WriteFile;
+
+bool HaveProgram(const std::string& program) {
+  return platform::RunProcess({"sh", "-c", "command -v " + program}).Succeeded();
+}
+
+// A two-page PDF of the given lines, one page each.
+void MakePdf(const TempFolder& folder, const std::string& name) {
+  WriteFile(folder / "pages.ps",
+            "/Helvetica findfont 12 scalefont setfont\n"
+            "72 700 moveto (First page) show showpage\n"
+            "72 700 moveto (Second page) show showpage\n");
+  const platform::ProcessResult made =
+      platform::RunProcess({"gs", "-q", "-dBATCH", "-dNOPAUSE", "-dSAFER", "-sDEVICE=pdfwrite",
+                            "-sOutputFile=" + folder / name, folder / "pages.ps"});
+  ASSERT_TRUE(made.Succeeded()) << made.standardError;
+}
+
+struct PdfCase {
+  const char* name;
+  bool readable;       // a real PDF, else a damaged one
+  bool withPdftotext;  // pdftotext on PATH
+  uint8_t kind;
+};
+
+void PrintTo(const PdfCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class PdfDocumentTest : public ::testing::TestWithParam<PdfCase> {};
+
+TEST_P(PdfDocumentTest, ArrivesAsTextOnlyWhenPdftotextReadsIt) {
+  if (!HaveProgram("pdftotext") || !HaveProgram("gs")) {
+    GTEST_SKIP() << "pdftotext (poppler-utils) or Ghostscript is not installed";
+  }
+  TempFolder folder;
+  const std::string path = folder / "paper.pdf";
+  if (GetParam().readable) {
+    MakePdf(folder, "paper.pdf");
+  } else {
+    WriteFile(path, "%PDF-1.4\nnothing else\n");
+  }
+  ScopedEnvironment path_("PATH", GetParam().withPdftotext ? "/usr/bin:/bin" : folder.Path());
+  const ConversionResult result = ConvertForHandheld(path);
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, GetParam().kind);
+  if (GetParam().kind == kContentText) {
+    EXPECT_EQ(ContentTextOf(*result.record), "First page\n\n\nSecond page\n\n");
+    EXPECT_EQ(HeadOf(*result.record).title, "paper.pdf");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pdfs, PdfDocumentTest,
+                         ::testing::Values(PdfCase{"readable", true, true, kContentText},
+                                           PdfCase{"damaged", false, true, kContentPcFormat},
+                                           PdfCase{"noPdftotext", true, false, kContentPcFormat}));
+
+}  // namespace
+}  // namespace conduit

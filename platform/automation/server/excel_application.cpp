@@ -1,0 +1,260 @@
+// The spreadsheet program's automation objects, "Excel.Application" and
+// what it hands out, answered by LibreOffice Calc:
+//
+//   application  572 get workbooks; 302 quit (ends LibreOffice and the server)
+//   workbooks    682 open (path, ...) read-only, hidden
+//   workbook     494 get worksheets; 277 close (unsaved)
+//   worksheets   118 get count; 170 get item (1 to count)
+//   worksheet    110 get name; 0x80010000 get code name; 412 get used range
+//   range        551 copy: the cells as displayed, a tab between cells and
+//                CR LF after each row, as text on the caller's clipboard
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+#include "automation/server/server_objects.h"
+#include "clipboard/clipboard.h"
+
+namespace platform::automation::server {
+namespace {
+
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+constexpr int32_t kWorkbooks = 572;
+constexpr int32_t kQuit = 302;
+constexpr int32_t kOpen = 682;
+constexpr int32_t kWorksheets = 494;
+constexpr int32_t kClose = 277;
+constexpr int32_t kCount = 118;
+constexpr int32_t kItem = 170;
+constexpr int32_t kName = 110;
+constexpr int32_t kCodeName = static_cast<int32_t>(0x80010000);
+constexpr int32_t kUsedRange = 412;
+constexpr int32_t kCopy = 551;
+
+// Runs a call, answering LibreOffice's exceptions as the call's failure.
+template <typename Call>
+InvokeResult Guarded(Call&& call) {
+  try {
+    return call();
+  } catch (const css::uno::Exception& exception) {
+    return Failure(exception);
+  }
+}
+
+InvokeResult NoSuchCall() {
+  return Failure(kMemberNotFound, "no such call");
+}
+
+// The displayed text of every cell of `range`: a tab between cells, CR LF
+// after each row. Nothing when no cell of the range holds anything.
+std::optional<std::string> DisplayedText(const Reference<css::table::XCellRange>& range,
+                                         int32_t columns, int32_t rows) {
+  namespace flags = css::sheet::CellFlags;
+  Reference<css::sheet::XCellRangesQuery> query(range, UNO_QUERY_THROW);
+  const auto used =
+      query->queryContentCells(flags::VALUE | flags::DATETIME | flags::STRING | flags::FORMULA);
+  if (!used.is() || used->getCount() == 0) return std::nullopt;
+  std::string text;
+  for (int32_t row = 0; row < rows; ++row) {
+    for (int32_t column = 0; column < columns; ++column) {
+      if (column > 0) text += '\t';
+      Reference<css::text::XTextRange> cell(range->getCellByPosition(column, row), UNO_QUERY_THROW);
+      text += Utf8Of(cell->getString());
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+class Range : public Dispatch {
+ public:
+  Range(Reference<css::table::XCellRange> range, int32_t columns, int32_t rows)
+      : m_range(std::move(range)), m_columns(columns), m_rows(rows) {}
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
+    if (dispid != kCopy) return NoSuchCall();
+    if (auto wrong = CheckCount(args, 0, 1)) return *wrong;
+    return Guarded([&] {
+      std::vector<ClipboardEntry> entries;
+      if (std::optional<std::string> text = DisplayedText(m_range, m_columns, m_rows)) {
+        std::vector<uint8_t> block(text->begin(), text->end());
+        block.push_back(0);
+        entries.push_back(ClipboardEntry{clipboard::kFormatText, std::move(block)});
+      }
+      SetCallClipboard(std::move(entries));
+      return Answer();
+    });
+  }
+
+ private:
+  Reference<css::table::XCellRange> m_range;
+  int32_t m_columns;
+  int32_t m_rows;
+};
+
+class Worksheet : public Dispatch {
+ public:
+  Worksheet(Reference<css::sheet::XSpreadsheet> sheet, int32_t index)
+      : m_sheet(std::move(sheet)), m_index(index) {}
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>&) override {
+    return Guarded([&] {
+      switch (dispid) {
+        case kName:
+          return Answer(Variant::String(
+              Utf8Of(Reference<css::container::XNamed>(m_sheet, UNO_QUERY_THROW)->getName())));
+        case kCodeName:
+          return Answer(Variant::String(CodeName()));
+        case kUsedRange:
+          return UsedRange();
+        default:
+          return NoSuchCall();
+      }
+    });
+  }
+
+ private:
+  // The code name the workbook keeps for the sheet; a sheet that has none
+  // gets the one a new workbook would give it.
+  std::string CodeName() const {
+    Reference<css::beans::XPropertySet> properties(m_sheet, UNO_QUERY_THROW);
+    rtl::OUString codeName;
+    properties->getPropertyValue("CodeName") >>= codeName;
+    return codeName.isEmpty() ? "Sheet" + std::to_string(m_index) : Utf8Of(codeName);
+  }
+
+  InvokeResult UsedRange() const {
+    Reference<css::sheet::XSheetCellCursor> cursor = m_sheet->createCursor();
+    Reference<css::sheet::XUsedAreaCursor> area(cursor, UNO_QUERY_THROW);
+    area->gotoStartOfUsedArea(false);
+    area->gotoEndOfUsedArea(true);
+    Reference<css::sheet::XCellRangeAddressable> addressable(cursor, UNO_QUERY_THROW);
+    const css::table::CellRangeAddress address = addressable->getRangeAddress();
+    const int32_t columns = address.EndColumn - address.StartColumn + 1;
+    const int32_t rows = address.EndRow - address.StartRow + 1;
+    Reference<css::table::XCellRange> range(cursor, UNO_QUERY_THROW);
+    return Answer(Variant::Object(std::make_shared<Range>(range, columns, rows)));
+  }
+
+  Reference<css::sheet::XSpreadsheet> m_sheet;
+  int32_t m_index;
+};
+
+class Worksheets : public Dispatch {
+ public:
+  explicit Worksheets(Reference<css::container::XIndexAccess> sheets)
+      : m_sheets(std::move(sheets)) {}
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
+    return Guarded([&] {
+      if (dispid == kCount) return Answer(Variant::I4(m_sheets->getCount()));
+      if (dispid != kItem) return NoSuchCall();
+      if (auto wrong = CheckCount(args, 1, 1)) return *wrong;
+      const std::optional<int32_t> index = IntegerOf(args[0]);
+      if (!index) return Failure(kTypeMismatch, "the index is not a number");
+      if (*index < 1 || *index > m_sheets->getCount()) return Failure(kException, "no such sheet");
+      Reference<css::sheet::XSpreadsheet> sheet(m_sheets->getByIndex(*index - 1), UNO_QUERY_THROW);
+      return Answer(Variant::Object(std::make_shared<Worksheet>(sheet, *index)));
+    });
+  }
+
+ private:
+  Reference<css::container::XIndexAccess> m_sheets;
+};
+
+class Workbook : public Dispatch {
+ public:
+  explicit Workbook(Reference<css::lang::XComponent> document) : m_document(std::move(document)) {}
+  ~Workbook() override { Close(); }
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>&) override {
+    return Guarded([&] {
+      if (dispid == kClose) {
+        Close();
+        return Answer();
+      }
+      if (dispid != kWorksheets) return NoSuchCall();
+      if (!m_document.is()) return Failure(kException, "the workbook is closed");
+      Reference<css::sheet::XSpreadsheetDocument> workbook(m_document, UNO_QUERY_THROW);
+      Reference<css::container::XIndexAccess> sheets(workbook->getSheets(), UNO_QUERY_THROW);
+      return Answer(Variant::Object(std::make_shared<Worksheets>(sheets)));
+    });
+  }
+
+ private:
+  void Close() {
+    if (!m_document.is()) return;
+    try {
+      Reference<css::util::XCloseable>(m_document, UNO_QUERY_THROW)->close(true);
+    } catch (const css::uno::Exception&) {
+      // A workbook that will not close goes with LibreOffice at the end.
+    }
+    m_document.clear();
+  }
+
+  Reference<css::lang::XComponent> m_document;
+};
+
+class Workbooks : public Dispatch {
+ public:
+  explicit Workbooks(OfficeSession& session) : m_session(session) {}
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
+    if (dispid != kOpen) return NoSuchCall();
+    if (auto wrong = CheckCount(args, 1, 15)) return *wrong;
+    if (args[0].type != VarType::kString) return Failure(kTypeMismatch, "the path is not a text");
+    std::string error;
+    Reference<css::lang::XComponent> document = m_session.Load(args[0].text, error);
+    if (!document.is()) return Failure(kException, error);
+    auto workbook = std::make_shared<Workbook>(document);
+    if (!Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY).is()) {
+      return Failure(kException, "the file is not a workbook");  // closed with `workbook`
+    }
+    return Answer(Variant::Object(std::move(workbook)));
+  }
+
+ private:
+  OfficeSession& m_session;
+};
+
+class ExcelApplication : public Dispatch {
+ public:
+  explicit ExcelApplication(OfficeSession& session) : m_session(session) {}
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>&) override {
+    switch (dispid) {
+      case kWorkbooks:
+        return Answer(Variant::Object(std::make_shared<Workbooks>(m_session)));
+      case kQuit:
+        m_session.End();
+        return Answer();
+      default:
+        return NoSuchCall();
+    }
+  }
+
+ private:
+  OfficeSession& m_session;
+};
+
+}  // namespace
+
+DispatchPtr CreateExcelApplication(OfficeSession& session) {
+  return std::make_shared<ExcelApplication>(session);
+}
+
+}  // namespace platform::automation::server

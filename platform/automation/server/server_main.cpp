@@ -1,0 +1,101 @@
+// vlmoffice: the server program of the "Word.Basic" and "Excel.Application"
+// classes. Started by the automation layer as
+//
+//   vlmoffice PROGID SCRATCH-FOLDER
+//
+// with a socket on its standard input and output. It starts LibreOffice,
+// reports the start, then answers requests until the application is ended
+// or the socket closes; either way LibreOffice is ended before it exits.
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <string_view>
+
+#include "automation/server/server_objects.h"
+
+namespace {
+
+using namespace platform::automation;
+using platform::automation::server::OfficeSession;
+
+// The objects the caller holds, by number.
+class ObjectTable {
+ public:
+  uint32_t Add(DispatchPtr object) {
+    m_objects.emplace(m_next, std::move(object));
+    return m_next++;
+  }
+  DispatchPtr Find(uint32_t number) const {
+    const auto found = m_objects.find(number);
+    return found == m_objects.end() ? nullptr : found->second;
+  }
+  void Remove(uint32_t number) { m_objects.erase(number); }
+  void Clear() { m_objects.clear(); }
+
+ private:
+  std::map<uint32_t, DispatchPtr> m_objects;
+  uint32_t m_next = kApplicationObject;
+};
+
+Reply Answer(ObjectTable& objects, const Request& request) {
+  Reply reply;
+  const DispatchPtr object = objects.Find(request.object);
+  reply.result = object ? object->Invoke(request.dispid, request.kind, request.args)
+                        : server::Failure(kDisconnected, "no such object");
+  reply.clipboard = server::TakeCallClipboard();
+  return reply;
+}
+
+// Answers requests until the caller goes or LibreOffice has been ended.
+void Serve(ObjectTable& objects, const OfficeSession& session) {
+  const ObjectToNumber toNumber = [&objects](const DispatchPtr& object) {
+    return objects.Add(object);
+  };
+  std::vector<uint8_t> frame;
+  while (!session.Ended() && ReadFrame(STDIN_FILENO, frame, std::nullopt) == FrameOutcome::kOk) {
+    const std::optional<Request> request = DecodeRequest(frame);
+    if (!request) return;
+    if (request->op == RequestOp::kRelease) {
+      objects.Remove(request->object);
+      continue;
+    }
+    if (!WriteFrame(STDOUT_FILENO, EncodeReply(Answer(objects, *request), toNumber))) return;
+  }
+}
+
+DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
+  if (progId == "Word.Basic") return server::CreateWordBasic(session);
+  if (progId == "Excel.Application") return server::CreateExcelApplication(session);
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: vlmoffice PROGID SCRATCH-FOLDER\n");
+    return 2;
+  }
+  OfficeSession session;
+  ObjectTable objects;
+  Reply started;
+  DispatchPtr application = CreateApplication(argv[1], session);
+  std::string error;
+  if (!application) {
+    started.result = server::Failure(kClassNotRegistered, "no such class");
+  } else if (!session.Start(argv[2], error)) {
+    started.result = server::Failure(kServerExecFailure, error);
+  } else {
+    objects.Add(std::move(application));
+  }
+  if (WriteFrame(STDOUT_FILENO, EncodeReply(started, nullptr)) && !Failed(started.result.code)) {
+    Serve(objects, session);
+  }
+  objects.Clear();
+  session.End();
+  // LibreOffice's runtime is left to the process's end: tearing it down
+  // after the connection has gone gains nothing and may hang.
+  std::fflush(nullptr);
+  _exit(0);
+}

@@ -1,0 +1,47 @@
+// Answers and argument checks shared by the servers' objects.
+#include "automation/server/server_objects.h"
+
+namespace platform::automation::server {
+namespace {
+
+std::optional<std::vector<ClipboardEntry>> g_callClipboard;
+
+}  // namespace
+
+InvokeResult Answer(Variant value) {
+  InvokeResult result;
+  result.value = std::move(value);
+  return result;
+}
+
+InvokeResult Failure(HResult code, std::string description) {
+  InvokeResult result;
+  result.code = code;
+  result.description = std::move(description);
+  return result;
+}
+
+InvokeResult Failure(const css::uno::Exception& exception) {
+  return Failure(kException, "LibreOffice failed: " + Utf8Of(exception.Message));
+}
+
+std::optional<InvokeResult> CheckCount(const std::vector<Variant>& args, size_t least,
+                                       size_t most) {
+  if (args.size() >= least && args.size() <= most) return std::nullopt;
+  return Failure(kBadParamCount, "wrong number of arguments");
+}
+
+std::optional<int32_t> IntegerOf(const Variant& arg) {
+  if (arg.type == VarType::kI2 || arg.type == VarType::kI4) return arg.integer;
+  return std::nullopt;
+}
+
+void SetCallClipboard(std::vector<ClipboardEntry> entries) {
+  g_callClipboard = std::move(entries);
+}
+
+std::optional<std::vector<ClipboardEntry>> TakeCallClipboard() {
+  return std::exchange(g_callClipboard, std::nullopt);
+}
+
+}  // namespace platform::automation::server

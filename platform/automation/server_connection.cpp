@@ -1,0 +1,179 @@
+// Starting a server program with a socket on its standard input and output,
+// talking to it frame by frame, and ending it: first by closing the socket,
+// which asks it to end what it started, then by killing its whole process
+// group, so that nothing it started outlives the conversion.
+#include "automation/server_connection.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "clipboard/clipboard.h"
+
+namespace platform::automation {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A private folder for the server's scratch files.
+std::string MakeScratchFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vellamore-automation-XXXXXX";
+  return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+}
+
+// In the child: the socket becomes standard input and output, every other
+// descriptor is closed and the server program replaces the child.
+[[noreturn]] void ExecServer(int socket, const ClassId& classId, const std::string& scratch) {
+  setpgid(0, 0);
+  dup2(socket, STDIN_FILENO);
+  dup2(socket, STDOUT_FILENO);
+  close_range(STDERR_FILENO + 1, ~0U, 0);
+  signal(SIGPIPE, SIG_DFL);
+  const char* argv[] = {classId.serverProgram.c_str(), classId.progId.c_str(), scratch.c_str(),
+                        nullptr};
+  execv(argv[0], const_cast<char* const*>(argv));
+  _exit(127);
+}
+
+}  // namespace
+
+HResult ServerConnection::Start(const ClassId& classId,
+                                std::shared_ptr<ServerConnection>& connection,
+                                std::string& description) {
+  auto started = std::make_shared<ServerConnection>();
+  const HResult launched = started->Launch(classId, description);
+  if (Failed(launched)) return launched;
+  Reply reply;
+  const HResult answered = started->AwaitReply(reply, description);
+  if (Failed(answered)) return kServerExecFailure;
+  if (Failed(reply.result.code)) {
+    description = reply.result.description;
+    return kServerExecFailure;
+  }
+  connection = std::move(started);
+  return kOk;
+}
+
+HResult ServerConnection::Launch(const ClassId& classId, std::string& description) {
+  m_scratch = MakeScratchFolder();
+  int sockets[2];
+  if (m_scratch.empty() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
+    description = std::string("the server could not be prepared: ") + std::strerror(errno);
+    return kServerExecFailure;
+  }
+  m_pid = fork();
+  if (m_pid == 0) ExecServer(sockets[1], classId, m_scratch);
+  close(sockets[1]);
+  m_socket = sockets[0];
+  if (m_pid < 0) {
+    description = std::string("the server could not be started: ") + std::strerror(errno);
+    m_broken = true;
+    return kServerExecFailure;
+  }
+  setpgid(m_pid, m_pid);  // also here, so the group exists whichever runs first
+  return kOk;
+}
+
+HResult ServerConnection::AwaitReply(Reply& reply, std::string& description) {
+  std::vector<uint8_t> frame;
+  const FrameOutcome outcome = ReadFrame(m_socket, frame, Clock::now() + CallTimeLimit());
+  std::optional<Reply> decoded;
+  if (outcome == FrameOutcome::kOk) {
+    decoded = DecodeReply(frame, [this](uint32_t number) {
+      return std::make_shared<RemoteObject>(shared_from_this(), number);
+    });
+  }
+  if (decoded) {
+    reply = std::move(*decoded);
+    return kOk;
+  }
+  KillAndReap();
+  m_broken = true;
+  if (outcome == FrameOutcome::kTimedOut) {
+    description = "the server did not answer in time and was ended";
+    return kCallTimedOut;
+  }
+  description = "the server ended unexpectedly";
+  return kServerUnavailable;
+}
+
+InvokeResult ServerConnection::Call(uint32_t object, int32_t dispid, InvokeKind kind,
+                                    const std::vector<Variant>& args) {
+  InvokeResult result;
+  if (m_broken) {
+    result.code = kDisconnected;
+    result.description = "the server has ended";
+    return result;
+  }
+  for (const Variant& arg : args) {
+    if (arg.type == VarType::kDispatch) {
+      result.code = kTypeMismatch;
+      result.description = "objects cannot be passed to a server";
+      return result;
+    }
+  }
+  Request request{RequestOp::kInvoke, object, dispid, kind, args};
+  if (!WriteFrame(m_socket, EncodeRequest(request))) {
+    KillAndReap();
+    m_broken = true;
+    result.code = kServerUnavailable;
+    result.description = "the server ended unexpectedly";
+    return result;
+  }
+  Reply reply;
+  result.code = AwaitReply(reply, result.description);
+  if (Failed(result.code)) return result;
+  if (reply.clipboard) ApplyClipboard(*reply.clipboard);
+  return std::move(reply.result);
+}
+
+void ServerConnection::ApplyClipboard(const std::vector<ClipboardEntry>& entries) const {
+  if (!clipboard::Open()) return;
+  clipboard::Empty();
+  for (const ClipboardEntry& entry : entries) clipboard::Set(entry.format, entry.data);
+  clipboard::Close();
+}
+
+void ServerConnection::Release(uint32_t object) {
+  if (m_broken) return;
+  Request request{RequestOp::kRelease, object, 0, InvokeKind::kMethod, {}};
+  if (!WriteFrame(m_socket, EncodeRequest(request))) m_broken = true;
+}
+
+void ServerConnection::KillAndReap() {
+  if (m_pid <= 0) return;
+  // The server is not reaped yet, so its group number cannot have been
+  // given to anyone else.
+  killpg(m_pid, SIGKILL);
+  int status = 0;
+  while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  m_pid = -1;
+}
+
+ServerConnection::~ServerConnection() {
+  if (m_pid > 0 && !m_broken) {
+    // The end of its input asks the server to end what it started; it
+    // closes its side of the socket when it has.
+    shutdown(m_socket, SHUT_WR);
+    std::vector<uint8_t> ignored;
+    while (ReadFrame(m_socket, ignored, Clock::now() + CallTimeLimit()) == FrameOutcome::kOk) {
+    }
+  }
+  KillAndReap();
+  if (m_socket >= 0) close(m_socket);
+  if (!m_scratch.empty()) {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_scratch, ignored);
+  }
+}
+
+}  // namespace platform::automation

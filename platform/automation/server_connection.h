@@ -1,0 +1,63 @@
+// The automation layer's side of one server process: starting it in a
+// process group of its own, calls with a time limit, and its certain end.
+// Internal to the layer.
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "automation/automation.h"
+#include "automation/wire.h"
+
+namespace platform::automation {
+
+class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
+ public:
+  // Starts `classId`'s server and waits for it to report its start.
+  static HResult Start(const ClassId& classId, std::shared_ptr<ServerConnection>& connection,
+                       std::string& description);
+
+  ServerConnection() = default;
+  ~ServerConnection();
+  ServerConnection(const ServerConnection&) = delete;
+  ServerConnection& operator=(const ServerConnection&) = delete;
+
+  InvokeResult Call(uint32_t object, int32_t dispid, InvokeKind kind,
+                    const std::vector<Variant>& args);
+  void Release(uint32_t object);
+
+ private:
+  HResult Launch(const ClassId& classId, std::string& description);
+  // Waits for a reply; a server that does not answer in time or dies is
+  // killed and every later call fails.
+  HResult AwaitReply(Reply& reply, std::string& description);
+  void ApplyClipboard(const std::vector<ClipboardEntry>& entries) const;
+  // Kills every process of the server's group and waits for the server.
+  void KillAndReap();
+
+  pid_t m_pid = -1;
+  int m_socket = -1;
+  bool m_broken = false;
+  std::string m_scratch;  // the server's private folder, removed at its end
+};
+
+// A server's object, seen from the caller's process.
+class RemoteObject : public Dispatch {
+ public:
+  RemoteObject(std::shared_ptr<ServerConnection> connection, uint32_t number)
+      : m_connection(std::move(connection)), m_number(number) {}
+  ~RemoteObject() override { m_connection->Release(m_number); }
+
+  InvokeResult Invoke(int32_t dispid, InvokeKind kind, const std::vector<Variant>& args) override {
+    return m_connection->Call(m_number, dispid, kind, args);
+  }
+
+ private:
+  std::shared_ptr<ServerConnection> m_connection;
+  uint32_t m_number;
+};
+
+}  // namespace platform::automation
