@@ -143,7 +143,10 @@ std::string_view HtmlTagText(std::string_view tag);
 
 ConversionResult ConvertWordDocument(const std::string& path);
 ConversionResult ConvertSpreadsheet(const std::string& path);
+// A picture as a 160 x 160 bitmap in the depth of the synchronisation's
+// imageMode (ConvertImage) or of the one given.
 ConversionResult ConvertImage(const std::string& path);
+ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode);
 
 // ---- Install and mail requests ----
 
