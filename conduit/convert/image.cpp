@@ -4,12 +4,12 @@
 // packed into a bitmap record (content kind 2). A picture that cannot be
 // decoded is status 12, after which the dispatcher sends it in PC format.
 #include <algorithm>
-#include <cmath>
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "convert/imaging.h"
+#include "convert/picture_canvas.h"
 #include "convert/picture_reduction.h"
 #include "convert/record_writer.h"
 #include "records/handheld_bitmap.h"
@@ -18,49 +18,11 @@
 namespace conduit {
 namespace {
 
-constexpr int kSide = bitmap::kSide;
 // Pictures are read whole; one larger than this is no picture to send.
 constexpr size_t kMaxPictureFileBytes = size_t{64} << 20;
 // JPEG photos decode at a reduced scale no smaller than this on either
 // side, so the scaling still has detail to work from.
-constexpr int kDecodeSizeHint = 2 * kSide;
-
-struct TargetSize {
-  size_t width;
-  size_t height;
-};
-
-// 160 on the longer side (a square counts as tall), the other side in
-// proportion, truncated; never below one pixel, so that a picture of one
-// row still shows.
-TargetSize FitToScreen(size_t width, size_t height) {
-  auto scaled = [](size_t along, size_t longer) {
-    const double exact =
-        static_cast<double>(kSide) / static_cast<double>(longer) * static_cast<double>(along);
-    return std::max<size_t>(1, static_cast<size_t>(std::trunc(exact)));
-  };
-  if (width > height) return {kSide, scaled(height, width)};
-  return {scaled(width, height), kSide};
-}
-
-// The picture scaled and centred on black, as red, green and blue bytes.
-Magick::Image PlaceOnCanvas(Magick::Image& picture) {
-  const TargetSize target = FitToScreen(picture.columns(), picture.rows());
-  Magick::Geometry size(target.width, target.height);
-  size.aspect(true);  // exactly this size
-  picture.thumbnail(size);
-  Magick::Image canvas(Magick::Geometry(kSide, kSide), Magick::Color(0, 0, 0));
-  canvas.composite(picture, static_cast<ssize_t>((kSide - target.width) / 2),
-                   static_cast<ssize_t>((kSide - target.height) / 2), Magick::OverCompositeOp);
-  canvas.matte(false);
-  return canvas;
-}
-
-std::vector<uint8_t> CanvasBytes(Magick::Image& canvas) {
-  std::vector<uint8_t> rgb(bitmap::kPixelCount * 3);
-  canvas.write(0, 0, kSide, kSide, "RGB", Magick::CharPixel, rgb.data());
-  return rgb;
-}
+constexpr int kDecodeSizeHint = 2 * bitmap::kSide;
 
 std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& depth) {
   if (depth.hasColourTable) {
@@ -68,7 +30,7 @@ std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& dep
     const std::vector<uint8_t> indexes = imaging::ReduceToColours(canvas, colours);
     return bitmap::EncodeBitmap(depth, indexes, colours);
   }
-  return bitmap::EncodeBitmap(depth, imaging::ReduceToGreys(CanvasBytes(canvas), depth));
+  return bitmap::EncodeBitmap(depth, imaging::ReduceToGreys(imaging::CanvasBytes(canvas), depth));
 }
 
 std::vector<uint8_t> BuildBitmapRecord(const std::string& path, const FileContents& file,
@@ -119,7 +81,7 @@ ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode) 
     const bitmap::Depth depth = bitmap::DepthForImageMode(imageMode);
     std::vector<uint8_t> bitmap;
     try {
-      Magick::Image canvas = PlaceOnCanvas(*picture);
+      Magick::Image canvas = imaging::PlaceOnCanvas(*picture);
       bitmap = BuildBitmap(canvas, depth);
     } catch (const Magick::Exception& error) {
       return NotLoaded(std::string("the picture could not be scaled (") + error.what() + ")");
