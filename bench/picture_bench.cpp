@@ -59,7 +59,7 @@ int Show(const std::string& path, const std::string& out, bool dither) {
   }
   const std::string extension = path.substr(path.rfind('.') + 1);
   auto picture = conduit::imaging::DecodePicture(bytes, extension == "png" ? "PNG" : "JPG",
-                                                 2 * conduit::bitmap::kSide, why);
+                                                 conduit::bitmap::kSide, why);
   if (!picture) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;

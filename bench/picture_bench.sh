@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
   -fill 'rgb(200,200,200)' -draw 'point 2,0' -fill white -draw 'point 3,0' "$work/palette.png"
 
 command_line() {
-  "$cli" -define jpeg:size=320x320 "$1" -thumbnail 160x160 -background black -gravity center \
+  "$cli" -define jpeg:size=160x160 "$1" -thumbnail 160x160 -background black -gravity center \
     -extent 160x160 -colorspace gray -remap "$work/palette.png" "gray:$work/out.gray"
 }
 

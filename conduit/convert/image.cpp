@@ -20,9 +20,10 @@ namespace {
 
 // Pictures are read whole; one larger than this is no picture to send.
 constexpr size_t kMaxPictureFileBytes = size_t{64} << 20;
-// JPEG photos decode at a reduced scale no smaller than this on either
-// side, so the scaling still has detail to work from.
-constexpr int kDecodeSizeHint = 2 * bitmap::kSide;
+// JPEG photos decode at the smallest scale their decoder offers that keeps
+// at least this many pixels on either side; the filtered scaling then works
+// from a picture a few times the screen's size instead of the whole photo.
+constexpr int kDecodeSizeHint = bitmap::kSide;
 
 std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& depth) {
   if (depth.hasColourTable) {
