@@ -109,9 +109,15 @@ int32_t ReceiveHandheldFiles(SyncContext& context) {
   }
   const SearchAppInfo choice = ReadReceiveChoice();
   uint8_t handle = 0;
-  if (SyncOpenDB(kFilesDatabaseName, 0, &handle, kOpenReadSecret) != kSyncErrNone) {
-    LogText("No handheld files to receive: the handheld has no Files database");
-    return 0;
+  if (const int32_t opened = SyncOpenDB(kFilesDatabaseName, 0, &handle, kOpenReadSecret);
+      opened != kSyncErrNone) {
+    if (opened == kSyncErrNotFound) {
+      LogText("No handheld files to receive: the handheld has no Files database");
+      return 0;
+    }
+    // A database that is there but cannot be opened received nothing.
+    LogWarning("Couldn't open the Files database");
+    return opened;
   }
   RecordReceiver receiver(handle, context);
   if (choice.ReceiveWholeCategory()) {

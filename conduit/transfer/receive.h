@@ -16,7 +16,9 @@ namespace conduit::transfer {
 // others are still received; 0 then, as the request was carried out. When
 // there is no data directory, or the file list there cannot be read and so
 // could not list the files, nothing is received or written and
-// kErrNothingReceived is returned after a log line.
+// kErrNothingReceived is returned after a log line. A handheld without
+// "VlmrFilesDB" has nothing to receive (0, with a plain log line); one whose
+// database cannot be opened gives the Sync Manager's code after a warning.
 int32_t ReceiveHandheldFiles(SyncContext& context);
 
 }  // namespace conduit::transfer

@@ -11,6 +11,7 @@
 #include "handheld_session.h"
 #include "request_preference_buffer.h"
 #include "sync_log.h"
+#include "syncmgr/syncmgr.h"
 
 namespace conduit::transfer {
 namespace {
@@ -55,12 +56,15 @@ class ReceiveTest : public testing::Test {
     m_session.PutSearchDatabase(block);
   }
 
-  int32_t Receive(bool withDataDirectory = true) {
+  int32_t Receive(bool withDataDirectory = true, const char* failingCall = nullptr) {
     SyncContext context(RequestPreferenceBuffer());
     if (withDataDirectory) context.dataDirectory = m_dataDirectory;
     context.fileListSavable = true;
     int32_t result = -1;
-    m_session.Sync([&] { result = ReceiveHandheldFiles(context); });
+    m_session.Sync([&] {
+      if (failingCall != nullptr) SyncInjectFailure(failingCall, kSyncErrDamaged);
+      result = ReceiveHandheldFiles(context);
+    });
     for (const store::FileListEntry& entry : context.fileList.Entries()) {
       m_received.push_back(std::filesystem::path(entry.receivedCopy).filename().string());
     }
@@ -118,6 +122,14 @@ TEST_F(ReceiveTest, AnIndexBeyondTheLastRecordReceivesNothingAndSaysSo) {
   EXPECT_TRUE(m_received.empty());
   ASSERT_EQ(m_session.Log().size(), 1u);
   EXPECT_EQ(m_session.Log()[0].activity, 22);
+}
+
+TEST_F(ReceiveTest, AFilesDatabaseThatCannotBeOpenedFailsTheRequest) {
+  PutFiles({{"a", 0}});
+  Choose(false, 0);
+  EXPECT_EQ(Receive(true, "SyncOpenDB"), kSyncErrDamaged);
+  EXPECT_TRUE(m_received.empty());
+  EXPECT_EQ(m_session.Log().back(), (LogLine{"Couldn't open the Files database", 22}));
 }
 
 TEST_F(ReceiveTest, WithoutADataDirectoryNothingIsReceivedOrWritten) {
