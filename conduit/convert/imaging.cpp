@@ -19,10 +19,9 @@ constexpr Magick::MagickSizeType kMaxArea = 64 * kMiB;
 
 // The decoders the conduit lets run: the raster formats of the picture
 // route, and GIF and WebP, which PC users often save under another name.
-constexpr std::array<std::string_view, 21> kAllowedDecoders = {
+constexpr std::array<std::string_view, 22> kAllowedDecoders = {
     "BMP", "BMP2", "BMP3", "DIB", "JPEG", "PNG",  "PSD", "TIFF", "TIFF64", "ICO", "CUR",
-    "PCX", "DCX",  "DCM",  "WMF", "TGA",  "JBIG", "SUN", "WPG",  "PICT",   "GIF"};
-constexpr std::string_view kWebp = "WEBP";
+    "PCX", "DCX",  "DCM",  "WMF", "TGA",  "JBIG", "SUN", "WPG",  "PICT",   "GIF", "WEBP"};
 
 // The signatures the library knows for PostScript; such bytes go to
 // Ghostscript, never to the library.
@@ -43,8 +42,8 @@ constexpr ExtensionDecoder kExtensionDecoders[] = {
     {"WPG", "WPG"},   {"PCT", "PICT"}, {"EPS", "EPS"}};
 
 bool Allowed(std::string_view decoder) {
-  return decoder == kWebp || std::find(kAllowedDecoders.begin(), kAllowedDecoders.end(), decoder) !=
-                                 kAllowedDecoders.end();
+  return std::find(kAllowedDecoders.begin(), kAllowedDecoders.end(), decoder) !=
+         kAllowedDecoders.end();
 }
 
 bool IsPostScript(std::string_view decoder) {
