@@ -15,7 +15,7 @@ namespace conduit::imaging {
 namespace {
 
 constexpr std::chrono::seconds kRenderTimeLimit{20};
-constexpr size_t kMaxPngBytes = 32 * 1024 * 1024;
+constexpr size_t kMaxPngBytes = size_t{32} << 20;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMinResolution = 4.0;
 constexpr double kMaxResolution = 1200.0;

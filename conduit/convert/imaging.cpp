@@ -11,7 +11,7 @@
 namespace conduit::imaging {
 namespace {
 
-constexpr Magick::MagickSizeType kMiB = 1024 * 1024;
+constexpr Magick::MagickSizeType kMiB = Magick::MagickSizeType{1} << 20;
 // A 16,384-pixel side and 64 megapixels take every camera photo of today;
 // a file that claims more is refused when its header is read.
 constexpr Magick::MagickSizeType kMaxSide = 16384;

@@ -13,7 +13,8 @@ constexpr int kFourBitStep = 17;
 
 // Brightness of a colour, as a television shows it.
 float Brightness(uint8_t red, uint8_t green, uint8_t blue) {
-  return 0.299f * red + 0.587f * green + 0.114f * blue;
+  return 0.299f * static_cast<float>(red) + 0.587f * static_cast<float>(green) +
+         0.114f * static_cast<float>(blue);
 }
 
 // The value of a 4-grey brightness; the bands meet halfway between the

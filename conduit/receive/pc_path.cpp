@@ -86,8 +86,7 @@ std::optional<std::string> CreateReceivedFile(const std::string& dataDirectory,
                                               std::string_view sourcePath, PathVariant variant,
                                               std::span<const uint8_t> bytes, std::string& why) {
   for (int counter = 0; counter < kNameCounterLimit; ++counter) {
-    const std::optional<std::string> path =
-        ChoosePcPath(dataDirectory, sourcePath, variant, counter);
+    std::optional<std::string> path = ChoosePcPath(dataDirectory, sourcePath, variant, counter);
     if (!path) {
       why = "the data directory's path leaves no room for the file's name";
       return std::nullopt;
