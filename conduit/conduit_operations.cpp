@@ -7,6 +7,7 @@
 #include "sync_log.h"
 #include "sync_operations.h"
 #include "transfer/fetch.h"
+#include "transfer/receive.h"
 #include "transfer/send_listed_files.h"
 
 namespace conduit {
@@ -23,10 +24,7 @@ class ConduitSyncOperations final : public SyncOperations {
     return transfer::FetchSelectedFiles(mode);
   }
 
-  int32_t Receive(SyncContext&) override {
-    LogWarning("Receiving handheld files is not available in this build");
-    return kErrOperationUnavailable;
-  }
+  int32_t Receive(SyncContext& context) override { return transfer::ReceiveHandheldFiles(context); }
 
   int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) override {
     return transfer::SendListedFiles(context.fileList, context.fileIndex, GetHandheldUserName(),

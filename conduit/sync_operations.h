@@ -35,6 +35,9 @@ constexpr int32_t kErrFileListNotSaved = 0x4F03;
 // Result of a synchronisation whose file list exists but could not be read,
 // so none of its files were sent.
 constexpr int32_t kErrFileListNotRead = 0x4F04;
+// Result of a receive request that could not save anything: there is no
+// data directory, or its file list could not be read to list the files.
+constexpr int32_t kErrNothingReceived = 0x4F05;
 
 // Saves the file list of the synchronisation as it stands: 0, or
 // kErrFileListNotSaved after logging it.

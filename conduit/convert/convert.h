@@ -145,7 +145,10 @@ std::string_view HtmlTagText(std::string_view tag);
 
 ConversionResult ConvertWordDocument(const std::string& path);
 ConversionResult ConvertSpreadsheet(const std::string& path);
+// A picture as a 160 x 160 bitmap in the depth of the synchronisation's
+// imageMode (ConvertImage) or of the one given.
 ConversionResult ConvertImage(const std::string& path);
+ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode);
 // The text of a PDF document, read by pdftotext, packed like a
 // word-processor document's.
 ConversionResult ConvertPdf(const std::string& path);

@@ -1,12 +1,98 @@
-// Pictures. Until the conversion to handheld bitmaps is in place, no
-// picture can be loaded: the dispatcher then sends the picture in PC format.
+// Pictures to handheld bitmaps. The picture is decoded (upright, as its
+// file says), scaled to fit 160 pixels on its longer side, centred on a
+// black 160 x 160 canvas, reduced to the depth the handheld asked for and
+// packed into a bitmap record (content kind 2). A picture that cannot be
+// decoded is status 12, after which the dispatcher sends it in PC format.
+#include <algorithm>
+
+#include "bytes/bytes.h"
 #include "convert/convert.h"
+#include "convert/file_reader.h"
+#include "convert/imaging.h"
+#include "convert/picture_canvas.h"
+#include "convert/picture_reduction.h"
+#include "convert/record_writer.h"
+#include "records/handheld_bitmap.h"
+#include "request_preference_buffer.h"
 
 namespace conduit {
+namespace {
 
-ConversionResult ConvertImage(const std::string& /*path*/) {
-  return ConversionResult{
-      std::nullopt, kConvPictureNotLoaded, "the picture could not be loaded", {}};
+// Pictures are read whole; one larger than this is no picture to send.
+constexpr size_t kMaxPictureFileBytes = size_t{64} << 20;
+// JPEG photos decode at the smallest scale their decoder offers that keeps
+// at least this many pixels on either side; the filtered scaling then works
+// from a picture a few times the screen's size instead of the whole photo.
+constexpr int kDecodeSizeHint = bitmap::kSide;
+
+std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& depth) {
+  if (depth.hasColourTable) {
+    bitmap::ColourTable colours;
+    const std::vector<uint8_t> indexes = imaging::ReduceToColours(canvas, colours);
+    return bitmap::EncodeBitmap(depth, indexes, colours);
+  }
+  return bitmap::EncodeBitmap(depth, imaging::ReduceToGreys(imaging::CanvasBytes(canvas), depth));
+}
+
+std::vector<uint8_t> BuildBitmapRecord(const std::string& path, const FileContents& file,
+                                       const std::vector<uint8_t>& bitmap,
+                                       const bitmap::Depth& depth) {
+  // Head, the bitmap and one spare byte.
+  std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + bitmap.size() + 1);
+  PutTitle(record, FileNameOfPath(path), {});
+  PutSourcePath(record, path);
+  PutCreated(record, file.creationTime);
+  PutModified(record, file.lastWriteTime);
+  platform::PutU16Be(record, file_record::kDepthCodeOffset, depth.code);
+  PutSizeField(record, static_cast<uint32_t>(bitmap.size()));
+  PutContentKind(record, kContentBitmap);
+  std::copy(bitmap.begin(), bitmap.end(),
+            record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
+  return record;
+}
+
+// The extension of the path's file name, upper case, without its dot.
+std::string UpperExtension(const std::string& path) {
+  const std::string name = FileNameOfPath(path);
+  const size_t dot = name.rfind('.');
+  std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+  for (char& c : extension) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return extension;
+}
+
+ConversionResult NotLoaded(std::string why) {
+  return ConversionResult{std::nullopt, kConvPictureNotLoaded, std::move(why), {}};
+}
+
+}  // namespace
+
+ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode) {
+  return CatchNoMemory([&] {
+    FileContents file = ReadFileForConversion(path, kMaxPictureFileBytes);
+    if (file.status != kConvOk) return UnreadFile(file);
+    if (file.cut) return NotLoaded("the picture file is larger than 64 MiB");
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.bytes.data()),
+                                         file.bytes.size());
+    std::string why;
+    std::optional<Magick::Image> picture =
+        imaging::DecodePicture(bytes, UpperExtension(path), kDecodeSizeHint, why);
+    if (!picture) return NotLoaded(why);
+    const bitmap::Depth depth = bitmap::DepthForImageMode(imageMode);
+    std::vector<uint8_t> bitmap;
+    try {
+      Magick::Image canvas = imaging::PlaceOnCanvas(*picture);
+      bitmap = BuildBitmap(canvas, depth);
+    } catch (const Magick::Exception& error) {
+      return NotLoaded(std::string("the picture could not be scaled (") + error.what() + ")");
+    }
+    return ConversionResult{BuildBitmapRecord(path, file, bitmap, depth), kConvOk, {}, {}};
+  });
+}
+
+ConversionResult ConvertImage(const std::string& path) {
+  return ConvertImageAtMode(path, CurrentImageMode());
 }
 
 }  // namespace conduit

@@ -74,6 +74,19 @@ struct ImageDatabase {
 std::optional<ImageDatabase> OpenImageDatabase(const std::string& folder, std::string_view name,
                                                bool missingIsEmpty = false);
 
+// Writes what a receive request brings to the PC into the search block of
+// "VlmrSearchDB" (created when missing): the record with index `selector`,
+// or with `wholeCategory` every record of category `selector`. False after
+// a message.
+bool WriteReceiveChoice(const platform::pdb::HandheldImage& image, bool wholeCategory,
+                        uint32_t selector);
+
+// The PNG picture of a bitmap record (content kind 2), in the colours the
+// PC gives its pixels. Nothing, with `why` set, for any other record or a
+// bitmap shorter than its depth needs.
+std::optional<std::vector<uint8_t>> BitmapRecordAsPng(const std::vector<uint8_t>& record,
+                                                      std::string& why);
+
 // Writes the database back; false after a message.
 bool SaveDatabase(const platform::pdb::HandheldImage& image,
                   const platform::pdb::PalmDatabase& database);

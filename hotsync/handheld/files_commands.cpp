@@ -109,7 +109,15 @@ int Extract(const Arguments& arguments) {
   if (!opened) return kExitFailed;
   const std::vector<uint8_t>& data = opened->database.records[index].data;
   if (data.size() < layout::kHeadSize) return Fail("record " + std::to_string(index) + " is short");
-  const std::vector<uint8_t> content = ContentOf(data);
+  std::vector<uint8_t> content;
+  if (arguments.Has("--png")) {
+    std::string why;
+    std::optional<std::vector<uint8_t>> png = BitmapRecordAsPng(data, why);
+    if (!png) return Fail("cannot show record " + std::to_string(index) + " as a picture: " + why);
+    content = std::move(*png);
+  } else {
+    content = ContentOf(data);
+  }
   const std::string& out = arguments.Positional()[2];
   if (int error = platform::WriteFileAtomically(out, content); error != 0) {
     return Fail("cannot write \"" + out + "\": " + std::strerror(error));
@@ -274,10 +282,12 @@ constexpr char kFilesUsage[] =
     "or \\xNN.\n";
 
 constexpr char kExtractUsage[] =
-    "Usage: handheld extract IMAGE INDEX OUT\n"
+    "Usage: handheld extract IMAGE INDEX OUT [--png]\n"
     "\n"
     "Writes the content of record INDEX of \"VlmrFilesDB\" to the file OUT: a\n"
-    "text up to its end, other kinds as many bytes as the size field says.\n";
+    "text up to its end, other kinds as many bytes as the size field says.\n"
+    "With --png a bitmap record is written as a 160 x 160 PNG picture instead,\n"
+    "in the greys or colours the handheld shows.\n";
 
 constexpr char kAddTextUsage[] =
     "Usage: handheld add-text IMAGE --file F [--title T] [--source P]\n"
@@ -316,7 +326,7 @@ void AddFilesCommands(std::vector<CommandSpec>& commands) {
   std::vector<OptionSpec> newBitmap = newRecord;
   newBitmap.push_back({"--depth", true});
   commands.push_back({"files", kFilesUsage, {}, 1, 1, &Files});
-  commands.push_back({"extract", kExtractUsage, {}, 3, 3, &Extract});
+  commands.push_back({"extract", kExtractUsage, {{"--png", false}}, 3, 3, &Extract});
   commands.push_back({"add-text", kAddTextUsage, newRecord, 1, 1, &AddText, true});
   commands.push_back({"add-bitmap", kAddBitmapUsage, newBitmap, 1, 1, &AddBitmap, true});
   commands.push_back({"edit", kEditUsage, {{"--content", true}}, 2, 2, &Edit, true});

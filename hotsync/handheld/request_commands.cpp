@@ -4,6 +4,7 @@
 // status at byte 1, image mode at byte 16; the other bytes are the
 // handheld application's and are kept.
 #include <climits>
+#include <cstdint>
 #include <iostream>
 
 #include "common/hotsync_home.h"
@@ -121,6 +122,33 @@ int Create(const Arguments& arguments) {
   return kExitOk;
 }
 
+// What a receive request is to bring: --record N or --category N. Nothing
+// when neither is given; kExitUsage in `status` after a message when they
+// are misused.
+struct ReceiveChoice {
+  bool wholeCategory = false;
+  uint32_t selector = 0;
+};
+
+std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8_t request,
+                                               int& status) {
+  const std::optional<std::string> record = arguments.Value("--record");
+  const std::optional<std::string> category = arguments.Value("--category");
+  if (!record && !category) return std::nullopt;
+  if (request != conduit::kRequestReceive || (record && category)) {
+    status = UsageFail("--record or --category goes with a receive request, one of them");
+    return std::nullopt;
+  }
+  const std::optional<int64_t> number =
+      record ? ParseNumber(*record, 0, UINT16_MAX) : ParseNumber(*category, 0, 15);
+  if (!number) {
+    status = UsageFail(record ? "--record takes a record index from 0 to 65535"
+                              : "--category takes a number from 0 to 15");
+    return std::nullopt;
+  }
+  return ReceiveChoice{category.has_value(), static_cast<uint32_t>(*number)};
+}
+
 int Request(const Arguments& arguments) {
   const std::string& word = arguments.Positional()[1];
   const RequestName* request = nullptr;
@@ -137,8 +165,14 @@ int Request(const Arguments& arguments) {
       return UsageFail("--image-mode takes a number from 0 to 255");
     }
   }
+  int status = kExitOk;
+  const std::optional<ReceiveChoice> receive = ReadReceiveChoice(arguments, request->code, status);
+  if (status != kExitOk) return status;
   auto image = OpenImage(arguments.Positional()[0]);
   if (!image) return kExitFailed;
+  if (receive && !WriteReceiveChoice(*image, receive->wholeCategory, receive->selector)) {
+    return kExitFailed;
+  }
   std::optional<AppPreference> preference = ReadRequestPreference(*image);
   if (!preference) return kExitFailed;
   preference->data[RequestPreference::kRequestOffset] = request->code;
@@ -193,14 +227,19 @@ constexpr char kCreateUsage[] =
 
 constexpr char kRequestUsage[] =
     "Usage: handheld request IMAGE search|fetch|fax|email|pcformat|receive\n"
-    "                        [--image-mode N]\n"
+    "                        [--image-mode N] [--record N | --category N]\n"
     "\n"
     "Asks for work at the next HotSync: writes the request code (1, 3, 5, 7, 9\n"
     "or 11) with status 0xFF (pending) into the preference of creator Vlmr,\n"
     "ID 0, keeping its other bytes.\n"
     "\n"
     "  --image-mode N   also set the image mode byte (2: 16 greys,\n"
-    "                   3: 256 colours, other values: 4 greys)\n";
+    "                   3: 256 colours, other values: 4 greys)\n"
+    "  --record N       receive: bring the record with index N of \"VlmrFilesDB\"\n"
+    "  --category N     receive: bring every record of category N (0 to 15)\n"
+    "\n"
+    "Without --record or --category a receive request brings what the search\n"
+    "block already names (see search-fields).\n";
 
 constexpr char kShowRequestUsage[] =
     "Usage: handheld show-request IMAGE\n"
@@ -213,7 +252,13 @@ constexpr char kShowRequestUsage[] =
 void AddRequestCommands(std::vector<CommandSpec>& commands) {
   commands.push_back(
       {"create", kCreateUsage, {{"--user", true}, {"--force", false}}, 1, 1, &Create, true});
-  commands.push_back({"request", kRequestUsage, {{"--image-mode", true}}, 2, 2, &Request, true});
+  commands.push_back({"request",
+                      kRequestUsage,
+                      {{"--image-mode", true}, {"--record", true}, {"--category", true}},
+                      2,
+                      2,
+                      &Request,
+                      true});
   commands.push_back({"show-request", kShowRequestUsage, {}, 1, 1, &ShowRequest});
 }
 

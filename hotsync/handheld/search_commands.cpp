@@ -233,6 +233,22 @@ constexpr char kSelectUsage[] =
 
 }  // namespace
 
+bool WriteReceiveChoice(const platform::pdb::HandheldImage& image, bool wholeCategory,
+                        uint32_t selector) {
+  std::optional<PalmDatabase> database;
+  if (image.HasDatabase(conduit::kSearchDatabaseName)) {
+    if (!(database = LoadDatabase(image, conduit::kSearchDatabaseName))) return false;
+  } else {
+    database = NewSearchDatabase();
+  }
+  std::vector<uint8_t>& block = database->appInfo;
+  if (block.size() < SearchAppInfo::kSize) block.resize(SearchAppInfo::kSize, 0);
+  block[SearchAppInfo::kReceiveWholeCategoryOffset] = wholeCategory ? 1 : 0;
+  platform::PutU32Be(block, SearchAppInfo::kReceiveSelectorOffset, selector);
+  database->modified = time(nullptr);
+  return SaveDatabase(image, *database);
+}
+
 void AddSearchCommands(std::vector<CommandSpec>& commands) {
   std::vector<OptionSpec> fieldOptions = {{"--receive-selector", true}};
   for (const TextField& field : kTextFields) fieldOptions.push_back({field.option, true});

@@ -1,0 +1,97 @@
+// Driver of bench/picture_bench.sh: makes the benchmark's pictures, times
+// ConvertImage on them in this process, and shows a converted picture as a
+// PNG with or without error diffusion, so the two can be compared by eye.
+//
+//   picture_bench make OUT WIDTH HEIGHT     a photo-like picture (fixed seed)
+//   picture_bench time FILE IMAGE_MODE RUNS  first run and best of the rest, ms
+//   picture_bench show FILE OUT.png [--no-dither]  the 4-grey bitmap as a PNG
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "convert/convert.h"
+#include "convert/imaging.h"
+#include "convert/picture_canvas.h"
+#include "convert/picture_reduction.h"
+#include "records/handheld_bitmap.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int Make(const std::string& out, size_t width, size_t height) {
+  conduit::imaging::InitialiseImaging();
+  Magick::SetRandomSeed(7);
+  Magick::Image picture(Magick::Geometry(width, height), Magick::Color("black"));
+  picture.read("plasma:fractal");
+  picture.quality(90);
+  picture.write(out);
+  return 0;
+}
+
+double MillisecondsOf(const std::string& path, uint8_t imageMode) {
+  const Clock::time_point start = Clock::now();
+  const conduit::ConversionResult result = conduit::ConvertImageAtMode(path, imageMode);
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  if (result.status != conduit::kConvOk)
+    std::fprintf(stderr, "failed: %s\n", result.failure.c_str());
+  return ms;
+}
+
+int Time(const std::string& path, uint8_t imageMode, int runs) {
+  const double first = MillisecondsOf(path, imageMode);
+  std::vector<double> rest;
+  for (int i = 1; i < runs; ++i) rest.push_back(MillisecondsOf(path, imageMode));
+  const double best = rest.empty() ? first : *std::min_element(rest.begin(), rest.end());
+  std::printf("%.1f %.1f\n", first, best);
+  return 0;
+}
+
+int Show(const std::string& path, const std::string& out, bool dither) {
+  std::string why;
+  std::vector<uint8_t> bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+    std::fclose(file);
+  }
+  const std::string extension = path.substr(path.rfind('.') + 1);
+  auto picture = conduit::imaging::DecodePicture(bytes, extension == "png" ? "PNG" : "JPG",
+                                                 conduit::bitmap::kSide, why);
+  if (!picture) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    return 1;
+  }
+  Magick::Image canvas = conduit::imaging::PlaceOnCanvas(*picture);
+  const std::vector<uint8_t> values = conduit::imaging::ReduceToGreys(
+      conduit::imaging::CanvasBytes(canvas), conduit::bitmap::kTwoBit,
+      dither ? conduit::imaging::Dithering::kErrorDiffusion : conduit::imaging::Dithering::kNone);
+  const auto content = conduit::bitmap::EncodeBitmap(conduit::bitmap::kTwoBit, values);
+  const auto colours = conduit::bitmap::DecodeBitmap(content, conduit::bitmap::kTwoBit);
+  std::vector<uint8_t> rgb;
+  for (const auto& colour : *colours)
+    rgb.insert(rgb.end(), {colour.red, colour.green, colour.blue});
+  Magick::Image shown;
+  shown.read(conduit::bitmap::kSide, conduit::bitmap::kSide, "RGB", Magick::CharPixel, rgb.data());
+  shown.write(out);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.size() == 4 && words[0] == "make") {
+    return Make(words[1], std::stoul(words[2]), std::stoul(words[3]));
+  }
+  if (words.size() == 4 && words[0] == "time") {
+    return Time(words[1], static_cast<uint8_t>(std::stoi(words[2])), std::stoi(words[3]));
+  }
+  if ((words.size() == 3 || words.size() == 4) && words[0] == "show") {
+    return Show(words[1], words[2], words.size() == 3);
+  }
+  std::fprintf(stderr, "usage: picture_bench make|time|show ...\n");
+  return 2;
+}

@@ -1,0 +1,152 @@
+// Reading a received record: the head's fields for the entry, and the
+// content turned into the PC file's bytes by its kind.
+#include "receive/received_record.h"
+
+#include <algorithm>
+
+#include "bytes/bytes.h"
+#include "convert/transcode.h"
+#include "records/handheld_bitmap.h"
+#include "records/handheld_records.h"
+
+namespace conduit::receive {
+namespace {
+
+namespace layout = file_record;
+
+constexpr uint8_t kSecretAttribute = 0x10;
+constexpr uint8_t kCategoryMask = 0x0F;
+
+// The BMP file header and its 40-byte information header.
+constexpr size_t kBmpFileHeaderSize = 14;
+constexpr size_t kBmpInfoHeaderSize = 40;
+constexpr size_t kBmpRowBytes = size_t{bitmap::kSide} * 3;  // a multiple of 4
+constexpr uint32_t kBmpPixelsPerMetre = 2835;               // 72 dots per inch
+
+store::FileListEntry EntryOf(std::span<const uint8_t> record,
+                             const RecordDescription& description) {
+  store::FileListEntry entry;
+  entry.title = platform::GetFixedText(record, layout::kTitleOffset, layout::kTitleSize);
+  entry.path = platform::GetFixedText(record, layout::kSourcePathOffset, layout::kSourcePathSize);
+  entry.created = store::HandheldDateTime::FromBytes(record.subspan(layout::kCreatedOffset));
+  entry.modified = store::HandheldDateTime::FromBytes(record.subspan(layout::kModifiedOffset));
+  entry.lastSent = store::HandheldDateTime::FromBytes(record.subspan(layout::kSentOffset));
+  entry.kind = store::kReceivedFile;
+  // The content kind byte widened with its sign, as the desktop program
+  // reads it.
+  const auto kind = static_cast<int8_t>(record[layout::kContentKindOffset]);
+  entry.format = static_cast<uint16_t>(static_cast<int16_t>(kind));
+  entry.category = description.category & kCategoryMask;
+  entry.action = store::kActionReceived;
+  entry.isPrivate = (description.attributes & kSecretAttribute) != 0 ? 1 : 0;
+  entry.changed = 0;
+  entry.size = platform::GetU32Be(record, layout::kSizeOffset);
+  return entry;
+}
+
+// The handheld's text as a PC text: up to its NUL, LF to CR LF, then
+// Windows-1252 to UTF-8.
+std::vector<uint8_t> TextFileBytes(std::span<const uint8_t> content) {
+  const auto end = std::find(content.begin(), content.end(), uint8_t{0});
+  std::string text;
+  text.reserve(static_cast<size_t>(end - content.begin()) * 2);
+  for (auto byte = content.begin(); byte != end; ++byte) {
+    if (*byte == '\n') text += '\r';
+    text += static_cast<char>(*byte);
+  }
+  const std::string utf8 = Windows1252ToUtf8(text);
+  return std::vector<uint8_t>(utf8.begin(), utf8.end());
+}
+
+std::optional<std::vector<uint8_t>> BitmapFileBytes(std::span<const uint8_t> record,
+                                                    std::span<const uint8_t> content,
+                                                    std::string& why) {
+  const bitmap::Depth depth =
+      bitmap::DepthForCode(platform::GetU16Be(record, layout::kDepthCodeOffset));
+  const std::optional<std::vector<bitmap::Rgb>> colours = bitmap::DecodeBitmap(content, depth);
+  if (!colours) {
+    why = "the picture holds " + std::to_string(content.size()) + " bytes of the " +
+          std::to_string(depth.ContentSize()) + " its depth needs";
+    return std::nullopt;
+  }
+  std::vector<uint8_t> rgb;
+  rgb.reserve(colours->size() * 3);
+  for (const bitmap::Rgb& colour : *colours) {
+    rgb.insert(rgb.end(), {colour.red, colour.green, colour.blue});
+  }
+  return EncodeBmp(rgb);
+}
+
+std::optional<std::vector<uint8_t>> DataFileBytes(std::span<const uint8_t> content, uint32_t size,
+                                                  std::string& why) {
+  if (size > content.size()) {
+    why = "its size field says " + std::to_string(size) + " bytes but the record holds " +
+          std::to_string(content.size());
+    return std::nullopt;
+  }
+  return std::vector<uint8_t>(content.begin(), content.begin() + size);
+}
+
+}  // namespace
+
+std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
+                                           const RecordDescription& description, std::string& why) {
+  if (record.size() < layout::kHeadSize) {
+    why = "the record is " + std::to_string(record.size()) + " bytes, shorter than its head";
+    return std::nullopt;
+  }
+  PcFilePlan plan;
+  plan.entry = EntryOf(record, description);
+  const std::span<const uint8_t> content = record.subspan(layout::kContentOffset);
+  std::optional<std::vector<uint8_t>> bytes;
+  switch (record[layout::kContentKindOffset]) {
+    case kContentText:
+      plan.variant = PathVariant::kText;
+      bytes = TextFileBytes(content);
+      break;
+    case kContentBitmap:
+      plan.variant = PathVariant::kBitmap;
+      bytes = BitmapFileBytes(record, content, why);
+      break;
+    default:
+      plan.variant = PathVariant::kData;
+      bytes = DataFileBytes(content, plan.entry.size, why);
+      break;
+  }
+  if (!bytes) return std::nullopt;
+  plan.bytes = std::move(*bytes);
+  return plan;
+}
+
+std::vector<uint8_t> EncodeBmp(std::span<const uint8_t> rgb) {
+  const size_t pixelBytes = kBmpRowBytes * bitmap::kSide;
+  const size_t offset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
+  platform::ByteWriter writer(offset + pixelBytes);
+  writer.Bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("BM"), 2));
+  writer.U32Le(static_cast<uint32_t>(offset + pixelBytes));
+  writer.U32Le(0);  // reserved
+  writer.U32Le(static_cast<uint32_t>(offset));
+  writer.U32Le(kBmpInfoHeaderSize);
+  writer.U32Le(bitmap::kSide);  // width
+  writer.U32Le(bitmap::kSide);  // height; positive: rows stored bottom first
+  writer.U16Le(1);              // planes
+  writer.U16Le(24);             // bits per pixel
+  writer.U32Le(0);              // no compression
+  writer.U32Le(static_cast<uint32_t>(pixelBytes));
+  writer.U32Le(kBmpPixelsPerMetre);
+  writer.U32Le(kBmpPixelsPerMetre);
+  writer.U32Le(0);  // colours used
+  writer.U32Le(0);  // important colours
+  for (int row = bitmap::kSide - 1; row >= 0; --row) {
+    for (int column = 0; column < bitmap::kSide; ++column) {
+      const size_t at = 3 * (size_t(row) * bitmap::kSide + size_t(column));
+      const bool inside = at + 2 < rgb.size();
+      writer.U8(inside ? rgb[at + 2] : 0);  // blue, green, red
+      writer.U8(inside ? rgb[at + 1] : 0);
+      writer.U8(inside ? rgb[at] : 0);
+    }
+  }
+  return writer.Take();
+}
+
+}  // namespace conduit::receive

@@ -1,0 +1,328 @@
+// Received handheld records to PC files: the text, bitmap and data files
+// byte for byte, the names they take, hostile records that must write
+// nothing, names that must never replace or escape, and pictures sent to
+// the handheld and received back unchanged.
+#include "receive/received_file.h"
+
+#include <Magick++.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "bytes/bytes.h"
+#include "convert/convert.h"
+#include "convert/imaging.h"
+#include "convert_test_support.h"
+#include "receive/pc_path.h"
+#include "records/handheld_bitmap.h"
+#include "records/handheld_records.h"
+
+namespace conduit::receive {
+namespace {
+
+namespace layout = file_record;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+// A received record: head fields, then `content` as given.
+std::vector<uint8_t> Record(uint8_t kind, const std::string& source, std::string_view content,
+                            uint32_t size, uint16_t depthCode = 0) {
+  platform::ByteWriter writer;
+  writer.U16Be(7);
+  writer.FixedText("Title of " + source, layout::kTitleSize);
+  writer.FixedText(source, layout::kSourcePathSize, platform::TextTerminator::kIfRoom);
+  writer.Bytes(std::vector<uint8_t>{20, 1, 3, 5, 14, 7, 0, 0});
+  writer.Bytes(std::vector<uint8_t>{20, 2, 4, 6, 15, 8, 0, 0});
+  writer.Bytes(std::vector<uint8_t>{20, 3, 5, 7, 16, 9, 10, 0});
+  writer.U16Be(depthCode);
+  writer.U32Be(size);
+  writer.U8(kind);
+  writer.Bytes(std::span(reinterpret_cast<const uint8_t*>(content.data()), content.size()));
+  return writer.Take();
+}
+
+std::vector<uint8_t> TextRecord(const std::string& source, std::string_view text) {
+  return Record(kContentText, source, std::string(text) + '\0', uint32_t(text.size() + 1));
+}
+
+struct Receiver {
+  TempFolder folder;
+  store::FileListStore list;
+  ReceiveDestination destination{folder.Path(), list, "Ann"};
+
+  int Save(const std::vector<uint8_t>& record, RecordDescription description = {}) {
+    std::string why;
+    const int result = SaveReceivedFile(record, description, destination, why);
+    EXPECT_EQ(result == 0, why.empty()) << why;
+    return result;
+  }
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder.Path())) {
+      names.push_back(item.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+TEST(SaveReceivedFile, WritesTextWithPcLineEndsInUtf8AndListsIt) {
+  Receiver receiver;
+  ASSERT_EQ(receiver.Save(TextRecord("C:\\Palm\\list", "a\nb\r\n\xE9")), 0);
+  ASSERT_EQ(receiver.list.Entries().size(), 1u);
+  const store::FileListEntry& entry = receiver.list.Entries()[0];
+  EXPECT_EQ(entry.receivedCopy, receiver.folder / "list.txt");
+  EXPECT_EQ(ReadFile(entry.receivedCopy), "a\r\nb\r\r\n\xC3\xA9");
+  EXPECT_EQ(entry.title, "Title of C:\\Palm\\list");
+  EXPECT_EQ(entry.path, "C:\\Palm\\list");
+  EXPECT_EQ(entry.user, "Ann");
+  EXPECT_EQ(entry.created.bytes, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
+  EXPECT_EQ(entry.lastSent.bytes, (std::array<uint8_t, 8>{20, 3, 5, 7, 16, 9, 10, 0}));
+  EXPECT_EQ(entry.kind, store::kReceivedFile);
+  EXPECT_EQ(entry.action, store::kActionReceived);
+  EXPECT_EQ(entry.format, kContentText);
+  EXPECT_EQ(entry.size, 7u);
+}
+
+TEST(SaveReceivedFile, NumbersTakenNamesAndListsTheRecordsOwnPath) {
+  Receiver receiver;
+  WriteFile(receiver.folder / "list.txt", "earlier");
+  WriteFile(receiver.folder / "list1.txt", "earlier");
+  ASSERT_EQ(receiver.Save(TextRecord("list", "new")), 0);
+  EXPECT_EQ(receiver.list.Entries()[0].receivedCopy, receiver.folder / "list2.txt");
+  EXPECT_EQ(receiver.list.Entries()[0].path, "list");
+  EXPECT_EQ(ReadFile(receiver.folder / "list.txt"), "earlier");
+}
+
+TEST(SaveReceivedFile, MarksPrivateRecordsAndKeepsTheirCategory) {
+  Receiver receiver;
+  ASSERT_EQ(receiver.Save(TextRecord("memo", "x"), RecordDescription{0x10 | 0x40, 5}), 0);
+  EXPECT_EQ(receiver.list.Entries()[0].isPrivate, 1);
+  EXPECT_EQ(receiver.list.Entries()[0].category, 5);
+}
+
+// A name that exists only as a link to nowhere is taken all the same: the
+// link is never followed to create a file outside the data directory.
+TEST(SaveReceivedFile, NeverWritesThroughANameThatIsTaken) {
+  Receiver receiver;
+  TempFolder outside;
+  ASSERT_EQ(symlink((outside / "planted").c_str(), (receiver.folder / "song.mid").c_str()), 0);
+  ASSERT_EQ(receiver.Save(Record(kContentPcFormat, "song.mid", "abc", 3)), 0);
+  EXPECT_EQ(receiver.list.Entries()[0].receivedCopy, receiver.folder / "song1.mid");
+  EXPECT_FALSE(std::filesystem::exists(outside / "planted"));
+}
+
+TEST(SaveReceivedFile, RefusesTheRecordWhenEveryNumberedNameIsTaken) {
+  Receiver receiver;
+  WriteFile(receiver.folder / "x.dat", "");
+  for (int n = 1; n < kNameCounterLimit; ++n) {
+    WriteFile(receiver.folder / ("x" + std::to_string(n) + ".dat"), "");
+  }
+  EXPECT_EQ(receiver.Save(Record(kContentPcFormat, "x.dat", "abc", 3)), -1);
+  EXPECT_TRUE(receiver.list.Entries().empty());
+}
+
+struct HostileRecord {
+  const char* name;
+  std::vector<uint8_t> record;
+  bool saved;
+  const char* file;  // the one file written, when saved
+  const char* contents;
+};
+
+void PrintTo(const HostileRecord& h, std::ostream* os) {
+  *os << h.name;
+}
+
+class HostileRecordTest : public ::testing::TestWithParam<HostileRecord> {};
+
+// Each record is either refused, writing and listing nothing, or saved as
+// one file inside the data directory holding only what the record holds.
+TEST_P(HostileRecordTest, WritesNothingOutsideWhatTheRecordHolds) {
+  const HostileRecord& h = GetParam();
+  Receiver receiver;
+  EXPECT_EQ(receiver.Save(h.record), h.saved ? 0 : -1);
+  if (!h.saved) {
+    EXPECT_TRUE(receiver.Files().empty());
+    EXPECT_TRUE(receiver.list.Entries().empty());
+    return;
+  }
+  ASSERT_EQ(receiver.Files(), std::vector<std::string>{h.file});
+  EXPECT_EQ(ReadFile(receiver.folder / h.file), h.contents);
+  EXPECT_LE(receiver.list.Entries()[0].receivedCopy.size(), kMaxReceivedPathLength);
+}
+
+std::vector<uint8_t> Cut(std::vector<uint8_t> record, size_t size) {
+  record.resize(size);
+  return record;
+}
+
+const std::string kLongName(128, 'n');
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, HostileRecordTest,
+    ::testing::Values(
+        HostileRecord{"ShorterThanItsHead", Cut(TextRecord("a", "b"), 200), false, "", ""},
+        HostileRecord{"TextWithoutNul", Record(kContentText, "t", "no end", 6), true, "t.txt",
+                      "no end"},
+        HostileRecord{"SizeBeyondTheRecord",
+                      Record(kContentPcFormat, "big.bin", "abc", 0xFFFFFFFFu), false, "", ""},
+        HostileRecord{"DataOfExactlyItsSize",
+                      Record(kContentPcFormat, "song.mid", "0123456789junk", 10), true, "song.mid",
+                      "0123456789"},
+        HostileRecord{"BitmapShorterThanItsDepth",
+                      Record(kContentBitmap, "photo", std::string(6415, '\0'), 6416, 1), false, "",
+                      ""},
+        HostileRecord{"EightBitWithoutItsColourTable",
+                      Record(kContentBitmap, "photo", std::string(25616, '\0'), 25616, 3), false,
+                      "", ""},
+        HostileRecord{"NameWithFolders", TextRecord("../../etc/passwd", "x"), true, "passwd.txt",
+                      "x"},
+        HostileRecord{"WindowsFolders", TextRecord("C:\\..\\..\\boot.ini", "x"), true,
+                      "boot.ini.txt", "x"},
+        HostileRecord{"OnlyDots", TextRecord("..", "x"), true, "unnamed.txt", "x"},
+        HostileRecord{"FolderOnly", Record(kContentPcFormat, "a/b/", "x", 1), true, "b", "x"},
+        HostileRecord{"LongestName", Record(kContentPcFormat, kLongName, "x", 1), true,
+                      "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn", "x"}));
+
+struct ChosenPath {
+  const char* source;
+  PathVariant variant;
+  int counter;
+  const char* name;
+};
+
+void PrintTo(const ChosenPath& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class ChoosePcPathTest : public ::testing::TestWithParam<ChosenPath> {};
+
+TEST_P(ChoosePcPathTest, KeepsOrAppendsTheExtensionAndNumbersBeforeIt) {
+  const ChosenPath& c = GetParam();
+  EXPECT_EQ(ChoosePcPath("/data", c.source, c.variant, c.counter), std::string("/data/") + c.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ChoosePcPathTest,
+    ::testing::Values(ChosenPath{"report.doc", PathVariant::kText, 0, "report.doc.txt"},
+                      ChosenPath{"Read.Me.TXT", PathVariant::kText, 0, "Read.Me.TXT"},
+                      ChosenPath{"memo", PathVariant::kText, 2, "memo2.txt"},
+                      ChosenPath{"photo", PathVariant::kBitmap, 0, "photo.bmp"},
+                      ChosenPath{"C:\\My Pictures\\Cat.BMP", PathVariant::kBitmap, 1, "Cat1.BMP"},
+                      ChosenPath{"a:b.txt", PathVariant::kData, 0, "b.txt"},
+                      ChosenPath{"song.mid", PathVariant::kData, 3, "song3.mid"}));
+
+TEST(ChoosePcPath, RefusesADataDirectoryThatLeavesNoRoomForAName) {
+  EXPECT_FALSE(ChoosePcPath(std::string(122, 'd'), "memo", PathVariant::kText, 0));
+  EXPECT_EQ(ChoosePcPath(std::string(121, 'd'), "memo", PathVariant::kText, 0),
+            std::string(121, 'd') + "/m.txt");
+}
+
+struct BitmapPixels {
+  uint16_t depthCode;
+  size_t contentSize;
+  std::vector<std::pair<size_t, uint8_t>> bytes;  // content offset, value
+  std::vector<bitmap::Rgb> firstPixels;           // of row 0, from the left
+};
+
+void PrintTo(const BitmapPixels& b, std::ostream* os) {
+  *os << "depth code " << b.depthCode;
+}
+
+class ReceivedBitmapTest : public ::testing::TestWithParam<BitmapPixels> {};
+
+// Read back by the imaging library, as any viewer would open it.
+TEST_P(ReceivedBitmapTest, WritesA24BitBmpWithTheHandheldsColours) {
+  const BitmapPixels& b = GetParam();
+  std::string content(b.contentSize, '\0');
+  for (const auto& [offset, value] : b.bytes) content[offset] = static_cast<char>(value);
+  Receiver receiver;
+  ASSERT_EQ(
+      receiver.Save(Record(kContentBitmap, "photo", content, uint32_t(b.contentSize), b.depthCode)),
+      0);
+  imaging::InitialiseImaging();
+  Magick::Image image(receiver.folder / "photo.bmp");
+  ASSERT_EQ(image.columns(), 160u);
+  ASSERT_EQ(image.rows(), 160u);
+  EXPECT_EQ(image.depth(), 8u);
+  for (size_t x = 0; x < b.firstPixels.size(); ++x) {
+    const Magick::ColorRGB colour = image.pixelColor(x, 0);
+    EXPECT_EQ((bitmap::Rgb{uint8_t(std::lround(colour.red() * 255)),
+                           uint8_t(std::lround(colour.green() * 255)),
+                           uint8_t(std::lround(colour.blue() * 255))}),
+              b.firstPixels[x])
+        << "column " << x;
+  }
+  const Magick::ColorRGB last = image.pixelColor(159, 159);
+  EXPECT_EQ(last.red(), b.depthCode == 3 ? 0.0 : 1.0) << "unset pixels: white, or table entry 0";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Depths, ReceivedBitmapTest,
+    ::testing::Values(
+        BitmapPixels{
+            1, 6416, {{16, 0x1B}}, {{255, 255, 255}, {200, 200, 200}, {100, 100, 100}, {0, 0, 0}}},
+        BitmapPixels{0, 6416, {{16, 0xFF}}, {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}}},
+        BitmapPixels{7, 6416, {{16, 0x1B}}, {{255, 255, 255}, {200, 200, 200}}},
+        BitmapPixels{2, 12816, {{16, 0xF0}}, {{0, 0, 0}, {255, 255, 255}}},
+        BitmapPixels{
+            3,
+            26640,
+            {{16, 5}, {25616 + 20, 5}, {25616 + 21, 10}, {25616 + 22, 20}, {25616 + 23, 30}},
+            {{10, 20, 30}, {0, 0, 0}}}));
+
+class PictureRoundTripTest : public ::testing::TestWithParam<uint8_t> {};
+
+// A picture made of the depth's own colours, sent to the handheld and
+// received back, comes back pixel for pixel.
+TEST_P(PictureRoundTripTest, ComesBackPixelForPixel) {
+  const uint8_t imageMode = GetParam();
+  auto colourAt = [imageMode](size_t row, size_t column) -> bitmap::Rgb {
+    static constexpr uint8_t kFourGreys[] = {0, 100, 200, 255};
+    if (imageMode == 1) {
+      const uint8_t grey = kFourGreys[(row / 10 + column / 10) % 4];
+      return {grey, grey, grey};
+    }
+    if (imageMode == 2) {
+      const auto grey = static_cast<uint8_t>(17 * ((row / 10 + column / 10) % 16));
+      return {grey, grey, grey};
+    }
+    return {static_cast<uint8_t>(row / 40 * 80), static_cast<uint8_t>(column / 40 * 80), 200};
+  };
+  Receiver receiver;
+  imaging::InitialiseImaging();
+  Magick::Image picture(Magick::Geometry(160, 160), Magick::Color("black"));
+  picture.modifyImage();
+  for (size_t row = 0; row < 160; ++row) {
+    for (size_t column = 0; column < 160; ++column) {
+      const bitmap::Rgb c = colourAt(row, column);
+      picture.pixelColor(column, row,
+                         Magick::ColorRGB(c.red / 255.0, c.green / 255.0, c.blue / 255.0));
+    }
+  }
+  TempFolder pc;
+  picture.write(pc / "sent.png");
+  const ConversionResult sent = ConvertImageAtMode(pc / "sent.png", imageMode);
+  ASSERT_TRUE(sent.record) << sent.failure;
+  ASSERT_EQ(receiver.Save(*sent.record), 0);
+
+  Magick::Image received(receiver.folder / "sent.png.bmp");
+  std::vector<uint8_t> rgb(160 * 160 * 3);
+  received.write(0, 0, 160, 160, "RGB", Magick::CharPixel, rgb.data());
+  for (size_t row = 0; row < 160; ++row) {
+    for (size_t column = 0; column < 160; ++column) {
+      const size_t at = 3 * (row * 160 + column);
+      ASSERT_EQ((bitmap::Rgb{rgb[at], rgb[at + 1], rgb[at + 2]}), colourAt(row, column))
+          << row << "," << column;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(ImageModes, PictureRoundTripTest, ::testing::Values(1, 2, 3),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+}  // namespace
+}  // namespace conduit::receive
