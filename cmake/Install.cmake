@@ -34,7 +34,8 @@ set(VELLAMORE_INSTALLED_PROGRAMS
   "hotsync:hotsync"
   "handheld:handheld"
   "condcfg:condcfg"
-  "uninst:-")
+  "uninst:-"
+  "vlmoffice:-")
 
 foreach(library IN LISTS VELLAMORE_INSTALLED_LIBRARIES)
   if(TARGET ${library})

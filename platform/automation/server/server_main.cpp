@@ -72,9 +72,21 @@ DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "Usage: vlmoffice PROGID SCRATCH-FOLDER\n"
+    "\n"
+    "The automation server of the classes \"Word.Basic\" and \"Excel.Application\",\n"
+    "started by Vellamore's conduit with a socket on its standard input and\n"
+    "output. It drives a headless LibreOffice with a private profile in\n"
+    "SCRATCH-FOLDER and ends it before it exits. Not meant to be run by hand.\n";
+
 int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc != 3) {
-    std::fprintf(stderr, "usage: vlmoffice PROGID SCRATCH-FOLDER\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   OfficeSession session;
