@@ -189,6 +189,10 @@ class CVellamoreView : public QWidget {
   bool HasChangedText() const;
   // Before the pane shows something else: offers to save a changed text.
   void OfferToSaveChangedText();
+  // Save As once the command may run: asks for a file and writes the
+  // pane's text to it. Also when the list has no selection left (a filter
+  // emptied it, or the program closes).
+  bool ChooseFileAndWritePaneText();
   void ShowTextPane();
   void SetPane(const std::string& title, int mode, const std::string& text);
   // Draws the loaded picture centred on black over the whole frame.

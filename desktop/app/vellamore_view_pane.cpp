@@ -152,7 +152,7 @@ bool CVellamoreView::HasChangedText() const {
 void CVellamoreView::OfferToSaveChangedText() {
   if (!HasChangedText()) return;
   if (m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNo) == kIdYes) {
-    SaveTextAs();
+    ChooseFileAndWritePaneText();
   }
 }
 
@@ -181,6 +181,10 @@ bool CVellamoreView::SaveTextAs() {
     m_prompts.MessageBox(kSelectItemText, kFileSaveAsCaption, kMbOk);
     return false;
   }
+  return ChooseFileAndWritePaneText();
+}
+
+bool CVellamoreView::ChooseFileAndWritePaneText() {
   if (!CanSaveText()) return false;
   std::optional<std::string> path = m_prompts.ChooseSaveFile(kAllFilesFilter);
   if (!path) return false;

@@ -36,7 +36,7 @@ bool CVellamoreView::CanClose() {
   // keeps the program open, so the text is not lost.
   if (HasChangedText() &&
       m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNo) == kIdYes &&
-      !SaveTextAs()) {
+      !ChooseFileAndWritePaneText()) {
     return false;
   }
   if (!IsWaitingForList()) return true;

@@ -231,8 +231,9 @@ void ContentPaneTest::pictureShowsCentredOnBlackAndCopies() {
   QCOMPARE(copied.pixelColor(0, 0), QColor(255, 0, 0));
 }
 
-void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePictureShows() {
+void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   Harness harness;
+  harness.sandbox.AddHotSyncUsers({"Anne"});
   std::string text = harness.sandbox.DataDir() + "/memo.txt";
   std::string picture = harness.sandbox.DataDir() + "/photo.bmp";
   WriteBytes(text, "first line\r\n");
@@ -264,6 +265,18 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePictureShows() {
   QCOMPARE(ReadBytes(saved), std::string("edited first line\r\n"));
   QCOMPARE(ReadBytes(text), std::string("first line\r\n"));
   QVERIFY(view->IsPictureShown());
+
+  // A filter that empties the list offers the save as well, though no row
+  // is selected any more.
+  harness.SelectRow(0);
+  pane->moveCursor(QTextCursor::End);
+  QTest::keyClicks(pane, "more");
+  std::string emptied = harness.sandbox.Root() + "/emptied.txt";
+  harness.prompts.answers = {kIdYes};
+  harness.prompts.saveFiles = {emptied};
+  Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
+  QCOMPARE(ReadBytes(emptied), std::string("first line\r\nmore"));
+  QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
 }
 
 void ContentPaneTest::screenshotsOfEachMode() {

@@ -14,7 +14,7 @@ class ContentPaneTest : public QObject {
   void receivedTextSavesThroughSaveAndSaveAs();
   void missingTextShowsNotFoundAndCannotBeSaved();
   void pictureShowsCentredOnBlackAndCopies();
-  void changedTextIsOfferedForSavingBeforeThePictureShows();
+  void changedTextIsOfferedForSavingBeforeThePaneMovesOn();
   void screenshotsOfEachMode();
 };
 
