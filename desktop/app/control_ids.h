@@ -36,6 +36,10 @@ enum ControlId : int {
   kIdPictureFrame = 1025,
   kIdSeparator = 1026,
   kIdPaneTitle = 1027,
+  // Handheld File Details: value labels that share the numbers of the form.
+  kIdHandheldUser = 1006,
+  kIdHandheldCategory = 1007,
+  kIdHandheldPrivate = 1023,
 };
 
 enum CommandId : int {

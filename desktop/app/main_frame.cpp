@@ -123,14 +123,22 @@ void CMainFrame::CreateEditViewHelpActions() {
 }
 
 void CMainFrame::BindCommands() {
-  // Viewing and saving the pane's text, the edit commands and printing
-  // have no handler yet.
-  for (QAction* action : {m_saveAct, m_saveAsAct, m_printAct, m_printPreviewAct, m_printSetupAct,
-                          m_recentFileAct, m_undoAct, m_cutAct, m_copyAct, m_pasteAct}) {
-    action->setEnabled(false);
-  }
+  // The program keeps no documents of its own: the recent-file list stays
+  // empty.
+  m_recentFileAct->setEnabled(false);
   connect(m_addFileAct, &QAction::triggered, m_view, [this] { m_view->AddFile(); });
   connect(m_deleteAct, &QAction::triggered, m_view, [this] { m_view->DeleteSelectedEntry(); });
+  connect(m_saveAct, &QAction::triggered, m_view, [this] { m_view->SaveText(); });
+  connect(m_saveAsAct, &QAction::triggered, m_view, [this] { m_view->SaveTextAs(); });
+  connect(m_printAct, &QAction::triggered, m_view, [this] { m_view->OnFilePrint(); });
+  connect(m_printPreviewAct, &QAction::triggered, m_view, [this] { m_view->OnFilePrintPreview(); });
+  connect(m_printSetupAct, &QAction::triggered, m_view, [this] { m_view->OnFilePrintSetup(); });
+  connect(m_undoAct, &QAction::triggered, m_view, [this] { m_view->OnEditUndo(); });
+  connect(m_cutAct, &QAction::triggered, m_view, [this] { m_view->OnEditCut(); });
+  connect(m_copyAct, &QAction::triggered, m_view, [this] { m_view->OnEditCopy(); });
+  connect(m_pasteAct, &QAction::triggered, m_view, [this] { m_view->OnEditPaste(); });
+  connect(m_view, &CVellamoreView::editCommandsChanged, this, &CMainFrame::UpdateEditCommands);
+  UpdateEditCommands();
   connect(m_helpAct, &QAction::triggered, m_view, [this] { m_view->OnHelp(); });
   connect(m_aboutAct, &QAction::triggered, this, &CMainFrame::aboutRequested);
   connect(m_exitAct, &QAction::triggered, this, &QWidget::close);
@@ -231,6 +239,15 @@ void CMainFrame::UpdateIndicators() {
   m_capsIndicator->setEnabled(locks.capsLock);
   m_numIndicator->setEnabled(locks.numLock);
   m_scrollIndicator->setEnabled(locks.scrollLock);
+}
+
+void CMainFrame::UpdateEditCommands() {
+  EditCommandState state = m_view->EditCommands();
+  m_cutAct->setEnabled(state.cut);
+  m_pasteAct->setEnabled(state.paste);
+  m_undoAct->setEnabled(state.undo);
+  m_saveAct->setEnabled(state.save);
+  m_saveAsAct->setEnabled(state.save);
 }
 
 QAction* CMainFrame::CommandAction(int commandId) const {

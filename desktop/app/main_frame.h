@@ -69,6 +69,8 @@ class CMainFrame : public QMainWindow {
   void CreateMenus();
   void CreateToolBar();
   void CreateStatusBar();
+  // Cut, Paste, Undo, Save and Save As as the content pane allows them.
+  void UpdateEditCommands();
   void OnWindowStationReadable();
   void UpdateIndicators();
   // Busy cursor and a status-bar message while a save waits for the list.

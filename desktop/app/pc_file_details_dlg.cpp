@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "control_ids.h"
+#include "dialog_parts.h"
 #include "elided_label.h"
 #include "file_list_filter.h"
 #include "messages.h"
@@ -19,13 +20,6 @@
 
 namespace desktop {
 namespace {
-
-QFrame* SunkenLine(QWidget* parent) {
-  auto* line = new QFrame(parent);
-  line->setFrameShape(QFrame::HLine);
-  line->setFrameShadow(QFrame::Sunken);
-  return line;
-}
 
 QComboBox* EditableSortedCombo(QWidget* parent, int id) {
   auto* combo = new QComboBox(parent);

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QPrinter>
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -39,9 +40,6 @@ struct ColumnSpec {
   int width;
 };
 constexpr ColumnSpec kColumns[] = {{"Source", 60}, {"Name", 100}, {"Action", 100}, {"Format", 60}};
-
-// Where the picture frame stands in the form; layout never moves it.
-constexpr ControlRect kPictureFrameRect = {360, 44, 328, 386};
 
 QIcon IconOfSizes(const QString& name) {
   QIcon icon;
@@ -137,7 +135,6 @@ void CVellamoreView::ConfigureControls() {
   }
   FormSize minimum = MinimumFormSize(m_textWidths);
   setMinimumSize(minimum.width, minimum.height);
-  Place(m_pictureFrame, kPictureFrameRect);
   resize(kFormWidth, kFormHeight);
   LayoutControls();
 }
@@ -153,6 +150,8 @@ void CVellamoreView::ConnectControls() {
   connect(m_userFilter, &QComboBox::currentIndexChanged, this, &CVellamoreView::OnFilterChanged);
   connect(m_categoryFilter, &QComboBox::currentIndexChanged, this,
           &CVellamoreView::OnFilterChanged);
+  connect(m_textPane, &CContentEdit::paneModeChanged, this, &CVellamoreView::editCommandsChanged);
+  connect(m_textPane, &QPlainTextEdit::undoAvailable, this, &CVellamoreView::editCommandsChanged);
 }
 
 QSize CVellamoreView::sizeHint() const {
@@ -193,6 +192,10 @@ void CVellamoreView::LayoutControls() {
   FormLayout layout = ComputeFormLayout(width(), height(), m_textWidths);
   Place(m_fileList, layout.fileList);
   Place(m_textPane, layout.textPane);
+  // The picture takes the text's place in the pane, whatever the window's
+  // size, and is drawn anew for the frame's new size.
+  Place(m_pictureFrame, layout.textPane);
+  if (m_pictureShown) PaintPictureCanvas();
   Place(m_separator, layout.separator);
   Place(m_addButton, layout.addButton);
   Place(m_deleteButton, layout.deleteButton);
@@ -343,14 +346,19 @@ void CVellamoreView::OnFilterChanged() {
 void CVellamoreView::OnSelectionChanged() {
   int row = GetSelectedRow();
   if (row < 0) return;
-  ShowEntry(RowId(row));
+  uint16_t id = RowId(row);
+  // The entry being edited selected anew (a reload or a refresh rebuilt
+  // the list): the user's changes stay in the pane.
+  if (HasChangedText() && m_shownId == id) return;
+  OfferToSaveChangedText();
+  ShowEntry(id);
 }
 
 void CVellamoreView::ShowEmptyList() {
-  m_paneTitle->setText(QString::fromLatin1(kNoFilesTitle));
+  OfferToSaveChangedText();
   // The message is for reading only, whatever the pane showed before.
-  m_textPane->SetPaneMode(CContentEdit::kModePcDescription);
-  m_textPane->setPlainText(PaneTextOf(kEmptyListText));
+  SetPane(kNoFilesTitle, CContentEdit::kModePcDescription, kEmptyListText);
+  m_shownId.reset();
 }
 
 std::string CVellamoreView::ComboText(const QComboBox* combo) const {

@@ -6,13 +6,16 @@
 // every change.
 #pragma once
 
+#include <QFont>
 #include <QFrame>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,11 +26,14 @@
 #include "user_prompts.h"
 
 class QComboBox;
+class QPainter;
+class QPrinter;
 class QTimer;
 
 namespace desktop {
 
 class CHelpWindow;
+class PrintLayout;
 
 // A text of the PC's form, lines broken with "\r\n", as the pane shows it.
 QString PaneTextOf(const std::string& text);
@@ -36,6 +42,11 @@ QString PaneTextOf(const std::string& text);
 struct ViewEnvironment {
   std::string programFolder;    // fallback data directory
   std::string installAidePath;  // the Install Aide library, for the user names
+};
+
+// Which edit commands the pane allows now; Copy always is.
+struct EditCommandState {
+  bool cut = false, paste = false, undo = false, save = false;
 };
 
 // One row of the file list as it stands on screen.
@@ -91,15 +102,48 @@ class CVellamoreView : public QWidget {
   int AppendEntry(const store::FileListEntry& entry);
   void ShowDetails();
 
-  // The content pane.
+  // The content pane (vellamore_view_pane.cpp).
   void ShowEntry(uint16_t id);
+  void ShowPcDescription(const store::FileListEntry& entry);
+  void ShowReceivedDescription(const store::FileListEntry& entry);
+  void ShowReceivedText(const store::FileListEntry& entry);
+  void ShowReceivedPicture(const store::FileListEntry& entry);
+  // Save writes the pane's text over the selected entry's received copy,
+  // Save As to a file the user names; both only for an editable received
+  // text. True when the text was written.
+  bool SaveText();
+  bool SaveTextAs();
+  // Writes the pane's text to `path` through a temporary file, so a failed
+  // write leaves the file as it was; says so when it fails, and clears the
+  // pane's modified mark when it does not.
+  bool WritePaneText(const std::string& path);
+  EditCommandState EditCommands() const;
+  void OnEditUndo();
+  void OnEditCut();
+  // A shown picture goes to the clipboard as an image, else the pane's
+  // selected text.
+  void OnEditCopy();
+  void OnEditPaste();
   void OnHelp();
+
+  // Printing the pane (vellamore_view_print.cpp): the print dialog, the
+  // preview and the page setup share one printer and its settings.
+  void OnFilePrint();
+  void OnFilePrintPreview();
+  void OnFilePrintSetup();
+  // Prints the selected entry's title over the pane's text (or the picture
+  // shown) on `printer`; false when nothing was printed.
+  bool PrintTo(QPrinter& printer);
+  // The font printouts use; by default the printer's own.
+  void SetPrintFont(const QFont& font) { m_printFont = font; }
 
   // What tests and the row dump look at.
   const StoreImage& Image() const { return m_image; }
   std::vector<ListedRow> ListedRows() const;
   QString PaneTitle() const { return m_paneTitle->text(); }
-  QString PaneText() const { return m_textPane->toPlainText(); }
+  QString PaneText() const { return m_textPane->PaneText(); }
+  bool IsPictureShown() const { return m_pictureShown; }
+  const QImage& LoadedPicture() const { return m_loadedPicture; }
   QSize sizeHint() const override;
   // True while a change waits for another writer to release the list.
   bool IsWaitingForList() const;
@@ -111,6 +155,8 @@ class CVellamoreView : public QWidget {
   // A save starts or stops waiting for another writer (a HotSync) to
   // release the list.
   void waitingForListChanged(bool waiting);
+  // What EditCommands() answers may have changed.
+  void editCommandsChanged();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -139,6 +185,23 @@ class CVellamoreView : public QWidget {
   // Runs the PC File Details dialog on `entry`; true (and the entry
   // changed) on OK.
   bool RunPcFileDetails(store::FileListEntry& entry);
+  // The content pane.
+  bool HasChangedText() const;
+  // Before the pane shows something else: offers to save a changed text.
+  void OfferToSaveChangedText();
+  // Save As once the command may run: asks for a file and writes the
+  // pane's text to it. Also when the list has no selection left (a filter
+  // emptied it, or the program closes).
+  bool ChooseFileAndWritePaneText();
+  void ShowTextPane();
+  void SetPane(const std::string& title, int mode, const std::string& text);
+  // Draws the loaded picture centred on black over the whole frame.
+  void PaintPictureCanvas();
+  bool CanSaveText() const;
+  // Printing.
+  QPrinter& Printer();
+  void PrintPage(QPainter& painter, const PrintLayout& layout, int page);
+  void PrintPicture(QPainter& painter, int top);
 
   UserPrompts& m_prompts;
   ViewEnvironment m_environment;
@@ -164,6 +227,13 @@ class CVellamoreView : public QWidget {
   FormTextWidths m_textWidths;
   bool m_layoutReady = false;
   bool m_pictureShown = false;
+  // The entry the pane shows, and the picture last loaded for it (null
+  // when it could not be read; m_pictureProblem then says why).
+  std::optional<uint16_t> m_shownId;
+  QImage m_loadedPicture;
+  QString m_pictureProblem;
+  std::unique_ptr<QPrinter> m_printer;
+  std::optional<QFont> m_printFont;
 };
 
 }  // namespace desktop

@@ -1,8 +1,9 @@
 // The main view's commands: adding a file, the details of an entry,
-// deleting an entry, showing an entry in the pane, and the help window.
+// deleting an entry, and the help window.
 #include <QComboBox>
 
 #include "file_list_filter.h"
+#include "handheld_file_details_dlg.h"
 #include "help_file.h"
 #include "help_window.h"
 #include "hotsync_users.h"
@@ -79,7 +80,11 @@ void CVellamoreView::ShowDetails() {
   const store::FileListEntry* entry = FindEntryById(id);
   if (entry == nullptr) return;
   // Entries received from the handheld have their own, read-only dialog.
-  if (entry->kind != store::kPcFile) return;
+  if (entry->kind != store::kPcFile) {
+    CHandheldFileDetailsDlg dialog(*entry, m_image.Header(), this);
+    dialog.exec();
+    return;
+  }
 
   store::FileListEntry before = *entry;
   store::FileListEntry edited = before;
@@ -126,20 +131,6 @@ void CVellamoreView::RemoveRowOf(uint16_t id) {
   } else {
     SelectRow(0);
   }
-}
-
-void CVellamoreView::ShowEntry(uint16_t id) {
-  if (FindEntryById(id) == nullptr) return;
-  // The pane's descriptions and received contents are not shown yet: a
-  // selected entry leaves the pane empty.
-  if (m_pictureShown) {
-    m_pictureFrame->hide();
-    m_textPane->show();
-    m_pictureShown = false;
-  }
-  m_paneTitle->clear();
-  m_textPane->SetPaneMode(CContentEdit::kModePcDescription);
-  m_textPane->clear();
 }
 
 void CVellamoreView::OnHelp() {

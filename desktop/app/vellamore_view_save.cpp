@@ -32,6 +32,13 @@ bool CVellamoreView::IsWaitingForList() const {
 }
 
 bool CVellamoreView::CanClose() {
+  // A changed text is offered for saving; a save that does not happen
+  // keeps the program open, so the text is not lost.
+  if (HasChangedText() &&
+      m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNo) == kIdYes &&
+      !ChooseFileAndWritePaneText()) {
+    return false;
+  }
   if (!IsWaitingForList()) return true;
   return m_prompts.MessageBox(kQuitWhileWaitingText, kProgramCaption,
                               kMbYesNo | kMbIconExclamation) == kIdYes;

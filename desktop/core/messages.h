@@ -66,6 +66,18 @@ inline constexpr char kUserEmptyText[] =
 inline constexpr char kUserTooLongText[] =
     "The user name is too long. A user name can have at most 39 characters.";
 
+// The content pane: received files, saving their texts and printing.
+inline constexpr char kHandheldFileDetailsTitle[] = "Handheld File Details";
+inline constexpr char kFileNotFoundText[] = "Error\r\n\r\nFile not found:  %s";
+inline constexpr char kErrorOpeningFileText[] = "Error opening file: %s";
+inline constexpr char kErrorCaption[] = "Error";
+inline constexpr char kFileSaveCaption[] = "File Save";
+inline constexpr char kFileSaveAsCaption[] = "File Save As";
+inline constexpr char kPrintCaption[] = "Print";
+// The printer, or the file a printout goes to, could not be opened.
+inline constexpr char kPrintFailedText[] =
+    "The text could not be printed: the printer or the output file cannot be opened.";
+
 // Help.
 inline constexpr char kHelpWindowTitle[] = "Vellamore Help";
 // Followed by the places the help page was looked for, one a line.

@@ -32,8 +32,13 @@ std::optional<std::string> ScriptedPrompts::ChooseOpenFile(const std::string& fi
   return path;
 }
 
-std::optional<std::string> ScriptedPrompts::ChooseSaveFile(const std::string&) {
-  return std::nullopt;
+std::optional<std::string> ScriptedPrompts::ChooseSaveFile(const std::string& filter) {
+  ++saveDialogs;
+  if (whileChoosingSave) whileChoosingSave();
+  if (filter != "All  Files|*.*" || saveFiles.empty()) return std::nullopt;
+  auto path = saveFiles.front();
+  saveFiles.pop_front();
+  return path;
 }
 
 std::vector<std::string> ScriptedPrompts::Captions() const {

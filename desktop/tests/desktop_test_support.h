@@ -27,6 +27,11 @@ class ScriptedPrompts : public UserPrompts {
   std::deque<int> answers;
   // Paths the open-file dialog returns, in order; once used up, cancel.
   std::deque<std::optional<std::string>> openFiles;
+  // Paths the save-file dialog returns, in order; once used up, cancel.
+  std::deque<std::optional<std::string>> saveFiles;
+  int saveDialogs = 0;
+  // Runs while the save-file dialog is open, before it is answered.
+  std::function<void()> whileChoosingSave;
   std::vector<Shown> shown;
   int openDialogs = 0;
   // Runs while a box is open, before it is answered: what happens in the

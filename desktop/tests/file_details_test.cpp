@@ -9,7 +9,9 @@
 #include <QTest>
 
 #include "crt/crand.h"
+#include "elided_label.h"
 #include "fs/fs.h"
+#include "handheld_file_details_dlg.h"
 #include "messages.h"
 #include "pc_file_details_dlg.h"
 #include "widget_test_harness.h"
@@ -273,11 +275,39 @@ void FileDetailsTest::tooLongOrEmptyUserNameIsRefused() {
 
 void FileDetailsTest::detailsWithoutSelectionOrOnReceivedEntry() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 7, .title = "memo.txt", .kind = 1, .action = 4, .format = 1})});
+  store::FileListEntry received = MakeEntry({.id = 7,
+                                             .title = "memo.txt",
+                                             .user = "Anne",
+                                             .category = 3,
+                                             .kind = 1,
+                                             .action = 4,
+                                             .format = 1,
+                                             .size = 1500});
+  received.receivedCopy = "/data/memo1.txt";
+  received.isPrivate = 1;
+  WriteStore(harness.sandbox.StorePath(), {received},
+             HeaderWithLabels({"Unfiled", "Personal", "Business", "Travel"}));
   QVERIFY(harness.Start());
   auto before = platform::ReadWholeFile(harness.sandbox.StorePath());
-  harness.View()->ShowDetails();  // a received entry: no PC File Details
+  // A received entry opens the read-only Handheld File Details.
+  QStringList shown;
+  WhenShown<CHandheldFileDetailsDlg>([&shown](CHandheldFileDetailsDlg* dialog) {
+    shown << dialog->windowTitle();
+    for (int id :
+         {kIdDetailsFile, kIdDetailsLocation, kIdDetailsSize, kIdDetailsCreated, kIdDetailsModified,
+          kIdDetailsLastSent, kIdHandheldUser, kIdHandheldCategory, kIdHandheldPrivate}) {
+      auto* label = FindControl<QLabel>(dialog, id);
+      auto* elided = qobject_cast<CElidedLabel*>(label);
+      shown << (label == nullptr    ? QStringLiteral("missing %1").arg(id)
+                : elided != nullptr ? elided->FullText()
+                                    : label->text());
+    }
+    PressOk(dialog);
+  });
+  harness.View()->ShowDetails();
+  QCOMPARE(shown, QStringList({"Handheld File Details", "memo.txt", "/data/memo1.txt", "2K",
+                               "3/14/24 9:30 am", "3/15/24 5:05 pm", "0/0/00 0:00 am", "Anne",
+                               "Travel", "Yes"}));
   QVERIFY(harness.prompts.shown.empty());
 
   harness.List()->clearSelection();

@@ -53,10 +53,10 @@ void MainFrameTest::menusHoldTheCommandsInOrder() {
   QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Help"}));
   QCOMPARE(MenuItems(Menu(frame, "&File")),
            QStringList({"&Add File to Download\tIns", "&Delete File from List\tDel", "-", "~&Save",
-                        "~Save &As ...", "-", "~&Print...\tCtrl+P", "~Print Pre&view",
-                        "~P&rint Setup...", "-", "~Recent File", "-", "E&xit"}));
+                        "~Save &As ...", "-", "&Print...\tCtrl+P", "Print Pre&view",
+                        "P&rint Setup...", "-", "~Recent File", "-", "E&xit"}));
   QCOMPARE(MenuItems(Menu(frame, "&Edit")), QStringList({"~&Undo\tCtrl+Z", "-", "~Cu&t\tCtrl+X",
-                                                         "~&Copy\tCtrl+C", "~&Paste\tCtrl+V"}));
+                                                         "&Copy\tCtrl+C", "~&Paste\tCtrl+V"}));
   QCOMPARE(MenuItems(Menu(frame, "&View")), QStringList({"&Toolbar", "&Status Bar"}));
   QCOMPARE(MenuItems(Menu(frame, "&Help")), QStringList({"&Help\tF1", "-", "&About Vellamore..."}));
 

@@ -96,7 +96,7 @@ void MainViewTest::listsNewestFirstWithColumnTexts() {
   QVERIFY(list->topLevelItem(0)->icon(0).cacheKey() != list->topLevelItem(1)->icon(0).cacheKey());
   // The top row is selected and the list has the focus.
   QVERIFY(rows[0].selected);
-  QCOMPARE(harness.View()->PaneTitle(), QString());
+  QCOMPARE(harness.View()->PaneTitle(), QStringLiteral("new.doc - PC File"));
 }
 
 void MainViewTest::filtersByUserAndCategory() {

@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QTest>
 
+#include "content_pane_test.h"
 #include "file_details_test.h"
 #include "list_change_test.h"
 #include "main_frame_test.h"
 #include "main_view_test.h"
+#include "print_test.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -19,5 +21,9 @@ int main(int argc, char** argv) {
   failures += QTest::qExec(&mainFrame, argc, argv);
   desktop::test::ListChangeTest listChange;
   failures += QTest::qExec(&listChange, argc, argv);
+  desktop::test::ContentPaneTest contentPane;
+  failures += QTest::qExec(&contentPane, argc, argv);
+  desktop::test::PrintTest print;
+  failures += QTest::qExec(&print, argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,212 @@
+// Printing the content pane to real PDF files: pages, heading, lines and
+// page numbers where the twips geometry puts them, lines cut at the page
+// edge, and a shown picture printed in place of the pane's stale text.
+#include "print_test.h"
+
+#include <QFontMetrics>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+#include <fstream>
+
+#include "fs/fs.h"
+#include "messages.h"
+#include "widget_test_harness.h"
+
+namespace desktop::test {
+namespace {
+
+// A word of a PDF as pdftotext places it, in points from the page's top
+// left corner.
+struct PdfWord {
+  int page = 0;  // from 1
+  QString text;
+  double xMin = 0, yMin = 0, xMax = 0;
+};
+
+QList<PdfWord> PdfWords(const QString& pdf) {
+  QProcess process;
+  process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  static const QRegularExpression word(QString::fromLatin1(
+      R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="[\d.]+">([^<]*)</word>)re"));
+  QList<PdfWord> words;
+  int page = 0;
+  for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+    if (line.contains(QStringLiteral("<page "))) ++page;
+    QRegularExpressionMatch match = word.match(line);
+    if (!match.hasMatch()) continue;
+    words.append({page, match.captured(4), match.captured(1).toDouble(),
+                  match.captured(2).toDouble(), match.captured(3).toDouble()});
+  }
+  return words;
+}
+
+QList<PdfWord> WordsOfPage(const QList<PdfWord>& words, int page) {
+  QList<PdfWord> onPage;
+  for (const PdfWord& word : words) {
+    if (word.page == page) onPage << word;
+  }
+  return onPage;
+}
+
+// An A4 PDF printer writing to `path`, with no printer installed.
+void MakePdfPrinter(QPrinter& printer, const QString& path) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setOutputFileName(path);
+}
+
+// A font whose line height on `printer` is `twips`; the default font when
+// none is found.
+QFont FontWithLineHeight(QPrinter& printer, int twips) {
+  int wanted = qRound(twips * printer.resolution() / 1440.0);
+  for (int hundredths = 600; hundredths < 2000; ++hundredths) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPointSizeF(hundredths / 100.0);
+    if (QFontMetrics(font, &printer).lineSpacing() == wanted) return font;
+  }
+  return QFont();
+}
+
+store::FileListEntry ReceivedText(uint16_t id, const char* title, const std::string& copy) {
+  store::FileListEntry entry =
+      MakeEntry({.id = id, .title = title, .kind = 1, .action = 4, .format = 1});
+  entry.receivedCopy = copy;
+  return entry;
+}
+
+// Line n of a numbered text reads "Ln"; the first line may be one wider
+// than the page.
+std::string NumberedText(int lines, bool endsWithBreak, const std::string& firstLine) {
+  std::string text = firstLine.empty() ? "L1" : firstLine;
+  for (int i = 2; i <= lines; ++i) text += "\r\nL" + std::to_string(i);
+  return endsWithBreak ? text + "\r\n" : text;
+}
+
+// Rendering may round a colour by a step or two.
+bool Near(const QColor& a, const QColor& b) {
+  return qAbs(a.red() - b.red()) <= 3 && qAbs(a.green() - b.green()) <= 3 &&
+         qAbs(a.blue() - b.blue()) <= 3;
+}
+
+constexpr double kMarginPoints = 10;  // the PDF printer's printable area starts here
+constexpr double kSlackPoints = 2.5;  // glyph boxes against the font's advance and ascent
+
+}  // namespace
+
+void PrintTest::printsPagesWithHeadingLinesAndNumbers_data() {
+  QTest::addColumn<int>("lines");
+  QTest::addColumn<bool>("endsWithBreak");
+  QTest::addColumn<QString>("firstLine");
+  QTest::addColumn<int>("pages");
+  QTest::newRow("60 lines fill one page") << 60 << false << QString() << 1;
+  QTest::newRow("a final line break adds an empty line") << 60 << true << QString() << 2;
+  QTest::newRow("61 lines, the first wider than the page")
+      << 61 << false << QStringLiteral("START") + QString(400, QLatin1Char('x')) + "END" << 2;
+}
+
+void PrintTest::printsPagesWithHeadingLinesAndNumbers() {
+  QFETCH(int, lines);
+  QFETCH(bool, endsWithBreak);
+  QFETCH(QString, firstLine);
+  QFETCH(int, pages);
+  Harness harness;
+  std::string copy = harness.sandbox.DataDir() + "/memo.txt";
+  std::ofstream(copy, std::ios::binary)
+      << NumberedText(lines, endsWithBreak, firstLine.toStdString());
+  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
+  QVERIFY(harness.Start());
+
+  QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, pdf);
+  // At 1440 dots per inch a dot is a twip: a font's line height in dots is
+  // then exactly the line height in twips.
+  printer.setResolution(1440);
+  QFont font = FontWithLineHeight(printer, 240);
+  QVERIFY(font != QFont());
+  harness.View()->SetPrintFont(font);
+  QVERIFY(harness.View()->PrintTo(printer));
+
+  QList<PdfWord> words = PdfWords(pdf);
+  QCOMPARE(words.isEmpty() ? 0 : words.last().page, pages);
+  constexpr double kLinePoints = 12;  // 240 twips
+  for (int page = 1; page <= pages; ++page) {
+    QList<PdfWord> onPage = WordsOfPage(words, page);
+    QVERIFY(onPage.size() >= 3);
+    QCOMPARE(onPage.first().text, QStringLiteral("memo.txt"));
+    QVERIFY(qAbs(onPage.first().yMin - kMarginPoints) < kSlackPoints);
+    // "Page n" ends at 8 inches, four lines above the 11-inch mark.
+    const PdfWord& number = onPage.last();
+    QCOMPARE(onPage[onPage.size() - 2].text + " " + number.text,
+             QStringLiteral("Page %1").arg(page));
+    QVERIFY2(qAbs(number.xMax - (kMarginPoints + 576)) < kSlackPoints,
+             qPrintable(QString::number(number.xMax)));
+    QVERIFY(qAbs(number.yMin - (kMarginPoints + 792 - 4 * kLinePoints)) < kSlackPoints);
+
+    // The body: 60 lines a page, the first two lines below the heading.
+    QList<PdfWord> body = onPage.mid(1, onPage.size() - 3);
+    int firstIndex = (page - 1) * 60;
+    QCOMPARE(body.size(), qBound(0, lines - firstIndex, 60));
+    for (int i = 0; i < body.size(); ++i) {
+      int lineNumber = firstIndex + i + 1;
+      QVERIFY(qAbs(body[i].yMin - (kMarginPoints + (2 + i) * kLinePoints)) < kSlackPoints);
+      if (lineNumber == 1 && !firstLine.isEmpty()) {
+        // Cut at the page edge, never wrapped onto the next line.
+        QVERIFY(body[i].text.startsWith(QStringLiteral("STARTxxx")));
+        QVERIFY(!body[i].text.contains(QStringLiteral("END")));
+      } else {
+        QCOMPARE(body[i].text, QStringLiteral("L%1").arg(lineNumber));
+      }
+    }
+  }
+}
+
+void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
+  Harness harness;
+  std::string copy = harness.sandbox.DataDir() + "/photo.bmp";
+  QImage picture(160, 160, QImage::Format_RGB888);
+  picture.fill(QColor(0, 0, 255));
+  QVERIFY(picture.save(QString::fromStdString(copy), "BMP"));
+  store::FileListEntry received =
+      MakeEntry({.id = 2, .title = "photo", .kind = 1, .action = 4, .format = 2});
+  received.receivedCopy = copy;
+  WriteStore(harness.sandbox.StorePath(), {received, MakeEntry({.id = 1, .title = "notes.doc"})});
+  QVERIFY(harness.Start());
+  harness.SelectRow(1);  // the pane's text still describes notes.doc
+  QVERIFY(harness.View()->IsPictureShown());
+
+  QString pdf = QString::fromStdString(harness.sandbox.Root() + "/photo.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  MakePdfPrinter(printer, pdf);
+  QVERIFY(harness.View()->PrintTo(printer));
+  QStringList texts;
+  for (const PdfWord& word : PdfWords(pdf)) texts << word.text;
+  QCOMPARE(texts, QStringList({"photo", "Page", "1"}));
+
+  // Two inches square, centred in the 8-inch frame, under the heading.
+  QString prefix = QString::fromStdString(harness.sandbox.Root() + "/photo");
+  QCOMPARE(
+      QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"),
+                                                     QStringLiteral("72"), pdf, prefix}),
+      0);
+  QImage page(prefix + "-1.png");
+  QVERIFY(!page.isNull());
+  QVERIFY(Near(page.pixelColor(10 + 288, 100), QColor(0, 0, 255)));
+  QVERIFY(Near(page.pixelColor(10 + 216 + 3, 100), QColor(0, 0, 255)));
+  QVERIFY(Near(page.pixelColor(10 + 216 - 3, 100), QColor(255, 255, 255)));
+  QVERIFY(Near(page.pixelColor(10 + 360 + 3, 100), QColor(255, 255, 255)));
+
+  // Nothing selected: it says so and prints nothing.
+  harness.List()->clearSelection();
+  QString unprinted = QString::fromStdString(harness.sandbox.Root() + "/none.pdf");
+  MakePdfPrinter(printer, unprinted);
+  QVERIFY(!harness.View()->PrintTo(printer));
+  QCOMPARE(harness.prompts.shown.back().text, std::string(kSelectItemText));
+  QCOMPARE(harness.prompts.shown.back().caption, std::string(kPrintCaption));
+  QVERIFY(!platform::GetFileStatus(unprinted.toStdString()).has_value());
+}
+
+}  // namespace desktop::test

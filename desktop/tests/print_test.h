@@ -1,0 +1,18 @@
+// Qt tests of printing the content pane, to PDF files read back with
+// poppler's pdftotext and pdftoppm.
+#pragma once
+
+#include <QObject>
+
+namespace desktop::test {
+
+class PrintTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void printsPagesWithHeadingLinesAndNumbers_data();
+  void printsPagesWithHeadingLinesAndNumbers();
+  void printsTheShownPictureNotTheTextBeforeIt();
+};
+
+}  // namespace desktop::test
