@@ -1,8 +1,9 @@
 // vellamore-start (installed as "vellamore"): starts the desktop program Vellamore, which lives
 // beside this launcher. An installed program's folder belongs to root and cannot hold Vellamore.dat
 // (nor should it, for root), so when no data directory is set up yet the launcher first sets up
-// $XDG_DATA_HOME/Vellamore (created, then written to "DataDir"). Started directly, as from a source
-// build, the program keeps its own choice: its own folder.
+// $XDG_DATA_HOME/Vellamore (created, then written to "DataDir"). The program makes the same choice
+// itself when its folder cannot be written to; the launcher also covers root, who could write
+// there. Started directly from a source build, the program takes its own folder.
 #include <unistd.h>
 
 #include <cerrno>

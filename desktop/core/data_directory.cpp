@@ -1,6 +1,9 @@
 // Reading and repairing the "DataDir" setting.
 #include "data_directory.h"
 
+#include <unistd.h>
+
+#include "data_folder.h"  // setup/
 #include "fs/fs.h"
 #include "settings/settings.h"
 
@@ -20,8 +23,17 @@ DataDirectory ResolveDataDirectory(const std::string& programFolder) {
   DataDirectory result;
   result.path = platform::settings::QueryValue(kDirectoriesKey, kDataDirValue).value_or("");
   if (!result.path.empty() && DataFolderExists(result.path)) return result;
-  result.path = programFolder;
   result.replaced = true;
+  // An installed program's folder belongs to the system and cannot hold the
+  // list: the user's own data folder takes its place, as set-up makes it.
+  const std::string userFolder = setup::DefaultDataFolder();
+  if (access(programFolder.c_str(), W_OK) != 0 && !userFolder.empty()) {
+    std::string failedStep;
+    result.path = userFolder;
+    result.settingError = setup::UseDataFolder(userFolder, &failedStep);
+    return result;
+  }
+  result.path = programFolder;
   result.settingError = platform::settings::SetValue(kDirectoriesKey, kDataDirValue, programFolder);
   return result;
 }

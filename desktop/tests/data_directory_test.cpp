@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "desktop_test_support.h"
 #include "settings/settings.h"
@@ -61,6 +64,26 @@ TEST_F(DataDirectoryTest, TrailingSlashGivesAStorePathThatStillOpens) {
   auto image = test::ReadStore(store::FileListStore::PathIn(result.path));
   ASSERT_TRUE(image.has_value());
   EXPECT_EQ(image->Entries().size(), 1u);
+}
+
+// An installed program's folder belongs to the system; a folder that is not
+// there stands for it here, since root may write into any folder.
+TEST_F(DataDirectoryTest, ProgramFolderThatCannotBeWrittenGivesTheUsersDataFolder) {
+  const char* oldDataHome = std::getenv("XDG_DATA_HOME");
+  const std::string savedDataHome = oldDataHome ? oldDataHome : "";
+  setenv("XDG_DATA_HOME", (m_sandbox.Root() + "/share").c_str(), 1);
+  DataDirectory result = ResolveDataDirectory(m_sandbox.Root() + "/usr-lib-vellamore");
+  if (oldDataHome) {
+    setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
+  } else {
+    unsetenv("XDG_DATA_HOME");
+  }
+  const std::string expected = m_sandbox.Root() + "/share/Vellamore";
+  EXPECT_EQ(result.path, expected);
+  EXPECT_TRUE(result.replaced);
+  EXPECT_EQ(result.settingError, 0);
+  EXPECT_TRUE(DataFolderExists(expected));
+  EXPECT_EQ(Stored(), expected);
 }
 
 TEST_F(DataDirectoryTest, UnwritableSettingsAreReportedButTheFolderIsUsed) {
