@@ -64,7 +64,7 @@ std::string Repeated(std::string_view piece, size_t count) {
 }
 
 // A flat OpenDocument workbook of the given sheets, with a percentage
-// format "ce1".
+// format "ce1" and a hidden-sheet style "hidden".
 std::string Workbook(std::string_view sheets) {
   return std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
@@ -77,6 +77,7 @@ std::string Workbook(std::string_view sheets) {
  <number:percentage-style style:name="N1"><number:number number:decimal-places="1"
   number:min-integer-digits="1"/><number:text>%</number:text></number:percentage-style>
  <style:style style:name="ce1" style:family="table-cell" style:data-style-name="N1"/>
+ <style:style style:name="hidden" style:family="table"><style:table-properties table:display="false"/></style:style>
 </office:automatic-styles>
 <office:body><office:spreadsheet>)") +
          std::string(sheets) + "</office:spreadsheet></office:body></office:document>";
@@ -85,6 +86,12 @@ std::string Workbook(std::string_view sheets) {
 std::string Cell(std::string_view text) {
   return "<table:table-cell office:value-type=\"string\"><text:p>" + std::string(text) +
          "</text:p></table:table-cell>";
+}
+
+// A cell of two lines.
+std::string TwoLineCell(std::string_view first, std::string_view second) {
+  return "<table:table-cell office:value-type=\"string\"><text:p>" + std::string(first) +
+         "</text:p><text:p>" + std::string(second) + "</text:p></table:table-cell>";
 }
 
 const std::string kBudgetSheets =
@@ -96,6 +103,14 @@ const std::string kBudgetSheets =
     "office:value=\"0.125\"/></table:table-row></table:table>"
     "<table:table table:name=\"Notes\"><table:table-row>" +
     Cell("Pay by Friday") + "</table:table-row></table:table>";
+
+// A sheet the user sees and a hidden one, each with a cell of two lines.
+const std::string kHiddenSheets =
+    "<table:table table:name=\"Shown\"><table:table-row>" + TwoLineCell("say \"so\"", "twice") +
+    Cell("x") +
+    "</table:table-row></table:table>"
+    "<table:table table:name=\"Kept\" table:style-name=\"hidden\"><table:table-row>" +
+    TwoLineCell("kept", "out of sight") + Cell("y") + "</table:table-row></table:table>";
 
 // The documents are made once for each group of cases that needs them.
 class OfficeTest : public ::testing::Test {
@@ -180,8 +195,10 @@ class SpreadsheetTest : public OfficeTest, public ::testing::WithParamInterface<
     MakeDocuments([](const TempFolder& folder) {
       WriteFile(folder / "budget.fods", Workbook(kBudgetSheets));
       WriteFile(folder / "empty.fods", Workbook("<table:table table:name=\"Sheet1\"/>"));
+      WriteFile(folder / "hidden.fods", Workbook(kHiddenSheets));
       WriteFile(folder / "long.csv", Repeated("abcdefghijklmnopqrs\r\n", 2000));
-      ConvertWithLibreOffice(folder, "xls", {"budget.fods", "empty.fods", "long.csv"});
+      ConvertWithLibreOffice(folder, "xls",
+                             {"budget.fods", "empty.fods", "hidden.fods", "long.csv"});
     });
   }
 };
@@ -219,6 +236,12 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Notes (Sheet2)\n\nPay by Friday\n\n\n\n",
                                 82, "budget.xls"},
                       SheetCase{"empty.xls", "Sheet1 (Sheet1)\n\n(Empty)\n\n\n", 28, "empty.xls"},
+                      // A cell of several lines is quoted as the copy quotes it,
+                      // and a hidden sheet gives its own cells, not another's.
+                      SheetCase{"hidden.xls",
+                                "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
+                                "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
+                                87, "hidden.xls"},
                       SheetCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"}));
 
 // A file LibreOffice cannot open fails the conversion, and the dispatcher

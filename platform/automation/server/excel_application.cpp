@@ -7,22 +7,19 @@
 //   worksheets   118 get count; 170 get item (1 to count)
 //   worksheet    110 get name; 0x80010000 get code name; 412 get used range
 //   range        551 copy: the cells as displayed, a tab between cells and
-//                CR LF after each row, as text on the caller's clipboard
+//                CR LF after each row, cells with tabs or line breaks in
+//                quotes, as text on the caller's clipboard
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
-#include <com/sun/star/sheet/CellFlags.hpp>
-#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
-#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
-#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/table/XCellRange.hpp>
-#include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "automation/server/range_text.h"
 #include "automation/server/server_objects.h"
 #include "clipboard/clipboard.h"
 
@@ -59,38 +56,17 @@ InvokeResult NoSuchCall() {
   return Failure(kMemberNotFound, "no such call");
 }
 
-// The displayed text of every cell of `range`: a tab between cells, CR LF
-// after each row. Nothing when no cell of the range holds anything.
-std::optional<std::string> DisplayedText(const Reference<css::table::XCellRange>& range,
-                                         int32_t columns, int32_t rows) {
-  namespace flags = css::sheet::CellFlags;
-  Reference<css::sheet::XCellRangesQuery> query(range, UNO_QUERY_THROW);
-  const auto used =
-      query->queryContentCells(flags::VALUE | flags::DATETIME | flags::STRING | flags::FORMULA);
-  if (!used.is() || used->getCount() == 0) return std::nullopt;
-  std::string text;
-  for (int32_t row = 0; row < rows; ++row) {
-    for (int32_t column = 0; column < columns; ++column) {
-      if (column > 0) text += '\t';
-      Reference<css::text::XTextRange> cell(range->getCellByPosition(column, row), UNO_QUERY_THROW);
-      text += Utf8Of(cell->getString());
-    }
-    text += "\r\n";
-  }
-  return text;
-}
-
 class Range : public Dispatch {
  public:
-  Range(Reference<css::table::XCellRange> range, int32_t columns, int32_t rows)
-      : m_range(std::move(range)), m_columns(columns), m_rows(rows) {}
+  Range(Reference<css::frame::XModel> workbook, Reference<css::table::XCellRange> range)
+      : m_workbook(std::move(workbook)), m_range(std::move(range)) {}
 
   InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
     if (dispid != kCopy) return NoSuchCall();
     if (auto wrong = CheckCount(args, 0, 1)) return *wrong;
     return Guarded([&] {
       std::vector<ClipboardEntry> entries;
-      if (std::optional<std::string> text = DisplayedText(m_range, m_columns, m_rows)) {
+      if (std::optional<std::string> text = CopiedText(m_workbook, m_range)) {
         std::vector<uint8_t> block(text->begin(), text->end());
         block.push_back(0);
         entries.push_back(ClipboardEntry{clipboard::kFormatText, std::move(block)});
@@ -101,15 +77,15 @@ class Range : public Dispatch {
   }
 
  private:
+  Reference<css::frame::XModel> m_workbook;
   Reference<css::table::XCellRange> m_range;
-  int32_t m_columns;
-  int32_t m_rows;
 };
 
 class Worksheet : public Dispatch {
  public:
-  Worksheet(Reference<css::sheet::XSpreadsheet> sheet, int32_t index)
-      : m_sheet(std::move(sheet)), m_index(index) {}
+  Worksheet(Reference<css::frame::XModel> workbook, Reference<css::sheet::XSpreadsheet> sheet,
+            int32_t index)
+      : m_workbook(std::move(workbook)), m_sheet(std::move(sheet)), m_index(index) {}
 
   InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>&) override {
     return Guarded([&] {
@@ -142,22 +118,19 @@ class Worksheet : public Dispatch {
     Reference<css::sheet::XUsedAreaCursor> area(cursor, UNO_QUERY_THROW);
     area->gotoStartOfUsedArea(false);
     area->gotoEndOfUsedArea(true);
-    Reference<css::sheet::XCellRangeAddressable> addressable(cursor, UNO_QUERY_THROW);
-    const css::table::CellRangeAddress address = addressable->getRangeAddress();
-    const int32_t columns = address.EndColumn - address.StartColumn + 1;
-    const int32_t rows = address.EndRow - address.StartRow + 1;
     Reference<css::table::XCellRange> range(cursor, UNO_QUERY_THROW);
-    return Answer(Variant::Object(std::make_shared<Range>(range, columns, rows)));
+    return Answer(Variant::Object(std::make_shared<Range>(m_workbook, range)));
   }
 
+  Reference<css::frame::XModel> m_workbook;
   Reference<css::sheet::XSpreadsheet> m_sheet;
   int32_t m_index;
 };
 
 class Worksheets : public Dispatch {
  public:
-  explicit Worksheets(Reference<css::container::XIndexAccess> sheets)
-      : m_sheets(std::move(sheets)) {}
+  Worksheets(Reference<css::frame::XModel> workbook, Reference<css::container::XIndexAccess> sheets)
+      : m_workbook(std::move(workbook)), m_sheets(std::move(sheets)) {}
 
   InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
     return Guarded([&] {
@@ -168,11 +141,12 @@ class Worksheets : public Dispatch {
       if (!index) return Failure(kTypeMismatch, "the index is not a number");
       if (*index < 1 || *index > m_sheets->getCount()) return Failure(kException, "no such sheet");
       Reference<css::sheet::XSpreadsheet> sheet(m_sheets->getByIndex(*index - 1), UNO_QUERY_THROW);
-      return Answer(Variant::Object(std::make_shared<Worksheet>(sheet, *index)));
+      return Answer(Variant::Object(std::make_shared<Worksheet>(m_workbook, sheet, *index)));
     });
   }
 
  private:
+  Reference<css::frame::XModel> m_workbook;
   Reference<css::container::XIndexAccess> m_sheets;
 };
 
@@ -191,7 +165,8 @@ class Workbook : public Dispatch {
       if (!m_document.is()) return Failure(kException, "the workbook is closed");
       Reference<css::sheet::XSpreadsheetDocument> workbook(m_document, UNO_QUERY_THROW);
       Reference<css::container::XIndexAccess> sheets(workbook->getSheets(), UNO_QUERY_THROW);
-      return Answer(Variant::Object(std::make_shared<Worksheets>(sheets)));
+      Reference<css::frame::XModel> model(m_document, UNO_QUERY_THROW);
+      return Answer(Variant::Object(std::make_shared<Worksheets>(model, sheets)));
     });
   }
 

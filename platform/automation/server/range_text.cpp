@@ -1,0 +1,136 @@
+// A cell range's copied text, read in one piece from the workbook's view:
+// the range is selected and the view's transferable gives its text as
+// LibreOffice puts it on the clipboard for itself, the cells that hold a
+// tab or a line break in quotes. Where the view cannot give it (it never
+// shows a hidden sheet) the range is read cell by cell, which costs
+// LibreOffice several calls a cell.
+#include "automation/server/range_text.h"
+
+#include <com/sun/star/datatransfer/UnsupportedFlavorException.hpp>
+#include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
+#include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/text/XTextRange.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
+
+#include "automation/server/office_session.h"
+
+namespace platform::automation::server {
+namespace {
+
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+
+// LibreOffice's own tab-separated text, which quotes cells as the copy
+// does; its plain-text flavour turns a cell's line breaks into spaces.
+constexpr char kQuotedTextFlavor[] = "application/x-libreoffice-tsvc";
+
+bool HasContent(const Reference<css::table::XCellRange>& range) {
+  namespace flags = css::sheet::CellFlags;
+  Reference<css::sheet::XCellRangesQuery> query(range, UNO_QUERY_THROW);
+  const auto used =
+      query->queryContentCells(flags::VALUE | flags::DATETIME | flags::STRING | flags::FORMULA);
+  return used.is() && used->getCount() > 0;
+}
+
+css::table::CellRangeAddress AddressOf(const Reference<css::uno::XInterface>& range) {
+  return Reference<css::sheet::XCellRangeAddressable>(range, UNO_QUERY_THROW)->getRangeAddress();
+}
+
+bool SameRange(const css::table::CellRangeAddress& a, const css::table::CellRangeAddress& b) {
+  return a.Sheet == b.Sheet && a.StartColumn == b.StartColumn && a.StartRow == b.StartRow &&
+         a.EndColumn == b.EndColumn && a.EndRow == b.EndRow;
+}
+
+// Selects `range` in the view; false when the view would not, or selected
+// something else. A hidden sheet is never shown: the view keeps its own
+// sheet and would copy that sheet's cells.
+bool Select(const Reference<css::frame::XController>& controller,
+            const Reference<css::table::XCellRange>& range) {
+  Reference<css::view::XSelectionSupplier> view(controller, UNO_QUERY);
+  Reference<css::sheet::XSpreadsheetView> sheets(controller, UNO_QUERY);
+  if (!view.is() || !sheets.is() || !view->select(css::uno::Any(range))) return false;
+  const css::table::CellRangeAddress wanted = AddressOf(range);
+  Reference<css::sheet::XCellRangeAddressable> selected(view->getSelection(), UNO_QUERY);
+  return selected.is() && SameRange(selected->getRangeAddress(), wanted) &&
+         AddressOf(sheets->getActiveSheet()).Sheet == wanted.Sheet;
+}
+
+// The view's copy of `range` as text; nothing when the view cannot copy it.
+std::optional<std::string> ViewCopyText(const Reference<css::frame::XModel>& workbook,
+                                        const Reference<css::table::XCellRange>& range) {
+  const Reference<css::frame::XController> controller = workbook->getCurrentController();
+  Reference<css::datatransfer::XTransferableSupplier> copier(controller, UNO_QUERY);
+  if (!copier.is() || !Select(controller, range)) return std::nullopt;
+  const Reference<css::datatransfer::XTransferable> copy = copier->getTransferable();
+  if (!copy.is()) return std::nullopt;
+  css::datatransfer::DataFlavor flavor;
+  flavor.MimeType = rtl::OUString::createFromAscii(kQuotedTextFlavor);
+  flavor.DataType = cppu::UnoType<rtl::OUString>::get();
+  rtl::OUString text;
+  try {
+    if (!(copy->getTransferData(flavor) >>= text)) return std::nullopt;
+  } catch (const css::datatransfer::UnsupportedFlavorException&) {
+    return std::nullopt;
+  }
+  return Utf8Of(text);
+}
+
+// A cell's text as the copy writes it: in quotes, its own quotes doubled,
+// when it holds a tab or a line break.
+void AppendCell(std::string& text, const std::string& cell) {
+  if (cell.find_first_of("\t\r\n") == std::string::npos) {
+    text += cell;
+    return;
+  }
+  text += '"';
+  for (const char c : cell) text.append(c == '"' ? 2 : 1, c);
+  text += '"';
+}
+
+// The range read cell by cell, a tab between cells, a line end after each
+// row.
+std::string CellByCellText(const Reference<css::table::XCellRange>& range) {
+  const css::table::CellRangeAddress address = AddressOf(range);
+  std::string text;
+  for (int32_t row = 0; row <= address.EndRow - address.StartRow; ++row) {
+    for (int32_t column = 0; column <= address.EndColumn - address.StartColumn; ++column) {
+      if (column > 0) text += '\t';
+      Reference<css::text::XTextRange> cell(range->getCellByPosition(column, row), UNO_QUERY_THROW);
+      AppendCell(text, Utf8Of(cell->getString()));
+    }
+    text += '\n';
+  }
+  return text;
+}
+
+// `text` with CR LF for every line feed, and after the last row too, which
+// LibreOffice leaves out when the range is a single cell. A line break
+// inside a quoted cell becomes CR LF as well: the receiving side reads
+// both as the same line break, and the quotes cannot tell a quoted cell
+// from one that merely begins with a quote.
+std::string WithCrLfLineEnds(std::string_view text) {
+  std::string ended;
+  ended.reserve(text.size() + text.size() / 8 + 2);
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) ended += '\r';
+    ended += text[i];
+  }
+  if (ended.empty() || ended.back() != '\n') ended += "\r\n";
+  return ended;
+}
+
+}  // namespace
+
+std::optional<std::string> CopiedText(const Reference<css::frame::XModel>& workbook,
+                                      const Reference<css::table::XCellRange>& range) {
+  if (!HasContent(range)) return std::nullopt;
+  std::optional<std::string> copied = ViewCopyText(workbook, range);
+  return WithCrLfLineEnds(copied ? *copied : CellByCellText(range));
+}
+
+}  // namespace platform::automation::server
