@@ -8,6 +8,7 @@
 // Any failure after the workbook was opened still restores the clipboard,
 // closes the workbook and ends the server, and the dispatcher then sends
 // the workbook in PC format.
+#include "automation/office_dispids.h"
 #include "clipboard/clipboard.h"
 #include "convert/convert.h"
 #include "convert/office_text.h"
@@ -24,17 +25,7 @@ using automation::InvokeResult;
 using automation::Variant;
 using automation::VarType;
 
-constexpr int32_t kDispidWorkbooks = 572;
-constexpr int32_t kDispidOpen = 682;
-constexpr int32_t kDispidWorksheets = 494;
-constexpr int32_t kDispidCount = 118;
-constexpr int32_t kDispidItem = 170;
-constexpr int32_t kDispidName = 110;
-constexpr int32_t kDispidCodeName = static_cast<int32_t>(0x80010000);
-constexpr int32_t kDispidUsedRange = 412;
-constexpr int32_t kDispidCopy = 551;
-constexpr int32_t kDispidClose = 277;
-constexpr int32_t kDispidQuit = 302;
+namespace dispid = automation::excel;
 constexpr int kOmittedOpenArguments = 10;
 constexpr std::string_view kEmptySheet = "(Empty)";
 constexpr std::string_view kCutSuffix = " - Cut";
@@ -78,15 +69,15 @@ std::optional<std::string> ClipboardText() {
 bool AppendSheet(automation::Dispatch& sheets, int16_t index, std::string& text, std::string& why) {
   DispatchPtr sheet, range;
   Variant name, codeName, ignored;
-  if (!GetObject(sheets, kDispidItem, {Variant::I2(index)}, sheet, why) ||
-      !Call(*sheet, kDispidName, InvokeKind::kPropertyGet, {}, VarType::kString, name, why) ||
-      !Call(*sheet, kDispidCodeName, InvokeKind::kPropertyGet, {}, VarType::kString, codeName,
+  if (!GetObject(sheets, dispid::kItem, {Variant::I2(index)}, sheet, why) ||
+      !Call(*sheet, dispid::kName, InvokeKind::kPropertyGet, {}, VarType::kString, name, why) ||
+      !Call(*sheet, dispid::kCodeName, InvokeKind::kPropertyGet, {}, VarType::kString, codeName,
             why)) {
     return false;
   }
   text.append(name.text).append(" (").append(codeName.text).append(")\n\n");
-  if (!GetObject(*sheet, kDispidUsedRange, {}, range, why) ||
-      !Call(*range, kDispidCopy, InvokeKind::kMethod, {Variant::Omitted()}, VarType::kEmpty,
+  if (!GetObject(*sheet, dispid::kUsedRange, {}, range, why) ||
+      !Call(*range, dispid::kCopy, InvokeKind::kMethod, {Variant::Omitted()}, VarType::kEmpty,
             ignored, why)) {
     return false;
   }
@@ -99,8 +90,8 @@ bool AppendSheet(automation::Dispatch& sheets, int16_t index, std::string& text,
 bool CollectSheets(automation::Dispatch& workbook, std::string& text, std::string& why) {
   DispatchPtr sheets;
   Variant count;
-  if (!GetObject(workbook, kDispidWorksheets, {}, sheets, why) ||
-      !Call(*sheets, kDispidCount, InvokeKind::kPropertyGet, {}, VarType::kI4, count, why)) {
+  if (!GetObject(workbook, dispid::kWorksheets, {}, sheets, why) ||
+      !Call(*sheets, dispid::kCount, InvokeKind::kPropertyGet, {}, VarType::kI4, count, why)) {
     return false;
   }
   if (count.integer > INT16_MAX) {
@@ -125,18 +116,18 @@ ConversionResult ReadWorkbookText(automation::Dispatch& excel, const std::string
                                   std::string& text) {
   DispatchPtr workbooks;
   std::string why;
-  if (!GetObject(excel, kDispidWorkbooks, {}, workbooks, why)) {
+  if (!GetObject(excel, dispid::kWorkbooks, {}, workbooks, why)) {
     return ConversionFailure(kConvOtherFailure, why);
   }
   Variant workbook;
-  if (!Call(*workbooks, kDispidOpen, InvokeKind::kMethod, OpenArguments(fullPath),
+  if (!Call(*workbooks, dispid::kOpen, InvokeKind::kMethod, OpenArguments(fullPath),
             VarType::kDispatch, workbook, why)) {
     return ConversionFailure(kConvCannotOpen, "the workbook cannot be opened: " + why);
   }
   std::vector<SavedClipboardFormat> saved = SaveClipboard();
   const bool collected = CollectSheets(*workbook.object, text, why);
   RestoreClipboard(std::move(saved));
-  workbook.object->Invoke(kDispidClose, InvokeKind::kMethod,
+  workbook.object->Invoke(dispid::kClose, InvokeKind::kMethod,
                           {Variant::I2(0), Variant::Omitted(), Variant::Omitted()});
   if (!collected) return ConversionFailure(kConvOtherFailure, "the sheets cannot be read: " + why);
   return ConversionResult{};
@@ -165,7 +156,7 @@ ConversionResult ConvertSpreadsheet(const std::string& path) {
   ConversionResult result = fullPath.empty()
                                 ? ConversionFailure(kConvOtherFailure, "its full path is unknown")
                                 : ReadWorkbookText(*excel, fullPath, text);
-  excel->Invoke(kDispidQuit, InvokeKind::kMethod, {});
+  excel->Invoke(dispid::kQuit, InvokeKind::kMethod, {});
   if (result.status != kConvOk) return result;
   return BuildDocumentTextRecord(path, text, kCutSuffix, status->creationTime,
                                  status->lastWriteTime);

@@ -2,6 +2,7 @@
 // the document and hands back its text, which goes into a text record of at
 // most 30,000 bytes. When the server is not installed, cannot open the
 // document or fails, the dispatcher sends the document in PC format.
+#include "automation/office_dispids.h"
 #include "convert/convert.h"
 #include "convert/office_text.h"
 #include "fs/fs.h"
@@ -13,12 +14,7 @@ namespace automation = platform::automation;
 using automation::InvokeKind;
 using automation::Variant;
 
-constexpr int32_t kDispidFirstCall = 0x810A;
-constexpr int32_t kDispidOpen = 0x50;
-constexpr int32_t kDispidSelectAll = 0xED;
-constexpr int32_t kDispidReadText = 0x8015;
-constexpr int32_t kDispidCloseDocument = 0x80A0;
-constexpr int32_t kDispidCloseServer = 0x8107;
+namespace dispid = automation::word_basic;
 constexpr int16_t kCloseWithoutSaving = 2;
 constexpr int kOmittedOpenArguments = 5;
 
@@ -32,18 +28,19 @@ std::vector<Variant> OpenArguments(const std::string& fullPath) {
 // Opens the document and reads its text; on failure the status and why.
 ConversionResult ReadDocumentText(automation::Dispatch& word, const std::string& fullPath,
                                   std::string& text) {
-  word.Invoke(kDispidFirstCall, InvokeKind::kMethod, {Variant::String({})});
+  word.Invoke(dispid::kFirstCall, InvokeKind::kMethod, {Variant::String({})});
   const automation::InvokeResult opened =
-      word.Invoke(kDispidOpen, InvokeKind::kMethod, OpenArguments(fullPath));
+      word.Invoke(dispid::kOpen, InvokeKind::kMethod, OpenArguments(fullPath));
   if (!opened.Succeeded()) return ConversionFailure(kConvDocumentNotOpened, opened.description);
-  const automation::InvokeResult selected = word.Invoke(kDispidSelectAll, InvokeKind::kMethod, {});
+  const automation::InvokeResult selected =
+      word.Invoke(dispid::kSelectAll, InvokeKind::kMethod, {});
   if (!selected.Succeeded()) return ConversionFailure(kConvSelectionFailed, selected.description);
-  automation::InvokeResult read = word.Invoke(kDispidReadText, InvokeKind::kMethod, {});
+  automation::InvokeResult read = word.Invoke(dispid::kReadText, InvokeKind::kMethod, {});
   if (!read.Succeeded() || read.value.type != automation::VarType::kString) {
     return ConversionFailure(kConvTextNotRead, read.description);
   }
   text = std::move(read.value.text);
-  word.Invoke(kDispidCloseDocument, InvokeKind::kMethod, {Variant::I2(kCloseWithoutSaving)});
+  word.Invoke(dispid::kCloseDocument, InvokeKind::kMethod, {Variant::I2(kCloseWithoutSaving)});
   return ConversionResult{};
 }
 
@@ -76,7 +73,7 @@ ConversionResult ConvertWordDocument(const std::string& path) {
     result =
         BuildDocumentTextRecord(path, text, "- Cut", status->creationTime, status->lastWriteTime);
   }
-  word->Invoke(kDispidCloseServer, InvokeKind::kMethod, {Variant::String({})});
+  word->Invoke(dispid::kCloseServer, InvokeKind::kMethod, {Variant::String({})});
   return result;
 }
 

@@ -19,6 +19,7 @@
 #include <com/sun/star/table/XCellRange.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "automation/office_dispids.h"
 #include "automation/server/range_text.h"
 #include "automation/server/server_objects.h"
 #include "clipboard/clipboard.h"
@@ -30,17 +31,7 @@ using css::uno::Reference;
 using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
-constexpr int32_t kWorkbooks = 572;
-constexpr int32_t kQuit = 302;
-constexpr int32_t kOpen = 682;
-constexpr int32_t kWorksheets = 494;
-constexpr int32_t kClose = 277;
-constexpr int32_t kCount = 118;
-constexpr int32_t kItem = 170;
-constexpr int32_t kName = 110;
-constexpr int32_t kCodeName = static_cast<int32_t>(0x80010000);
-constexpr int32_t kUsedRange = 412;
-constexpr int32_t kCopy = 551;
+using namespace excel;
 
 // Runs a call, answering LibreOffice's exceptions as the call's failure.
 template <typename Call>

@@ -10,6 +10,7 @@
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include "automation/office_dispids.h"
 #include "automation/server/server_objects.h"
 
 namespace platform::automation::server {
@@ -18,12 +19,7 @@ namespace {
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
 
-constexpr int32_t kAccepted = 0x810A;
-constexpr int32_t kOpen = 0x50;
-constexpr int32_t kSelectAll = 0xED;
-constexpr int32_t kSelectionText = 0x8015;
-constexpr int32_t kCloseDocument = 0x80A0;
-constexpr int32_t kEnd = 0x8107;
+using namespace word_basic;
 
 // The text as the word processor holds it: every paragraph ends with CR,
 // the last one too; an empty document has no text at all.
@@ -63,18 +59,18 @@ class WordBasic : public Dispatch {
                       const std::vector<Variant>& args) override {
     try {
       switch (dispid) {
-        case kAccepted:
+        case kFirstCall:
           return Answer();
         case kOpen:
           return Open(args);
         case kSelectAll:
           return SelectAll();
-        case kSelectionText:
+        case kReadText:
           return SelectionText();
         case kCloseDocument:
           CloseDocument(m_document);
           return Answer();
-        case kEnd:
+        case kCloseServer:
           CloseDocument(m_document);
           m_session.End();
           return Answer();
