@@ -24,7 +24,9 @@ class ConduitSyncOperations final : public SyncOperations {
     return transfer::FetchSelectedFiles(mode);
   }
 
-  int32_t Receive(SyncContext& context) override { return transfer::ReceiveHandheldFiles(context); }
+  int32_t Receive(SyncContext& context, const SaveFileList& saveFileList) override {
+    return transfer::ReceiveHandheldFiles(context, saveFileList);
+  }
 
   int32_t SendListedFiles(SyncContext& context, const SaveFileList& saveNewIds) override {
     return transfer::SendListedFiles(context.fileList, context.fileIndex, GetHandheldUserName(),

@@ -115,6 +115,21 @@ RequestOutcome RunSearch(SyncContext& context, SyncOperations& operations) {
   return {true, 0};
 }
 
+// Saves "Vellamore.dat"; after the final save the desktop program is told
+// to reload it. 0 when there is nothing to save.
+int32_t SaveFileList(SyncContext& context, bool notify) {
+  if (!context.HasDataDirectory() || !context.fileListSavable) return 0;
+  if (context.fileList.Save(store::FileListStore::PathIn(context.dataDirectory)) != 0) {
+    LogWarning("Couldn't save the file list");
+    return kErrFileListNotSaved;
+  }
+  if (notify) {
+    context.fileListLock.Unlock();
+    store::NotifyReload();
+  }
+  return 0;
+}
+
 RequestOutcome CarryOutRequest(SyncContext& context, SyncOperations& operations) {
   RequestPreference& preference = context.preference;
   switch (preference.Request()) {
@@ -129,7 +144,11 @@ RequestOutcome CarryOutRequest(SyncContext& context, SyncOperations& operations)
     case kRequestPcFormat:
       return RunFetch(context, operations, FetchMode::kPcFormat, kRequestPcFormatDone);
     case kRequestReceive:
-      return Conclude(preference, operations.Receive(context), kRequestReceiveDone);
+      // The received files are listed before the handheld hears of them.
+      return Conclude(preference,
+                      operations.Receive(
+                          context, [&context] { return SaveFileList(context, /*notify=*/false); }),
+                      kRequestReceiveDone);
     default:
       return {};  // nothing requested
   }
@@ -153,21 +172,6 @@ void LoadLists(SyncContext& context) {
     if (!context.fileListSavable) LogWarning("Couldn't read the file list");
   }
   context.fileIndex.Load();
-}
-
-// Saves "Vellamore.dat"; after the final save the desktop program is told
-// to reload it. 0 when there is nothing to save.
-int32_t SaveFileList(SyncContext& context, bool notify) {
-  if (!context.HasDataDirectory() || !context.fileListSavable) return 0;
-  if (context.fileList.Save(store::FileListStore::PathIn(context.dataDirectory)) != 0) {
-    LogWarning("Couldn't save the file list");
-    return kErrFileListNotSaved;
-  }
-  if (notify) {
-    context.fileListLock.Unlock();
-    store::NotifyReload();
-  }
-  return 0;
 }
 
 // Sends the listed files, then saves the list with what the sending

@@ -36,7 +36,8 @@ constexpr int32_t kErrFileListNotSaved = 0x4F03;
 // so none of its files were sent.
 constexpr int32_t kErrFileListNotRead = 0x4F04;
 // Result of a receive request that could not save anything: there is no
-// data directory, or its file list could not be read to list the files.
+// data directory or it cannot be made, its file list could not be read to
+// list the files, or no record asked for could be saved.
 constexpr int32_t kErrNothingReceived = 0x4F05;
 
 // Saves the file list of the synchronisation as it stands: 0, or
@@ -90,10 +91,11 @@ class SyncOperations {
   virtual int32_t Fetch(SyncContext& context, FetchMode mode) = 0;
 
   // Brings the chosen handheld files to the PC as files in the data
-  // directory with new list entries. 0, or an error code when the work could
-  // not be done at all. Writes no file when the context has no data
-  // directory.
-  virtual int32_t Receive(SyncContext& context) = 0;
+  // directory with new list entries, and saves the list with `saveFileList`
+  // before it returns. 0, or an error code when nothing was received or the
+  // list naming the received files could not be saved. Writes no file when
+  // the context has no data directory.
+  virtual int32_t Receive(SyncContext& context, const SaveFileList& saveFileList) = 0;
 
   // Sends the listed files of the current HotSync user to "VlmrFilesDB" and
   // updates their entries. When entries take new IDs, the list is saved

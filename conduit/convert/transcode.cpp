@@ -99,4 +99,24 @@ std::string Windows1252ToUtf8(std::string_view text) {
   return out;
 }
 
+std::string HandheldNameToUtf8(std::string_view name) {
+  const std::string utf8 =
+      platform::text::IsValidUtf8(name) ? std::string(name) : Windows1252ToUtf8(name);
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const size_t start = i;
+    const std::optional<char32_t> codePoint = platform::text::NextCodePoint(utf8, i);
+    const bool control =
+        !codePoint || *codePoint < 0x20 || (*codePoint >= 0x7F && *codePoint < 0xA0);
+    if (control) {
+      out += '_';
+    } else {
+      out.append(utf8, start, i - start);
+    }
+  }
+  return out;
+}
+
 }  // namespace conduit

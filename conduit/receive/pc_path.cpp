@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "convert/convert.h"
+#include "convert/transcode.h"
+#include "data_directory_names.h"  // store/
 
 namespace conduit::receive {
 namespace {
@@ -23,6 +25,14 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
+}
+
+// `text` (valid UTF-8) cut to at most `size` bytes without splitting a
+// character.
+void CutUtf8(std::string& text, size_t size) {
+  if (text.size() <= size) return;
+  while (size > 0 && (static_cast<uint8_t>(text[size]) & 0xC0) == 0x80) --size;
+  text.resize(size);
 }
 
 std::string_view ExtensionOfVariant(PathVariant variant) {
@@ -64,7 +74,7 @@ bool FillNewFile(int fd, const std::string& path, std::span<const uint8_t> bytes
 
 std::optional<std::string> ChoosePcPath(std::string_view dataDirectory, std::string_view sourcePath,
                                         PathVariant variant, int counter) {
-  const std::string name = FileNameOfHandheldPath(sourcePath);
+  const std::string name = HandheldNameToUtf8(FileNameOfHandheldPath(sourcePath));
   const size_t dot = name.rfind('.');
   std::string base = dot == std::string::npos ? name : name.substr(0, dot);
   std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
@@ -73,11 +83,11 @@ std::optional<std::string> ChoosePcPath(std::string_view dataDirectory, std::str
     base += extension;
     extension = wanted;
   }
-  extension.resize(std::min(extension.size(), kMaxExtensionLength));
+  CutUtf8(extension, kMaxExtensionLength);
   const std::string number = counter == 0 ? std::string() : std::to_string(counter);
   const size_t fixed = dataDirectory.size() + 1 + number.size() + extension.size();
   if (fixed >= kMaxReceivedPathLength) return std::nullopt;
-  base.resize(std::min({base.size(), kMaxBaseNameLength, kMaxReceivedPathLength - fixed}));
+  CutUtf8(base, std::min(kMaxBaseNameLength, kMaxReceivedPathLength - fixed));
   if (base.empty() && extension.size() < 2) return std::nullopt;
   return std::string(dataDirectory) + "/" + base + number + extension;
 }
@@ -90,6 +100,11 @@ std::optional<std::string> CreateReceivedFile(const std::string& dataDirectory,
     if (!path) {
       why = "the data directory's path leaves no room for the file's name";
       return std::nullopt;
+    }
+    // A name the data directory uses itself counts as taken, even before
+    // that file exists.
+    if (store::IsDataDirectoryOwnName(std::string_view(*path).substr(dataDirectory.size() + 1))) {
+      continue;
     }
     const int fd = open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0 && errno == EEXIST) continue;  // taken: the next number

@@ -21,18 +21,20 @@ constexpr size_t kMaxReceivedPathLength = 127;
 
 // Candidate `counter` for a received file: the data directory, the file
 // name out of the handheld's `sourcePath` (made on the handheld or on a
-// Windows PC: never a folder part, never empty, "." or ".."), split at its
+// Windows PC: never a folder part, never empty, "." or ".."; made valid
+// UTF-8 with HandheldNameToUtf8), split at its
 // last dot, with ".txt" or ".bmp" appended to the whole name unless it
 // already ends so (without regard to case). Counter 0 is the name itself;
 // 1 and up go between base name and extension (memo1.txt). The base name is
-// cut to 51 characters, the extension to 31, and the base name further so
-// that the path fits kMaxReceivedPathLength. Nothing when even one
+// cut to 51 bytes, the extension to 31, and the base name further so that
+// the path fits kMaxReceivedPathLength, never inside a character. Nothing when even one
 // character of base name does not fit.
 std::optional<std::string> ChoosePcPath(std::string_view dataDirectory, std::string_view sourcePath,
                                         PathVariant variant, int counter);
 
 // Creates the first free candidate exclusively (a name that exists, even
-// one made by another program a moment before, is passed over) and writes
+// one made by another program a moment before, is passed over, and so is a
+// name the data directory uses for itself) and writes
 // `bytes` into it. The full path, or nothing with `why` set when every
 // candidate is taken or the file cannot be created or written (a file this
 // call created is then removed).

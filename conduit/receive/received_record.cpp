@@ -26,7 +26,9 @@ constexpr uint32_t kBmpPixelsPerMetre = 2835;               // 72 dots per inch
 store::FileListEntry EntryOf(std::span<const uint8_t> record,
                              const RecordDescription& description) {
   store::FileListEntry entry;
-  entry.title = platform::GetFixedText(record, layout::kTitleOffset, layout::kTitleSize);
+  // The title as the PC shows it; the path stays the handheld's bytes.
+  entry.title =
+      HandheldNameToUtf8(platform::GetFixedText(record, layout::kTitleOffset, layout::kTitleSize));
   entry.path = platform::GetFixedText(record, layout::kSourcePathOffset, layout::kSourcePathSize);
   entry.created = store::HandheldDateTime::FromBytes(record.subspan(layout::kCreatedOffset));
   entry.modified = store::HandheldDateTime::FromBytes(record.subspan(layout::kModifiedOffset));
@@ -44,14 +46,16 @@ store::FileListEntry EntryOf(std::span<const uint8_t> record,
   return entry;
 }
 
-// The handheld's text as a PC text: up to its NUL, LF to CR LF, then
-// Windows-1252 to UTF-8.
+// The handheld's text as a PC text: up to its NUL, with LF line ends, then
+// Windows-1252 to UTF-8. The handheld ends its lines with LF alone; a CR LF
+// (a text that came from a PC that way) becomes LF, and a lone CR, which
+// breaks no line on the handheld either, is kept as it is.
 std::vector<uint8_t> TextFileBytes(std::span<const uint8_t> content) {
   const auto end = std::find(content.begin(), content.end(), uint8_t{0});
   std::string text;
-  text.reserve(static_cast<size_t>(end - content.begin()) * 2);
+  text.reserve(static_cast<size_t>(end - content.begin()));
   for (auto byte = content.begin(); byte != end; ++byte) {
-    if (*byte == '\n') text += '\r';
+    if (*byte == '\r' && byte + 1 != end && byte[1] == '\n') continue;
     text += static_cast<char>(*byte);
   }
   const std::string utf8 = Windows1252ToUtf8(text);
@@ -116,6 +120,15 @@ std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
   if (!bytes) return std::nullopt;
   plan.bytes = std::move(*bytes);
   return plan;
+}
+
+bool IsCutText(std::span<const uint8_t> record) {
+  if (record.size() < file_record::kMaxRecordSize ||
+      record[layout::kContentKindOffset] != kContentText) {
+    return false;
+  }
+  const std::span<const uint8_t> content = record.subspan(layout::kContentOffset);
+  return std::find(content.begin(), content.end(), uint8_t{0}) == content.end();
 }
 
 std::vector<uint8_t> EncodeBmp(std::span<const uint8_t> rgb) {

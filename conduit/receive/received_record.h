@@ -36,14 +36,19 @@ struct PcFilePlan {
 };
 
 // The PC file and entry of `record` (a "VlmrFilesDB" record as read). Text
-// (content kind 1) ends at its first NUL or at the end of the record, its
-// line ends become CR LF and its characters UTF-8. A bitmap (kind 2) becomes
+// (content kind 1) ends at its first NUL or at the end of the record, a
+// CR LF in it becomes LF and its characters UTF-8. A bitmap (kind 2) becomes
 // a 160 x 160, 24-bit BMP. Every other kind is data: exactly the size
 // field's bytes. Nothing, with `why` set, for a record shorter than its head,
 // a size field beyond the bytes received, or a bitmap shorter than its
 // depth needs.
 std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
                                            const RecordDescription& description, std::string& why);
+
+// True when `record` is a text that filled the whole receive buffer
+// (file_record::kMaxRecordSize bytes) without its ending NUL: the handheld's
+// record was longer, and the text was cut to what the buffer holds.
+bool IsCutText(std::span<const uint8_t> record);
 
 // A 24-bit Windows BMP of 160 x 160 pixels of red, green and blue bytes,
 // row by row from the top.

@@ -40,7 +40,7 @@ class ScriptedOperations final : public SyncOperations {
     calls.push_back("Fetch " + std::to_string(static_cast<int>(mode)));
     return script.fetchResult;
   }
-  int32_t Receive(SyncContext&) override {
+  int32_t Receive(SyncContext&, const SaveFileList&) override {
     calls.push_back("Receive");
     return script.receiveResult;
   }

@@ -1,13 +1,23 @@
 // Reading the records to receive from "VlmrFilesDB" and saving each one.
 // The database is opened for reading only: receiving neither deletes nor
 // marks a record.
+//
+// The files received in one request are kept only once the file list names
+// them: when the list cannot be saved, the files of this request are
+// removed again, so that the handheld, told that the request failed, can
+// ask again without leaving a second copy of each.
 #include "transfer/receive.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "convert/convert.h"
+#include "convert/transcode.h"
+#include "fs/fs.h"
 #include "receive/received_file.h"
 #include "records/handheld_records.h"
 #include "sync_log.h"
@@ -18,6 +28,9 @@ namespace {
 
 constexpr uint8_t kDeletedAttribute = 0x80;
 constexpr uint8_t kCategoryMask = 0x0F;
+// A data directory that is missing is made for the user alone, as set-up
+// makes it.
+constexpr mode_t kDataDirectoryMode = 0700;
 
 // The search block; all zeros (receive record 0) when it cannot be read.
 SearchAppInfo ReadReceiveChoice() {
@@ -36,12 +49,19 @@ SearchAppInfo ReadReceiveChoice() {
   return read ? SearchAppInfo::FromBytes(bytes) : SearchAppInfo();
 }
 
+// The title of a record for log lines, as PC text.
+std::string TitleOf(std::span<const uint8_t> bytes) {
+  const HandheldFileHead head = HandheldFileHead::Decode(bytes).value_or(HandheldFileHead{});
+  return head.title.empty() ? "a file" : HandheldNameToUtf8(head.title);
+}
+
 class RecordReceiver {
  public:
   RecordReceiver(uint8_t handle, SyncContext& context)
       : m_handle(handle),
         m_buffer(file_record::kMaxRecordSize),
-        m_destination{context.dataDirectory, context.fileList, GetHandheldUserName()} {}
+        m_destination{context.dataDirectory, context.fileList, GetHandheldUserName()},
+        m_firstNewEntry(context.fileList.Entries().size()) {}
 
   void ReceiveIndex(uint16_t index) {
     CRawRecordInfo record = Request();
@@ -51,6 +71,7 @@ class RecordReceiver {
       const std::string line =
           "Couldn't receive record " + std::to_string(index) + ": the handheld has no such file";
       LogWarning(line.c_str());
+      m_failed = true;
       return;
     }
     Save(record);
@@ -62,13 +83,28 @@ class RecordReceiver {
       CRawRecordInfo record = Request();
       record.m_CatId = static_cast<int16_t>(category);
       const int32_t result = SyncReadNextRecInCategory(&record);
-      if (result == kSyncErrNoRecord) return;
+      if (result == kSyncErrNoRecord) break;
       if (result != kSyncErrNone) {
         LogWarning("Couldn't read the next file of the category to receive");
+        m_failed = true;
         return;
       }
       Save(record);
     }
+    if (!m_failed && Saved() == 0) {
+      LogText(("No handheld files to receive in category " + std::to_string(category)).c_str());
+    }
+  }
+
+  // The request's result once every record was tried: 0 when files were
+  // received and listed, or when there was nothing to receive; an error
+  // when nothing could be saved, or when the list naming the files could
+  // not be saved (the files of this request are then removed).
+  int32_t Finish(const SaveFileList& saveFileList) {
+    if (Saved() == 0) return m_failed ? kErrNothingReceived : 0;
+    const int32_t saved = saveFileList();
+    if (saved != 0) RemoveFilesOfThisRequest();
+    return saved;
   }
 
  private:
@@ -80,27 +116,59 @@ class RecordReceiver {
     return record;
   }
 
+  size_t Saved() const { return m_destination.fileList.Entries().size() - m_firstNewEntry; }
+
   void Save(const CRawRecordInfo& record) {
     const std::span<const uint8_t> bytes(m_buffer.data(),
                                          std::min<size_t>(record.m_RecSize, m_buffer.size()));
     const receive::RecordDescription description{
         record.m_Attribs, static_cast<uint8_t>(record.m_CatId & kCategoryMask)};
     std::string why;
-    if (receive::SaveReceivedFile(bytes, description, m_destination, why) == 0) return;
-    const HandheldFileHead head = HandheldFileHead::Decode(bytes).value_or(HandheldFileHead{});
-    const std::string title = head.title.empty() ? "a file" : head.title;
-    const std::string line = "Couldn't save " + title + " on the PC: " + why;
-    LogWarning(line.c_str());
+    if (receive::SaveReceivedFile(bytes, description, m_destination, why) != 0) {
+      LogWarning(("Couldn't save " + TitleOf(bytes) + " on the PC: " + why).c_str());
+      m_failed = true;
+      return;
+    }
+    if (receive::IsCutText(bytes)) {
+      LogWarning((TitleOf(bytes) + " was cut to its first " +
+                  std::to_string(file_record::kMaxRecordSize) +
+                  " bytes on the way from the handheld: " +
+                  m_destination.fileList.Entries().back().receivedCopy +
+                  " holds only the beginning of its text")
+                     .c_str());
+    }
+  }
+
+  void RemoveFilesOfThisRequest() {
+    std::vector<store::FileListEntry>& entries = m_destination.fileList.Entries();
+    for (size_t i = m_firstNewEntry; i < entries.size(); ++i) {
+      unlink(entries[i].receivedCopy.c_str());
+    }
+    entries.resize(m_firstNewEntry);
+    LogWarning("The received files were removed again, as the file list could not name them");
   }
 
   uint8_t m_handle;
   std::vector<uint8_t> m_buffer;
   receive::ReceiveDestination m_destination;
+  size_t m_firstNewEntry;
+  bool m_failed = false;  // a record asked for was not received
 };
+
+// Makes the data directory when it is missing; false after a log line when
+// it cannot be made.
+bool MakeDataDirectory(const std::string& directory) {
+  const int error = platform::MakeFolders(directory, kDataDirectoryMode);
+  if (error == 0) return true;
+  LogWarning(("Couldn't receive handheld files: the data directory " + directory +
+              " cannot be made: " + std::strerror(error))
+                 .c_str());
+  return false;
+}
 
 }  // namespace
 
-int32_t ReceiveHandheldFiles(SyncContext& context) {
+int32_t ReceiveHandheldFiles(SyncContext& context, const SaveFileList& saveFileList) {
   if (!context.HasDataDirectory() || !context.fileListSavable) {
     LogWarning(context.HasDataDirectory()
                    ? "Couldn't receive handheld files: the file list could not be read"
@@ -119,6 +187,10 @@ int32_t ReceiveHandheldFiles(SyncContext& context) {
     LogWarning("Couldn't open the Files database");
     return opened;
   }
+  if (!MakeDataDirectory(context.dataDirectory)) {
+    SyncCloseDB(handle);
+    return kErrNothingReceived;
+  }
   RecordReceiver receiver(handle, context);
   if (choice.ReceiveWholeCategory()) {
     receiver.ReceiveCategory(choice.ReceiveSelector());
@@ -126,7 +198,7 @@ int32_t ReceiveHandheldFiles(SyncContext& context) {
     receiver.ReceiveIndex(choice.ReceiveSelector());
   }
   if (SyncCloseDB(handle) != kSyncErrNone) LogWarning("SyncCloseDB failed");
-  return 0;
+  return receiver.Finish(saveFileList);
 }
 
 }  // namespace conduit::transfer

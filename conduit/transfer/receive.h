@@ -11,14 +11,19 @@
 
 namespace conduit::transfer {
 
-// Receives into the context's data directory and file list. A record that
-// cannot be read or saved is logged with its title and reason, and the
-// others are still received; 0 then, as the request was carried out. When
-// there is no data directory, or the file list there cannot be read and so
-// could not list the files, nothing is received or written and
-// kErrNothingReceived is returned after a log line. A handheld without
-// "VlmrFilesDB" has nothing to receive (0, with a plain log line); one whose
-// database cannot be opened gives the Sync Manager's code after a warning.
-int32_t ReceiveHandheldFiles(SyncContext& context);
+// Receives into the context's data directory (made when it is missing) and
+// file list, and saves the list with `saveFileList` before returning, so
+// that the handheld hears of success only when the files are listed. A
+// record that cannot be read or saved is logged with its title and reason,
+// and the others are still received. Returns 0 when at least one file was
+// received and listed, or when there was nothing to receive (an empty
+// category; a handheld without "VlmrFilesDB", with a plain log line).
+// Returns kErrNothingReceived when the data directory is missing, cannot
+// be made, or its file list could not be read, and when no record asked
+// for was saved; and the list save's error when it failed, after removing
+// the files of this request again, so that asking again leaves one copy of
+// each. A database that cannot be opened gives the Sync Manager's code
+// after a warning.
+int32_t ReceiveHandheldFiles(SyncContext& context, const SaveFileList& saveFileList);
 
 }  // namespace conduit::transfer

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "data_directory_names.h"  // store/
+
 namespace desktop {
 
-inline constexpr char kHelpFileName[] = "Vellamore.hlp";
+using store::kHelpFileName;
 
 // The help page's text; nothing when the file cannot be read.
 std::optional<std::string> ReadHelpFile(const std::string& path);

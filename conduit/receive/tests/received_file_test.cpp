@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "bytes/bytes.h"
@@ -68,13 +69,15 @@ struct Receiver {
   }
 };
 
-TEST(SaveReceivedFile, WritesTextWithPcLineEndsInUtf8AndListsIt) {
+// The handheld ends lines with LF; a CR LF becomes LF, and a lone CR, which
+// breaks no line on the handheld, stays.
+TEST(SaveReceivedFile, WritesTextWithLfLineEndsInUtf8AndListsIt) {
   Receiver receiver;
-  ASSERT_EQ(receiver.Save(TextRecord("C:\\Palm\\list", "a\nb\r\n\xE9")), 0);
+  ASSERT_EQ(receiver.Save(TextRecord("C:\\Palm\\list", "a\nb\r\nc\rd\xE9")), 0);
   ASSERT_EQ(receiver.list.Entries().size(), 1u);
   const store::FileListEntry& entry = receiver.list.Entries()[0];
   EXPECT_EQ(entry.receivedCopy, receiver.folder / "list.txt");
-  EXPECT_EQ(ReadFile(entry.receivedCopy), "a\r\nb\r\r\n\xC3\xA9");
+  EXPECT_EQ(ReadFile(entry.receivedCopy), "a\nb\nc\rd\xC3\xA9");
   EXPECT_EQ(entry.title, "Title of C:\\Palm\\list");
   EXPECT_EQ(entry.path, "C:\\Palm\\list");
   EXPECT_EQ(entry.user, "Ann");
@@ -83,7 +86,7 @@ TEST(SaveReceivedFile, WritesTextWithPcLineEndsInUtf8AndListsIt) {
   EXPECT_EQ(entry.kind, store::kReceivedFile);
   EXPECT_EQ(entry.action, store::kActionReceived);
   EXPECT_EQ(entry.format, kContentText);
-  EXPECT_EQ(entry.size, 7u);
+  EXPECT_EQ(entry.size, 10u);
 }
 
 TEST(SaveReceivedFile, NumbersTakenNamesAndListsTheRecordsOwnPath) {
@@ -123,6 +126,87 @@ TEST(SaveReceivedFile, RefusesTheRecordWhenEveryNumberedNameIsTaken) {
   EXPECT_EQ(receiver.Save(Record(kContentPcFormat, "x.dat", "abc", 3)), -1);
   EXPECT_TRUE(receiver.list.Entries().empty());
 }
+
+struct OwnName {
+  const char* source;
+  uint8_t kind;
+  const char* file;  // the name the received file takes
+};
+
+void PrintTo(const OwnName& o, std::ostream* os) {
+  *os << o.source;
+}
+
+class OwnNameTest : public ::testing::TestWithParam<OwnName> {};
+
+// Names the data directory uses itself are taken even before those files
+// exist; the received file takes the counter, and a later save of the list
+// (which clears its own stale temporaries) leaves it as it was.
+TEST_P(OwnNameTest, TakesTheCounterAndSurvivesTheListsSave) {
+  const OwnName& o = GetParam();
+  Receiver receiver;
+  ASSERT_EQ(receiver.Save(Record(o.kind, o.source, std::string("abc") + '\0', 4)), 0);
+  const std::string copy = receiver.list.Entries()[0].receivedCopy;
+  EXPECT_EQ(copy, receiver.folder / o.file);
+  const auto anHourAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(copy, anHourAgo);
+  ASSERT_EQ(receiver.list.Save(store::FileListStore::PathIn(receiver.folder.Path())), 0);
+  EXPECT_EQ(ReadFile(copy).substr(0, 3), "abc");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, OwnNameTest,
+    ::testing::Values(OwnName{"Vellamore.dat", kContentPcFormat, "Vellamore1.dat"},
+                      OwnName{"C:\\Palm\\Vellamore.hlp", kContentPcFormat, "Vellamore1.hlp"},
+                      OwnName{".Vellamore.dat.lock", kContentPcFormat, ".Vellamore.dat1.lock"},
+                      OwnName{".Vellamore.dat.a1B2c3", kContentPcFormat, ".Vellamore.dat1.a1B2c3"},
+                      OwnName{".Vellamore.dat", kContentText, ".Vellamore.dat1.txt"},
+                      OwnName{"Vellamore.dat", kContentText, "Vellamore.dat.txt"},
+                      OwnName{"vellamore.dat", kContentPcFormat, "vellamore.dat"},
+                      OwnName{".Vellamore.dat.x.y", kContentPcFormat, ".Vellamore.dat.x.y"}));
+
+struct HandheldName {
+  std::string source;  // as the handheld wrote it
+  std::string file;    // the received file's name, UTF-8
+  std::string title;   // the entry's title, UTF-8
+};
+
+std::string Repeat(std::string_view text, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+void PrintTo(const HandheldName& h, std::ostream* os) {
+  *os << h.file;
+}
+
+class HandheldNameTest : public ::testing::TestWithParam<HandheldName> {};
+
+// A name from the handheld becomes a valid UTF-8 file name and title; the
+// entry's path keeps the handheld's bytes.
+TEST_P(HandheldNameTest, BecomesAValidUtf8FileNameAndTitle) {
+  const HandheldName& h = GetParam();
+  Receiver receiver;
+  ASSERT_EQ(receiver.Save(Record(kContentPcFormat, h.source, "x", 1)), 0);
+  const store::FileListEntry& entry = receiver.list.Entries()[0];
+  EXPECT_EQ(entry.receivedCopy, receiver.folder / h.file);
+  EXPECT_EQ(entry.title, h.title);
+  EXPECT_EQ(entry.path, h.source);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HandheldNameTest,
+    ::testing::Values(
+        HandheldName{"caf\xE9.doc", "caf\xC3\xA9.doc", "Title of caf\xC3\xA9.doc"},
+        HandheldName{"caf\xC3\xA9.doc", "caf\xC3\xA9.doc", "Title of caf\xC3\xA9.doc"},
+        HandheldName{"\x80 \x96 \x81.txt", "\xE2\x82\xAC \xE2\x80\x93 _.txt",
+                     "Title of \xE2\x82\xAC \xE2\x80\x93 _.txt"},
+        HandheldName{"a\tb\x7F\x1B.txt", "a_b__.txt", "Title of a_b__.txt"},
+        HandheldName{"line\xC2\x85two.txt", "line_two.txt", "Title of line_two.txt"},
+        // 60 accented letters: the base name is cut to whole characters.
+        HandheldName{std::string(60, '\xE9') + ".txt", Repeat("\xC3\xA9", 25) + ".txt",
+                     "Title of " + Repeat("\xC3\xA9", 30)}));
 
 struct HostileRecord {
   const char* name;
