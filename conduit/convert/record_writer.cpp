@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "bytes/bytes.h"
+#include "convert/transcode.h"
 #include "records/handheld_records.h"
 
 namespace conduit {
@@ -18,7 +19,10 @@ void PutTitle(std::vector<uint8_t>& record, std::string_view name, std::string_v
   std::string title;
   title.reserve(name.size() + suffix.size());
   title.append(name).append(suffix);
-  platform::PutFixedText(record, file_record::kTitleOffset, file_record::kTitleSize, title);
+  // The handheld shows the title in its own character set; cutting after
+  // transcoding never splits a character.
+  platform::PutFixedText(record, file_record::kTitleOffset, file_record::kTitleSize,
+                         TranscodeUtf8ToWindows1252(title));
 }
 
 void PutSourcePath(std::vector<uint8_t>& record, std::string_view path) {

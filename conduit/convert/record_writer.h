@@ -20,7 +20,8 @@ namespace conduit {
 // CatchNoMemory turns into kConvNoMemory.
 std::vector<uint8_t> NewRecord(size_t length);
 
-// The title field: `name` then `suffix`, cut to 39 characters.
+// The title field: `name` then `suffix` (PC text), in Windows-1252 and cut
+// to 39 characters.
 void PutTitle(std::vector<uint8_t>& record, std::string_view name, std::string_view suffix);
 // The source path field, cut to 127 characters.
 void PutSourcePath(std::vector<uint8_t>& record, std::string_view path);

@@ -123,6 +123,52 @@ TEST_F(FetchTest, TitlesAWindowsPathByItsFileName) {
   EXPECT_EQ(Title(records[0]), "report.txt- Not found");
 }
 
+struct AccentedTitle {
+  std::string name;  // the PC file's name, UTF-8
+  FetchMode mode;
+  bool exists;
+  std::string title;  // as the handheld shows it, Windows-1252
+};
+
+void PrintTo(const AccentedTitle& t, std::ostream* os) {
+  *os << t.title;
+}
+
+class AccentedTitleTest : public FetchTest, public testing::WithParamInterface<AccentedTitle> {};
+
+// Titles made from PC names are handheld text; the path stays the PC's bytes.
+TEST_P(AccentedTitleTest, TitleIsInTheHandheldsCharacterSet) {
+  const AccentedTitle& t = GetParam();
+  const std::string path =
+      t.exists ? m_session.WritePcFile(t.name, "text\n") : m_session.PcFolder() + "/" + t.name;
+  PutResults({Result(path, true)});
+  EXPECT_EQ(Fetch(t.mode), 0);
+  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(Title(records[0]), t.title);
+  EXPECT_EQ(platform::GetFixedText(records[0].data, file_record::kSourcePathOffset,
+                                   file_record::kSourcePathSize),
+            path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, AccentedTitleTest,
+    testing::Values(
+        AccentedTitle{"caf\xC3\xA9.txt", FetchMode::kPcFormat, true, "caf\xE9.txt - PC Format"},
+        AccentedTitle{"caf\xC3\xA9.txt", FetchMode::kConvert, true, "caf\xE9.txt"},
+        AccentedTitle{"na\xC3\xAFve \xE2\x80\x93 draft.txt", FetchMode::kPcFormat, true,
+                      "na\xEFve \x96 draft.txt - PC Format"},
+        AccentedTitle{"\xE6\x97\xA5\xE6\x9C\xAC.txt", FetchMode::kPcFormat, true,
+                      "??.txt - PC Format"},
+        AccentedTitle{"gone-\xC3\xA9.txt", FetchMode::kConvert, false, "gone-\xE9.txt- Not found"},
+        // 45 accented letters: the title holds 39 of them, none split.
+        AccentedTitle{[] {
+                        std::string name;
+                        for (int i = 0; i < 45; ++i) name += "\xC3\xA9";
+                        return name + ".txt";
+                      }(),
+                      FetchMode::kPcFormat, true, std::string(39, '\xE9')}));
+
 TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
   platform::pdb::PalmDatabase files;
   files.name = kFilesDatabaseName;
