@@ -117,7 +117,7 @@ TEST(Vlmlist, RefusesWhatIsNotARegularFile) {
   TempDir dir;
   ASSERT_EQ(mkfifo(dir.Path("pipe.txt").c_str(), 0600), 0);
   ASSERT_EQ(mkdir(dir.Path("folder.txt").c_str(), 0700), 0);
-  for (const std::string path : {dir.Path("pipe.txt"), dir.Path("folder.txt"),
+  for (const std::string& path : {dir.Path("pipe.txt"), dir.Path("folder.txt"),
                                  std::string("/dev/null"), dir.Path("missing.txt")}) {
     Vlmlist add(dir.Root(), {"--data-dir", dir.Root(), "add", path});
     EXPECT_TRUE(add.WaitForError("is not a file that can be read")) << path;
