@@ -103,12 +103,19 @@ TEST_P(RestartTest, OnlyARunningManagerIsStartedAgainAndAlwaysOurOwnProgram) {
   EXPECT_EQ(ProgramOf(after->pid), std::filesystem::canonical(BinPath("hotsync")).string());
 }
 
+std::string RestartCaseName(const ::testing::TestParamInfo<RestartCase>& info) {
+  constexpr const char* kBefore[] = {"Nothing", "Manager", "Impostor"};
+  return std::string(kBefore[static_cast<int>(info.param.before)]) + "Running" +
+         (info.param.uninstallFails ? "AndFailing" : "AndSucceeding");
+}
+
 INSTANTIATE_TEST_SUITE_P(Cases, RestartTest,
                          ::testing::Values(RestartCase{Before::kNothing, false, false},
                                            RestartCase{Before::kNothing, true, false},
                                            RestartCase{Before::kManager, false, true},
                                            RestartCase{Before::kManager, true, true},
-                                           RestartCase{Before::kImpostor, true, true}));
+                                           RestartCase{Before::kImpostor, true, true}),
+                         RestartCaseName);
 
 struct RegistrationCase {
   std::string registeredLibrary;
