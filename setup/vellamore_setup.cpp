@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "data_folder.h"
-#include "process/process_runner.h"
+#include "palm_programs.h"
+#include "settings_removal.h"
 
 namespace {
 
@@ -19,42 +20,38 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr char kCreatorId[] = "Vlmr";
-constexpr char kConduitFileName[] = "VellamoreCnd.so";
-
 constexpr char kUsage[] =
     "Usage: vellamore-setup [FOLDER]\n"
     "       vellamore-setup --remove\n"
     "\n"
     "Sets Vellamore up for the current user:\n"
     "  1. the data directory, which holds Vellamore.dat and the files received\n"
-    "     from the handheld: FOLDER when given, else the one set before, else\n"
-    "     $XDG_DATA_HOME/Vellamore (~/.local/share/Vellamore); it is created\n"
-    "     and written to the setting DataDir;\n"
-    "  2. the conduit's registration with the HotSync Manager (creator Vlmr).\n"
-    "Running it again keeps what is set, or moves the data directory to FOLDER.\n"
+    "     from the handheld: FOLDER when given, else the one set up before, else\n"
+    "     $XDG_DATA_HOME/Vellamore (~/.local/share/Vellamore). It is created and\n"
+    "     written to the setting DataDir.\n"
+    "  2. the conduit's registration with the HotSync Manager.\n"
+    "Running it again changes nothing, unless FOLDER names another data\n"
+    "directory: Vellamore then uses that one, and the files in the old one stay\n"
+    "where they are.\n"
     "\n"
-    "  --remove   shuts the HotSync Manager down, removes the conduit's\n"
-    "             registration and Vellamore's settings, and starts the HotSync\n"
-    "             Manager again (uninst); the data directory and its files stay.\n"
+    "  --remove    takes Vellamore away for the current user: removes the\n"
+    "              conduit's registration and Vellamore's settings. A HotSync\n"
+    "              Manager that is running is stopped meanwhile and started\n"
+    "              again. The data directory and its files stay.\n"
+    "  -h, --help  shows this help.\n"
     "\n"
-    "Exit status: 0 done, 1 a step failed (see the message), 2 bad usage.\n";
+    "Exit status: 0 done, 1 a step failed (its message says which), 2 bad usage.\n";
 
 int UsageError(const std::string& message) {
   std::cerr << "vellamore-setup: " << message << "\nTry 'vellamore-setup --help'.\n";
   return kExitUsage;
 }
 
-// Runs one of the programs beside this one and passes its output on.
-bool RunBesideMe(const std::string& palmFolder, std::vector<std::string> argv) {
-  argv[0] = palmFolder + "/" + argv[0];
-  const platform::ProcessResult result = platform::RunProcess(argv);
-  std::cout << result.standardOutput << std::flush;
-  std::cerr << result.standardError << std::flush;
-  if (result.Succeeded()) return true;
-  std::cerr << "vellamore-setup: " << argv[0] << " " << platform::DescribeProcessResult(result)
-            << "\n";
-  return false;
+// Passes on what a program said; false, with why, when it failed.
+bool Report(const setup::PalmStep& step) {
+  std::cerr << step.messages << std::flush;
+  if (!step.succeeded) std::cerr << "vellamore-setup: " << step.failure << "\n";
+  return step.succeeded;
 }
 
 int ChooseDataFolder(const std::string& requested) {
@@ -75,15 +72,19 @@ int ChooseDataFolder(const std::string& requested) {
 
 int SetUp(const std::string& palmFolder, const std::string& requested) {
   if (int result = ChooseDataFolder(requested); result != kExitOk) return result;
-  const std::string conduit = palmFolder + "/" + kConduitFileName;
-  if (!RunBesideMe(palmFolder, {"condcfg", "add", kCreatorId, conduit})) return kExitFailed;
-  std::cout << "Conduit registered with the HotSync Manager: " << kCreatorId << " " << conduit
+  if (!Report(setup::RegisterConduit(palmFolder))) return kExitFailed;
+  std::cout << "Conduit registered with the HotSync Manager: " << setup::ConduitPath(palmFolder)
             << "\n";
   return kExitOk;
 }
 
 int Remove(const std::string& palmFolder) {
-  if (!RunBesideMe(palmFolder, {"uninst", "-c", palmFolder + "/instaide.so"})) return kExitFailed;
+  if (!Report(setup::RunUninstaller(palmFolder))) return kExitFailed;
+  if (uninstall::VellamoreSettingsRemain()) {
+    std::cerr << "vellamore-setup: Vellamore's settings could not be removed; they are still in "
+              << uninstall::VellamoreSettingsFile() << "\n";
+    return kExitFailed;
+  }
   std::cout << "Vellamore's conduit registration and settings are removed; the data "
                "directory and its files are left in place.\n";
   return kExitOk;

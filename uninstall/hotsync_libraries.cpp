@@ -3,10 +3,12 @@
 #include "hotsync_libraries.h"
 
 #include <dlfcn.h>
+#include <link.h>
 #include <strings.h>
 
 #include <cstdint>
 
+#include "command_line.h"
 #include "message_box.h"
 #include "uninstall_strings.h"
 
@@ -42,26 +44,39 @@ void* LoadedLibrary::Lookup(const char* name) const {
   return dlsym(m_handle.get(), name);
 }
 
-std::optional<std::string> HotSyncProgramPath(const std::string& commandLineFolder) {
+std::string LoadedLibrary::Folder() const {
+  link_map* map = nullptr;
+  if (dlinfo(m_handle.get(), RTLD_DI_LINKMAP, &map) != 0 || map == nullptr ||
+      map->l_name == nullptr) {
+    return {};
+  }
+  return SplitAtLastSlash(map->l_name).folder;
+}
+
+InstallAideAnswer AskInstallAide(const std::string& commandLineFolder) {
+  InstallAideAnswer answer;
+  answer.libraryFolder = commandLineFolder;
   const std::string installAide = commandLineFolder + kInstallAideFileName;
   std::optional<LoadedLibrary> library = LoadedLibrary::Load(installAide);
   if (!library) {
     ShowMessageBox(installAide, kCannotLoadInstallAide);
-    return std::nullopt;
+    return answer;
   }
+  if (std::string folder = library->Folder(); !folder.empty()) answer.libraryFolder = folder;
   auto getPath = library->Function<PltGetPathFn>("PltGetPath");
   if (getPath == nullptr) {
     ShowMessageBox(installAide, kNoPltGetPath);
-    return std::nullopt;
+    return answer;
   }
   char buffer[kPathBufferSize] = {};
   int16_t size = kPathBufferSize;
   if (getPath(kHotSyncProgramPathKind, buffer, &size) < 0) {
     ShowMessageBox(kErrorCaption, kNoPalmDirectory);
-    return std::nullopt;
+    return answer;
   }
   buffer[kPathBufferSize - 1] = '\0';
-  return std::string(buffer);
+  answer.hotSyncProgram = std::string(buffer);
+  return answer;
 }
 
 bool RemoveConduitRegistration(const std::string& palmFolder) {

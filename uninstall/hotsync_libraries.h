@@ -21,6 +21,10 @@ class LoadedLibrary {
     return reinterpret_cast<Fn>(Lookup(name));
   }
 
+  // The folder the library was loaded from, with its trailing '/'; "" when
+  // unknown.
+  std::string Folder() const;
+
  private:
   struct Releaser {
     void operator()(void* handle) const;
@@ -31,11 +35,19 @@ class LoadedLibrary {
   std::unique_ptr<void, Releaser> m_handle;
 };
 
-// The HotSync Manager's program path from the Install Aide found in
-// `commandLineFolder` (or by the system's library search when it is "").
-// Nothing, after the failure's message box, when the library cannot be
-// loaded, lacks PltGetPath, or PltGetPath fails.
-std::optional<std::string> HotSyncProgramPath(const std::string& commandLineFolder);
+struct InstallAideAnswer {
+  // The HotSync Manager's program path; nothing, after the failure's message
+  // box, when the Install Aide cannot be loaded, lacks PltGetPath, or
+  // PltGetPath fails.
+  std::optional<std::string> hotSyncProgram;
+  // Where the HotSync Manager's libraries are: the folder the Install Aide
+  // was loaded from, else the command-line folder; "" when unknown.
+  std::string libraryFolder;
+};
+
+// Asks the Install Aide found in `commandLineFolder` (or by the system's
+// library search when it is "") for the HotSync Manager's program path.
+InstallAideAnswer AskInstallAide(const std::string& commandLineFolder);
 
 // Loads the Conduit Manager from `palmFolder` ("" or ending in '/'); false,
 // after its message box, when it cannot be loaded. Otherwise removes the

@@ -7,12 +7,12 @@
 #include "hotsync_manager.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <thread>
 
 #include "message_box.h"
@@ -27,29 +27,8 @@ namespace winsta = platform::winsta;
 
 constexpr auto kSettleTime = 1000ms;
 constexpr auto kShutDownLimit = 10s;
+constexpr auto kStartLimit = 5s;
 constexpr auto kPollInterval = 20ms;
-
-std::string ProgramOfProcess(int pid) {
-  char path[PATH_MAX];
-  const std::string link = "/proc/" + std::to_string(pid) + "/exe";
-  const ssize_t length = readlink(link.c_str(), path, sizeof path - 1);
-  if (length <= 0) return {};
-  return std::string(path, static_cast<size_t>(length));
-}
-
-bool WindowStillThere(const winsta::WindowInfo& window) {
-  for (const winsta::WindowInfo& live : winsta::EnumWindows()) {
-    if (live.id == window.id) return true;
-  }
-  return false;
-}
-
-void WaitUntilGone(const winsta::WindowInfo& window) {
-  const auto deadline = std::chrono::steady_clock::now() + kShutDownLimit;
-  while (WindowStillThere(window) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(kPollInterval);
-  }
-}
 
 // In the grandchild: only async-signal-safe calls until exec.
 [[noreturn]] void ExecDetached(const char* program, int errorPipe) {
@@ -66,24 +45,31 @@ void WaitUntilGone(const winsta::WindowInfo& window) {
   _exit(127);
 }
 
-}  // namespace
-
-ShutDown ShutDownHotSyncManager() {
-  ShutDown result;
-  std::optional<winsta::WindowInfo> window =
-      winsta::FindWindowByClass(LoadUninstallString(kIdsHotSyncClass));
-  if (window) {
-    result.wasRunning = true;
-    result.program = ProgramOfProcess(window->pid);
-    ShowMessageBox(LoadUninstallString(kIdsHotSyncCaption),
-                   LoadUninstallString(kIdsHotSyncRunning));
-    if (winsta::PostMessage(*window, {kShutDownMessage, 1, 0})) WaitUntilGone(*window);
+bool WindowStillThere(const winsta::WindowInfo& window) {
+  for (const winsta::WindowInfo& live : winsta::EnumWindows()) {
+    if (live.id == window.id) return true;
   }
-  std::this_thread::sleep_for(kSettleTime);
-  return result;
+  return false;
 }
 
-bool StartHotSyncManager(const std::string& program) {
+void WaitUntilGone(const winsta::WindowInfo& window) {
+  const auto deadline = std::chrono::steady_clock::now() + kShutDownLimit;
+  while (WindowStillThere(window) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+void WaitForWindow() {
+  const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+  while (!winsta::FindWindowByClass(LoadUninstallString(kIdsHotSyncClass)) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+// Starts `program` through a short-lived intermediate child; false when
+// exec failed.
+bool SpawnDetached(const std::string& program) {
   int errorPipe[2];
   if (program.empty() || pipe2(errorPipe, O_CLOEXEC) != 0) return false;
   const pid_t child = fork();
@@ -113,6 +99,33 @@ bool StartHotSyncManager(const std::string& program) {
   close(errorPipe[0]);
   // The pipe closes without a word when exec succeeded.
   return n == 0;
+}
+
+}  // namespace
+
+platform::FileLock LockWindowStation() {
+  const std::string station = winsta::StationDirectory();
+  platform::FileLock lock;
+  if (mkdir(station.c_str(), 0700) == 0 || errno == EEXIST) lock.Lock(station);
+  return lock;
+}
+
+bool ShutDownHotSyncManager() {
+  std::optional<winsta::WindowInfo> window =
+      winsta::FindWindowByClass(LoadUninstallString(kIdsHotSyncClass));
+  if (window) {
+    ShowMessageBox(LoadUninstallString(kIdsHotSyncCaption),
+                   LoadUninstallString(kIdsHotSyncRunning));
+    if (winsta::PostMessage(*window, {kShutDownMessage, 1, 0})) WaitUntilGone(*window);
+  }
+  std::this_thread::sleep_for(kSettleTime);
+  return window.has_value();
+}
+
+bool StartHotSyncManager(const std::string& program) {
+  if (!SpawnDetached(program)) return false;
+  WaitForWindow();
+  return true;
 }
 
 }  // namespace uninstall

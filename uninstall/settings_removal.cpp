@@ -1,10 +1,11 @@
 // The registry steps of the uninstallation, on the settings files.
 #include "settings_removal.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
-#include "fs/fs.h"
 #include "message_box.h"
 #include "settings/settings.h"
 #include "uninstall_strings.h"
@@ -16,16 +17,8 @@ namespace settings = platform::settings;
 
 constexpr char kProgramKey[] = "Software\\Olvenmark\\Vellamore";
 constexpr char kMakerKey[] = "Software\\Olvenmark";
-constexpr char kMakerFolderName[] = "Olvenmark";
 constexpr const char* kProgramSubKeys[] = {"Directories", "Parameters"};
 constexpr char kProgramKeyName[] = "Vellamore";
-
-// The maker's folder holds nothing at all: no other product's settings and
-// no file that some other program keeps there.
-bool MakerFolderIsEmpty() {
-  const std::string folder = settings::ConfigRoot() + "/" + kMakerFolderName;
-  return platform::ListDirectory(folder, "*").empty();
-}
 
 // Deletes `key`; a key that is there and stays is reported, one that was
 // never there is not.
@@ -47,8 +40,18 @@ void RemoveVellamoreSettings() {
   }
   if (!settings::KeyExists(kMakerKey)) return;
   DeleteSettingsKey(std::string(kMakerKey) + "\\" + kProgramKeyName);
-  if (!settings::EnumKeys(kMakerKey).empty() || !MakerFolderIsEmpty()) return;
+  if (!settings::EnumKeys(kMakerKey).empty()) return;
   DeleteSettingsKey(kMakerKey);
+}
+
+bool VellamoreSettingsRemain() {
+  struct stat status {};
+  return !settings::EnumValues(kProgramKey).empty() || !settings::EnumKeys(kProgramKey).empty() ||
+         lstat(VellamoreSettingsFile().c_str(), &status) == 0;
+}
+
+std::string VellamoreSettingsFile() {
+  return settings::FileOfKey(kProgramKey);
 }
 
 }  // namespace uninstall

@@ -23,6 +23,8 @@ inline constexpr char kCreatorId[] = "Vlmr";
 inline constexpr char kConduitFileName[] = "VellamoreCnd.so";
 inline constexpr char kInstallAideFileName[] = "instaide.so";
 inline constexpr char kConduitManagerFileName[] = "condmgr.so";
+// The HotSync Manager's program, beside its libraries.
+inline constexpr char kHotSyncProgramFileName[] = "hotsync";
 inline constexpr char kFolderOption[] = "-c";
 inline constexpr char kRestartArgument[] = "-r";
 

@@ -1,8 +1,9 @@
 // UnVellamore.so: the uninstaller library. An uninstall program loads it and
 // calls UninstInitialize, which shuts the resident HotSync Manager down,
 // removes the conduit's registration when it names Vellamore's conduit,
-// starts the HotSync Manager again and removes Vellamore's settings.
-// UninstUnInitialize does nothing. Nothing is kept between calls.
+// starts the HotSync Manager again when it was running and removes
+// Vellamore's settings. UninstUnInitialize does nothing. Nothing is kept
+// between calls.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,24 +28,36 @@ void RestartHotSyncManager(const std::string& program) {
 }
 
 // A failed uninstallation never leaves the user without the HotSync Manager
-// it shut down: the program that was running is started again (or, when its
-// path is unknown, the one the Install Aide named).
-int32_t FailAfterShutDown(const ShutDown& shutDown, const std::string& knownPath) {
-  if (shutDown.wasRunning) {
-    RestartHotSyncManager(shutDown.program.empty() ? knownPath : shutDown.program);
+// it shut down. What starts again is the HotSync Manager's own program:
+// the one the Install Aide named, else `hotsync` in the folder of the
+// HotSync Manager's libraries. The program that owned the window is never
+// taken from its process: that process is gone, and its number may belong
+// to another program by now.
+int32_t FailAfterShutDown(bool wasRunning, const InstallAideAnswer& answer) {
+  if (!wasRunning) return kUninstallFailed;
+  if (answer.hotSyncProgram) {
+    RestartHotSyncManager(*answer.hotSyncProgram);
+  } else if (!answer.libraryFolder.empty()) {
+    RestartHotSyncManager(answer.libraryFolder + kHotSyncProgramFileName);
+  } else {
+    ShowMessageBox(kErrorCaption, kCannotLaunchHotSync);
   }
   return kUninstallFailed;
 }
 
 int32_t Uninstall() {
   const std::string commandLineFolder = CommandLineFolder(OwnArguments());
-  const ShutDown shutDown = ShutDownHotSyncManager();
-  const std::optional<std::string> hotSyncPath = HotSyncProgramPath(commandLineFolder);
-  if (!hotSyncPath) return FailAfterShutDown(shutDown, {});
-  if (!RemoveConduitRegistration(SplitAtLastSlash(*hotSyncPath).folder)) {
-    return FailAfterShutDown(shutDown, *hotSyncPath);
+  // One uninstallation at a time, so that a manager is started again once.
+  const platform::FileLock stationLock = LockWindowStation();
+  const bool wasRunning = ShutDownHotSyncManager();
+  const InstallAideAnswer answer = AskInstallAide(commandLineFolder);
+  if (!answer.hotSyncProgram) return FailAfterShutDown(wasRunning, answer);
+  if (!RemoveConduitRegistration(SplitAtLastSlash(*answer.hotSyncProgram).folder)) {
+    return FailAfterShutDown(wasRunning, answer);
   }
-  RestartHotSyncManager(*hotSyncPath);
+  // Only a manager that was running is started again: one started where
+  // none ran would outlive the uninstallation of its own package.
+  if (wasRunning) RestartHotSyncManager(*answer.hotSyncProgram);
   RemoveVellamoreSettings();
   return kUninstallDone;
 }

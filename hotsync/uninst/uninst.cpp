@@ -23,17 +23,18 @@ using UninstFn = int32_t (*)(uint32_t, uint32_t, uint32_t);
 constexpr char kUsage[] =
     "Usage: uninst [LIBRARY] [-c FILE]\n"
     "\n"
-    "Loads the uninstaller library LIBRARY (default: UnVellamore.so beside this\n"
-    "program) and calls UninstInitialize(0, 0, 0), then UninstUnInitialize(0, 0, 0).\n"
+    "Runs an uninstaller library as the HotSync Manager's uninstall program\n"
+    "does: loads LIBRARY (default: UnVellamore.so beside this program), lets it\n"
+    "do its work and says how it ended.\n"
     "\n"
-    "  -c FILE   a file in the HotSync Manager's folder (such as its instaide.so);\n"
-    "            the library loads the HotSync libraries from that folder. The\n"
-    "            library reads the rest of the command line as FILE, so give\n"
-    "            -c FILE last. Without -c the libraries are found by the\n"
-    "            system's library search.\n"
+    "  -c FILE   a file in the HotSync Manager's folder, such as its instaide.so:\n"
+    "            the library loads the HotSync Manager's libraries from that\n"
+    "            folder. The library takes the rest of the command line as\n"
+    "            FILE, so give -c FILE last. Without -c the libraries are found\n"
+    "            by the system's library search.\n"
     "\n"
-    "Exit status: 0 UninstInitialize returned 0, 1 it failed, 2 bad usage or the\n"
-    "library cannot be used.\n";
+    "Exit status: 0 the uninstallation is done, 1 it failed (the library's\n"
+    "message says why), 2 bad usage or the library cannot be used.\n";
 
 int UsageError(const std::string& message) {
   std::cerr << "uninst: " << message << "\nTry 'uninst --help'.\n";
@@ -78,6 +79,6 @@ int main(int argc, char** argv) {
   }
   const int32_t result = initialize(0, 0, 0);
   uninitialize(0, 0, 0);
-  std::cout << "UninstInitialize returned " << result << ".\n";
+  std::cout << (result == 0 ? "The uninstallation is done.\n" : "The uninstallation failed.\n");
   return result == 0 ? kExitOk : kExitFailed;
 }

@@ -68,8 +68,8 @@ int WriteAll(int fd, const std::vector<uint8_t>& bytes) {
   return 0;
 }
 
-// True for the name mkstemp gives a temporary file of `name`:
-// "." + name + "." + six letters or digits.
+}  // namespace
+
 bool IsTemporaryNameOf(std::string_view candidate, std::string_view name) {
   constexpr size_t kSuffixSize = 6;
   if (candidate.size() != name.size() + 2 + kSuffixSize || !candidate.starts_with('.') ||
@@ -81,6 +81,8 @@ bool IsTemporaryNameOf(std::string_view candidate, std::string_view name) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
   });
 }
+
+namespace {
 
 // Removes the temporary files that writes of `name` in `folder` left behind
 // when they were killed between creating and renaming them. A write in

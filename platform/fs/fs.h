@@ -70,6 +70,9 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
 // How long a temporary file of WriteFileAtomically stays untouched before it
 // counts as left behind by a write that was killed.
 constexpr time_t kStaleTemporaryAge = 10 * 60;
+// True when `candidate` is a name WriteFileAtomically gives its temporary
+// files for `name`: "." + name + "." + six letters or digits.
+bool IsTemporaryNameOf(std::string_view candidate, std::string_view name);
 
 // The file that `path` names once every symbolic link in its last component
 // is followed: a link's relative target is taken from the link's folder. The

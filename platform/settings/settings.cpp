@@ -3,21 +3,19 @@
 // file and a rename.
 #include "settings.h"
 
-#include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 
 #include "fs/fs.h"
 #include "ini_escape.h"
 #include "ini_file.h"
+#include "key_files.h"
 #include "utf_text.h"
 
 namespace platform::settings {
@@ -87,11 +85,6 @@ std::optional<KeyLocation> Locate(std::string_view key) {
   return location;
 }
 
-std::string LockPathOf(const std::string& file) {
-  size_t slash = file.rfind('/');
-  return file.substr(0, slash) + "/." + file.substr(slash + 1) + ".lock";
-}
-
 bool IsFolder(const std::string& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
@@ -102,52 +95,6 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &status) == 0;
 }
 
-// An exclusive flock(2) on a lock file, held while the object lives. The lock
-// counts only when the locked file is still the one the path names, so a
-// lock file removed (by a key deletion) while we waited is never shared.
-class FileLock {
- public:
-  FileLock() = default;
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  ~FileLock() {
-    if (m_fd >= 0) close(m_fd);
-  }
-
-  int Acquire(const std::string& path) {
-    for (;;) {
-      int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-      if (fd < 0) return errno;
-      int result;
-      while ((result = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-      }
-      if (result != 0) {
-        int error = errno;
-        close(fd);
-        return error;
-      }
-      struct stat held {};
-      struct stat named {};
-      if (fstat(fd, &held) == 0 && stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-          held.st_ino == named.st_ino) {
-        m_fd = fd;
-        m_path = path;
-        return 0;
-      }
-      close(fd);
-    }
-  }
-
-  // Removes the lock file; the lock itself lasts until destruction.
-  void RemoveFile() {
-    if (m_fd >= 0) unlink(m_path.c_str());
-  }
-
- private:
-  int m_fd = -1;
-  std::string m_path;
-};
-
 // The parsed file; nothing when it does not exist or cannot be read.
 std::optional<IniFile> ReadIni(const std::string& file) {
   if (file.empty()) return std::nullopt;
@@ -157,13 +104,11 @@ std::optional<IniFile> ReadIni(const std::string& file) {
       std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
-// Changes `file` under its lock: reads it, lets `change` edit it (a non-zero
-// result gives up with that errno) and replaces it. A missing file starts
+// Reads `file`, lets `change` edit it (a non-zero result gives up with that
+// errno) and replaces it; the caller holds its lock. A missing file starts
 // empty when `create` is set and is ENOENT otherwise.
-int ChangeFile(const std::string& file, bool create, const std::function<int(IniFile&)>& change) {
-  if (!create && !Exists(file)) return ENOENT;
-  FileLock lock;
-  if (int error = lock.Acquire(LockPathOf(file))) return error;
+int ChangeLockedFile(const std::string& file, bool create,
+                     const std::function<int(IniFile&)>& change) {
   IniFile ini;
   int readError = 0;
   if (std::optional<std::vector<uint8_t>> bytes =
@@ -181,6 +126,19 @@ int ChangeFile(const std::string& file, bool create, const std::function<int(Ini
   if (int error = change(ini)) return error;
   std::string text = ini.Serialise();
   return WriteFileAtomically(file, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// Changes `file` under its lock (see ChangeLockedFile).
+int ChangeFile(const std::string& file, bool create, const std::function<int(IniFile&)>& change) {
+  if (!create && !Exists(file)) return ENOENT;
+  ConfLock lock;
+  if (int error = lock.Acquire(LockPathOf(file))) return error;
+  const int result = ChangeLockedFile(file, create, change);
+  // A lock without its file (removed while we waited, or never written
+  // because the change failed) guards nothing and would only keep the
+  // folder from being removed.
+  if (!Exists(file)) lock.RemoveFile();
+  return result;
 }
 
 // Sub-keys of a folder: its folders and its .conf files, by name.
@@ -214,23 +172,15 @@ std::vector<std::string> NamesBelow(const IniFile& ini, const std::string& prefi
   return names;
 }
 
-int RemovePath(const std::string& path) {
-  std::error_code error;
-  std::filesystem::remove_all(path, error);
-  return error.value();
-}
-
-// Removes a .conf file and the folder of the same key, under the file's lock.
+// Removes a .conf file with its lock, and the settings files in the folder
+// of the same key (see key_files.h). A lock left behind by a writer that was
+// killed goes too, even when the key itself was not there.
 int DeleteFileKey(const std::string& file, const std::string& folder) {
-  bool existed = Exists(file) || IsFolder(folder);
-  if (!existed) return ENOENT;
-  if (IsFolder(FolderOfPath(file))) {
-    FileLock lock;
-    if (int error = lock.Acquire(LockPathOf(file))) return error;
-    if (unlink(file.c_str()) != 0 && errno != ENOENT) return errno;
-    lock.RemoveFile();
-  }
-  return RemovePath(folder);
+  const bool existed = Exists(file) || IsFolder(folder);
+  int error = IsFolder(FolderOfPath(file)) ? RemoveConfFile(file, true) : 0;
+  if (int folderError = RemoveSettingsFolder(folder); error == 0) error = folderError;
+  if (error != 0) return error;
+  return existed ? 0 : ENOENT;
 }
 
 std::string HomeFolder() {
@@ -261,6 +211,11 @@ std::string ConfigRoot() {
   if (home.empty()) return {};
   home = WithoutTrailingSlashes(home);
   return (home == "/" ? std::string() : home) + "/.config";
+}
+
+std::string FileOfKey(std::string_view key) {
+  std::optional<KeyLocation> location = Locate(key);
+  return location ? location->file : std::string();
 }
 
 std::optional<std::string> QueryValue(std::string_view key, std::string_view value) {

@@ -25,7 +25,7 @@
 // beside the .conf file (".<Program>.conf.lock"), reads the file, changes it
 // and replaces it, so concurrent writers never lose one another's values.
 // QSettings' own lock file ("<Program>.conf.lock") is a different file, which
-// these locks leave alone.
+// these locks leave alone. A lock file goes with the file it guards.
 #pragma once
 
 #include <optional>
@@ -58,10 +58,18 @@ std::vector<std::string> EnumValues(std::string_view key);
 // names, or the errno of the failed file operation.
 int DeleteValue(std::string_view key, std::string_view value);
 
-// Removes `key` with all its values and everything below it. Returns 0,
-// ENOENT when it did not exist, EINVAL for a bad key, EPERM for "Software"
-// itself (the whole configuration folder is never removed), or an errno.
+// Removes `key` with all its values and everything below it. For a company
+// or a program that is its .conf file and, in the folder of the same name,
+// every settings file (.conf files with their locks and temporaries) and the
+// folders left empty; links and files of other programs stay where they are,
+// and so do the folders holding them. Returns 0, ENOENT when it did not
+// exist, EINVAL for a bad key, EPERM for "Software" itself (the whole
+// configuration folder is never removed), or an errno.
 int DeleteKey(std::string_view key);
+
+// The file that holds the values of `key` ("<root>/<Company>.conf" or
+// "<root>/<Company>/<Program>.conf"); "" for "Software" or a bad key.
+std::string FileOfKey(std::string_view key);
 
 // $XDG_CONFIG_HOME when it is set to an absolute path, else $HOME/.config
 // (the home folder from the password database when HOME is unset).

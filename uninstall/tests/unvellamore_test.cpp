@@ -1,121 +1,62 @@
 // UnVellamore.so through the uninstall program, against a real resident
 // HotSync Manager on a window station of the test's own, with the test's
 // own settings and HotSync data folders.
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sys/wait.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
-#include <string>
-#include <thread>
-#include <vector>
+#include <climits>
 
 #include "condmgr/condmgr.h"
 #include "settings/settings.h"
-#include "tests/run_program.h"
-#include "tests/test_home.h"
-#include "winsta/window_station.h"
+#include "settings_removal.h"
+#include "uninstall_fixture.h"
 
-namespace uninstall {
+namespace uninstall::testing {
 namespace {
 
-using namespace std::chrono_literals;
-using hotsync::testing::BinPath;
-using hotsync::testing::ProgramResult;
-using hotsync::testing::RunningProgram;
-using hotsync::testing::RunProgram;
-namespace winsta = platform::winsta;
 namespace settings = platform::settings;
 
-constexpr char kManagerClass[] = "KittyHawk";
 constexpr char kShutDownBox[] =
     "HotSync Manager: HotSync Manager is running.  It will be temporarily shut down..";
-constexpr char kProgramKey[] = "Software\\Olvenmark\\Vellamore";
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
+// The program a process runs, links resolved.
+std::string ProgramOf(int pid) {
+  char path[PATH_MAX];
+  const ssize_t length =
+      readlink(("/proc/" + std::to_string(pid) + "/exe").c_str(), path, sizeof path - 1);
+  return length > 0 ? std::string(path, static_cast<size_t>(length)) : std::string();
 }
 
-class UnVellamoreTest : public testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* name : {"run", "config", "hotsync"}) {
-      ASSERT_EQ(mkdir((m_root.Path() + "/" + name).c_str(), 0700), 0);
+// A window of the HotSync Manager's class owned by another program: its
+// process becomes `head`, which reads the window's first message and ends.
+class Impostor {
+ public:
+  Impostor() {
+    m_pid = fork();
+    if (m_pid == 0) {
+      std::unique_ptr<winsta::Window> window = winsta::Window::Register(kManagerClass, "Impostor");
+      const int devNull = open("/dev/null", O_WRONLY);
+      if (!window || devNull < 0) _exit(1);
+      fcntl(window->Fd(), F_SETFL, 0);   // head reads it blocking
+      dup2(window->Fd(), STDIN_FILENO);  // and keeps it across exec
+      dup2(devNull, STDOUT_FILENO);
+      execlp("head", "head", "-c", "1", static_cast<char*>(nullptr));
+      _exit(127);
     }
-    setenv("XDG_RUNTIME_DIR", (m_root.Path() + "/run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (m_root.Path() + "/config").c_str(), 1);
-    setenv("HOTSYNC_HOME", (m_root.Path() + "/hotsync").c_str(), 1);
-  }
-
-  // Every manager still on the station (the restarted ones belong to no
-  // one) is shut down as the uninstaller does it, once the one the
-  // uninstaller started has come up.
-  void TearDown() override {
-    if (m_uninstallRan) WaitForManagerOtherThan(0);
-    for (const winsta::WindowInfo& window : winsta::EnumWindows()) {
-      if (window.className != kManagerClass) continue;
-      winsta::PostMessage(window, {0xBEC5, 1, 0});
-      for (int i = 0; i < 500 && kill(window.pid, 0) == 0; ++i) std::this_thread::sleep_for(10ms);
-    }
-  }
-
-  // Starts a resident manager and waits for its window.
-  std::unique_ptr<RunningProgram> StartManager() {
-    auto manager = std::make_unique<RunningProgram>(
-        std::vector<std::string>{BinPath("hotsync"), "-r"}, std::vector<std::string>{});
-    while (manager->Running() && !winsta::FindWindowByClass(kManagerClass)) {
+    while (!winsta::FindWindowByClass(kManagerClass) && kill(m_pid, 0) == 0) {
       std::this_thread::sleep_for(10ms);
     }
-    return manager;
   }
-
-  // The manager's window once one of a process other than `oldPid` is up.
-  static std::optional<winsta::WindowInfo> WaitForManagerOtherThan(int oldPid) {
-    for (int i = 0; i < 1000; ++i) {
-      std::optional<winsta::WindowInfo> window = winsta::FindWindowByClass(kManagerClass);
-      if (window && window->pid != oldPid) return window;
-      std::this_thread::sleep_for(10ms);
-    }
-    return std::nullopt;
+  ~Impostor() {
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
   }
+  int Pid() const { return m_pid; }
 
-  // A Palm directory whose path has a blank, holding the given files of the
-  // build: the Install Aide copied (it names its own folder), others linked.
-  std::string PalmFolder(const std::vector<std::string>& linked, bool withInstallAide = true) {
-    const std::string folder = m_root.Path() + "/Palm dir";
-    std::filesystem::create_directory(folder);
-    if (withInstallAide)
-      std::filesystem::copy_file(BinPath("instaide.so"), folder + "/instaide.so");
-    for (const std::string& name : linked) {
-      std::filesystem::create_symlink(BinPath(name), folder + "/" + name);
-    }
-    return folder;
-  }
-
-  // Without "-c" the libraries are found by the system's library search,
-  // which the test points at the build's folder.
-  ProgramResult Uninstall(const std::string& dashCArgument = "") {
-    m_uninstallRan = true;
-    if (dashCArgument.empty()) {
-      return RunProgram({BinPath("uninst")}, {"LD_LIBRARY_PATH=" VELLAMORE_BIN_DIR});
-    }
-    return RunProgram({BinPath("uninst"), dashCArgument});
-  }
-
-  hotsync::testing::TemporaryFolder m_root;
-  bool m_uninstallRan = false;
+ private:
+  pid_t m_pid;
 };
-
-TEST_F(UnVellamoreTest, WithNoManagerRunningShowsNothingAndStartsOneAtTheEnd) {
-  const ProgramResult result = Uninstall();
-  EXPECT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_EQ(result.err, "");
-  EXPECT_TRUE(WaitForManagerOtherThan(0).has_value());
-}
 
 TEST_F(UnVellamoreTest, RunningManagerIsShutDownWithItsMessageAndANewOneAnswers) {
   std::unique_ptr<RunningProgram> manager = StartManager();
@@ -125,12 +66,56 @@ TEST_F(UnVellamoreTest, RunningManagerIsShutDownWithItsMessageAndANewOneAnswers)
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.err, std::string(kShutDownBox) + "\n");
   const ProgramResult old = manager->Wait();
-  EXPECT_TRUE(Contains(old.out, "shut down (message 0xBEC5)")) << old.out << old.err;
+  EXPECT_TRUE(Contains(old.out, "shut down")) << old.out << old.err;
 
   std::optional<winsta::WindowInfo> restarted = WaitForManagerOtherThan(oldPid);
   ASSERT_TRUE(restarted.has_value());
   EXPECT_TRUE(winsta::PostMessage(*restarted, {winsta::kWmChar, 'R', 0}));
 }
+
+enum class Before { kNothing, kManager, kImpostor };
+
+struct RestartCase {
+  Before before;
+  bool uninstallFails;  // the Palm directory has no Install Aide
+  bool managerAfter;
+};
+
+class RestartTest : public UnVellamoreTest, public ::testing::WithParamInterface<RestartCase> {};
+
+TEST_P(RestartTest, OnlyARunningManagerIsStartedAgainAndAlwaysOurOwnProgram) {
+  std::unique_ptr<RunningProgram> manager;
+  std::unique_ptr<Impostor> impostor;
+  if (GetParam().before == Before::kManager) manager = StartManager();
+  if (GetParam().before == Before::kImpostor) impostor = std::make_unique<Impostor>();
+  const std::string folder = PalmFolder({"condmgr.so", "hotsync"}, !GetParam().uninstallFails);
+
+  const ProgramResult result = Uninstall("-c" + folder + "/instaide.so");
+  EXPECT_EQ(result.exitStatus, GetParam().uninstallFails ? 1 : 0) << result.err;
+  EXPECT_FALSE(Contains(result.err, "Could not launch HotSync.")) << result.err;
+  if (manager) manager->Wait();
+  const int oldPid = impostor ? impostor->Pid() : 0;
+  std::optional<winsta::WindowInfo> after =
+      WaitForManagerOtherThan(oldPid, GetParam().managerAfter ? 10000ms : 1000ms);
+  ASSERT_EQ(after.has_value(), GetParam().managerAfter);
+  if (!after) return;
+  EXPECT_EQ(ManagerWindows().size(), 1u);
+  EXPECT_EQ(ProgramOf(after->pid), std::filesystem::canonical(BinPath("hotsync")).string());
+}
+
+std::string RestartCaseName(const ::testing::TestParamInfo<RestartCase>& info) {
+  constexpr const char* kBefore[] = {"Nothing", "Manager", "Impostor"};
+  return std::string(kBefore[static_cast<int>(info.param.before)]) + "Running" +
+         (info.param.uninstallFails ? "AndFailing" : "AndSucceeding");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RestartTest,
+                         ::testing::Values(RestartCase{Before::kNothing, false, false},
+                                           RestartCase{Before::kNothing, true, false},
+                                           RestartCase{Before::kManager, false, true},
+                                           RestartCase{Before::kManager, true, true},
+                                           RestartCase{Before::kImpostor, true, true}),
+                         RestartCaseName);
 
 struct RegistrationCase {
   std::string registeredLibrary;
@@ -138,7 +123,7 @@ struct RegistrationCase {
 };
 
 class RegistrationTest : public UnVellamoreTest,
-                         public testing::WithParamInterface<RegistrationCase> {};
+                         public ::testing::WithParamInterface<RegistrationCase> {};
 
 TEST_P(RegistrationTest, OnlyOurConduitIsUnregisteredThroughAQuotedFolder) {
   ASSERT_EQ(CmAddConduit("Vlmr", GetParam().registeredLibrary.c_str()), 0);
@@ -152,16 +137,15 @@ TEST_P(RegistrationTest, OnlyOurConduitIsUnregisteredThroughAQuotedFolder) {
   EXPECT_EQ(CmGetCreatorName("Vlmr", name, &size), GetParam().removed ? kCmErrNotFound : 0);
   size = sizeof name;
   EXPECT_EQ(CmGetCreatorName("Othr", name, &size), 0);
-  EXPECT_TRUE(WaitForManagerOtherThan(0).has_value());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RegistrationTest,
-                         testing::Values(RegistrationCase{"/usr/lib/x/VELLAMORECND.SO", true},
-                                         RegistrationCase{"/usr/lib/x/OtherCnd.so", false},
-                                         RegistrationCase{"/usr/lib/x/VellamoreCnd.so.bak",
-                                                          false}));
+                         ::testing::Values(RegistrationCase{"/usr/lib/x/VELLAMORECND.SO", true},
+                                           RegistrationCase{"/usr/lib/x/OtherCnd.so", false},
+                                           RegistrationCase{"/usr/lib/x/VellamoreCnd.so.bak",
+                                                            false}));
 
-class SettingsTest : public UnVellamoreTest, public testing::WithParamInterface<bool> {};
+class SettingsTest : public UnVellamoreTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(SettingsTest, MakerKeyGoesOnlyWhenNoOtherProductIsLeftInIt) {
   const bool otherProduct = GetParam();
@@ -184,7 +168,82 @@ TEST_P(SettingsTest, MakerKeyGoesOnlyWhenNoOtherProductIsLeftInIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(OtherProduct, SettingsTest, testing::Bool());
+INSTANTIATE_TEST_SUITE_P(OtherProduct, SettingsTest, ::testing::Bool());
+
+// What the settings folder holds besides Vellamore's values, and what must
+// stay of it (paths below Olvenmark/; none: the folder itself is gone).
+struct RemovalCase {
+  std::string label;
+  bool values;                          // Vellamore's values are written first
+  std::vector<std::string> strayFiles;  // made below Olvenmark/
+  bool linkElsewhere;                   // Olvenmark/Vellamore/elsewhere -> a folder outside
+  int removals;                         // uninstallations run at once
+  std::vector<std::string> kept;
+};
+
+class RemovalTest : public UnVellamoreTest, public ::testing::WithParamInterface<RemovalCase> {};
+
+TEST_P(RemovalTest, RemovesOnlySettingsFilesAndTheFoldersTheyLeaveEmpty) {
+  const RemovalCase& row = GetParam();
+  if (row.values) {
+    ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Directories", "DataDir", "/d"), 0);
+  }
+  const std::string maker = settings::ConfigRoot() + "/Olvenmark/";
+  for (const std::string& stray : row.strayFiles) {
+    hotsync::testing::MakeFolder(std::filesystem::path(maker + stray).parent_path());
+    hotsync::testing::WriteTextFile(maker + stray, "stray\n");
+  }
+  const std::string outside = m_root.Path() + "/outside";
+  if (row.linkElsewhere) {
+    hotsync::testing::MakeFolder(outside);
+    hotsync::testing::WriteTextFile(outside + "/canary", "alive\n");
+    hotsync::testing::MakeFolder(maker + "Vellamore");
+    std::filesystem::create_directory_symlink(outside, maker + "Vellamore/elsewhere");
+  }
+
+  std::vector<std::unique_ptr<RunningProgram>> removals;
+  for (int i = 0; i < row.removals; ++i) {
+    removals.push_back(
+        std::make_unique<RunningProgram>(UninstallCommand(""), UninstallEnvironment("")));
+  }
+  for (auto& removal : removals) {
+    const ProgramResult result = removal->Wait();
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+  }
+
+  EXPECT_FALSE(VellamoreSettingsRemain());
+  struct stat status {};
+  for (const std::string& path : row.kept) {
+    EXPECT_EQ(lstat((maker + path).c_str(), &status), 0) << path;
+  }
+  EXPECT_EQ(std::filesystem::exists(maker), !row.kept.empty());
+  if (row.linkElsewhere) {
+    EXPECT_EQ(hotsync::testing::ReadTextFile(outside + "/canary"), "alive\n");
+  }
+  EXPECT_FALSE(WaitForManagerOtherThan(0, 1000ms).has_value());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemovalTest,
+    ::testing::Values(
+        RemovalCase{"SettingsAndTheirLock", true, {}, false, 1, {}},
+        RemovalCase{"LeftoversOfKilledWriters",
+                    false,
+                    {".Vellamore.conf.lock", ".Vellamore.conf.aB3dE9", "Vellamore/.Old.conf.lock",
+                     "Vellamore/deep/Old.conf"},
+                    false,
+                    1,
+                    {}},
+        RemovalCase{"LinkToAFolderElsewhere", true, {}, true, 1, {"Vellamore/elsewhere"}},
+        RemovalCase{"ForeignFile",
+                    true,
+                    {"Vellamore/notes.txt", "Vellamore/cache/Old.conf", "Vellamore.conf.bak"},
+                    false,
+                    1,
+                    {"Vellamore/notes.txt", "Vellamore.conf.bak"}},
+        RemovalCase{"TwoRemovalsAtOnce", true, {}, false, 2, {}}),
+    [](const ::testing::TestParamInfo<RemovalCase>& info) { return info.param.label; });
 
 struct MissingLibraryCase {
   bool withInstallAide;
@@ -192,14 +251,14 @@ struct MissingLibraryCase {
 };
 
 class MissingLibraryTest : public UnVellamoreTest,
-                           public testing::WithParamInterface<MissingLibraryCase> {};
+                           public ::testing::WithParamInterface<MissingLibraryCase> {};
 
 TEST_P(MissingLibraryTest, FailsWithItsMessageAndTheManagerRunsAgain) {
   ASSERT_EQ(CmAddConduit("Vlmr", "VellamoreCnd.so"), 0);
   ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Directories", "DataDir", "/d"), 0);
   std::unique_ptr<RunningProgram> manager = StartManager();
   const int oldPid = winsta::FindWindowByClass(kManagerClass).value().pid;
-  const std::string folder = PalmFolder({}, GetParam().withInstallAide);
+  const std::string folder = PalmFolder({"hotsync"}, GetParam().withInstallAide);
 
   const ProgramResult result = Uninstall("-c" + folder + "/instaide.so");
   EXPECT_EQ(result.exitStatus, 1);
@@ -214,8 +273,9 @@ TEST_P(MissingLibraryTest, FailsWithItsMessageAndTheManagerRunsAgain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MissingLibraryTest,
-    testing::Values(MissingLibraryCase{false, "Palm dir/instaide.so: Could not load Instaide.dll."},
-                    MissingLibraryCase{true, "Error: Could not load CondMgr.dll."}));
+    ::testing::Values(MissingLibraryCase{false,
+                                         "Palm dir/instaide.so: Could not load Instaide.dll."},
+                      MissingLibraryCase{true, "Error: Could not load CondMgr.dll."}));
 
 }  // namespace
-}  // namespace uninstall
+}  // namespace uninstall::testing

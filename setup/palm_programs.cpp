@@ -1,0 +1,50 @@
+// Running condcfg and uninst beside set-up, and asking the Conduit Manager
+// whether the conduit is registered.
+#include "palm_programs.h"
+
+#include <vector>
+
+#include "condmgr/condmgr.h"
+#include "process/process_runner.h"
+
+namespace setup {
+namespace {
+
+constexpr char kConduitFileName[] = "VellamoreCnd.so";
+constexpr char kInstallAideFileName[] = "instaide.so";
+
+// Runs `argv`, whose program is a file name in `palmFolder`. Its standard
+// output only repeats what the caller says itself, so just its messages on
+// standard error are kept.
+PalmStep RunBeside(const std::string& palmFolder, std::vector<std::string> argv) {
+  argv[0] = palmFolder + "/" + argv[0];
+  const platform::ProcessResult result = platform::RunProcess(argv);
+  PalmStep step;
+  step.succeeded = result.Succeeded();
+  step.messages = result.standardError;
+  if (!step.succeeded) step.failure = argv[0] + " " + platform::DescribeProcessResult(result);
+  return step;
+}
+
+}  // namespace
+
+std::string ConduitPath(const std::string& palmFolder) {
+  return palmFolder + "/" + kConduitFileName;
+}
+
+PalmStep RegisterConduit(const std::string& palmFolder) {
+  return RunBeside(palmFolder, {"condcfg", "add", kCreatorId, ConduitPath(palmFolder)});
+}
+
+bool ConduitRegistered() {
+  char name[64];
+  int32_t size = sizeof name;
+  const int32_t result = CmGetCreatorName(kCreatorId, name, &size);
+  return result == kCmErrNone || result == kCmErrBufferTooSmall;
+}
+
+PalmStep RunUninstaller(const std::string& palmFolder) {
+  return RunBeside(palmFolder, {"uninst", "-c", palmFolder + "/" + kInstallAideFileName});
+}
+
+}  // namespace setup
