@@ -1,11 +1,23 @@
 // Ghostscript as the EPS renderer: the document goes in on standard input,
 // the PNG comes out on standard output, and whatever the document prints is
 // sent to standard error so that it cannot mix with the picture.
+//
+// Ghostscript's safe mode still lets a document create, read and delete
+// files in the temporary folder it is given. Each rendering therefore gets a
+// temporary folder of its own, empty and private, as both its temporary and
+// its working folder, and the folder goes with everything in it when the
+// rendering ends; the shared temporary folder is never reachable.
 #include "convert/eps_render.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string_view>
 
 #include "bytes/bytes.h"
@@ -57,6 +69,36 @@ double ResolutionFor(std::string_view postScript, int longestSide) {
   return std::clamp(kPointsPerInch * longestSide / side, kMinResolution, kMaxResolution);
 }
 
+// An empty folder only this user can enter (mkdtemp makes it 0700), in the
+// process's temporary folder, removed with its contents on destruction.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    const char* shared = std::getenv("TMPDIR");
+    std::string pattern = std::string(shared != nullptr && *shared != '\0' ? shared : "/tmp") +
+                          "/vellamore-eps-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) {
+      m_path = std::move(pattern);
+    } else {
+      m_error = errno;
+    }
+  }
+  ~PrivateFolder() {
+    std::error_code ignored;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  // Empty when the folder could not be made; Error() then says why.
+  const std::string& Path() const { return m_path; }
+  int Error() const { return m_error; }
+
+ private:
+  std::string m_path;
+  int m_error = 0;
+};
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide,
@@ -66,12 +108,22 @@ std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, in
     why = "its EPS header points outside the file";
     return std::nullopt;
   }
+  const PrivateFolder scratch;
+  if (scratch.Path().empty()) {
+    why = std::string("no private temporary folder could be made for Ghostscript: ") +
+          std::strerror(scratch.Error());
+    return std::nullopt;
+  }
   char resolution[32];
   std::snprintf(resolution, sizeof resolution, "-r%.2f", ResolutionFor(*postScript, longestSide));
   platform::ProcessOptions options;
   options.standardInput = std::string(*postScript);
   options.timeLimit = kRenderTimeLimit;
   options.outputLimit = kMaxPngBytes;
+  options.workingDirectory = scratch.Path();
+  // Ghostscript takes its temporary folder from TMPDIR. GS_OPTIONS, emptied,
+  // cannot add options that lift the safe mode.
+  options.extraEnvironment = {"TMPDIR=" + scratch.Path(), "GS_OPTIONS="};
   const platform::ProcessResult result =
       platform::RunProcess({"gs", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sstdout=%stderr",
                             "-dEPSCrop", "-sDEVICE=png16m", resolution, "-dTextAlphaBits=4",

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "bytes/bytes.h"
@@ -19,6 +20,8 @@ namespace conduit {
 namespace {
 
 using testing::HeadOf;
+using testing::ReadFile;
+using testing::ScopedEnvironment;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -300,14 +303,20 @@ class ImageRefusalTest : public ::testing::TestWithParam<Refused> {};
 
 // Bytes no allowed decoder turns into a picture give status 12 and no
 // record; the dispatcher then sends the file in PC format.
+// Nothing a refused picture's decoding made stays in the temporary folder.
 TEST_P(ImageRefusalTest, GivesStatus12AndThePcFormatFallback) {
   TempFolder folder;
+  TempFolder temporary;
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes());
-  const ConversionResult result = ConvertImageAtMode(path, 1);
-  EXPECT_EQ(result.status, kConvPictureNotLoaded);
-  EXPECT_FALSE(result.record);
-  EXPECT_FALSE(result.failure.empty());
+  {
+    const ScopedEnvironment tmpdir("TMPDIR", temporary.Path());
+    const ConversionResult result = ConvertImageAtMode(path, 1);
+    EXPECT_EQ(result.status, kConvPictureNotLoaded);
+    EXPECT_FALSE(result.record);
+    EXPECT_FALSE(result.failure.empty());
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(temporary.Path()));
   const ConversionResult sent = ConvertForHandheld(path);
   ASSERT_TRUE(sent.record);
   EXPECT_EQ(HeadOf(*sent.record).contentKind, kContentPcFormat);
@@ -340,6 +349,50 @@ TEST(ConvertImage, RendersEpsThroughGhostscript) {
   ASSERT_EQ(values.size(), bitmap::kPixelCount);
   EXPECT_EQ(values[0], 3) << "black bar above the 2:1 picture";
   EXPECT_EQ(values[80 * kSide + 80], 0) << "the white box";
+}
+
+// The names in a folder.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+// An EPS that reads, creates, renames and deletes files in the process's
+// temporary folder finds each refused: the page it paints black would be
+// white had any succeeded. Afterwards that folder holds its canary,
+// unchanged, and nothing else, so Ghostscript's own folder is gone too.
+TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
+  TempFolder pictures;
+  TempFolder shared;
+  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  WriteFile(shared / "canary", "secret");
+  auto name = [&](const char* file) { return "(" + shared / file + ")"; };
+  const std::string path = pictures / "hostile.eps";
+  WriteFile(path,
+            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n"
+            "/reached false def\n"
+            "/try { stopped not { /reached true def } if } def\n"
+            "{ " +
+                name("canary") +
+                " (r) file 6 string readstring pop pop } try\n"
+                "{ " +
+                name("made") +
+                " (w) file closefile } try\n"
+                "{ " +
+                name("canary") + " " + name("moved") +
+                " renamefile } try\n"
+                "{ " +
+                name("canary") +
+                " deletefile } try\n"
+                "reached { 1 } { 0 } ifelse setgray 0 0 100 100 rectfill showpage\n");
+  const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
+  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  EXPECT_EQ(values[80 * kSide + 80], 3) << "a file operation succeeded";
+  EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"canary"});
+  EXPECT_EQ(ReadFile(shared / "canary"), "secret");
 }
 
 }  // namespace
