@@ -290,6 +290,33 @@ std::string DecompressionBomb() {
          chunk("IEND", "");
 }
 
+// A small JPEG, progressive or baseline, whose frame header is then made to
+// claim `width` x `height`: a few hundred bytes that stand for a picture
+// that large, as a hostile file would.
+std::string JpegClaiming(uint16_t width, uint16_t height, bool progressive) {
+  imaging::InitialiseImaging();
+  Magick::Image image(Magick::Geometry(16, 16), Magick::Color("white"));
+  image.interlaceType(progressive ? Magick::PlaneInterlace : Magick::NoInterlace);
+  image.magick("JPEG");
+  Magick::Blob blob;
+  image.write(&blob);
+  const auto* data = static_cast<const uint8_t*>(blob.data());
+  std::vector<uint8_t> bytes(data, data + blob.length());
+  // Marker segments follow the start marker: 0xFF, a code, a big-endian
+  // length. The frame header holds a precision byte, then height and width.
+  constexpr uint8_t kBaselineFrame = 0xC0, kProgressiveFrame = 0xC2;
+  for (size_t at = 2; at + 9 <= bytes.size(); at += 2 + platform::GetU16Be(bytes, at + 2)) {
+    if (bytes[at + 1] == kBaselineFrame || bytes[at + 1] == kProgressiveFrame) {
+      EXPECT_EQ(bytes[at + 1], progressive ? kProgressiveFrame : kBaselineFrame);
+      platform::PutU16Be(bytes, at + 5, height);
+      platform::PutU16Be(bytes, at + 7, width);
+      return std::string(bytes.begin(), bytes.end());
+    }
+  }
+  ADD_FAILURE() << "the JPEG has no frame header";
+  return {};
+}
+
 struct Refused {
   const char* name;
   std::function<std::string()> bytes;
@@ -335,7 +362,57 @@ INSTANTIATE_TEST_SUITE_P(
                       "<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\" "
                       "width=\"10\" height=\"10\"><image href=\"text:/etc/passwd\"/></svg>");
                 }},
-        Refused{"broken.eps", [] { return std::string("%!PS-Adobe-3.0 EPSF-3.0\nnonsense\n"); }}));
+        Refused{"broken.eps", [] { return std::string("%!PS-Adobe-3.0 EPSF-3.0\nnonsense\n"); }},
+        // The header's size is refused before the decoder allocates for it.
+        Refused{"progressive_16384x16384.jpg", [] { return JpegClaiming(16384, 16384, true); }},
+        Refused{"progressive_4097x3072.jpg", [] { return JpegClaiming(4097, 3072, true); }},
+        Refused{"baseline_16000x8389.jpg", [] { return JpegClaiming(16000, 8389, false); }}));
+
+struct Accepted {
+  const char* name;
+  std::function<std::string(const TempFolder&)> make;  // the picture's path
+};
+
+void PrintTo(const Accepted& a, std::ostream* os) {
+  *os << a.name;
+}
+
+class ImageLargestAcceptedTest : public ::testing::TestWithParam<Accepted> {};
+
+// The largest pictures of each kind still convert within the library's
+// memory limits, however few bytes carry them.
+TEST_P(ImageLargestAcceptedTest, Converts) {
+  TempFolder folder;
+  const std::string path = GetParam().make(folder);
+  const ConversionResult result = ConvertImageAtMode(path, 1);
+  EXPECT_EQ(result.status, kConvOk) << result.failure;
+  EXPECT_TRUE(result.record);
+}
+
+// A real 4096 x 3072 grey PNG, the largest area decoded whole.
+std::string WholeAreaPng(const TempFolder& folder) {
+  imaging::InitialiseImaging();
+  Magick::Image image(Magick::Geometry(4096, 3072), Magick::Color("grey"));
+  image.depth(8);
+  const std::string path = folder / "whole_4096x3072.png";
+  image.write(path);
+  return path;
+}
+
+std::function<std::string(const TempFolder&)> JpegFile(const char* name, uint16_t width,
+                                                       uint16_t height, bool progressive) {
+  return [=](const TempFolder& folder) {
+    const std::string path = folder / name;
+    WriteFile(path, JpegClaiming(width, height, progressive));
+    return path;
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ImageLargestAcceptedTest,
+    ::testing::Values(Accepted{"whole.png", WholeAreaPng},
+                      Accepted{"progressive.jpg", JpegFile("p.jpg", 4096, 3072, true)},
+                      Accepted{"baseline.jpg", JpegFile("b.jpg", 16000, 8388, false)}));
 
 // EPS, which the imaging library may not read, is rendered by Ghostscript.
 TEST(ConvertImage, RendersEpsThroughGhostscript) {
