@@ -113,7 +113,8 @@ std::string SizeRefusal(size_t width, size_t height, bool decodedWhole) {
   const size_t limit = decodedWhole ? kMaxWholeArea : kMaxBaselineJpegArea;
   if (width * height > limit) {
     return claim + " (" + Megapixels(width * height) + " megapixels), more than the " +
-           Megapixels(limit) + " the conduit converts" + (decodedWhole ? " in this format" : "");
+           Megapixels(limit) + " megapixels the conduit converts" +
+           (decodedWhole ? " in this format" : "");
   }
   return {};
 }
@@ -131,9 +132,9 @@ std::string CheckClaimedSize(const Magick::Blob& blob, std::string_view decoder)
         decoder != "JPEG" || header.interlaceType() == MagickCore::JPEGInterlace;
     return SizeRefusal(header.columns(), header.rows(), decodedWhole);
   } catch (const Magick::ErrorResourceLimit& error) {
-    return std::string("the picture is larger than the conduit converts (") + error.what() + ")";
+    return "the picture is larger than the conduit converts (" + PlainReason(error) + ")";
   } catch (const Magick::Exception& error) {
-    return std::string("the picture could not be decoded (") + error.what() + ")";
+    return "the picture's header could not be read (" + PlainReason(error) + ")";
   }
 }
 
@@ -159,16 +160,24 @@ std::optional<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_
     image.autoOrient();
     return image;
   } catch (const Magick::ErrorResourceLimit& error) {
-    why =
-        std::string("the picture needs more memory than the conduit allows (") + error.what() + ")";
+    why = "the picture needs more memory than the conduit allows (" + PlainReason(error) + ")";
     return std::nullopt;
   } catch (const Magick::Exception& error) {
-    why = std::string("the picture could not be decoded (") + error.what() + ")";
+    why = "the picture could not be decoded (" + PlainReason(error) + ")";
     return std::nullopt;
   }
 }
 
 }  // namespace
+
+std::string PlainReason(const Magick::Exception& error) {
+  std::string_view text = error.what();
+  const std::string_view client = MagickCore::GetClientName();
+  if (text.substr(0, client.size()) == client && text.substr(client.size(), 2) == ": ") {
+    text.remove_prefix(client.size() + 2);
+  }
+  return std::string(text.substr(0, text.find(" `")));
+}
 
 void InitialiseImaging() {
   // The one flag shared by the picture conversion and the received bitmaps.

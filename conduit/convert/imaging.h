@@ -36,4 +36,9 @@ std::optional<Magick::Image> DecodePicture(std::span<const uint8_t> bytes,
                                            std::string_view extension, int sizeHint,
                                            std::string& why);
 
+// The reason a library exception gives, without the program name, file name
+// and source position the library adds around it: "prog: no pixels `a.png'
+// @ error/png.c/Read/12" gives "no pixels".
+std::string PlainReason(const Magick::Exception& error);
+
 }  // namespace conduit::imaging
