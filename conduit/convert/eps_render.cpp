@@ -6,7 +6,8 @@
 // files in the temporary folder it is given. Each rendering therefore gets a
 // temporary folder of its own, empty and private, as both its temporary and
 // its working folder, and the folder goes with everything in it when the
-// rendering ends; the shared temporary folder is never reachable.
+// rendering ends; the shared temporary folder is never reachable. Folders
+// left by a process killed while it rendered go at a later rendering.
 #include "convert/eps_render.h"
 
 #include <stdlib.h>
@@ -17,10 +18,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <string_view>
 
 #include "bytes/bytes.h"
+#include "fs/fs.h"
 #include "process/process_runner.h"
 
 namespace conduit::imaging {
@@ -69,14 +72,37 @@ double ResolutionFor(std::string_view postScript, int longestSide) {
   return std::clamp(kPointsPerInch * longestSide / side, kMinResolution, kMaxResolution);
 }
 
+constexpr std::string_view kFolderPrefix = "vellamore-eps-";
+// A rendering folder untouched this long was left by a process that was
+// killed while it rendered; no rendering lasts a fraction of it.
+constexpr time_t kStaleFolderAge = 10 * 60;
+
+std::string SharedTemporaryFolder() {
+  const char* shared = std::getenv("TMPDIR");
+  return shared != nullptr && *shared != '\0' ? shared : "/tmp";
+}
+
+// Removes the rendering folders that killed processes left behind.
+void RemoveStaleFolders(const std::string& shared) {
+  const time_t now = std::time(nullptr);
+  for (const platform::DirectoryEntry& entry :
+       platform::ListDirectory(shared, std::string(kFolderPrefix) + "*")) {
+    const std::string path = shared + "/" + entry.name;
+    const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+    if (!entry.isDirectory || !status || now - status->lastWriteTime < kStaleFolderAge) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+}
+
 // An empty folder only this user can enter (mkdtemp makes it 0700), in the
 // process's temporary folder, removed with its contents on destruction.
 class PrivateFolder {
  public:
   PrivateFolder() {
-    const char* shared = std::getenv("TMPDIR");
-    std::string pattern = std::string(shared != nullptr && *shared != '\0' ? shared : "/tmp") +
-                          "/vellamore-eps-XXXXXX";
+    const std::string shared = SharedTemporaryFolder();
+    RemoveStaleFolders(shared);
+    std::string pattern = shared + "/" + std::string(kFolderPrefix) + "XXXXXX";
     if (mkdtemp(pattern.data()) != nullptr) {
       m_path = std::move(pattern);
     } else {

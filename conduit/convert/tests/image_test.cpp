@@ -414,14 +414,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Accepted{"progressive.jpg", JpegFile("p.jpg", 4096, 3072, true)},
                       Accepted{"baseline.jpg", JpegFile("b.jpg", 16000, 8388, false)}));
 
+constexpr std::string_view kWhiteBoxEps =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 100\n"
+    "(printed text stays out of the picture) print\n"
+    "1 setgray 0 0 200 100 rectfill showpage\n";
+
 // EPS, which the imaging library may not read, is rendered by Ghostscript.
 TEST(ConvertImage, RendersEpsThroughGhostscript) {
   TempFolder folder;
   const std::string path = folder / "box.eps";
-  WriteFile(path,
-            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 100\n"
-            "(printed text stays out of the picture) print\n"
-            "1 setgray 0 0 200 100 rectfill showpage\n");
+  WriteFile(path, kWhiteBoxEps);
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
   ASSERT_EQ(values.size(), bitmap::kPixelCount);
   EXPECT_EQ(values[0], 3) << "black bar above the 2:1 picture";
@@ -470,6 +472,23 @@ TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
   EXPECT_EQ(values[80 * kSide + 80], 3) << "a file operation succeeded";
   EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"canary"});
   EXPECT_EQ(ReadFile(shared / "canary"), "secret");
+}
+
+// A rendering folder left by a process killed while it rendered goes at the
+// next rendering; one that may still be in use stays.
+TEST(ConvertImage, EpsRenderingRemovesFoldersOfKilledRuns) {
+  TempFolder pictures;
+  TempFolder shared;
+  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  for (const char* name : {"vellamore-eps-killed", "vellamore-eps-running"}) {
+    std::filesystem::create_directory(shared / name);
+    WriteFile(shared / name + "/scratch", "left");
+  }
+  testing::SetModifiedTime(shared / "vellamore-eps-killed", std::time(nullptr) - 3600);
+  const std::string path = pictures / "box.eps";
+  WriteFile(path, kWhiteBoxEps);
+  Convert(path, 1);
+  EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"vellamore-eps-running"});
 }
 
 }  // namespace
