@@ -30,6 +30,9 @@ namespace conduit::imaging {
 namespace {
 
 constexpr std::chrono::seconds kRenderTimeLimit{20};
+// Ghostscript's own cap on the memory it holds; a document that asks for
+// more stops with an error instead of growing until the time limit.
+constexpr const char* kMemoryLimitKiB = "-K262144";  // 256 MiB
 constexpr size_t kMaxPngBytes = size_t{32} << 20;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMinResolution = 4.0;
@@ -150,11 +153,11 @@ std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, in
   // Ghostscript takes its temporary folder from TMPDIR. GS_OPTIONS, emptied,
   // cannot add options that lift the safe mode.
   options.extraEnvironment = {"TMPDIR=" + scratch.Path(), "GS_OPTIONS="};
-  const platform::ProcessResult result =
-      platform::RunProcess({"gs", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sstdout=%stderr",
-                            "-dEPSCrop", "-sDEVICE=png16m", resolution, "-dTextAlphaBits=4",
-                            "-dGraphicsAlphaBits=4", "-sOutputFile=%stdout", "-"},
-                           options);
+  const platform::ProcessResult result = platform::RunProcess(
+      {"gs", kMemoryLimitKiB, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sstdout=%stderr",
+       "-dEPSCrop", "-sDEVICE=png16m", resolution, "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4",
+       "-sOutputFile=%stdout", "-"},
+      options);
   if (!result.Succeeded() || result.standardOutput.empty()) {
     why = "Ghostscript could not render it: " + platform::DescribeProcessResult(result);
     return std::nullopt;
