@@ -4,7 +4,11 @@
 //
 //   picture_bench make OUT WIDTH HEIGHT     a photo-like picture (fixed seed)
 //   picture_bench time FILE IMAGE_MODE RUNS  first run and best of the rest, ms
+//   picture_bench peak FILE IMAGE_MODE       one run: ms and the process's peak
+//                                            resident memory, KiB
 //   picture_bench show FILE OUT.png [--no-dither]  the 4-grey bitmap as a PNG
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -49,6 +53,14 @@ int Time(const std::string& path, uint8_t imageMode, int runs) {
   return 0;
 }
 
+int Peak(const std::string& path, uint8_t imageMode) {
+  const double ms = MillisecondsOf(path, imageMode);
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("%.1f %ld\n", ms, usage.ru_maxrss);
+  return 0;
+}
+
 int Show(const std::string& path, const std::string& out, bool dither) {
   std::string why;
   std::vector<uint8_t> bytes;
@@ -89,9 +101,12 @@ int main(int argc, char** argv) {
   if (words.size() == 4 && words[0] == "time") {
     return Time(words[1], static_cast<uint8_t>(std::stoi(words[2])), std::stoi(words[3]));
   }
+  if (words.size() == 3 && words[0] == "peak") {
+    return Peak(words[1], static_cast<uint8_t>(std::stoi(words[2])));
+  }
   if ((words.size() == 3 || words.size() == 4) && words[0] == "show") {
     return Show(words[1], words[2], words.size() == 3);
   }
-  std::fprintf(stderr, "usage: picture_bench make|time|show ...\n");
+  std::fprintf(stderr, "usage: picture_bench make|time|peak|show ...\n");
   return 2;
 }

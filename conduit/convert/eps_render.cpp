@@ -1,20 +1,38 @@
 // Ghostscript as the EPS renderer: the document goes in on standard input,
 // the PNG comes out on standard output, and whatever the document prints is
 // sent to standard error so that it cannot mix with the picture.
+//
+// Ghostscript's safe mode still lets a document create, read and delete
+// files in the temporary folder it is given. Each rendering therefore gets a
+// temporary folder of its own, empty and private, as both its temporary and
+// its working folder, and the folder goes with everything in it when the
+// rendering ends; the shared temporary folder is never reachable. Folders
+// left by a process killed while it rendered go at a later rendering.
 #include "convert/eps_render.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <string_view>
 
 #include "bytes/bytes.h"
+#include "fs/fs.h"
 #include "process/process_runner.h"
 
 namespace conduit::imaging {
 namespace {
 
 constexpr std::chrono::seconds kRenderTimeLimit{20};
+// Ghostscript's own cap on the memory it holds; a document that asks for
+// more stops with an error instead of growing until the time limit.
+constexpr const char* kMemoryLimitKiB = "-K262144";  // 256 MiB
 constexpr size_t kMaxPngBytes = size_t{32} << 20;
 constexpr double kPointsPerInch = 72.0;
 constexpr double kMinResolution = 4.0;
@@ -57,6 +75,59 @@ double ResolutionFor(std::string_view postScript, int longestSide) {
   return std::clamp(kPointsPerInch * longestSide / side, kMinResolution, kMaxResolution);
 }
 
+constexpr std::string_view kFolderPrefix = "vellamore-eps-";
+// A rendering folder untouched this long was left by a process that was
+// killed while it rendered; no rendering lasts a fraction of it.
+constexpr time_t kStaleFolderAge = 10 * 60;
+
+std::string SharedTemporaryFolder() {
+  const char* shared = std::getenv("TMPDIR");
+  return shared != nullptr && *shared != '\0' ? shared : "/tmp";
+}
+
+// Removes the rendering folders that killed processes left behind.
+void RemoveStaleFolders(const std::string& shared) {
+  const time_t now = std::time(nullptr);
+  for (const platform::DirectoryEntry& entry :
+       platform::ListDirectory(shared, std::string(kFolderPrefix) + "*")) {
+    const std::string path = shared + "/" + entry.name;
+    const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
+    if (!entry.isDirectory || !status || now - status->lastWriteTime < kStaleFolderAge) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+}
+
+// An empty folder only this user can enter (mkdtemp makes it 0700), in the
+// process's temporary folder, removed with its contents on destruction.
+class PrivateFolder {
+ public:
+  PrivateFolder() {
+    const std::string shared = SharedTemporaryFolder();
+    RemoveStaleFolders(shared);
+    std::string pattern = shared + "/" + std::string(kFolderPrefix) + "XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) {
+      m_path = std::move(pattern);
+    } else {
+      m_error = errno;
+    }
+  }
+  ~PrivateFolder() {
+    std::error_code ignored;
+    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
+  }
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  // Empty when the folder could not be made; Error() then says why.
+  const std::string& Path() const { return m_path; }
+  int Error() const { return m_error; }
+
+ private:
+  std::string m_path;
+  int m_error = 0;
+};
+
 }  // namespace
 
 std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide,
@@ -66,17 +137,27 @@ std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, in
     why = "its EPS header points outside the file";
     return std::nullopt;
   }
+  const PrivateFolder scratch;
+  if (scratch.Path().empty()) {
+    why = std::string("no private temporary folder could be made for Ghostscript: ") +
+          std::strerror(scratch.Error());
+    return std::nullopt;
+  }
   char resolution[32];
   std::snprintf(resolution, sizeof resolution, "-r%.2f", ResolutionFor(*postScript, longestSide));
   platform::ProcessOptions options;
   options.standardInput = std::string(*postScript);
   options.timeLimit = kRenderTimeLimit;
   options.outputLimit = kMaxPngBytes;
-  const platform::ProcessResult result =
-      platform::RunProcess({"gs", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sstdout=%stderr",
-                            "-dEPSCrop", "-sDEVICE=png16m", resolution, "-dTextAlphaBits=4",
-                            "-dGraphicsAlphaBits=4", "-sOutputFile=%stdout", "-"},
-                           options);
+  options.workingDirectory = scratch.Path();
+  // Ghostscript takes its temporary folder from TMPDIR. GS_OPTIONS, emptied,
+  // cannot add options that lift the safe mode.
+  options.extraEnvironment = {"TMPDIR=" + scratch.Path(), "GS_OPTIONS="};
+  const platform::ProcessResult result = platform::RunProcess(
+      {"gs", kMemoryLimitKiB, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sstdout=%stderr",
+       "-dEPSCrop", "-sDEVICE=png16m", resolution, "-dTextAlphaBits=4", "-dGraphicsAlphaBits=4",
+       "-sOutputFile=%stdout", "-"},
+      options);
   if (!result.Succeeded() || result.standardOutput.empty()) {
     why = "Ghostscript could not render it: " + platform::DescribeProcessResult(result);
     return std::nullopt;

@@ -1,6 +1,7 @@
 // Rendering an EPS picture with Ghostscript, run as a process of its own in
-// its safe mode and under a time limit: the imaging library is never given
-// PostScript. The raster comes back as PNG bytes.
+// its safe mode, in a private temporary folder and under a time limit: the
+// imaging library is never given PostScript. The raster comes back as PNG
+// bytes.
 #pragma once
 
 #include <cstdint>

@@ -85,7 +85,7 @@ ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode) 
       Magick::Image canvas = imaging::PlaceOnCanvas(*picture);
       bitmap = BuildBitmap(canvas, depth);
     } catch (const Magick::Exception& error) {
-      return NotLoaded(std::string("the picture could not be scaled (") + error.what() + ")");
+      return NotLoaded("the picture could not be scaled (" + imaging::PlainReason(error) + ")");
     }
     return ConversionResult{BuildBitmapRecord(path, file, bitmap, depth), kConvOk, {}, {}};
   });

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 
 #include "convert/eps_render.h"
@@ -12,10 +13,30 @@ namespace conduit::imaging {
 namespace {
 
 constexpr Magick::MagickSizeType kMiB = Magick::MagickSizeType{1} << 20;
-// A 16,384-pixel side and 64 megapixels take every camera photo of today;
-// a file that claims more is refused when its header is read.
-constexpr Magick::MagickSizeType kMaxSide = 16384;
-constexpr Magick::MagickSizeType kMaxArea = 64 * kMiB;
+
+// The sizes a picture may claim in its header, checked before any decoding.
+// No side over 16,000 pixels. A picture the decoder holds whole (every
+// format but baseline JPEG; a progressive JPEG keeps all its coefficients)
+// at most 12.6 megapixels (4096 x 3072, a 12-megapixel camera's photo): the
+// library keeps 8 to 10 bytes a pixel and its PNG decoder as much again for
+// a grey picture, which fits the memory allowed below; a progressive JPEG's
+// coefficients of up to four full-size components take 96 MiB. A baseline
+// JPEG decodes at 1/8 of its size or more, a band of rows at a time, so it
+// may claim 134 megapixels (2^27, a 13,400 x 10,000 photo), which decode to
+// at most 2.1 megapixels.
+constexpr size_t kMaxSide = 16000;
+constexpr size_t kMaxWholeArea = size_t{12} << 20;
+constexpr size_t kMaxBaselineJpegArea = size_t{1} << 27;
+
+// What the library may hold, so that memory stays bounded even when a
+// decoder needs more than the header let the check above foresee: 256 MiB
+// of pixels and buffers in memory, nothing in memory-mapped or disk files
+// (a picture that does not fit fails instead of spilling to disk), and no
+// single request (the JPEG decoder's working memory included) over 160 MiB.
+constexpr Magick::MagickSizeType kMemoryLimit = 256 * kMiB;
+constexpr const char* kMaxMemoryRequestPolicy =
+    "<policymap><policy domain=\"system\" name=\"max-memory-request\" value=\"160MiB\"/>"
+    "</policymap>";
 
 // The decoders the conduit lets run: the raster formats of the picture
 // route, and GIF and WebP, which PC users often save under another name.
@@ -41,6 +62,13 @@ constexpr ExtensionDecoder kExtensionDecoders[] = {
     {"DIC", "DCM"},   {"WMF", "WMF"},  {"TGA", "TGA"}, {"JBG", "JBIG"}, {"RAS", "SUN"},
     {"WPG", "WPG"},   {"PCT", "PICT"}, {"EPS", "EPS"}};
 
+using ScopedExceptionInfo =
+    std::unique_ptr<MagickCore::ExceptionInfo, decltype(&MagickCore::DestroyExceptionInfo)>;
+
+ScopedExceptionInfo NewExceptionInfo() {
+  return ScopedExceptionInfo(MagickCore::AcquireExceptionInfo(), &MagickCore::DestroyExceptionInfo);
+}
+
 bool Allowed(std::string_view decoder) {
   return std::find(kAllowedDecoders.begin(), kAllowedDecoders.end(), decoder) !=
          kAllowedDecoders.end();
@@ -53,8 +81,7 @@ bool IsPostScript(std::string_view decoder) {
 
 // The format the bytes' signature names; empty when the library knows none.
 std::string SignatureFormat(std::span<const uint8_t> bytes) {
-  std::unique_ptr<MagickCore::ExceptionInfo, decltype(&MagickCore::DestroyExceptionInfo)> exception(
-      MagickCore::AcquireExceptionInfo(), &MagickCore::DestroyExceptionInfo);
+  const ScopedExceptionInfo exception = NewExceptionInfo();
   const MagickCore::MagicInfo* magic =
       MagickCore::GetMagicInfo(bytes.data(), bytes.size(), exception.get());
   if (magic == nullptr) return {};
@@ -69,8 +96,53 @@ std::string_view DecoderOfExtension(std::string_view extension) {
   return {};
 }
 
+std::string Megapixels(size_t pixels) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(pixels) / 1e6);
+  return text;
+}
+
+// Why a picture whose header claims `width` x `height` is not decoded;
+// empty when it may be.
+std::string SizeRefusal(size_t width, size_t height, bool decodedWhole) {
+  const std::string claim =
+      "the picture claims " + std::to_string(width) + " x " + std::to_string(height) + " pixels";
+  if (width > kMaxSide || height > kMaxSide) {
+    return claim + ", more than the " + std::to_string(kMaxSide) + " a side the conduit converts";
+  }
+  const size_t limit = decodedWhole ? kMaxWholeArea : kMaxBaselineJpegArea;
+  if (width * height > limit) {
+    return claim + " (" + Megapixels(width * height) + " megapixels), more than the " +
+           Megapixels(limit) + " megapixels the conduit converts" +
+           (decodedWhole ? " in this format" : "");
+  }
+  return {};
+}
+
+// Reads only the header of the picture and says why it is too large to
+// decode; empty when it may be decoded.
+std::string CheckClaimedSize(const Magick::Blob& blob, std::string_view decoder) {
+  try {
+    Magick::Image header;
+    header.quiet(true);
+    header.subRange(1);
+    header.magick(std::string(decoder));
+    header.ping(blob);
+    const bool decodedWhole =
+        decoder != "JPEG" || header.interlaceType() == MagickCore::JPEGInterlace;
+    return SizeRefusal(header.columns(), header.rows(), decodedWhole);
+  } catch (const Magick::ErrorResourceLimit& error) {
+    return "the picture is larger than the conduit converts (" + PlainReason(error) + ")";
+  } catch (const Magick::Exception& error) {
+    return "the picture's header could not be read (" + PlainReason(error) + ")";
+  }
+}
+
 std::optional<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_view decoder,
                                     int sizeHint, std::string& why) {
+  const Magick::Blob blob(bytes.data(), bytes.size());
+  why = CheckClaimedSize(blob, decoder);
+  if (!why.empty()) return std::nullopt;
   try {
     Magick::Image image;
     image.quiet(true);  // warnings do not stop a picture that decoded
@@ -80,20 +152,32 @@ std::optional<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_
       const std::string hint = std::to_string(sizeHint) + "x" + std::to_string(sizeHint);
       image.defineValue("jpeg", "size", hint);
     }
-    image.read(Magick::Blob(bytes.data(), bytes.size()));
+    image.read(blob);
     if (image.columns() == 0 || image.rows() == 0) {
       why = "the picture has no pixels";
       return std::nullopt;
     }
     image.autoOrient();
     return image;
+  } catch (const Magick::ErrorResourceLimit& error) {
+    why = "the picture needs more memory than the conduit allows (" + PlainReason(error) + ")";
+    return std::nullopt;
   } catch (const Magick::Exception& error) {
-    why = std::string("the picture could not be decoded (") + error.what() + ")";
+    why = "the picture could not be decoded (" + PlainReason(error) + ")";
     return std::nullopt;
   }
 }
 
 }  // namespace
+
+std::string PlainReason(const Magick::Exception& error) {
+  std::string_view text = error.what();
+  const std::string_view client = MagickCore::GetClientName();
+  if (text.substr(0, client.size()) == client && text.substr(client.size(), 2) == ": ") {
+    text.remove_prefix(client.size() + 2);
+  }
+  return std::string(text.substr(0, text.find(" `")));
+}
 
 void InitialiseImaging() {
   // The one flag shared by the picture conversion and the received bitmaps.
@@ -102,12 +186,19 @@ void InitialiseImaging() {
   Magick::InitializeMagick(nullptr);
   // The conduit runs on the HotSync Manager's thread and starts no threads.
   Magick::ResourceLimits::thread(1);
-  Magick::ResourceLimits::memory(256 * kMiB);
-  Magick::ResourceLimits::map(512 * kMiB);
-  Magick::ResourceLimits::disk(1024 * kMiB);
+  Magick::ResourceLimits::memory(kMemoryLimit);
+  Magick::ResourceLimits::map(0);
+  Magick::ResourceLimits::disk(0);
   Magick::ResourceLimits::width(kMaxSide);
   Magick::ResourceLimits::height(kMaxSide);
-  Magick::ResourceLimits::area(kMaxArea);
+  // This library version counts a picture's "area" in bytes of its pixel
+  // store and sends a larger store to disk, which is closed: the area is
+  // bounded by the memory allowed.
+  Magick::ResourceLimits::area(kMemoryLimit);
+  const ScopedExceptionInfo exception = NewExceptionInfo();
+  // Should the library refuse the policy, the checks of the claimed size
+  // still bound what the decoders hold.
+  MagickCore::SetMagickSecurityPolicy(kMaxMemoryRequestPolicy, exception.get());
   // The library's time limit is left unset: it counts from the first
   // picture the process ever decoded and ends the whole process when it
   // runs out, which would take the HotSync Manager down with it. The limits

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 #include "bytes/bytes.h"
@@ -19,6 +20,8 @@ namespace conduit {
 namespace {
 
 using testing::HeadOf;
+using testing::ReadFile;
+using testing::ScopedEnvironment;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -287,6 +290,33 @@ std::string DecompressionBomb() {
          chunk("IEND", "");
 }
 
+// A small JPEG, progressive or baseline, whose frame header is then made to
+// claim `width` x `height`: a few hundred bytes that stand for a picture
+// that large, as a hostile file would.
+std::string JpegClaiming(uint16_t width, uint16_t height, bool progressive) {
+  imaging::InitialiseImaging();
+  Magick::Image image(Magick::Geometry(16, 16), Magick::Color("white"));
+  image.interlaceType(progressive ? Magick::PlaneInterlace : Magick::NoInterlace);
+  image.magick("JPEG");
+  Magick::Blob blob;
+  image.write(&blob);
+  const auto* data = static_cast<const uint8_t*>(blob.data());
+  std::vector<uint8_t> bytes(data, data + blob.length());
+  // Marker segments follow the start marker: 0xFF, a code, a big-endian
+  // length. The frame header holds a precision byte, then height and width.
+  constexpr uint8_t kBaselineFrame = 0xC0, kProgressiveFrame = 0xC2;
+  for (size_t at = 2; at + 9 <= bytes.size(); at += 2 + platform::GetU16Be(bytes, at + 2)) {
+    if (bytes[at + 1] == kBaselineFrame || bytes[at + 1] == kProgressiveFrame) {
+      EXPECT_EQ(bytes[at + 1], progressive ? kProgressiveFrame : kBaselineFrame);
+      platform::PutU16Be(bytes, at + 5, height);
+      platform::PutU16Be(bytes, at + 7, width);
+      return std::string(bytes.begin(), bytes.end());
+    }
+  }
+  ADD_FAILURE() << "the JPEG has no frame header";
+  return {};
+}
+
 struct Refused {
   const char* name;
   std::function<std::string()> bytes;
@@ -300,14 +330,20 @@ class ImageRefusalTest : public ::testing::TestWithParam<Refused> {};
 
 // Bytes no allowed decoder turns into a picture give status 12 and no
 // record; the dispatcher then sends the file in PC format.
+// Nothing a refused picture's decoding made stays in the temporary folder.
 TEST_P(ImageRefusalTest, GivesStatus12AndThePcFormatFallback) {
   TempFolder folder;
+  TempFolder temporary;
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes());
-  const ConversionResult result = ConvertImageAtMode(path, 1);
-  EXPECT_EQ(result.status, kConvPictureNotLoaded);
-  EXPECT_FALSE(result.record);
-  EXPECT_FALSE(result.failure.empty());
+  {
+    const ScopedEnvironment tmpdir("TMPDIR", temporary.Path());
+    const ConversionResult result = ConvertImageAtMode(path, 1);
+    EXPECT_EQ(result.status, kConvPictureNotLoaded);
+    EXPECT_FALSE(result.record);
+    EXPECT_FALSE(result.failure.empty());
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(temporary.Path()));
   const ConversionResult sent = ConvertForHandheld(path);
   ASSERT_TRUE(sent.record);
   EXPECT_EQ(HeadOf(*sent.record).contentKind, kContentPcFormat);
@@ -326,20 +362,133 @@ INSTANTIATE_TEST_SUITE_P(
                       "<?xml version=\"1.0\"?><svg xmlns=\"http://www.w3.org/2000/svg\" "
                       "width=\"10\" height=\"10\"><image href=\"text:/etc/passwd\"/></svg>");
                 }},
-        Refused{"broken.eps", [] { return std::string("%!PS-Adobe-3.0 EPSF-3.0\nnonsense\n"); }}));
+        Refused{"broken.eps", [] { return std::string("%!PS-Adobe-3.0 EPSF-3.0\nnonsense\n"); }},
+        // The header's size is refused before the decoder allocates for it.
+        Refused{"progressive_16384x16384.jpg", [] { return JpegClaiming(16384, 16384, true); }},
+        Refused{"progressive_4097x3072.jpg", [] { return JpegClaiming(4097, 3072, true); }},
+        Refused{"baseline_16000x8389.jpg", [] { return JpegClaiming(16000, 8389, false); }}));
+
+struct Accepted {
+  const char* name;
+  std::function<std::string(const TempFolder&)> make;  // the picture's path
+};
+
+void PrintTo(const Accepted& a, std::ostream* os) {
+  *os << a.name;
+}
+
+class ImageLargestAcceptedTest : public ::testing::TestWithParam<Accepted> {};
+
+// The largest pictures of each kind still convert within the library's
+// memory limits, however few bytes carry them.
+TEST_P(ImageLargestAcceptedTest, Converts) {
+  TempFolder folder;
+  const std::string path = GetParam().make(folder);
+  const ConversionResult result = ConvertImageAtMode(path, 1);
+  EXPECT_EQ(result.status, kConvOk) << result.failure;
+  EXPECT_TRUE(result.record);
+}
+
+// A real 4096 x 3072 grey PNG, the largest area decoded whole.
+std::string WholeAreaPng(const TempFolder& folder) {
+  imaging::InitialiseImaging();
+  Magick::Image image(Magick::Geometry(4096, 3072), Magick::Color("grey"));
+  image.depth(8);
+  const std::string path = folder / "whole_4096x3072.png";
+  image.write(path);
+  return path;
+}
+
+std::function<std::string(const TempFolder&)> JpegFile(const char* name, uint16_t width,
+                                                       uint16_t height, bool progressive) {
+  return [=](const TempFolder& folder) {
+    const std::string path = folder / name;
+    WriteFile(path, JpegClaiming(width, height, progressive));
+    return path;
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ImageLargestAcceptedTest,
+    ::testing::Values(Accepted{"whole.png", WholeAreaPng},
+                      Accepted{"progressive.jpg", JpegFile("p.jpg", 4096, 3072, true)},
+                      Accepted{"baseline.jpg", JpegFile("b.jpg", 16000, 8388, false)}));
+
+constexpr std::string_view kWhiteBoxEps =
+    "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 100\n"
+    "(printed text stays out of the picture) print\n"
+    "1 setgray 0 0 200 100 rectfill showpage\n";
 
 // EPS, which the imaging library may not read, is rendered by Ghostscript.
 TEST(ConvertImage, RendersEpsThroughGhostscript) {
   TempFolder folder;
   const std::string path = folder / "box.eps";
-  WriteFile(path,
-            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 200 100\n"
-            "(printed text stays out of the picture) print\n"
-            "1 setgray 0 0 200 100 rectfill showpage\n");
+  WriteFile(path, kWhiteBoxEps);
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
   ASSERT_EQ(values.size(), bitmap::kPixelCount);
   EXPECT_EQ(values[0], 3) << "black bar above the 2:1 picture";
   EXPECT_EQ(values[80 * kSide + 80], 0) << "the white box";
+}
+
+// The names in a folder.
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+// An EPS that reads, creates, renames and deletes files in the process's
+// temporary folder finds each refused: the page it paints black would be
+// white had any succeeded. Afterwards that folder holds its canary,
+// unchanged, and nothing else, so Ghostscript's own folder is gone too.
+TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
+  TempFolder pictures;
+  TempFolder shared;
+  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  WriteFile(shared / "canary", "secret");
+  auto name = [&](const char* file) { return "(" + shared / file + ")"; };
+  const std::string path = pictures / "hostile.eps";
+  WriteFile(path,
+            "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 100 100\n"
+            "/reached false def\n"
+            "/try { stopped not { /reached true def } if } def\n"
+            "{ " +
+                name("canary") +
+                " (r) file 6 string readstring pop pop } try\n"
+                "{ " +
+                name("made") +
+                " (w) file closefile } try\n"
+                "{ " +
+                name("canary") + " " + name("moved") +
+                " renamefile } try\n"
+                "{ " +
+                name("canary") +
+                " deletefile } try\n"
+                "reached { 1 } { 0 } ifelse setgray 0 0 100 100 rectfill showpage\n");
+  const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
+  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  EXPECT_EQ(values[80 * kSide + 80], 3) << "a file operation succeeded";
+  EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"canary"});
+  EXPECT_EQ(ReadFile(shared / "canary"), "secret");
+}
+
+// A rendering folder left by a process killed while it rendered goes at the
+// next rendering; one that may still be in use stays.
+TEST(ConvertImage, EpsRenderingRemovesFoldersOfKilledRuns) {
+  TempFolder pictures;
+  TempFolder shared;
+  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  for (const char* name : {"vellamore-eps-killed", "vellamore-eps-running"}) {
+    std::filesystem::create_directory(shared / name);
+    WriteFile(shared / name + "/scratch", "left");
+  }
+  testing::SetModifiedTime(shared / "vellamore-eps-killed", std::time(nullptr) - 3600);
+  const std::string path = pictures / "box.eps";
+  WriteFile(path, kWhiteBoxEps);
+  Convert(path, 1);
+  EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"vellamore-eps-running"});
 }
 
 }  // namespace
