@@ -249,6 +249,10 @@ void MainFrameTest::helpShowsThePageFromTheDataDirectoryOrBesideTheProgram() {
   std::ifstream shipped(std::string(VELLAMORE_BIN_DIR) + "/Vellamore.hlp");
   std::string page((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
   QVERIFY(page.find("<h1>Vellamore Help</h1>") != std::string::npos);
+  // It names the data folder an installed program really uses, and lists
+  // the handheld's files before a record is picked by its number.
+  QVERIFY(page.find("~/.local/share/Vellamore") != std::string::npos);
+  QVERIFY(page.find("handheld files") < page.find("receive --record"));
 }
 
 void MainFrameTest::aboutBoxShowsTheVersion() {
