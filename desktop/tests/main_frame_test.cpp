@@ -273,6 +273,7 @@ void MainFrameTest::aboutBoxShowsTheVersion() {
     QVERIFY(texts.contains(QString::fromLatin1(kAboutDescription)));
     QVERIFY(texts.contains(QString::fromLatin1(kAboutLicence)));
     QVERIFY(hasIcon);
+    QVERIFY(about->grab().save(QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/about.png")));
     FindControl<QPushButton>(about, kIdOkButton)->click();
   });
   for (QAction* action : harness.Frame()->findChildren<QAction*>()) {
