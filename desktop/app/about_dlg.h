@@ -1,4 +1,5 @@
-// CAboutDlg: the About box, with the program icon, the version line and OK.
+// CAboutDlg: the About box: the program icon, the version line, a sentence
+// on what Vellamore does, its licence, and OK.
 #pragma once
 
 #include <QDialog>

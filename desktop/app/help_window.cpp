@@ -1,6 +1,8 @@
 // The help window.
 #include "help_window.h"
 
+#include <QDialogButtonBox>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "messages.h"
@@ -12,9 +14,15 @@ CHelpWindow::CHelpWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   setAttribute(Qt::WA_DeleteOnClose);
   m_browser = new QTextBrowser(this);
   m_browser->setOpenExternalLinks(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+  // Esc closes the window wherever its focus is, as in a dialog.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(m_browser);
+  layout->addWidget(buttons);
   resize(560, 520);
 }
 

@@ -92,7 +92,8 @@ void CMainFrame::CreateFileActions() {
   m_printSetupAct =
       MakeAction(this, {"P&rint Setup...", "Change the printer and printing options", "", ""});
   m_recentFileAct = MakeAction(this, {"Recent File", "Open this document", "", ""});
-  m_exitAct = MakeAction(this, {"E&xit", "Quit the application", "", ""});
+  m_exitAct =
+      MakeAction(this, {"E&xit", "Quit the application", "", ""}, {Keys(Qt::CTRL | Qt::Key_Q)});
   m_addFileAct->setProperty(kCommandIdProperty, kIdAddFileCommand);
   m_deleteAct->setProperty(kCommandIdProperty, kIdDeleteFileCommand);
   m_saveAsAct->setProperty(kCommandIdProperty, kIdSaveAsCommand);

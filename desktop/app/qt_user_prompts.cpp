@@ -15,10 +15,17 @@ int QtUserPrompts::MessageBox(const std::string& text, const std::string& captio
   box.setText(QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
   if ((style & 0xF0) == kMbIconExclamation) box.setIcon(QMessageBox::Warning);
   if ((style & 0xF0) == kMbIconInformation) box.setIcon(QMessageBox::Information);
-  if ((style & 0x0F) == kMbYesNo) {
-    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  unsigned buttons = style & 0x0F;
+  if (buttons == kMbYesNo || buttons == kMbYesNoCancel) {
+    QMessageBox::StandardButtons standard = QMessageBox::Yes | QMessageBox::No;
+    // With Cancel, Esc and closing the box answer Cancel; without it, No.
+    if (buttons == kMbYesNoCancel) standard |= QMessageBox::Cancel;
+    box.setStandardButtons(standard);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes ? kIdYes : kIdNo;
+    int pressed = box.exec();
+    if (pressed == QMessageBox::Yes) return kIdYes;
+    if (pressed == QMessageBox::No) return kIdNo;
+    return buttons == kMbYesNoCancel ? kIdCancel : kIdNo;
   }
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
@@ -44,9 +51,11 @@ std::optional<std::string> QtUserPrompts::ChooseOpenFile(const std::string& filt
   return QFile::encodeName(path).toStdString();
 }
 
-std::optional<std::string> QtUserPrompts::ChooseSaveFile(const std::string& filter) {
-  QString path = QFileDialog::getSaveFileName(m_parent, QStringLiteral("Save As"), QString(),
-                                              QtFileFilter(filter));
+std::optional<std::string> QtUserPrompts::ChooseSaveFile(const std::string& filter,
+                                                         const std::string& proposed) {
+  QString path =
+      QFileDialog::getSaveFileName(m_parent, QStringLiteral("Save As"),
+                                   QFile::decodeName(proposed.c_str()), QtFileFilter(filter));
   if (path.isEmpty()) return std::nullopt;
   return QFile::encodeName(path).toStdString();
 }

@@ -16,7 +16,8 @@ class QtUserPrompts : public UserPrompts {
 
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   std::optional<std::string> ChooseOpenFile(const std::string& filter) override;
-  std::optional<std::string> ChooseSaveFile(const std::string& filter) override;
+  std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                            const std::string& proposed) override;
 
  private:
   QPointer<QWidget> m_parent;

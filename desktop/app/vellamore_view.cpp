@@ -170,6 +170,8 @@ void CVellamoreView::OnInitialUpdate() {
   LoadFileList();
   FillUserList();
   FillCategoryList();
+  m_appliedUser = ComboText(m_userFilter);
+  m_appliedCategory = ComboText(m_categoryFilter);
   SetupColumns();
   FillFileList();
 
@@ -334,6 +336,17 @@ void CVellamoreView::SortByColumn(int column) {
 }
 
 void CVellamoreView::OnFilterChanged() {
+  // A changed text that still heads the new list stays; any other asks
+  // first, and when the user keeps the text the filters go back.
+  if (HasChangedText() && TopIdUnderFilters() != m_shownId && !OfferToSaveChangedText()) {
+    RestoreFilters();
+    FillFileList();
+    KeepShownEntrySelected();
+    m_fileList->setFocus();
+    return;
+  }
+  m_appliedUser = ComboText(m_userFilter);
+  m_appliedCategory = ComboText(m_categoryFilter);
   FillFileList();
   if (m_fileList->topLevelItemCount() > 0) {
     SelectRow(0);
@@ -343,19 +356,72 @@ void CVellamoreView::OnFilterChanged() {
   m_fileList->setFocus();
 }
 
+std::optional<uint16_t> CVellamoreView::TopIdUnderFilters() const {
+  const auto& entries = m_image.Entries();
+  std::vector<size_t> taken = SelectEntries(entries, m_image.Header(), ComboText(m_userFilter),
+                                            ComboText(m_categoryFilter));
+  // Rows go in at the top: the last entry taken heads the list.
+  if (taken.empty()) return std::nullopt;
+  return entries[taken.back()].id;
+}
+
+void CVellamoreView::RestoreFilters() {
+  for (auto [combo, text] :
+       {std::pair{m_userFilter, &m_appliedUser}, std::pair{m_categoryFilter, &m_appliedCategory}}) {
+    QSignalBlocker blocker(combo);
+    int index = combo->findText(QString::fromStdString(*text), Qt::MatchExactly);
+    if (index >= 0) combo->setCurrentIndex(index);
+  }
+}
+
 void CVellamoreView::OnSelectionChanged() {
+  // While a question about a changed text is open, a reload may select
+  // rows anew; what to show is settled once the question is answered.
+  if (m_askingAboutText) return;
   int row = GetSelectedRow();
   if (row < 0) return;
   uint16_t id = RowId(row);
   // The entry being edited selected anew (a reload or a refresh rebuilt
   // the list): the user's changes stay in the pane.
   if (HasChangedText() && m_shownId == id) return;
-  OfferToSaveChangedText();
-  ShowEntry(id);
+  if (!HasChangedText()) {
+    ShowEntry(id);
+  } else if (OfferToSaveChangedText()) {
+    ShowChosenEntry(id);
+  } else {
+    KeepShownEntrySelected();
+  }
+}
+
+void CVellamoreView::KeepShownEntrySelected() {
+  QSignalBlocker blocker(m_fileList);
+  int row = m_shownId ? RowOfId(*m_shownId) : -1;
+  if (row >= 0) {
+    SelectRow(row);
+  } else {
+    // Its entry left the list meanwhile: the text stays, with no row.
+    m_fileList->clearSelection();
+  }
+}
+
+void CVellamoreView::ShowChosenEntry(uint16_t id) {
+  int row = RowOfId(id);
+  if (row < 0) row = GetSelectedRow();
+  if (row < 0 && m_fileList->topLevelItemCount() > 0) row = 0;
+  if (row < 0) {
+    ShowEmptyList();
+    return;
+  }
+  {
+    QSignalBlocker blocker(m_fileList);
+    SelectRow(row);
+  }
+  ShowEntry(RowId(row));
 }
 
 void CVellamoreView::ShowEmptyList() {
-  OfferToSaveChangedText();
+  // Settled once the open question is answered; a kept text stays shown.
+  if (m_askingAboutText || !OfferToSaveChangedText()) return;
   // The message is for reading only, whatever the pane showed before.
   SetPane(kNoFilesTitle, CContentEdit::kModePcDescription, kEmptyListText);
   m_shownId.reset();

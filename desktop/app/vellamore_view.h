@@ -127,7 +127,9 @@ class CVellamoreView : public QWidget {
   void OnHelp();
 
   // Printing the pane (vellamore_view_print.cpp): the print dialog, the
-  // preview and the page setup share one printer and its settings.
+  // preview and the page setup share one printer and its settings, which
+  // start with margins of 15 mm.
+  QPrinter& Printer();
   void OnFilePrint();
   void OnFilePrintPreview();
   void OnFilePrintSetup();
@@ -187,21 +189,37 @@ class CVellamoreView : public QWidget {
   bool RunPcFileDetails(store::FileListEntry& entry);
   // The content pane.
   bool HasChangedText() const;
-  // Before the pane shows something else: offers to save a changed text.
-  void OfferToSaveChangedText();
-  // Save As once the command may run: asks for a file and writes the
-  // pane's text to it. Also when the list has no selection left (a filter
-  // emptied it, or the program closes).
+  // Before the pane shows something else: asks whether to save a changed
+  // text. True when the pane may move on (nothing changed, the text was
+  // saved, or the user let it go); false when the text stays (Cancel, or a
+  // Save As that did not happen).
+  bool OfferToSaveChangedText();
+  // After the user kept a changed text: its entry's row is selected again,
+  // found by ID (a reload may have moved it), without asking anything.
+  void KeepShownEntrySelected();
+  // After a question let the pane move on: shows the entry of `id` if it is
+  // still listed, else what the list holds now.
+  void ShowChosenEntry(uint16_t id);
+  // The ID that heads the list under the filters as they stand now.
+  std::optional<uint16_t> TopIdUnderFilters() const;
+  // Puts back the filters that the list was last filled with.
+  void RestoreFilters();
+  // Save As once the command may run: asks for a file, proposing the shown
+  // entry's own received file, and writes the pane's text to it. Also when
+  // the list has no selection left (a filter emptied it, or the program
+  // closes).
   bool ChooseFileAndWritePaneText();
   void ShowTextPane();
   void SetPane(const std::string& title, int mode, const std::string& text);
   // Draws the loaded picture centred on black over the whole frame.
   void PaintPictureCanvas();
   bool CanSaveText() const;
-  // Printing.
-  QPrinter& Printer();
+  // Printing: before a print dialog or preview, the selected entry's title
+  // names the job and is proposed as the name of a file printed to; false
+  // (and the user told) when nothing is selected.
+  bool PrepareToPrint();
   void PrintPage(QPainter& painter, const PrintLayout& layout, int page);
-  void PrintPicture(QPainter& painter, int top);
+  void PrintPicture(QPainter& painter, const PrintLayout& layout);
 
   UserPrompts& m_prompts;
   ViewEnvironment m_environment;
@@ -227,6 +245,11 @@ class CVellamoreView : public QWidget {
   FormTextWidths m_textWidths;
   bool m_layoutReady = false;
   bool m_pictureShown = false;
+  // True while a question about a changed text, or its Save As, is open:
+  // a reload meanwhile rebuilds the list but does not touch the pane.
+  bool m_askingAboutText = false;
+  // The filter texts the list was last filled with.
+  std::string m_appliedUser, m_appliedCategory;
   // The entry the pane shows, and the picture last loaded for it (null
   // when it could not be read; m_pictureProblem then says why).
   std::optional<uint16_t> m_shownId;

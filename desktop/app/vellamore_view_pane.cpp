@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "fs/fs.h"
 #include "messages.h"
@@ -149,11 +150,18 @@ bool CVellamoreView::HasChangedText() const {
          m_textPane->IsModified();
 }
 
-void CVellamoreView::OfferToSaveChangedText() {
-  if (!HasChangedText()) return;
-  if (m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNo) == kIdYes) {
-    ChooseFileAndWritePaneText();
-  }
+bool CVellamoreView::OfferToSaveChangedText() {
+  if (!HasChangedText()) return true;
+  // A second question while one is open (a close posted meanwhile, say)
+  // keeps the text.
+  if (m_askingAboutText) return false;
+  m_askingAboutText = true;
+  int answer = m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNoCancel);
+  bool moveOn = answer == kIdNo || (answer == kIdYes && ChooseFileAndWritePaneText());
+  m_askingAboutText = false;
+  // No lets the changes go: nothing asks about them again.
+  if (answer == kIdNo) m_textPane->document()->setModified(false);
+  return moveOn;
 }
 
 bool CVellamoreView::CanSaveText() const {
@@ -186,7 +194,14 @@ bool CVellamoreView::SaveTextAs() {
 
 bool CVellamoreView::ChooseFileAndWritePaneText() {
   if (!CanSaveText()) return false;
-  std::optional<std::string> path = m_prompts.ChooseSaveFile(kAllFilesFilter);
+  // The entry is found again by its ID: a reload may have replaced the
+  // store image while a question was open.
+  std::string proposed;
+  const store::FileListEntry* entry = m_shownId ? FindEntryById(*m_shownId) : nullptr;
+  if (entry != nullptr) proposed = entry->receivedCopy;
+  bool wasAsking = std::exchange(m_askingAboutText, true);
+  std::optional<std::string> path = m_prompts.ChooseSaveFile(kAllFilesFilter, proposed);
+  m_askingAboutText = wasAsking;
   if (!path) return false;
   return WritePaneText(*path);
 }

@@ -32,13 +32,9 @@ bool CVellamoreView::IsWaitingForList() const {
 }
 
 bool CVellamoreView::CanClose() {
-  // A changed text is offered for saving; a save that does not happen
-  // keeps the program open, so the text is not lost.
-  if (HasChangedText() &&
-      m_prompts.MessageBox(kTextChangedText, kTextChangedCaption, kMbYesNo) == kIdYes &&
-      !ChooseFileAndWritePaneText()) {
-    return false;
-  }
+  // A changed text is offered for saving; Cancel, or a save that does not
+  // happen, keeps the program open, so the text is not lost.
+  if (!OfferToSaveChangedText()) return false;
   if (!IsWaitingForList()) return true;
   return m_prompts.MessageBox(kQuitWhileWaitingText, kProgramCaption,
                               kMbYesNo | kMbIconExclamation) == kIdYes;

@@ -7,6 +7,16 @@ namespace desktop {
 
 inline constexpr char kMainWindowTitle[] = "Vellamore File View";
 inline constexpr char kAboutLine[] = "Vellamore Version 1.0";
+// What the About box says of the program and of its licence (as in the
+// package's copyright file).
+inline constexpr char kAboutDescription[] =
+    "Vellamore sends the PC files you list to your Palm OS handheld at each HotSync, "
+    "converted for reading there, and brings the texts and pictures made on the "
+    "handheld back to the PC.";
+inline constexpr char kAboutLicence[] =
+    "Copyright 2024 Olvenmark. You may install and use Vellamore; you may not "
+    "redistribute it or works derived from it without Olvenmark's written permission. "
+    "It comes without any warranty.";
 
 // Store file.
 inline constexpr char kSaveErrorText[] = "Error creating the data file";

@@ -2,6 +2,8 @@
 #include "print_layout.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstddef>
 
 namespace desktop {
 
@@ -18,10 +20,11 @@ std::vector<std::string> CutIntoLines(std::string_view text) {
   return lines;
 }
 
-PrintLayout::PrintLayout(std::string heading, std::string_view text, int lineHeight)
-    : m_heading(std::move(heading)), m_lines(CutIntoLines(text)) {
+PrintLayout::PrintLayout(std::string heading, std::string_view text, int lineHeight,
+                         PageFrame frame)
+    : m_heading(std::move(heading)), m_lines(CutIntoLines(text)), m_frame(frame) {
   m_lineHeight = std::max(lineHeight, 1);
-  m_linesPerPage = std::max(kPageLengthTwips / m_lineHeight - kReservedLines, 1);
+  m_linesPerPage = std::max(m_frame.height / m_lineHeight - kReservedLines, 1);
 }
 
 int PrintLayout::PageCount() const {
@@ -42,12 +45,29 @@ std::vector<PrintLayout::Placed> PrintLayout::BodyLines(int page) const {
 }
 
 PrintLayout::Placed PrintLayout::PageNumber(int page, int textWidth) const {
-  return {kPageNumberRightTwips - textWidth, kPageLengthTwips - kFooterRaiseLines * m_lineHeight,
-          PageNumberText(page)};
+  // On a frame too small for it, the number still starts inside.
+  return {std::max(m_frame.width - textWidth, 0),
+          std::max(m_frame.height - kFooterRaiseLines * m_lineHeight, 0), PageNumberText(page)};
 }
 
 std::string PrintLayout::PageNumberText(int page) {
   return "Page " + std::to_string(page);
+}
+
+std::string PdfFileNameFor(std::string_view title) {
+  std::string name(title);
+  std::replace(name.begin(), name.end(), '/', '_');
+  // An extension is a dot, not the first character, and one to four
+  // letters or digits: "memo.txt" is "memo", "Plan 3.5 final" stays.
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0 && name.size() - dot - 1 >= 1 &&
+      name.size() - dot - 1 <= 4 &&
+      std::all_of(name.begin() + static_cast<std::ptrdiff_t>(dot) + 1, name.end(),
+                  [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) {
+    name.erase(dot);
+  }
+  if (name.empty()) name = "print";
+  return name + ".pdf";
 }
 
 }  // namespace desktop

@@ -73,19 +73,18 @@ ReceivedText ReadReceivedText(const std::string& path) {
   return result;
 }
 
-std::string WithPcLineBreaks(std::string_view paneText) {
+std::string WithLinuxLineBreaks(std::string_view paneText) {
   std::string text;
-  text.reserve(paneText.size() + paneText.size() / 16);
+  text.reserve(paneText.size());
   for (size_t i = 0; i < paneText.size(); ++i) {
-    bool afterCarriageReturn = i > 0 && paneText[i - 1] == '\r';
-    if (paneText[i] == '\n' && !afterCarriageReturn) text += '\r';
-    text += paneText[i];
+    bool endsLine = paneText[i] == '\r' && i + 1 < paneText.size() && paneText[i + 1] == '\n';
+    if (!endsLine) text += paneText[i];
   }
   return text;
 }
 
 int WriteTextFile(const std::string& path, std::string_view paneText) {
-  std::string text = WithPcLineBreaks(paneText);
+  std::string text = WithLinuxLineBreaks(paneText);
   return platform::WriteFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 

@@ -1,7 +1,7 @@
 // Reading and writing the text files that the conduit writes for texts
 // received from the handheld, as the content pane shows and saves them.
-// On this PC they are UTF-8 with "\r\n" line breaks; the pane holds plain
-// "\n" line breaks.
+// They are UTF-8 Linux text files, lines ended by "\n" (an older file may
+// have "\r\n"); the pane holds plain "\n" line breaks.
 #pragma once
 
 #include <cstddef>
@@ -40,11 +40,11 @@ std::string JoinTextPieces(std::span<const uint8_t> bytes);
 // replacement character that a save would then write back.
 std::string DecodePcText(std::string_view bytes);
 
-// The pane's text with its "\n" line breaks made "\r\n", as the PC's text
-// files have them. A "\r\n" already there stays as it is.
-std::string WithPcLineBreaks(std::string_view paneText);
+// The pane's text with every "\r\n" made "\n", as Linux text files end
+// their lines; a lone "\r" stays.
+std::string WithLinuxLineBreaks(std::string_view paneText);
 
-// Writes `paneText` to `path` (UTF-8, "\r\n" line breaks) through a
+// Writes `paneText` to `path` (UTF-8, "\n" line breaks) through a
 // temporary file and a rename, so a failed write leaves the earlier file
 // whole. 0, or the errno of the step that failed.
 int WriteTextFile(const std::string& path, std::string_view paneText);

@@ -15,6 +15,7 @@ namespace desktop {
 // Buttons and icon of a message box; combine one button set with one icon.
 enum MessageStyle : unsigned {
   kMbOk = 0x00,
+  kMbYesNoCancel = 0x03,
   kMbYesNo = 0x04,
   kMbIconExclamation = 0x30,
   kMbIconInformation = 0x40,
@@ -23,6 +24,7 @@ enum MessageStyle : unsigned {
 // The button the user pressed.
 enum MessageResult : int {
   kIdOk = 1,
+  kIdCancel = 2,
   kIdYes = 6,
   kIdNo = 7,
 };
@@ -39,8 +41,10 @@ class UserPrompts {
   // the chosen path, or nothing when the user cancelled.
   virtual std::optional<std::string> ChooseOpenFile(const std::string& filter) = 0;
 
-  // The standard save-file dialog, asking before it overwrites a file.
-  virtual std::optional<std::string> ChooseSaveFile(const std::string& filter) = 0;
+  // The standard save-file dialog, asking before it overwrites a file. It
+  // opens on `proposed` (a path, or empty for no name).
+  virtual std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                                    const std::string& proposed) = 0;
 };
 
 }  // namespace desktop

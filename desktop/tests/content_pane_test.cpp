@@ -92,6 +92,25 @@ void TypeEverything(CContentEdit* pane) {
   QTest::keyClick(pane, Qt::Key_Insert, Qt::ShiftModifier);
 }
 
+// A received text "memo.txt" listed above a received picture "photo" for
+// every user, with a HotSync user "Anne" who has none: the program starts
+// on the text, and "edited " is typed at its start. The store's entries.
+std::vector<store::FileListEntry> StartWithEditedMemo(Harness& harness) {
+  harness.sandbox.AddHotSyncUsers({"Anne"});
+  std::string text = harness.sandbox.DataDir() + "/memo.txt";
+  std::string picture = harness.sandbox.DataDir() + "/photo.bmp";
+  WriteBytes(text, "first line\r\n");
+  WritePicture(picture);
+  std::vector<store::FileListEntry> entries = {Received(2, "photo", 2, picture),
+                                               Received(1, "memo.txt", 1, text)};
+  WriteStore(harness.sandbox.StorePath(), entries);
+  if (!harness.Start()) return {};
+  CContentEdit* pane = Pane(harness);
+  pane->moveCursor(QTextCursor::Start);
+  QTest::keyClicks(pane, "edited ");
+  return entries;
+}
+
 }  // namespace
 
 void ContentPaneTest::descriptionsIgnoreTypingAndDisableEditing() {
@@ -158,15 +177,15 @@ void ContentPaneTest::receivedTextSavesThroughSaveAndSaveAs() {
   QCOMPARE(EnabledCommands(frame).first(), QStringLiteral("Undo"));
 
   Trigger(frame, "&Save");
-  QCOMPARE(ReadBytes(copy), std::string("Caf\xC3\xA9\r\nline two\r\nthree"));
+  QCOMPARE(ReadBytes(copy), std::string("Caf\xC3\xA9\nline two\nthree"));
   QVERIFY(!pane->IsModified());
 
   QTest::keyClicks(pane, " more");
   std::string other = harness.sandbox.Root() + "/other.txt";
   harness.prompts.saveFiles = {other};
   Trigger(frame, "Save &As ...");
-  QCOMPARE(ReadBytes(other), std::string("Caf\xC3\xA9\r\nline two\r\nthree more"));
-  QCOMPARE(ReadBytes(copy), std::string("Caf\xC3\xA9\r\nline two\r\nthree"));
+  QCOMPARE(ReadBytes(other), std::string("Caf\xC3\xA9\nline two\nthree more"));
+  QCOMPARE(ReadBytes(copy), std::string("Caf\xC3\xA9\nline two\nthree"));
   QVERIFY(!pane->IsModified());
 
   // A target that cannot be written keeps its bytes, says so, and the text
@@ -233,18 +252,10 @@ void ContentPaneTest::pictureShowsCentredOnBlackAndCopies() {
 
 void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   Harness harness;
-  harness.sandbox.AddHotSyncUsers({"Anne"});
+  QVERIFY(!StartWithEditedMemo(harness).empty());
   std::string text = harness.sandbox.DataDir() + "/memo.txt";
-  std::string picture = harness.sandbox.DataDir() + "/photo.bmp";
-  WriteBytes(text, "first line\r\n");
-  WritePicture(picture);
-  WriteStore(harness.sandbox.StorePath(),
-             {Received(2, "photo", 2, picture), Received(1, "memo.txt", 1, text)});
-  QVERIFY(harness.Start());
   CVellamoreView* view = harness.View();
   CContentEdit* pane = Pane(harness);
-  pane->moveCursor(QTextCursor::Start);
-  QTest::keyClicks(pane, "edited ");
 
   // A reload selects the same entry anew: the changes stay, unasked.
   harness.Frame()->OnChar(CMainFrame::kReloadCharacter);
@@ -262,7 +273,7 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   QCOMPARE(harness.prompts.shown[0].caption, std::string(kTextChangedCaption));
   QCOMPARE(harness.prompts.saveDialogs, 1);
   QVERIFY(!pictureShownWhileAsked);
-  QCOMPARE(ReadBytes(saved), std::string("edited first line\r\n"));
+  QCOMPARE(ReadBytes(saved), std::string("edited first line\n"));
   QCOMPARE(ReadBytes(text), std::string("first line\r\n"));
   QVERIFY(view->IsPictureShown());
 
@@ -275,8 +286,90 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   harness.prompts.answers = {kIdYes};
   harness.prompts.saveFiles = {emptied};
   Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
-  QCOMPARE(ReadBytes(emptied), std::string("first line\r\nmore"));
+  QCOMPARE(ReadBytes(emptied), std::string("first line\nmore"));
   QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+}
+
+void ContentPaneTest::changedTextQuestionAnswers_data() {
+  QTest::addColumn<QString>("trigger");  // what leaves the text: select, filter or close
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<bool>("saveAsChoosesFile");
+  QTest::addColumn<bool>("reloadWhileAsked");
+  QTest::addColumn<bool>("movesOn");
+  QTest::newRow("select, Yes and saved") << "select" << int{kIdYes} << true << false << true;
+  QTest::newRow("select, Yes, Save As cancelled")
+      << "select" << int{kIdYes} << false << false << false;
+  QTest::newRow("select, No") << "select" << int{kIdNo} << false << false << true;
+  QTest::newRow("select, Cancel") << "select" << int{kIdCancel} << false << false << false;
+  QTest::newRow("select, Cancel, reload while asked")
+      << "select" << int{kIdCancel} << false << true << false;
+  QTest::newRow("select, Yes and saved, reload while asked")
+      << "select" << int{kIdYes} << true << true << true;
+  QTest::newRow("filter, Cancel") << "filter" << int{kIdCancel} << false << false << false;
+  QTest::newRow("filter, Yes, Save As cancelled, reload while asked")
+      << "filter" << int{kIdYes} << false << true << false;
+  QTest::newRow("filter, No") << "filter" << int{kIdNo} << false << false << true;
+  QTest::newRow("close, Cancel") << "close" << int{kIdCancel} << false << false << false;
+  QTest::newRow("close, Yes, Save As cancelled")
+      << "close" << int{kIdYes} << false << false << false;
+  QTest::newRow("close, No") << "close" << int{kIdNo} << false << false << true;
+}
+
+void ContentPaneTest::changedTextQuestionAnswers() {
+  QFETCH(QString, trigger);
+  QFETCH(int, answer);
+  QFETCH(bool, saveAsChoosesFile);
+  QFETCH(bool, reloadWhileAsked);
+  QFETCH(bool, movesOn);
+  Harness harness;
+  std::vector<store::FileListEntry> entries = StartWithEditedMemo(harness);
+  QVERIFY(!entries.empty());
+  std::string text = harness.sandbox.DataDir() + "/memo.txt";
+  CVellamoreView* view = harness.View();
+  CContentEdit* pane = Pane(harness);
+  QCOMPARE(harness.SelectedName(), QStringLiteral("memo.txt"));
+
+  std::string saved = harness.sandbox.Root() + "/saved.txt";
+  harness.prompts.answers = {answer};
+  if (saveAsChoosesFile) harness.prompts.saveFiles = {saved};
+  if (reloadWhileAsked) {
+    // A HotSync ends while the question is open: a new entry heads the
+    // list and every row moves down.
+    harness.prompts.whileShown = [&](const ScriptedPrompts::Shown&) {
+      entries.push_back(MakeEntry({.id = 3, .title = "new.doc"}));
+      WriteStore(harness.sandbox.StorePath(), entries);
+      harness.Frame()->OnChar(CMainFrame::kReloadCharacter);
+    };
+  }
+  if (trigger == "select") harness.SelectRow(1);
+  if (trigger == "filter") Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
+  if (trigger == "close") harness.Frame()->close();
+
+  QCOMPARE(harness.prompts.Captions(), std::vector<std::string>({kTextChangedCaption}));
+  QCOMPARE(harness.prompts.shown[0].style, unsigned{kMbYesNoCancel});
+  // Save As opens on the received file's own path.
+  QCOMPARE(harness.prompts.proposedSaves,
+           answer == kIdYes ? std::vector<std::string>({text}) : std::vector<std::string>());
+  QCOMPARE(ReadBytes(saved),
+           saveAsChoosesFile ? std::string("edited first line\n") : std::string("<none>"));
+  QCOMPARE(ReadBytes(text), std::string("first line\r\n"));
+  if (reloadWhileAsked && trigger != "filter") QCOMPARE(harness.Names().size(), 3);
+  if (!movesOn) {
+    // Everything as it was: the text with its changes, its row selected,
+    // the filter put back, the window open.
+    QCOMPARE(view->PaneText(), QStringLiteral("edited first line\n"));
+    QVERIFY(pane->IsModified());
+    QCOMPARE(harness.SelectedName(), QStringLiteral("memo.txt"));
+    QCOMPARE(harness.UserFilter()->currentText(), QStringLiteral("All"));
+    QVERIFY(harness.Frame()->isVisible());
+  } else if (trigger == "select") {
+    QCOMPARE(harness.SelectedName(), QStringLiteral("photo"));
+    QVERIFY(view->IsPictureShown());
+  } else if (trigger == "filter") {
+    QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+  } else {
+    QVERIFY(!harness.Frame()->isVisible());
+  }
 }
 
 void ContentPaneTest::screenshotsOfEachMode() {

@@ -15,6 +15,8 @@ class ContentPaneTest : public QObject {
   void missingTextShowsNotFoundAndCannotBeSaved();
   void pictureShowsCentredOnBlackAndCopies();
   void changedTextIsOfferedForSavingBeforeThePaneMovesOn();
+  void changedTextQuestionAnswers_data();
+  void changedTextQuestionAnswers();
   void screenshotsOfEachMode();
 };
 

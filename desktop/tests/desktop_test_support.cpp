@@ -17,7 +17,7 @@ int ScriptedPrompts::MessageBox(const std::string& text, const std::string& capt
                                 unsigned style) {
   shown.push_back({text, caption, style});
   if (whileShown) whileShown(Shown(shown.back()));
-  if ((style & 0x0F) != kMbYesNo) return kIdOk;
+  if ((style & 0x0F) != kMbYesNo && (style & 0x0F) != kMbYesNoCancel) return kIdOk;
   if (answers.empty()) return kIdYes;
   int answer = answers.front();
   answers.pop_front();
@@ -32,8 +32,10 @@ std::optional<std::string> ScriptedPrompts::ChooseOpenFile(const std::string& fi
   return path;
 }
 
-std::optional<std::string> ScriptedPrompts::ChooseSaveFile(const std::string& filter) {
+std::optional<std::string> ScriptedPrompts::ChooseSaveFile(const std::string& filter,
+                                                           const std::string& proposed) {
   ++saveDialogs;
+  proposedSaves.push_back(proposed);
   if (whileChoosingSave) whileChoosingSave();
   if (filter != "All  Files|*.*" || saveFiles.empty()) return std::nullopt;
   auto path = saveFiles.front();

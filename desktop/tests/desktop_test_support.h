@@ -23,13 +23,16 @@ class ScriptedPrompts : public UserPrompts {
     unsigned style = 0;
   };
 
-  // Answers for Yes/No boxes, in order; once used up, Yes.
+  // Answers for Yes/No (and Yes/No/Cancel) boxes, in order; once used up,
+  // Yes.
   std::deque<int> answers;
   // Paths the open-file dialog returns, in order; once used up, cancel.
   std::deque<std::optional<std::string>> openFiles;
   // Paths the save-file dialog returns, in order; once used up, cancel.
   std::deque<std::optional<std::string>> saveFiles;
   int saveDialogs = 0;
+  // The path each save-file dialog opened on.
+  std::vector<std::string> proposedSaves;
   // Runs while the save-file dialog is open, before it is answered.
   std::function<void()> whileChoosingSave;
   std::vector<Shown> shown;
@@ -40,7 +43,8 @@ class ScriptedPrompts : public UserPrompts {
 
   int MessageBox(const std::string& text, const std::string& caption, unsigned style) override;
   std::optional<std::string> ChooseOpenFile(const std::string& filter) override;
-  std::optional<std::string> ChooseSaveFile(const std::string& filter) override;
+  std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                            const std::string& proposed) override;
 
   // Captions of every box shown, in order.
   std::vector<std::string> Captions() const;

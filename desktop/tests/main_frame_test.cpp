@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -91,6 +93,10 @@ void MainFrameTest::menusHoldTheCommandsInOrder() {
   QTest::keyClick(harness.List(), Qt::Key_F1);
   QCOMPARE(harness.prompts.Captions(),
            std::vector<std::string>({kDeleteCaption, kHelpWindowTitle}));
+  // Ctrl+Q quits.
+  QTest::keyClick(harness.List(), Qt::Key_Q, Qt::ControlModifier);
+  QVERIFY(!frame->isVisible());
+  frame->show();
   // In a text the user edits, Del deletes a character, not the entry.
   auto* pane = FindControl<CContentEdit>(harness.View(), kIdTextPane);
   pane->SetPaneMode(CContentEdit::kModeReceivedText);
@@ -223,10 +229,30 @@ void MainFrameTest::helpShowsThePageFromTheDataDirectoryOrBesideTheProgram() {
   harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
   QVERIFY(help->Html().contains(QStringLiteral("Sandbox help")));
 
+  // Esc closes the window, and so does its Close button.
+  QPointer<CHelpWindow> guarded(help);
+  help->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(help));
+  QTest::keyClick(help, Qt::Key_Escape);
+  QTRY_VERIFY(guarded.isNull());
+  harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
+  help = harness.Frame()->findChild<CHelpWindow*>();
+  QVERIFY(help != nullptr && help->isVisible());
+  guarded = help;
+  QList<QPushButton*> buttons = help->findChildren<QPushButton*>();
+  QCOMPARE(buttons.size(), 1);
+  QCOMPARE(buttons[0]->text().remove(QLatin1Char('&')), QStringLiteral("Close"));
+  buttons[0]->click();
+  QTRY_VERIFY(guarded.isNull());
+
   // The page the build puts beside the program reads as help.
   std::ifstream shipped(std::string(VELLAMORE_BIN_DIR) + "/Vellamore.hlp");
   std::string page((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
   QVERIFY(page.find("<h1>Vellamore Help</h1>") != std::string::npos);
+  // It names the data folder an installed program really uses, and lists
+  // the handheld's files before a record is picked by its number.
+  QVERIFY(page.find("~/.local/share/Vellamore") != std::string::npos);
+  QVERIFY(page.find("handheld files") < page.find("receive --record"));
 }
 
 void MainFrameTest::aboutBoxShowsTheVersion() {
@@ -243,7 +269,11 @@ void MainFrameTest::aboutBoxShowsTheVersion() {
       hasIcon |= !label->pixmap().isNull();
     }
     QVERIFY(texts.contains(QStringLiteral("Vellamore Version 1.0")));
+    // What the program is, in one sentence, and its licence.
+    QVERIFY(texts.contains(QString::fromLatin1(kAboutDescription)));
+    QVERIFY(texts.contains(QString::fromLatin1(kAboutLicence)));
     QVERIFY(hasIcon);
+    QVERIFY(about->grab().save(QStringLiteral(DESKTOP_TEST_OUTPUT_DIR "/about.png")));
     FindControl<QPushButton>(about, kIdOkButton)->click();
   });
   for (QAction* action : harness.Frame()->findChildren<QAction*>()) {

@@ -16,6 +16,9 @@ TEST(PrintLayoutTest, CutIntoLinesKeepsTheEmptyLastLine) {
   EXPECT_EQ(CutIntoLines("a\r\r\nb\rc"), Lines({"a\r", "b\rc"}));
 }
 
+// A frame of 8 by 11 inches.
+constexpr PageFrame kEightByEleven{11520, 15840};
+
 std::string NumberedLines(int count) {
   std::string text;
   for (int i = 1; i <= count; ++i) text += (i > 1 ? "\r\n" : "") + std::to_string(i);
@@ -23,7 +26,7 @@ std::string NumberedLines(int count) {
 }
 
 TEST(PrintLayoutTest, SixtyOneLinesAtTwoHundredFortyTwipsTakeTwoPages) {
-  PrintLayout layout("Memo", NumberedLines(61), 240);
+  PrintLayout layout("Memo", NumberedLines(61), 240, kEightByEleven);
   EXPECT_EQ(layout.LinesPerPage(), 60);
   ASSERT_EQ(layout.PageCount(), 2);
   auto first = layout.BodyLines(1);
@@ -39,17 +42,39 @@ TEST(PrintLayoutTest, SixtyOneLinesAtTwoHundredFortyTwipsTakeTwoPages) {
   EXPECT_EQ(number.x, 11520 - 700);
   EXPECT_EQ(number.top, 15840 - 960);
   // A text ending with a line break needs a page for its empty last line.
-  EXPECT_EQ(PrintLayout("Memo", NumberedLines(60) + "\r\n", 240).PageCount(), 2);
-  EXPECT_EQ(PrintLayout("Memo", NumberedLines(60), 240).PageCount(), 1);
+  EXPECT_EQ(PrintLayout("Memo", NumberedLines(60) + "\r\n", 240, kEightByEleven).PageCount(), 2);
+  EXPECT_EQ(PrintLayout("Memo", NumberedLines(60), 240, kEightByEleven).PageCount(), 1);
 }
 
 TEST(PrintLayoutTest, FontTallerThanASixthOfThePageStillPrintsEveryLine) {
   // 15840 / 3000 - 6 would leave no line on a page.
-  PrintLayout layout("Big", "a\nb\nc", 3000);
+  PrintLayout layout("Big", "a\nb\nc", 3000, kEightByEleven);
   EXPECT_EQ(layout.LinesPerPage(), 1);
   EXPECT_EQ(layout.PageCount(), 3);
   EXPECT_EQ(layout.BodyLines(3).front().text, "c");
-  EXPECT_TRUE(PrintLayout("Zero", "a", 0).BodyLines(1).size() == 1);
+  EXPECT_TRUE(PrintLayout("Zero", "a", 0, kEightByEleven).BodyLines(1).size() == 1);
+}
+
+TEST(PrintLayoutTest, SmallFrameKeepsLinesAndNumberInside) {
+  // A6 inside margins of 15 mm: 75 by 118 mm.
+  PageFrame frame{4252, 6690};
+  PrintLayout layout("Memo", NumberedLines(30), 240, frame);
+  EXPECT_EQ(layout.LinesPerPage(), 21);
+  EXPECT_EQ(layout.PageCount(), 2);
+  EXPECT_LE(layout.BodyLines(1).back().top + 240, frame.height - 4 * 240);
+  PrintLayout::Placed number = layout.PageNumber(1, 700);
+  EXPECT_EQ(number.x + 700, frame.width);
+  EXPECT_EQ(number.top, frame.height - 4 * 240);
+  // A number wider than the frame starts at its left edge.
+  EXPECT_EQ(layout.PageNumber(1, 5000).x, 0);
+}
+
+TEST(PrintLayoutTest, PdfFileNameReplacesAShortExtension) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"memo.txt", "memo.pdf"}, {"Plan 3.5 final", "Plan 3.5 final.pdf"},
+      {"a/b.html", "a_b.pdf"},  {".profile", ".profile.pdf"},
+      {"", "print.pdf"},        {"report.", "report..pdf"}};
+  for (const auto& [title, expected] : cases) EXPECT_EQ(PdfFileNameFor(title), expected) << title;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "print_test.h"
 
 #include <QFontMetrics>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -51,10 +52,12 @@ QList<PdfWord> WordsOfPage(const QList<PdfWord>& words, int page) {
   return onPage;
 }
 
-// An A4 PDF printer writing to `path`, with no printer installed.
+// A PDF printer writing to `path`, with no printer installed, whose paper
+// leaves 8 by 11 inches inside margins of a quarter inch.
 void MakePdfPrinter(QPrinter& printer, const QString& path) {
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setPageSize(QPageSize(QPageSize::A4));
+  printer.setPageSize(QPageSize(QSizeF(8.5, 11.5), QPageSize::Inch));
+  printer.setPageMargins(QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
   printer.setOutputFileName(path);
 }
 
@@ -91,8 +94,19 @@ bool Near(const QColor& a, const QColor& b) {
          qAbs(a.blue() - b.blue()) <= 3;
 }
 
-constexpr double kMarginPoints = 10;  // the PDF printer's printable area starts here
+constexpr double kMarginPoints = 18;  // the test printer's frame starts here
 constexpr double kSlackPoints = 2.5;  // glyph boxes against the font's advance and ascent
+
+// What pdfinfo says of `pdf` under `field`.
+QString PdfInfo(const QString& pdf, const QString& field) {
+  QProcess process;
+  process.start(QStringLiteral("pdfinfo"), {pdf});
+  if (!process.waitForFinished(60000)) return {};
+  for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+    if (line.startsWith(field + ':')) return line.mid(field.size() + 1).trimmed();
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -164,6 +178,78 @@ void PrintTest::printsPagesWithHeadingLinesAndNumbers() {
   }
 }
 
+void PrintTest::printsInsideTheMarginsOnAnyPaper_data() {
+  QTest::addColumn<int>("paper");
+  QTest::newRow("A4") << int{QPageSize::A4};
+  QTest::newRow("Letter") << int{QPageSize::Letter};
+  QTest::newRow("A6") << int{QPageSize::A6};
+}
+
+void PrintTest::printsInsideTheMarginsOnAnyPaper() {
+  QFETCH(int, paper);
+  Harness harness;
+  std::string copy = harness.sandbox.DataDir() + "/memo.txt";
+  constexpr int kLines = 90;
+  std::ofstream(copy, std::ios::binary)
+      << NumberedText(kLines, false, "START" + std::string(400, 'x') + "END");
+  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
+  QVERIFY(harness.Start());
+
+  // The program's own printer, as the page setup leaves it.
+  QPrinter& printer = harness.View()->Printer();
+  QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(paper)));
+  printer.setOutputFileName(pdf);
+  QVERIFY(harness.View()->PrintTo(printer));
+  QCOMPARE(PdfInfo(pdf, QStringLiteral("Title")), QStringLiteral("memo.txt"));
+
+  QSizeF paperPoints = QPageSize(static_cast<QPageSize::PageSizeId>(paper)).size(QPageSize::Point);
+  constexpr double kMargin = 15 / 25.4 * 72;  // 15 mm in points
+  constexpr double kSlack = 0.5;
+  QList<PdfWord> words = PdfWords(pdf);
+  QVERIFY(!words.isEmpty());
+  QStringList numbered;
+  for (const PdfWord& word : words) {
+    QVERIFY2(word.xMin >= kMargin - kSlack && word.yMin >= kMargin - kSlack &&
+                 word.xMax <= paperPoints.width() - kMargin + kSlack,
+             qPrintable(word.text));
+    if (word.text.startsWith(QStringLiteral("L"))) numbered << word.text;
+  }
+  // The page numbers stand above the bottom margin, one on every page.
+  int pages = words.last().page;
+  for (int page = 1; page <= pages; ++page) {
+    QList<PdfWord> onPage = WordsOfPage(words, page);
+    QCOMPARE(onPage.last().text, QString::number(page));
+    QVERIFY(onPage.last().yMin < paperPoints.height() - kMargin);
+  }
+  // Every line is printed once; the long one is cut at the right margin.
+  QCOMPARE(numbered.size(), kLines - 1);
+  QCOMPARE(numbered.last(), QStringLiteral("L%1").arg(kLines));
+  QVERIFY(words[1].text.startsWith(QStringLiteral("STARTxxx")));
+  QVERIFY(!words[1].text.contains(QStringLiteral("END")));
+}
+
+void PrintTest::printToFileProposesTheTitle() {
+  Harness harness;
+  std::string copy = harness.sandbox.DataDir() + "/memo.txt";
+  std::ofstream(copy, std::ios::binary) << "one line";
+  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
+  QVERIFY(harness.Start());
+  QPrinter& printer = harness.View()->Printer();
+  // Printed to a file before, in another folder.
+  printer.setOutputFileName(QString::fromStdString(harness.sandbox.Root() + "/old.pdf"));
+  QString proposed;
+  QString docName;
+  WhenShown<QPrintDialog>([&](QPrintDialog*) {
+    proposed = printer.outputFileName();
+    docName = printer.docName();
+  });
+  harness.View()->OnFilePrint();
+  QCOMPARE(proposed, QString::fromStdString(harness.sandbox.Root() + "/memo.pdf"));
+  QCOMPARE(docName, QStringLiteral("memo.txt"));
+}
+
 void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/photo.bmp";
@@ -194,10 +280,11 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
       0);
   QImage page(prefix + "-1.png");
   QVERIFY(!page.isNull());
-  QVERIFY(Near(page.pixelColor(10 + 288, 100), QColor(0, 0, 255)));
-  QVERIFY(Near(page.pixelColor(10 + 216 + 3, 100), QColor(0, 0, 255)));
-  QVERIFY(Near(page.pixelColor(10 + 216 - 3, 100), QColor(255, 255, 255)));
-  QVERIFY(Near(page.pixelColor(10 + 360 + 3, 100), QColor(255, 255, 255)));
+  const int margin = static_cast<int>(kMarginPoints);  // at 72 dots per inch
+  QVERIFY(Near(page.pixelColor(margin + 288, 100), QColor(0, 0, 255)));
+  QVERIFY(Near(page.pixelColor(margin + 216 + 3, 100), QColor(0, 0, 255)));
+  QVERIFY(Near(page.pixelColor(margin + 216 - 3, 100), QColor(255, 255, 255)));
+  QVERIFY(Near(page.pixelColor(margin + 360 + 3, 100), QColor(255, 255, 255)));
 
   // Nothing selected: it says so and prints nothing.
   harness.List()->clearSelection();

@@ -12,6 +12,9 @@ class PrintTest : public QObject {
  private slots:
   void printsPagesWithHeadingLinesAndNumbers_data();
   void printsPagesWithHeadingLinesAndNumbers();
+  void printsInsideTheMarginsOnAnyPaper_data();
+  void printsInsideTheMarginsOnAnyPaper();
+  void printToFileProposesTheTitle();
   void printsTheShownPictureNotTheTextBeforeIt();
 };
 

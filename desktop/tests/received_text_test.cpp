@@ -79,13 +79,13 @@ TEST(ReceivedTextTest, BytesThatAreNotUtf8ReadAsWindows1252) {
   EXPECT_EQ(DecodePcText("\x80 caf\xE9"), "\xE2\x82\xAC caf\xC3\xA9");
 }
 
-TEST(ReceivedTextTest, WriteGivesPcLineBreaksAndLeavesAReadOnlyFileWhole) {
+TEST(ReceivedTextTest, WriteGivesLinuxLineBreaksAndLeavesAReadOnlyFileWhole) {
   test::Sandbox sandbox;
   std::string path = sandbox.Root() + "/memo.txt";
-  ASSERT_EQ(WriteTextFile(path, "one\ntwo\r\nthree\n"), 0);
+  ASSERT_EQ(WriteTextFile(path, "one\ntwo\r\nthree\r\r\n"), 0);
   auto written = platform::ReadWholeFile(path);
   ASSERT_TRUE(written.has_value());
-  EXPECT_EQ(std::string(written->begin(), written->end()), "one\r\ntwo\r\nthree\r\n");
+  EXPECT_EQ(std::string(written->begin(), written->end()), "one\ntwo\nthree\r\n");
 
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
   EXPECT_NE(WriteTextFile(path, "lost"), 0);
