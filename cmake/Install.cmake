@@ -6,7 +6,8 @@
 #   bin/                    relative links to the programs a user starts
 #   share/applications/     the desktop entry
 #   share/icons/hicolor/    the program icon, 16 to 256 pixels and scalable
-#   share/lintian/overrides the office server's run path, explained below
+#   share/lintian/overrides the office server's run path (explained below) and
+#                           the programs with nothing for fortification to check
 #   share/man/man1/         a page for every program, gzipped
 #   share/doc/vellamore/    copyright and changelog
 #
@@ -46,9 +47,9 @@ set(VELLAMORE_INSTALLED_PROGRAMS
 if(TARGET vlmoffice)
   set_target_properties(vlmoffice PROPERTIES
     INSTALL_RPATH "$ORIGIN;${LIBREOFFICE_DIR}/program")
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vellamore)
 endif()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vellamore)
 
 foreach(library IN LISTS VELLAMORE_INSTALLED_LIBRARIES)
   if(TARGET ${library})
