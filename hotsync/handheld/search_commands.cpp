@@ -97,7 +97,12 @@ int ApplyFields(const Arguments& arguments, std::vector<uint8_t>& block) {
 
 void PrintFields(const std::vector<uint8_t>& block) {
   auto text = [&](size_t offset, size_t size) {
-    return "\"" + platform::GetFixedText(block, offset, size) + "\"";
+    // Built in place: GCC 12 warns falsely about a literal added to a
+    // temporary string in optimised builds.
+    std::string quoted = "\"";
+    quoted += platform::GetFixedText(block, offset, size);
+    quoted += '"';
+    return quoted;
   };
   auto flag = [&](size_t offset) { return block[offset] != 0 ? "on" : "off"; };
   std::cout << "spec: " << text(SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize)
