@@ -41,8 +41,18 @@ bench: deps
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS)
 	scripts/run-benchmarks $(BENCH_BUILD_DIR)
 
+# The package's programs and libraries are hardened: checked buffer
+# functions, stack protection, and relocations resolved at load and then
+# made read-only.
+HARDENING_CFLAGS  = -D_FORTIFY_SOURCE=2 -fstack-protector-strong -fstack-clash-protection
+HARDENING_LDFLAGS = -Wl,-z,relro,-z,now
+
 package: deps
-	cmake -S . -B $(PACKAGE_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLAMORE_TESTS=OFF
+	cmake -S . -B $(PACKAGE_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELLAMORE_TESTS=OFF \
+	  -DCMAKE_C_FLAGS="$(HARDENING_CFLAGS)" -DCMAKE_CXX_FLAGS="$(HARDENING_CFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(HARDENING_LDFLAGS)" \
+	  -DCMAKE_SHARED_LINKER_FLAGS="$(HARDENING_LDFLAGS)" \
+	  -DCMAKE_MODULE_LINKER_FLAGS="$(HARDENING_LDFLAGS)"
 	cmake --build $(PACKAGE_BUILD_DIR) -j $(JOBS)
 	rm -f $(PACKAGE_BUILD_DIR)/vellamore_*.deb
 	cd $(PACKAGE_BUILD_DIR) && cpack -G DEB

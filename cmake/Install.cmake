@@ -5,12 +5,19 @@
 #                           its conduits share one folder, and the help page
 #   bin/                    relative links to the programs a user starts
 #   share/applications/     the desktop entry
-#   share/icons/hicolor/    the program icon
+#   share/icons/hicolor/    the program icon, 16 to 256 pixels and scalable
+#   share/lintian/overrides the office server's run path (explained below) and
+#                           the programs with nothing for fortification to check
 #   share/man/man1/         a page for every program, gzipped
 #   share/doc/vellamore/    copyright and changelog
 #
 # Programs and libraries find one another through run paths relative to
-# $ORIGIN, so the installed tree also works when unpacked anywhere.
+# $ORIGIN, so the installed tree also works when unpacked anywhere. The
+# office server vlmoffice also looks in LibreOffice's program folder: the
+# UNO libraries it links against find their own private libraries
+# (libreglo.so and others, which live only there) relative to the folder
+# they were loaded from, so they must be loaded from that folder and not
+# through their links in the system's library folder.
 #
 # Adding a program or a library is one line in the lists below; a target a
 # build does not define (the desktop program without Qt) is left out.
@@ -36,6 +43,13 @@ set(VELLAMORE_INSTALLED_PROGRAMS
   "condcfg:condcfg"
   "uninst:-"
   "vlmoffice:-")
+
+if(TARGET vlmoffice)
+  set_target_properties(vlmoffice PROPERTIES
+    INSTALL_RPATH "$ORIGIN;${LIBREOFFICE_DIR}/program")
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vellamore)
 
 foreach(library IN LISTS VELLAMORE_INSTALLED_LIBRARIES)
   if(TARGET ${library})
@@ -68,11 +82,15 @@ if(TARGET Vellamore)
   install(FILES ${VELLAMORE_BIN_DIR}/Vellamore.hlp DESTINATION ${VELLAMORE_INSTALL_PALMDIR})
   install(FILES ${PROJECT_SOURCE_DIR}/packaging/vellamore.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-  foreach(size 16 32)
-    install(FILES ${PROJECT_SOURCE_DIR}/desktop/resources/icons/vellamore_${size}.png
+  # Drawn once as vellamore.svg; packaging/icons/render makes the PNGs.
+  set(_vellamore_icons ${PROJECT_SOURCE_DIR}/packaging/icons)
+  foreach(size 16 32 48 64 128 256)
+    install(FILES ${_vellamore_icons}/vellamore_${size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME vellamore.png)
   endforeach()
+  install(FILES ${_vellamore_icons}/vellamore.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 endif()
 
 # Man pages, compressed as Debian wants them (no name or time stamp inside).

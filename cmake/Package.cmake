@@ -1,9 +1,12 @@
 # `make package`: the installed tree (cmake/Install.cmake) as a Debian
 # package, installed with `apt install ./vellamore_*.deb`. Its library
 # dependencies are computed from the programs and plug-ins
-# (dpkg-shlibdeps); the outside programs that the conversions and the mail
-# requests use are recommended, not required: without them those requests
-# fail with their messages and everything else works.
+# (dpkg-shlibdeps); the outside programs that the conversions use are
+# recommended, not required: without them those files go in PC format and
+# everything else works. A mail transport and the fax client are only
+# suggested: installing one is a choice the PC's owner makes (a mail
+# transport asks to be configured), and without them a mail or fax request
+# fails with its message.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vellamore)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -28,8 +31,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-  "libreoffice-writer-nogui | libreoffice-writer, libreoffice-calc-nogui | libreoffice-calc, ghostscript, libmagickcore-6.q16-6-extra, default-mta | mail-transport-agent")
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hylafax-client")
+  "libreoffice-writer-nogui | libreoffice-writer, libreoffice-calc-nogui | libreoffice-calc, ghostscript, libmagickcore-6.q16-6-extra, poppler-utils")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "default-mta | mail-transport-agent, hylafax-client")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 # The Palm directory's plug-ins are loaded by path, never linked against:

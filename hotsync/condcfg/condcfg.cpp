@@ -27,12 +27,13 @@ constexpr char kUsage[] =
     "       condcfg remove CREATOR\n"
     "       condcfg COMMAND --help\n"
     "\n"
-    "Keeps the HotSync Manager's conduit registrations in\n"
-    "$HOTSYNC_HOME/conduits.ini (default ~/.local/share/HotSync).\n"
-    "A CREATOR is a four-character creator ID such as Vlmr.\n"
+    "Keeps the HotSync Manager's conduit registrations in the file conduits.ini\n"
+    "of $HOTSYNC_HOME (default ~/.local/share/HotSync). A CREATOR is the\n"
+    "four-character creator ID of a conduit's handheld application, such as\n"
+    "Vellamore's Vlmr.\n"
     "\n"
-    "Exit status: 0 done, 1 the Conduit Manager refused (see the message),\n"
-    "2 bad usage.\n";
+    "Exit status: 0 done, 1 the registrations could not be changed (the message\n"
+    "says why), 2 bad usage.\n";
 
 constexpr char kAddUsage[] =
     "Usage: condcfg add CREATOR LIBRARY [--name NAME]\n"
@@ -40,14 +41,16 @@ constexpr char kAddUsage[] =
     "Registers the conduit library LIBRARY under CREATOR, replacing the library\n"
     "of an existing registration (its sync types stay). A LIBRARY with a '/' is\n"
     "kept as an absolute path; a bare file name is looked up in the HotSync\n"
-    "Manager's folder. The display name is NAME, or the conduit's own\n"
-    "GetConduitName when the library can be loaded.\n";
+    "Manager's folder. The name shown for the conduit is NAME, or else the name\n"
+    "the conduit gives itself when its library can be loaded.\n";
 
 constexpr char kListUsage[] =
     "Usage: condcfg list\n"
     "\n"
     "Lists the registrations, one a line, separated by tabs: creator, sync\n"
-    "type, next-HotSync-only type (- for none), display name, library.\n";
+    "type, the type chosen for the next HotSync only (- for none), the name\n"
+    "shown for the conduit, library. The sync types are those of\n"
+    "\"hotsync sync --help\".\n";
 
 constexpr char kRemoveUsage[] =
     "Usage: condcfg remove CREATOR\n"

@@ -7,10 +7,13 @@
 #include <cstring>
 #include <ctime>
 #include <iostream>
+#include <span>
 
 #include "bytes/bytes.h"
+#include "convert/convert.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
+#include "handheld_bitmap.h"
 #include "handheld_records.h"
 
 namespace handheld {
@@ -20,7 +23,7 @@ namespace layout = conduit::file_record;
 using platform::pdb::PalmDatabase;
 using platform::pdb::PalmRecord;
 
-constexpr size_t kBitmapPixelSizeOffset = 8;  // inside the bitmap header
+namespace bitmap = conduit::bitmap;
 
 std::string AttributesInWords(uint8_t attributes) {
   std::string words;
@@ -52,12 +55,14 @@ int Files(const Arguments& arguments) {
       OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
-  std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n";
+  std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n";
   for (size_t i = 0; i < records.size(); ++i) {
     const PalmRecord& record = records[i];
     const std::vector<uint8_t>& data = record.data;
     char attributes[8];
     std::snprintf(attributes, sizeof attributes, "0x%02X", record.attributes & 0xF0u);
+    char uniqueId[16];
+    std::snprintf(uniqueId, sizeof uniqueId, "0x%06X", record.uniqueId);
     std::cout << i << "\t";
     if (data.size() < layout::kHeadSize) {
       std::cout << "-\t(short record)\t-\t-";
@@ -70,7 +75,7 @@ int Files(const Arguments& arguments) {
                 << platform::GetU32Be(data, layout::kSizeOffset);
     }
     std::cout << "\t" << data.size() << "\t" << unsigned{record.Category()} << "\t" << attributes
-              << " (" << AttributesInWords(record.attributes) << ")\n";
+              << " (" << AttributesInWords(record.attributes) << ")\t" << uniqueId << "\n";
   }
   return kExitOk;
 }
@@ -223,21 +228,78 @@ int AddText(const Arguments& arguments) {
                       NewRecordData(options, conduit::kContentText, 0));
 }
 
+// The depth of a file that holds a whole handheld bitmap: a header for 160 x
+// 160 pixels of 2, 4 or 8 bits with the row bytes of that depth, and all
+// the bytes the depth needs. Nothing for any other file.
+std::optional<bitmap::Depth> HandheldBitmapDepth(const std::vector<uint8_t>& bytes) {
+  constexpr size_t kRowBytesOffset = 4;
+  constexpr size_t kPixelSizeOffset = 8;
+  if (bytes.size() < bitmap::kHeaderSize || platform::GetU16Be(bytes, 0) != bitmap::kSide ||
+      platform::GetU16Be(bytes, 2) != bitmap::kSide) {
+    return std::nullopt;
+  }
+  for (const bitmap::Depth& depth : {bitmap::kTwoBit, bitmap::kFourBit, bitmap::kEightBit}) {
+    if (bytes[kPixelSizeOffset] == depth.bitsPerPixel &&
+        platform::GetU16Be(bytes, kRowBytesOffset) == depth.rowBytes &&
+        bytes.size() >= depth.ContentSize()) {
+      return depth;
+    }
+  }
+  return std::nullopt;
+}
+
+// A PNG or JPEG picture, by the signature its bytes begin with.
+bool IsPngOrJpeg(const std::vector<uint8_t>& bytes) {
+  static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  static constexpr uint8_t kJpeg[] = {0xFF, 0xD8, 0xFF};
+  auto startsWith = [&](std::span<const uint8_t> signature) {
+    return bytes.size() >= signature.size() &&
+           std::equal(signature.begin(), signature.end(), bytes.begin());
+  };
+  return startsWith(kPng) || startsWith(kJpeg);
+}
+
+// The handheld bitmap of the picture in `path` at the depth of `depthCode`,
+// made as the conduit makes the bitmaps it fetches: scaled to fit the
+// 160 x 160 screen, centred on black and reduced to the depth. Nothing,
+// with `why` set, when the picture cannot be decoded.
+std::optional<std::vector<uint8_t>> PictureAsBitmap(const std::string& path, uint16_t depthCode,
+                                                    std::string& why) {
+  // The depth codes 1, 2 and 3 are the image modes that ask for them.
+  conduit::ConversionResult converted =
+      conduit::ConvertImageAtMode(path, static_cast<uint8_t>(depthCode));
+  if (!converted.record) {
+    why = converted.failure.empty() ? "it could not be decoded" : converted.failure;
+    return std::nullopt;
+  }
+  return ContentOf(*converted.record);
+}
+
 int AddBitmap(const Arguments& arguments) {
   NewRecordOptions options;
   if (int status = ReadNewRecordOptions(arguments, &options); status != kExitOk) return status;
-  // The depth code follows the bitmap header's pixel size unless given.
-  const uint8_t pixelSize =
-      options.content.size() > kBitmapPixelSizeOffset ? options.content[kBitmapPixelSizeOffset] : 2;
-  int64_t depth = pixelSize == 8 ? 3 : pixelSize == 4 ? 2 : 1;
+  std::optional<uint16_t> givenDepth;
   if (auto text = arguments.Value("--depth")) {
     std::optional<int64_t> given = ParseNumber(*text, 1, 3);
     if (!given) return UsageFail("--depth takes 1, 2 or 3");
-    depth = *given;
+    givenDepth = static_cast<uint16_t>(*given);
   }
-  return AppendRecord(
-      arguments.Positional()[0], options,
-      NewRecordData(options, conduit::kContentBitmap, static_cast<uint16_t>(depth)));
+  const std::string file = *arguments.Value("--file");
+  uint16_t depth = 0;
+  if (std::optional<bitmap::Depth> header = HandheldBitmapDepth(options.content)) {
+    // Kept as it is; the depth code follows its header unless given.
+    depth = givenDepth.value_or(header->code);
+  } else if (IsPngOrJpeg(options.content)) {
+    depth = givenDepth.value_or(bitmap::kTwoBit.code);
+    std::string why;
+    std::optional<std::vector<uint8_t>> made = PictureAsBitmap(file, depth, why);
+    if (!made) return Fail("cannot read the picture \"" + file + "\": " + why);
+    options.content = std::move(*made);
+  } else {
+    return Fail("\"" + file + "\" is neither a PNG or JPEG picture nor a handheld bitmap");
+  }
+  return AppendRecord(arguments.Positional()[0], options,
+                      NewRecordData(options, conduit::kContentBitmap, depth));
 }
 
 int Edit(const Arguments& arguments) {
@@ -276,7 +338,10 @@ constexpr char kFilesUsage[] =
     "Usage: handheld files IMAGE\n"
     "\n"
     "Lists the records of \"VlmrFilesDB\", separated by tabs: index, file ID,\n"
-    "title, content kind, size field, record size, category, attributes. A\n"
+    "title, content kind, size field, record size, category, attributes and\n"
+    "record ID. The index is the record's place in the database and changes\n"
+    "when a HotSync adds or removes records; the record ID stays. A file ID is\n"
+    "the PC's number for a file it sent (0 for one made on the handheld). A\n"
     "handheld without the database has no records. In a title, a backslash,\n"
     "tab, line break or other control character is shown as \\\\, \\t, \\n, \\r\n"
     "or \\xNN.\n";
@@ -303,10 +368,17 @@ constexpr char kAddBitmapUsage[] =
     "Usage: handheld add-bitmap IMAGE --file F [--title T] [--source P]\n"
     "                           [--category N] [--secret] [--depth 1|2|3]\n"
     "\n"
-    "Adds a picture record made on the handheld: F holds the handheld bitmap\n"
-    "(16-byte header, 160 rows of pixels, colour table for 8 bits), content\n"
-    "kind 2. The depth code (1: 2 bits, 2: 4 bits, 3: 8 bits per pixel) follows\n"
-    "the bitmap header's pixel size unless --depth gives it.\n";
+    "Adds a picture record made on the handheld, content kind 2, with the\n"
+    "options of add-text. F is a PNG or JPEG picture, or a handheld bitmap.\n"
+    "\n"
+    "A picture is made into a bitmap as the conduit makes the pictures it\n"
+    "fetches: scaled to fit the 160 x 160 screen, centred on black and reduced\n"
+    "to the depth --depth gives (1: 4 greys, the default; 2: 16 greys; 3: 256\n"
+    "colours).\n"
+    "\n"
+    "A handheld bitmap (16-byte header for 160 x 160 pixels of 2, 4 or 8 bits,\n"
+    "the pixels, and the colour table for 8 bits) is taken as it is; its depth\n"
+    "code follows the header's pixel size unless --depth gives it.\n";
 
 constexpr char kEditUsage[] =
     "Usage: handheld edit IMAGE INDEX [--content F]\n"

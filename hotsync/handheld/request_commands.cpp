@@ -3,11 +3,15 @@
 // creator 'Vlmr', ID 0, in "Saved Preferences": request code at byte 0,
 // status at byte 1, image mode at byte 16; the other bytes are the
 // handheld application's and are kept.
+#include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <iostream>
 
+#include "bytes/bytes.h"
 #include "common/hotsync_home.h"
+#include "convert/transcode.h"
 #include "file_list_entry.h"
 #include "handheld/companion.h"
 #include "handheld_records.h"
@@ -122,12 +126,58 @@ int Create(const Arguments& arguments) {
   return kExitOk;
 }
 
-// What a receive request is to bring: --record N or --category N. Nothing
+// How --record names a record of "VlmrFilesDB": by its index ("3"), by its
+// unique record ID ("id:0x6F0001" or "id:7274497") or by its title
+// ("title:Memo", or the title alone when it is not a number).
+struct RecordName {
+  enum class Kind { kIndex, kId, kTitle } kind = Kind::kIndex;
+  uint32_t number = 0;  // the index or the ID
+  std::string title;
+};
+
+constexpr std::string_view kIdPrefix = "id:";
+constexpr std::string_view kTitlePrefix = "title:";
+constexpr uint32_t kMaxRecordId = 0xFFFFFF;  // unique IDs have 24 bits
+
+std::optional<uint32_t> ParseRecordId(std::string_view text) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    text.remove_prefix(2);
+    base = 16;
+  }
+  uint32_t id = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, base);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      id > kMaxRecordId) {
+    return std::nullopt;
+  }
+  return id;
+}
+
+std::optional<RecordName> ParseRecordName(std::string_view text) {
+  if (text.starts_with(kIdPrefix)) {
+    const std::optional<uint32_t> id = ParseRecordId(text.substr(kIdPrefix.size()));
+    if (!id) return std::nullopt;
+    return RecordName{RecordName::Kind::kId, *id, {}};
+  }
+  const bool numeric = !text.empty() && text.find_first_not_of("0123456789") == text.npos;
+  if (numeric) {
+    const std::optional<int64_t> index = ParseNumber(text, 0, UINT16_MAX);
+    if (!index) return std::nullopt;
+    return RecordName{RecordName::Kind::kIndex, static_cast<uint32_t>(*index), {}};
+  }
+  if (text.starts_with(kTitlePrefix)) text.remove_prefix(kTitlePrefix.size());
+  if (text.empty()) return std::nullopt;
+  return RecordName{RecordName::Kind::kTitle, 0, std::string(text)};
+}
+
+// What a receive request is to bring: --record R or --category N. Nothing
 // when neither is given; kExitUsage in `status` after a message when they
 // are misused.
 struct ReceiveChoice {
   bool wholeCategory = false;
-  uint32_t selector = 0;
+  uint32_t category = 0;
+  RecordName record;
 };
 
 std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8_t request,
@@ -139,14 +189,61 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
     status = UsageFail("--record or --category goes with a receive request, one of them");
     return std::nullopt;
   }
-  const std::optional<int64_t> number =
-      record ? ParseNumber(*record, 0, UINT16_MAX) : ParseNumber(*category, 0, 15);
-  if (!number) {
-    status = UsageFail(record ? "--record takes a record index from 0 to 65535"
-                              : "--category takes a number from 0 to 15");
+  if (category) {
+    const std::optional<int64_t> number = ParseNumber(*category, 0, 15);
+    if (!number) {
+      status = UsageFail("--category takes a number from 0 to 15");
+      return std::nullopt;
+    }
+    return ReceiveChoice{true, static_cast<uint32_t>(*number), {}};
+  }
+  std::optional<RecordName> name = ParseRecordName(*record);
+  if (!name) {
+    status = UsageFail(
+        "--record takes a record index from 0 to 65535, id: and a record ID up to 0xFFFFFF, "
+        "or a title");
     return std::nullopt;
   }
-  return ReceiveChoice{category.has_value(), static_cast<uint32_t>(*number)};
+  return ReceiveChoice{false, 0, std::move(*name)};
+}
+
+// The index of the live record of "VlmrFilesDB" that `name` names, as the
+// conduit's receive takes it; nothing after a message when no record or
+// more than one has that ID or title. A title is compared as the handheld
+// keeps it, in its own character set.
+std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& image,
+                                           const RecordName& name) {
+  if (name.kind == RecordName::Kind::kIndex) return name.number;
+  namespace layout = conduit::file_record;
+  const std::optional<platform::pdb::PalmDatabase> files =
+      LoadDatabase(image, conduit::kFilesDatabaseName);
+  if (!files) return std::nullopt;
+  const std::string title = conduit::TranscodeUtf8ToWindows1252(name.title);
+  std::vector<uint32_t> found;
+  for (size_t i = 0; i < files->records.size(); ++i) {
+    const platform::pdb::PalmRecord& record = files->records[i];
+    if (record.IsDeleted()) continue;
+    const bool matches = name.kind == RecordName::Kind::kId
+                             ? record.uniqueId == name.number
+                             : record.data.size() >= layout::kHeadSize &&
+                                   platform::GetFixedText(record.data, layout::kTitleOffset,
+                                                          layout::kTitleSize) == title;
+    if (matches) found.push_back(static_cast<uint32_t>(i));
+  }
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%06X", name.number);
+  const std::string what = name.kind == RecordName::Kind::kId ? std::string("the record ID ") + id
+                                                              : "the title \"" + name.title + "\"";
+  if (found.empty()) {
+    Fail("no record of \"VlmrFilesDB\" has " + what);
+    return std::nullopt;
+  }
+  if (found.size() > 1) {
+    Fail(std::to_string(found.size()) + " records have " + what + "; give the index or ID of one");
+    return std::nullopt;
+  }
+  std::cout << "Record " << found[0] << " has " << what << ".\n";
+  return found[0];
 }
 
 int Request(const Arguments& arguments) {
@@ -170,8 +267,12 @@ int Request(const Arguments& arguments) {
   if (status != kExitOk) return status;
   auto image = OpenImage(arguments.Positional()[0]);
   if (!image) return kExitFailed;
-  if (receive && !WriteReceiveChoice(*image, receive->wholeCategory, receive->selector)) {
-    return kExitFailed;
+  if (receive) {
+    const std::optional<uint32_t> selector =
+        receive->wholeCategory ? receive->category : FindReceivedRecord(*image, receive->record);
+    if (!selector || !WriteReceiveChoice(*image, receive->wholeCategory, *selector)) {
+      return kExitFailed;
+    }
   }
   std::optional<AppPreference> preference = ReadRequestPreference(*image);
   if (!preference) return kExitFailed;
@@ -227,7 +328,7 @@ constexpr char kCreateUsage[] =
 
 constexpr char kRequestUsage[] =
     "Usage: handheld request IMAGE search|fetch|fax|email|pcformat|receive\n"
-    "                        [--image-mode N] [--record N | --category N]\n"
+    "                        [--image-mode N] [--record R | --category N]\n"
     "\n"
     "Asks for work at the next HotSync: writes the request code (1, 3, 5, 7, 9\n"
     "or 11) with status 0xFF (pending) into the preference of creator Vlmr,\n"
@@ -235,9 +336,15 @@ constexpr char kRequestUsage[] =
     "\n"
     "  --image-mode N   also set the image mode byte (2: 16 greys,\n"
     "                   3: 256 colours, other values: 4 greys)\n"
-    "  --record N       receive: bring the record with index N of \"VlmrFilesDB\"\n"
+    "  --record R       receive: bring one record of \"VlmrFilesDB\", named by\n"
+    "                   its index (a number, as \"handheld files\" lists it),\n"
+    "                   its record ID (id:0x6F0001 or id:7274497, as listed)\n"
+    "                   or its title (title:Memo, or Memo alone when the title\n"
+    "                   is not a number)\n"
     "  --category N     receive: bring every record of category N (0 to 15)\n"
     "\n"
+    "An index is taken as given; an ID or a title must name exactly one record\n"
+    "that is not deleted, and is turned into that record's index now.\n"
     "Without --record or --category a receive request brings what the search\n"
     "block already names (see search-fields).\n";
 

@@ -97,7 +97,12 @@ int ApplyFields(const Arguments& arguments, std::vector<uint8_t>& block) {
 
 void PrintFields(const std::vector<uint8_t>& block) {
   auto text = [&](size_t offset, size_t size) {
-    return "\"" + platform::GetFixedText(block, offset, size) + "\"";
+    // Built in place: GCC 12 warns falsely about a literal added to a
+    // temporary string in optimised builds.
+    std::string quoted = "\"";
+    quoted += platform::GetFixedText(block, offset, size);
+    quoted += '"';
+    return quoted;
   };
   auto flag = [&](size_t offset) { return block[offset] != 0 ? "on" : "off"; };
   std::cout << "spec: " << text(SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize)
@@ -211,13 +216,16 @@ constexpr char kSearchFieldsUsage[] =
     "\n"
     "  --spec S              folder and file pattern, such as /home/ada/Documents/*.txt\n"
     "                        (at most 128 characters)\n"
-    "  --text T              text a found file must contain (with --text-search on)\n"
+    "  --text T              text a found file must contain\n"
+    "  --text-search on|off  on: find only the files that contain that text\n"
     "  --list-only on|off    on: only list the results; off: fetch them at once\n"
     "  --subfolders on|off   search the sub-folders too\n"
     "  --fax N, --email A    destination of a fax or e-mail request\n"
     "  --third T             third text sent along with fax and e-mail\n"
-    "  --receive-selector N  record index, or category with --whole-category on,\n"
-    "                        for a receive request\n";
+    "  --receive-selector N  what a receive request brings: the record with\n"
+    "                        index N of \"VlmrFilesDB\", or with --whole-category\n"
+    "                        on every record of category N\n"
+    "  --whole-category on|off\n";
 
 constexpr char kResultsUsage[] =
     "Usage: handheld results IMAGE\n"

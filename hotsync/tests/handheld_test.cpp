@@ -1,6 +1,7 @@
 // The handheld companion as a process on real image folders: the request
 // preference, the search block, search results, and the files database,
 // each checked byte for byte through the Palm database reader.
+#include <Magick++.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -260,12 +261,14 @@ TEST_F(HandheldTest, AddTextMakesADirtyHandheldRecordWithItsHead) {
   ASSERT_EQ(Run({"extract", m_path, "0", out}).exitStatus, 0);
   EXPECT_EQ(testing::ReadTextFile(out), "line one\nline two");
   EXPECT_EQ(Run({"files", m_path}).out,
-            "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n"
-            "0\t0\tmemo.txt\t1 (text)\t17\t219\t3\t0x50 (dirty,secret)\n");
+            "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n"
+            "0\t0\tmemo.txt\t1 (text)\t17\t219\t3\t0x50 (dirty,secret)\t0x000001\n");
 }
 
 TEST_F(HandheldTest, AddBitmapTakesItsDepthFromTheBitmapHeader) {
   std::string bitmap(16 + 80 * 160, '\x11');
+  const std::string header = {0, char(160), 0, char(160), 0, 80};  // 160 x 160, 80 row bytes
+  bitmap.replace(0, header.size(), header);
   bitmap[8] = 4;  // pixel size: 16 greys
   const std::string file = WriteFile("pic.bmp16", bitmap);
   ASSERT_EQ(Run({"add-bitmap", m_path, "--file", file, "--title", "Sketch"}).exitStatus, 0);
@@ -286,6 +289,134 @@ TEST_F(HandheldTest, AddBitmapTakesItsDepthFromTheBitmapHeader) {
   EXPECT_EQ(testing::ReadTextFile(out), bitmap);
   EXPECT_EQ(Run({"extract", m_path, "2", out}).exitStatus, 1);
 }
+
+// A 320 x 240 white picture: on the handheld's screen it is 160 x 120,
+// between black bars of 20 rows above and below.
+std::string WritePicture(const std::string& path, const char* format) {
+  Magick::InitializeMagick(nullptr);
+  Magick::Image picture(Magick::Geometry(320, 240), Magick::Color("white"));
+  picture.magick(format);
+  picture.write(path);
+  return path;
+}
+
+struct AddBitmapCase {
+  const char* name;
+  const char* format;  // of the picture written; nullptr: the bytes of `text`
+  const char* text;
+  const char* depth;  // --depth, or nullptr
+  int exitStatus;
+  uint16_t depthCode;
+  uint16_t rowBytes;
+  friend std::ostream& operator<<(std::ostream& out, const AddBitmapCase& c) {
+    return out << c.name;
+  }
+};
+
+class HandheldAddBitmapTest : public HandheldTest,
+                              public ::testing::WithParamInterface<AddBitmapCase> {};
+
+TEST_P(HandheldAddBitmapTest, PicturesBecomeScreenBitmapsAndOtherFilesAreRefused) {
+  const AddBitmapCase& c = GetParam();
+  const std::string path = m_work.Path() + "/" + c.name;
+  if (c.format != nullptr) {
+    WritePicture(path, c.format);
+  } else {
+    testing::WriteTextFile(path, c.text);
+  }
+  std::vector<std::string> arguments = {"add-bitmap", m_path, "--file", path};
+  if (c.depth != nullptr) arguments.insert(arguments.end(), {"--depth", c.depth});
+  const ProgramResult result = Run(arguments);
+  ASSERT_EQ(result.exitStatus, c.exitStatus) << result.err;
+  if (c.exitStatus != 0) {
+    EXPECT_NE(result.err.find(c.name), std::string::npos) << result.err;
+    EXPECT_FALSE(Image().HasDatabase("VlmrFilesDB"));
+    return;
+  }
+  const std::vector<uint8_t> data = Database("VlmrFilesDB").records.at(0).data;
+  const size_t bitmapSize = 16 + 160u * c.rowBytes + (c.depthCode == 3 ? 1024 : 0);
+  ASSERT_EQ(data.size(), 201 + bitmapSize + 1);
+  EXPECT_EQ(platform::GetFixedText(data, 2, 40), c.name);
+  EXPECT_EQ(platform::GetU16Be(data, 194), c.depthCode);
+  EXPECT_EQ(platform::GetU32Be(data, 196), bitmapSize);
+  EXPECT_EQ(data[200], 2);
+  const std::vector<uint8_t> header(data.begin() + 201, data.begin() + 201 + 6);
+  EXPECT_EQ(header, (std::vector<uint8_t>{0, 160, 0, 160, 0, static_cast<uint8_t>(c.rowBytes)}));
+  // Grey bitmaps: the top bar is black (every bit set), the middle white.
+  auto row = [&](size_t y) {
+    auto begin = data.begin() + static_cast<ptrdiff_t>(201 + 16 + y * c.rowBytes);
+    return std::vector<uint8_t>(begin, begin + c.rowBytes);
+  };
+  EXPECT_EQ(row(0), std::vector<uint8_t>(c.rowBytes, 0xFF));
+  EXPECT_EQ(row(80), std::vector<uint8_t>(c.rowBytes, 0x00));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HandheldAddBitmapTest,
+    ::testing::Values(AddBitmapCase{"white.png", "PNG", nullptr, nullptr, 0, 1, 40},
+                      AddBitmapCase{"white.jpg", "JPEG", nullptr, "2", 0, 2, 80},
+                      AddBitmapCase{"notes.png", nullptr, "not a picture at all", nullptr, 1, 0, 0},
+                      AddBitmapCase{"cut.png", nullptr, "\x89PNG\r\n\x1a\n\0\0\0\rIHDR", nullptr, 1,
+                                    0, 0}),
+    [](const auto& info) {
+      std::string name = info.param.name;
+      std::replace(name.begin(), name.end(), '.', '_');
+      return name;
+    });
+
+struct ReceiveRecordCase {
+  const char* name;
+  std::string record;  // --record; record 2's unique ID is 0xA0B0C0
+  int exitStatus;
+  uint32_t selector;  // what the search block then names
+  friend std::ostream& operator<<(std::ostream& out, const ReceiveRecordCase& c) {
+    return out << c.name;
+  }
+};
+
+class HandheldReceiveRecordTest : public HandheldTest,
+                                  public ::testing::WithParamInterface<ReceiveRecordCase> {};
+
+TEST_P(HandheldReceiveRecordTest, ARecordIsNamedByIndexIdOrTitle) {
+  // Records 0 to 3: "Alpha", "Beta", "12" and a second "Beta".
+  for (const char* title : {"Alpha", "Beta", "12", "Beta"}) {
+    ASSERT_EQ(
+        Run({"add-text", m_path, "--file", WriteFile("t.txt", "x"), "--title", title}).exitStatus,
+        0);
+  }
+  PalmDatabase files = Database("VlmrFilesDB");
+  files.records[2].uniqueId = 0xA0B0C0;
+  ASSERT_EQ(Image().SaveDatabase(files), ImageError::kNone);
+
+  const ReceiveRecordCase& c = GetParam();
+  const ProgramResult result = Run({"request", m_path, "receive", "--record", c.record});
+  ASSERT_EQ(result.exitStatus, c.exitStatus) << result.err;
+  if (c.exitStatus != 0) {
+    AppPreference untouched;
+    EXPECT_EQ(Image().ReadPreference(kVlmr, 0, true, &untouched), ImageError::kNotFound);
+    EXPECT_FALSE(Image().HasDatabase("VlmrSearchDB"));
+    return;
+  }
+  EXPECT_EQ(Preference().data[0], 11);
+  const std::vector<uint8_t> block = Database("VlmrSearchDB").appInfo;
+  ASSERT_EQ(block.size(), 736u);
+  EXPECT_EQ(block[722], 0);  // one record, not a category
+  EXPECT_EQ(platform::GetU32Be(block, 724), c.selector);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, HandheldReceiveRecordTest,
+                         ::testing::Values(ReceiveRecordCase{"Index", "1", 0, 1},
+                                           ReceiveRecordCase{"IndexBeyondTheRecords", "12", 0, 12},
+                                           ReceiveRecordCase{"HexId", "id:0xA0B0C0", 0, 2},
+                                           ReceiveRecordCase{"DecimalId", "id:10531008", 0, 2},
+                                           ReceiveRecordCase{"Title", "Alpha", 0, 0},
+                                           ReceiveRecordCase{"NumberTitle", "title:12", 0, 2},
+                                           ReceiveRecordCase{"UnknownTitle", "Gamma", 1, 0},
+                                           ReceiveRecordCase{"TitleOfTwoRecords", "Beta", 1, 0},
+                                           ReceiveRecordCase{"UnknownId", "id:0xFFFFFF", 1, 0},
+                                           ReceiveRecordCase{"IdBeyond24Bits", "id:0x1000000", 2,
+                                                             0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HandheldTest, EditMarksTheRecordDirtyAndCanReplaceItsContent) {
   const std::string file = WriteFile("a.txt", "old");
@@ -310,7 +441,8 @@ TEST_F(HandheldTest, EditMarksTheRecordDirtyAndCanReplaceItsContent) {
 TEST_F(HandheldTest, FilesOfANewImageIsAnEmptyList) {
   const ProgramResult result = Run({"files", m_path});
   EXPECT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_EQ(result.out, "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\n");
+  EXPECT_EQ(result.out,
+            "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n");
 }
 
 TEST_F(HandheldTest, ControlCharactersInATitleAreEscapedInTheListing) {
