@@ -11,6 +11,7 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
+#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
 #include "handheld_bitmap.h"
@@ -69,8 +70,8 @@ int Files(const Arguments& arguments) {
     } else {
       const uint8_t kind = data[layout::kContentKindOffset];
       std::cout << platform::GetU16Be(data, layout::kFileIdOffset) << "\t"
-                << EscapeField(
-                       platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize))
+                << EscapeField(conduit::Windows1252ToUtf8(
+                       platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize)))
                 << "\t" << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
                 << platform::GetU32Be(data, layout::kSizeOffset);
     }
@@ -151,9 +152,11 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
   if (!bytes) return Fail("cannot read \"" + file + "\": " + platform::DescribeReadError(error));
   options->content = std::move(*bytes);
   const size_t slash = file.rfind('/');
-  options->title = arguments.Value("--title").value_or(
+  const std::string typedTitle = arguments.Value("--title").value_or(
       slash == std::string::npos ? file : file.substr(slash + 1));
-  options->source = arguments.Value("--source").value_or(options->title);
+  // The handheld keeps its titles in its own character set.
+  options->title = conduit::TranscodeUtf8ToWindows1252(typedTitle);
+  options->source = arguments.Value("--source").value_or(typedTitle);
   if (options->title.size() > layout::kMaxTitleLength) {
     return UsageFail("a title holds at most 39 characters");
   }
@@ -214,7 +217,8 @@ int AppendRecord(const std::string& folder, const NewRecordOptions& options,
   database->records.push_back(std::move(record));
   database->modified = time(nullptr);
   if (!SaveDatabase(*image, *database)) return kExitFailed;
-  std::cout << "Added record " << database->records.size() - 1 << " \"" << options.title << "\".\n";
+  std::cout << "Added record " << database->records.size() - 1 << " \""
+            << conduit::Windows1252ToUtf8(options.title) << "\".\n";
   return kExitOk;
 }
 

@@ -454,6 +454,17 @@ TEST_F(HandheldTest, ControlCharactersInATitleAreEscapedInTheListing) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
 
+TEST_F(HandheldTest, ATitleIsKeptInTheHandheldCharacterSetAndListedAsTyped) {
+  const std::string file = WriteFile("t.txt", "x");
+  ASSERT_EQ(
+      Run({"add-text", m_path, "--file", file, "--title", "caf\xC3\xA9 \xE2\x82\xAC"}).exitStatus,
+      0);
+  EXPECT_EQ(platform::GetFixedText(Database("VlmrFilesDB").records.at(0).data, 2, 40),
+            "caf\xE9 \x80");
+  const std::string out = Run({"files", m_path}).out;
+  EXPECT_NE(out.find("\tcaf\xC3\xA9 \xE2\x82\xAC\t"), std::string::npos) << out;
+}
+
 TEST_F(HandheldTest, CreateKeepsAnExistingUserUnlessForcedAndRefusesOverlongNames) {
   const ProgramResult again = Run({"create", m_path, "--user", "Bea"});
   EXPECT_EQ(again.exitStatus, 1);
