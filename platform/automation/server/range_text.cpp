@@ -3,7 +3,8 @@
 // LibreOffice puts it on the clipboard for itself, the cells that hold a
 // tab or a line break in quotes. Where the view cannot give it (it never
 // shows a hidden sheet) the range is read cell by cell, which costs
-// LibreOffice several calls a cell.
+// LibreOffice several calls a cell; that reading stops once the text holds
+// as much as a call hands back.
 #include "automation/server/range_text.h"
 
 #include <com/sun/star/datatransfer/UnsupportedFlavorException.hpp>
@@ -16,7 +17,9 @@
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include "automation/office_dispids.h"
 #include "automation/server/office_session.h"
+#include "automation/server/server_objects.h"
 
 namespace platform::automation::server {
 namespace {
@@ -93,11 +96,12 @@ void AppendCell(std::string& text, const std::string& cell) {
 }
 
 // The range read cell by cell, a tab between cells, a line end after each
-// row.
+// row, up to the first row that reaches the bound of a call's text.
 std::string CellByCellText(const Reference<css::table::XCellRange>& range) {
   const css::table::CellRangeAddress address = AddressOf(range);
   std::string text;
-  for (int32_t row = 0; row <= address.EndRow - address.StartRow; ++row) {
+  for (int32_t row = 0; row <= address.EndRow - address.StartRow && text.size() < kLargestCallText;
+       ++row) {
     for (int32_t column = 0; column <= address.EndColumn - address.StartColumn; ++column) {
       if (column > 0) text += '\t';
       Reference<css::text::XTextRange> cell(range->getCellByPosition(column, row), UNO_QUERY_THROW);
@@ -130,7 +134,7 @@ std::optional<std::string> CopiedText(const Reference<css::frame::XModel>& workb
                                       const Reference<css::table::XCellRange>& range) {
   if (!HasContent(range)) return std::nullopt;
   std::optional<std::string> copied = ViewCopyText(workbook, range);
-  return WithCrLfLineEnds(copied ? *copied : CellByCellText(range));
+  return BoundedCallText(WithCrLfLineEnds(copied ? *copied : CellByCellText(range)));
 }
 
 }  // namespace platform::automation::server
