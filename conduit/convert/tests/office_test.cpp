@@ -196,7 +196,7 @@ TEST_P(WordDocumentTest, CarriesTheDocumentTextAsTheHandheldShowsIt) {
   ASSERT_EQ(result.status, kConvOk) << result.failure;
   ASSERT_TRUE(result.record);
   EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ContentTextOf(*result.record).substr(0, 200);
+      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
   EXPECT_EQ(HeadOf(*result.record).size, expected.size);
   EXPECT_EQ(result.record->size(), 202 + expected.size);
   EXPECT_EQ(HeadOf(*result.record).title, expected.title);
@@ -251,7 +251,7 @@ TEST_P(SpreadsheetTest, CollectsEverySheetAndGivesTheClipboardBack) {
   ASSERT_EQ(result.status, kConvOk) << result.failure;
   ASSERT_TRUE(result.record);
   EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ContentTextOf(*result.record).substr(0, 200);
+      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
   EXPECT_EQ(HeadOf(*result.record).size, expected.size);
   EXPECT_EQ(HeadOf(*result.record).title, expected.title);
   EXPECT_EQ(clipboard::Formats(), (std::vector<uint32_t>{clipboard::kFormatText, 0xC001}));
@@ -262,8 +262,7 @@ TEST_P(SpreadsheetTest, CollectsEverySheetAndGivesTheClipboardBack) {
 const std::string kLongSheet =
     ("long (Sheet1)\n\n" + Repeated("abcdefghijklmnopqrs\n", 2000)).substr(0, 29999);
 const std::string kManyRowsText =
-    ("Shown (Sheet1)\n\nsum    4\n\n\n\nMany (Sheet2)\n\n" + Repeated("x\n", 15000))
-        .substr(0, 29999);
+    ("Shown (Sheet1)\n\nsum    4\n\n\n\nMany (Many)\n\n" + Repeated("x\n", 15000)).substr(0, 29999);
 
 INSTANTIATE_TEST_SUITE_P(
     Workbooks, SpreadsheetTest,
