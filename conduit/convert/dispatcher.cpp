@@ -76,8 +76,10 @@ ConversionResult ConvertForHandheld(const std::string& path) {
     ConversionResult converted = converter(path);
     if (converted.status == kConvOk && converted.record) return converted;
     // The converter's record, if any, is released here; the file goes in PC
-    // format instead.
-    LogSentInPcFormat(path, converted.failure);
+    // format instead. When that fails too, the caller logs why.
+    ConversionResult fallback = SendAsPcFormat(path);
+    if (fallback.record) LogSentInPcFormat(path, converted.failure);
+    return fallback;
   }
   return SendAsPcFormat(path);
 }
