@@ -118,7 +118,8 @@ bool OfficeSession::Launch(std::string& error) {
     return false;
   }
   if (m_office == 0) {
-    // Same process group as the server, so that the server's end is its end.
+    // Same process group as the server, so that the server's end is its end,
+    // and a bound on its memory.
     const struct rlimit bound = {kOfficeAddressSpace, kOfficeAddressSpace};
     setrlimit(RLIMIT_AS, &bound);
     const int null = open("/dev/null", O_RDWR);
@@ -167,7 +168,8 @@ Reference<css::lang::XComponent> OfficeSession::Load(const std::string& path, st
   bool detect = false;
   const std::span<const ImportFilter> filters = ImportFiltersOf(path, detect);
   if (detect) return LoadWith(path, {}, error);
-  error = "LibreOffice reads no files of this type";
+  error = filters.empty() ? "LibreOffice reads no files of this type"
+                          : "it is not the kind of file its name says";
   for (const ImportFilter& filter : filters) {
     if (!BeginsWith(path, filter.signature)) continue;
     Reference<css::lang::XComponent> document = LoadWith(path, filter.name, error);
