@@ -1,10 +1,13 @@
 // ConvertForHandheld: chooses the route of a file by its extension, runs the
 // route's converter and sends the file in PC format when the route has no
-// converter or its converter fails. A missing file and a refused file type
+// converter or its converter fails. A converter's failure is a warning in
+// the HotSync log that names the file and says why, so that a document that
+// arrives in PC format is explained. A missing file and a refused file type
 // are answered with a message record instead.
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "fs/fs.h"
+#include "sync_log.h"
 
 namespace conduit {
 namespace {
@@ -51,6 +54,12 @@ ConversionResult MessageWithStatus(std::string_view message, std::string_view su
   return result;
 }
 
+void LogSentInPcFormat(const std::string& path, std::string_view failure) {
+  const std::string line = "Couldn't convert " + FileNameOfPath(path) + ", sent it in PC format: " +
+                           std::string(failure.empty() ? "it could not be converted" : failure);
+  LogWarning(line.c_str());
+}
+
 }  // namespace
 
 ConversionResult ConvertForHandheld(const std::string& path) {
@@ -67,7 +76,10 @@ ConversionResult ConvertForHandheld(const std::string& path) {
     ConversionResult converted = converter(path);
     if (converted.status == kConvOk && converted.record) return converted;
     // The converter's record, if any, is released here; the file goes in PC
-    // format instead.
+    // format instead. When that fails too, the caller logs why.
+    ConversionResult fallback = SendAsPcFormat(path);
+    if (fallback.record) LogSentInPcFormat(path, converted.failure);
+    return fallback;
   }
   return SendAsPcFormat(path);
 }

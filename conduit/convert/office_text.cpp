@@ -1,15 +1,42 @@
-// The text record of documents read by other programs, and the full path
-// those programs are given.
+// The text record of documents read by other programs, the full path those
+// programs are given, and how long they may take.
 #include "convert/office_text.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 
 #include "convert/record_writer.h"
 #include "convert/transcode.h"
+#if VELLAMORE_HAVE_SETTINGS
+#include "settings/settings.h"
+#endif
 
 namespace conduit {
+namespace {
+
+constexpr auto kDefaultTimeLimit = std::chrono::seconds(30);
+constexpr long kLongestTimeLimit = 3600;
+
+}  // namespace
+
+std::chrono::seconds ConversionTimeLimit() {
+#if VELLAMORE_HAVE_SETTINGS
+  const std::optional<std::string> configured = platform::settings::QueryValue(
+      "Software\\Olvenmark\\Vellamore\\Parameters", "ConversionTimeLimit");
+  if (configured) {
+    char* end = nullptr;
+    errno = 0;
+    const long seconds = std::strtol(configured->c_str(), &end, 10);
+    if (errno == 0 && end != configured->c_str() && *end == '\0' && seconds >= 1 &&
+        seconds <= kLongestTimeLimit) {
+      return std::chrono::seconds(seconds);
+    }
+  }
+#endif
+  return kDefaultTimeLimit;
+}
 
 ConversionResult BuildDocumentTextRecord(const std::string& path, std::string_view utf8Text,
                                          std::string_view cutSuffix, time_t created,
@@ -35,6 +62,12 @@ std::string FullPathOf(const std::string& path) {
   const std::filesystem::path full = std::filesystem::absolute(path, error);
   if (error || full.native().size() >= PATH_MAX) return {};
   return full.lexically_normal().string();
+}
+
+std::string Because(std::string_view what, std::string_view description) {
+  std::string reason(what);
+  if (!description.empty()) reason.append(": ").append(description);
+  return reason;
 }
 
 ConversionResult ConversionFailure(int status, std::string reason) {

@@ -4,6 +4,7 @@
 // scoped use of the automation layer. Internal to the conversions.
 #pragma once
 
+#include <chrono>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -15,6 +16,17 @@ namespace conduit {
 
 // The most a document's text takes in its record, its zero included.
 constexpr size_t kMaxDocumentTextWithZero = 30000;
+// UTF-8 text from which the record's text is certainly full: a character
+// of the handheld's takes at most four bytes of UTF-8 (one without a form
+// there becomes '?'), and a CR LF pair becomes one line feed. Reading more
+// of a document than this gains nothing.
+constexpr size_t kEnoughDocumentText = 4 * kMaxDocumentTextWithZero;
+
+// How long another program may take over one step of a conversion (its
+// start, one call, a whole pdftotext run): the value "ConversionTimeLimit"
+// of "Software\Olvenmark\Vellamore\Parameters" in seconds, 1 to 3600;
+// 30 seconds when it is not set or not such a number.
+std::chrono::seconds ConversionTimeLimit();
 
 // The record of a UTF-8 text another program gave for the file at `path`:
 // transcoded for the handheld, line breaks normalised, then cut to 29,999
@@ -28,13 +40,19 @@ ConversionResult BuildDocumentTextRecord(const std::string& path, std::string_vi
 // when it cannot be had.
 std::string FullPathOf(const std::string& path);
 
+// "what: description", or `what` alone when there is no description.
+std::string Because(std::string_view what, std::string_view description);
+
 // A failed conversion: no record, `status` and why.
 ConversionResult ConversionFailure(int status, std::string reason);
 
-// Begins the use of the automation layer and ends it when it goes.
+// Begins the use of the automation layer, with the conversion time limit
+// on every call, and ends it when it goes.
 class AutomationUse {
  public:
-  AutomationUse() : m_status(platform::automation::Initialise()) {}
+  AutomationUse() : m_status(platform::automation::Initialise()) {
+    platform::automation::SetCallTimeLimit(ConversionTimeLimit());
+  }
   ~AutomationUse() {
     if (Ok()) platform::automation::Uninitialise();
   }

@@ -2,8 +2,12 @@
 // word-processor document's (at most 30,000 bytes with its zero, "- Cut"
 // when cut). A PDF that pdftotext cannot read, or a PC without pdftotext,
 // leaves the document to go in PC format.
+//
+// Only as much of a PDF is read as the record can hold: every page gives
+// the text at least one line break, so no more pages are read than the
+// record has bytes, and pdftotext is ended as soon as it has written more
+// text than the record can take.
 #include <algorithm>
-#include <chrono>
 
 #include "convert/convert.h"
 #include "convert/office_text.h"
@@ -13,9 +17,7 @@
 namespace conduit {
 namespace {
 
-constexpr auto kReadTimeLimit = std::chrono::seconds(60);
-// More text than a record holds is never needed.
-constexpr size_t kLargestOutput = 1024 * 1024;
+constexpr size_t kMostPages = kMaxDocumentTextWithZero;
 
 // pdftotext ends every page with a form feed; pages are separated by a line
 // break instead, and the last one ends the text.
@@ -35,14 +37,16 @@ ConversionResult ConvertPdf(const std::string& path) {
   const std::string fullPath = FullPathOf(path);
   if (fullPath.empty()) return ConversionFailure(kConvCannotOpen, "its full path is unknown");
   platform::ProcessOptions options;
-  options.timeLimit = kReadTimeLimit;
-  options.outputLimit = kLargestOutput;
-  const platform::ProcessResult read =
-      platform::RunProcess({"pdftotext", "-q", "-enc", "UTF-8", fullPath, "-"}, options);
+  options.timeLimit = ConversionTimeLimit();
+  options.outputLimit = kEnoughDocumentText;
+  options.endAtOutputLimit = true;
+  const platform::ProcessResult read = platform::RunProcess(
+      {"pdftotext", "-q", "-l", std::to_string(kMostPages), "-enc", "UTF-8", fullPath, "-"},
+      options);
   if (read.outcome == platform::ProcessOutcome::kNotStarted) {
     return ConversionFailure(kConvAutomationNotStarted, "pdftotext is not installed");
   }
-  if (!read.Succeeded()) {
+  if (!read.Succeeded() && read.outcome != platform::ProcessOutcome::kOutputFull) {
     return ConversionFailure(kConvCannotOpen,
                              "pdftotext cannot read it: " + platform::DescribeProcessResult(read));
   }

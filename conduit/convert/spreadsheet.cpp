@@ -5,6 +5,7 @@
 //   Name (CodeName)\n\n<the range's text, or "(Empty)">\n\n\n
 //
 // The clipboard is saved before the first copy and restored after the last.
+// The walk stops once the text is more than the record can hold.
 // Any failure after the workbook was opened still restores the clipboard,
 // closes the workbook and ends the server, and the dispatcher then sends
 // the workbook in PC format.
@@ -98,7 +99,8 @@ bool CollectSheets(automation::Dispatch& workbook, std::string& text, std::strin
     why = "the workbook has more sheets than can be counted";
     return false;
   }
-  for (int16_t index = 1; index <= count.integer; ++index) {
+  // Once the record is certainly full, the later sheets cannot show.
+  for (int16_t index = 1; index <= count.integer && text.size() < kEnoughDocumentText; ++index) {
     if (!AppendSheet(*sheets, index, text, why)) return false;
   }
   return true;
@@ -143,11 +145,13 @@ ConversionResult ConvertSpreadsheet(const std::string& path) {
   }
   AutomationUse use;
   automation::ClassId classId;
-  automation::DispatchPtr excel;
-  std::string why = "no spreadsheet program is installed";
   if (!use.Ok() ||
-      automation::Failed(automation::ClassIdFromProgId("Excel.Application", classId)) ||
-      automation::Failed(automation::CreateInstance(classId, excel, why))) {
+      automation::Failed(automation::ClassIdFromProgId("Excel.Application", classId))) {
+    return ConversionFailure(kConvAutomationNotStarted, "no spreadsheet program is installed");
+  }
+  automation::DispatchPtr excel;
+  std::string why;
+  if (automation::Failed(automation::CreateInstance(classId, excel, why))) {
     return ConversionFailure(kConvAutomationNotStarted,
                              "the spreadsheet program did not start: " + why);
   }

@@ -31,13 +31,21 @@ ConversionResult ReadDocumentText(automation::Dispatch& word, const std::string&
   word.Invoke(dispid::kFirstCall, InvokeKind::kMethod, {Variant::String({})});
   const automation::InvokeResult opened =
       word.Invoke(dispid::kOpen, InvokeKind::kMethod, OpenArguments(fullPath));
-  if (!opened.Succeeded()) return ConversionFailure(kConvDocumentNotOpened, opened.description);
+  if (!opened.Succeeded()) {
+    return ConversionFailure(kConvDocumentNotOpened,
+                             Because("the word processor cannot open it", opened.description));
+  }
   const automation::InvokeResult selected =
       word.Invoke(dispid::kSelectAll, InvokeKind::kMethod, {});
-  if (!selected.Succeeded()) return ConversionFailure(kConvSelectionFailed, selected.description);
+  if (!selected.Succeeded()) {
+    return ConversionFailure(
+        kConvSelectionFailed,
+        Because("the word processor cannot select its text", selected.description));
+  }
   automation::InvokeResult read = word.Invoke(dispid::kReadText, InvokeKind::kMethod, {});
   if (!read.Succeeded() || read.value.type != automation::VarType::kString) {
-    return ConversionFailure(kConvTextNotRead, read.description);
+    return ConversionFailure(kConvTextNotRead,
+                             Because("the word processor gave no text", read.description));
   }
   text = std::move(read.value.text);
   word.Invoke(dispid::kCloseDocument, InvokeKind::kMethod, {Variant::I2(kCloseWithoutSaving)});

@@ -5,10 +5,11 @@
 //
 // An object is held through a DispatchPtr; the last reference to an object
 // releases it in its server, and the last reference to any object of a
-// server ends the server's process (and everything it started). Every call
-// to a server has a time limit: a server that does not answer in time, or
-// that dies, is killed, and the call and every later call on its objects
-// fail with an error code.
+// server ends the server's process (and everything it started). A process
+// that dies, however it dies, takes its servers and everything they started
+// with it. Every call to a server has a time limit: a server that does not
+// answer in time, or that dies, is killed, and the call and every later
+// call on its objects fail with an error code.
 //
 // Nothing here throws; every failure is an HRESULT-style code.
 #pragma once

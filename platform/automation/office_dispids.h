@@ -3,9 +3,16 @@
 // library would be: one table, so the two sides cannot drift apart.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform::automation {
+
+// The most text one call hands back (a document's text, a range's copy),
+// in bytes of UTF-8; the rest is left out, so that a document of millions
+// of lines or cells costs no more than its first pages. Callers keep far
+// less than this.
+constexpr size_t kLargestCallText = 128 * 1024;
 
 // "Word.Basic": one application object that opens, reads and closes a
 // document.

@@ -6,13 +6,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 
 #include "clipboard/clipboard.h"
 
@@ -21,18 +20,14 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A private folder for the server's scratch files.
-std::string MakeScratchFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/vellamore-automation-XXXXXX";
-  return mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
-}
-
 // In the child: the socket becomes standard input and output, every other
-// descriptor is closed and the server program replaces the child.
-[[noreturn]] void ExecServer(int socket, const ClassId& classId, const std::string& scratch) {
+// descriptor is closed and the server program replaces the child. The
+// server is sent SIGTERM when its caller dies, on which it ends its group;
+// a caller that died before the request misses it, so the child checks.
+[[noreturn]] void ExecServer(int socket, const ClassId& classId, const std::string& scratch,
+                             pid_t caller) {
   setpgid(0, 0);
+  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != caller) _exit(127);
   dup2(socket, STDIN_FILENO);
   dup2(socket, STDOUT_FILENO);
   close_range(STDERR_FILENO + 1, ~0U, 0);
@@ -63,14 +58,14 @@ HResult ServerConnection::Start(const ClassId& classId,
 }
 
 HResult ServerConnection::Launch(const ClassId& classId, std::string& description) {
-  m_scratch = MakeScratchFolder();
   int sockets[2];
-  if (m_scratch.empty() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
+  if (!m_scratch.Create() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
     description = std::string("the server could not be prepared: ") + std::strerror(errno);
     return kServerExecFailure;
   }
+  const pid_t caller = getpid();
   m_pid = fork();
-  if (m_pid == 0) ExecServer(sockets[1], classId, m_scratch);
+  if (m_pid == 0) ExecServer(sockets[1], classId, m_scratch.Path(), caller);
   close(sockets[1]);
   m_socket = sockets[0];
   if (m_pid < 0) {
@@ -170,10 +165,6 @@ ServerConnection::~ServerConnection() {
   }
   KillAndReap();
   if (m_socket >= 0) close(m_socket);
-  if (!m_scratch.empty()) {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_scratch, ignored);
-  }
 }
 
 }  // namespace platform::automation

@@ -1,5 +1,6 @@
 // The automation layer's side of one server process: starting it in a
-// process group of its own, calls with a time limit, and its certain end.
+// process group of its own that dies with the caller, calls with a time
+// limit, and its certain end.
 // Internal to the layer.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "automation/automation.h"
+#include "automation/scratch_folder.h"
 #include "automation/wire.h"
 
 namespace platform::automation {
@@ -41,7 +43,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   pid_t m_pid = -1;
   int m_socket = -1;
   bool m_broken = false;
-  std::string m_scratch;  // the server's private folder, removed at its end
+  ScratchFolder m_scratch;  // the server's private folder, removed at its end
 };
 
 // A server's object, seen from the caller's process.

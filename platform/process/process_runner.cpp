@@ -160,7 +160,8 @@ int Spawn(const std::vector<std::string>& argv, const ProcessOptions& options, i
                                   argumentPointers.data(), environmentPointers.data());
 }
 
-// Reads what is available; closes the descriptor at the end of the stream.
+// Reads what is available, up to `limit`; closes the descriptor at the end
+// of the stream.
 void ReadAvailable(Descriptor& fd, std::string& into, size_t limit) {
   std::array<char, 65536> buffer;
   while (fd.IsOpen()) {
@@ -173,6 +174,9 @@ void ReadAvailable(Descriptor& fd, std::string& into, size_t limit) {
     }
     const size_t room = limit > into.size() ? limit - into.size() : 0;
     into.append(buffer.data(), std::min(room, static_cast<size_t>(n)));
+    // Past the limit, one block a turn: a program that writes as fast as
+    // it is read cannot keep the loop here.
+    if (into.size() >= limit) return;
   }
 }
 
@@ -237,7 +241,17 @@ bool Reaped(RunningProgram& program, const ProcessOptions& options, ProcessResul
   return true;
 }
 
-// Feeds and drains the program until it ends or its time runs out.
+// Kills the program with everything in its group and waits for it.
+void KillAndReap(const RunningProgram& program) {
+  kill(-program.pid, SIGKILL);
+  kill(program.pid, SIGKILL);
+  int waitStatus = 0;
+  while (waitpid(program.pid, &waitStatus, 0) < 0 && errno == EINTR) {
+  }
+}
+
+// Feeds and drains the program until it ends, its time runs out or, when
+// asked, its output is full.
 void Supervise(RunningProgram& program, const ProcessOptions& options, ProcessResult& result) {
   const bool limited = options.timeLimit.has_value();
   const Clock::time_point deadline =
@@ -257,13 +271,14 @@ void Supervise(RunningProgram& program, const ProcessOptions& options, ProcessRe
     WriteAvailable(program.input, options.standardInput, written);
     ReadAvailable(program.output, result.standardOutput, options.outputLimit);
     ReadAvailable(program.error, result.standardError, options.outputLimit);
+    if (options.endAtOutputLimit && result.standardOutput.size() >= options.outputLimit) {
+      KillAndReap(program);
+      result.outcome = ProcessOutcome::kOutputFull;
+      return;
+    }
     if (Reaped(program, options, result)) return;
     if (limited && Clock::now() >= deadline) {
-      kill(-program.pid, SIGKILL);
-      kill(program.pid, SIGKILL);
-      int waitStatus = 0;
-      while (waitpid(program.pid, &waitStatus, 0) < 0 && errno == EINTR) {
-      }
+      KillAndReap(program);
       result.outcome = ProcessOutcome::kTimedOut;
       return;
     }
@@ -310,6 +325,8 @@ std::string DescribeProcessResult(const ProcessResult& result) {
       return "was killed by signal " + std::to_string(result.signal);
     case ProcessOutcome::kTimedOut:
       return "did not finish in time";
+    case ProcessOutcome::kOutputFull:
+      return "was ended when its output was full";
     case ProcessOutcome::kNotStarted:
       break;
   }

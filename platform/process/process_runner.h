@@ -24,6 +24,9 @@ struct ProcessOptions {
   std::optional<std::chrono::milliseconds> timeLimit;
   // Captured output beyond this many bytes per stream is read and dropped.
   size_t outputLimit = 16 * 1024 * 1024;
+  // When set, the program is ended (with its group) as soon as its standard
+  // output reaches outputLimit: for a caller that needs no more of it.
+  bool endAtOutputLimit = false;
   // Working folder of the program; the caller's when empty.
   std::string workingDirectory;
   // Variables set (NAME=value) on top of the caller's environment.
@@ -34,6 +37,7 @@ enum class ProcessOutcome {
   kExited,      // the program ended by itself; see exitStatus
   kSignalled,   // the program was ended by a signal; see signal
   kTimedOut,    // the time limit ran out and the program was killed
+  kOutputFull,  // endAtOutputLimit: the output was full and the program was killed
   kNotStarted,  // the program could not be started; see error
 };
 

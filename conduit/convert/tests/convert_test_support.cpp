@@ -14,6 +14,7 @@
 #include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "records/handheld_records.h"
+#include "syncmgr/syncmgr.h"
 
 namespace conduit::testing {
 
@@ -40,6 +41,29 @@ ScopedEnvironment::~ScopedEnvironment() {
   } else {
     unsetenv(m_name.c_str());
   }
+}
+
+HotSyncSession::HotSyncSession(const TempFolder& folder, const std::string& user) {
+  const std::string image = folder / "handheld";
+  mkdir(image.c_str(), 0700);
+  WriteFile(image + "/handheld.ini", "[User]\nName=" + user + "\n");
+  m_begun = SyncSessionBegin(image.c_str(), nullptr) == kSyncErrNone;
+}
+
+HotSyncSession::~HotSyncSession() {
+  if (m_begun) SyncSessionEnd();
+}
+
+std::vector<std::pair<int32_t, std::string>> LogEntries() {
+  std::vector<std::pair<int32_t, std::string>> entries;
+  for (int32_t index = 0; index < SyncLogEntryCount(); ++index) {
+    std::array<char, 1024> text{};
+    int32_t activity = 0;
+    if (SyncLogEntry(index, text.data(), static_cast<int32_t>(text.size()), &activity) == 0) {
+      entries.emplace_back(activity, text.data());
+    }
+  }
+  return entries;
 }
 
 void WriteFile(const std::string& path, std::string_view bytes) {

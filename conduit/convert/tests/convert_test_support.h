@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace conduit::testing {
@@ -40,6 +41,23 @@ class ScopedEnvironment {
   std::string m_name;
   std::optional<std::string> m_old;
 };
+
+// A HotSync of a handheld image in `folder` whose user is `user`, for the
+// life of the object; what the conversions log goes into its log.
+class HotSyncSession {
+ public:
+  HotSyncSession(const TempFolder& folder, const std::string& user);
+  ~HotSyncSession();
+  HotSyncSession(const HotSyncSession&) = delete;
+  HotSyncSession& operator=(const HotSyncSession&) = delete;
+  bool Begun() const { return m_begun; }
+
+ private:
+  bool m_begun = false;
+};
+
+// The log entries of the HotSync in progress, as activity and text.
+std::vector<std::pair<int32_t, std::string>> LogEntries();
 
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);

@@ -17,6 +17,7 @@ namespace {
 using testing::ContentOf;
 using testing::ContentTextOf;
 using testing::HeadOf;
+using testing::HotSyncSession;
 using testing::ScopedEnvironment;
 using testing::StampOf;
 using testing::TempFolder;
@@ -229,6 +230,9 @@ TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {
 struct Fallback {
   const char* name;
   const char* bytes;
+  // The reason the log gives after the file's name; nullptr when the route
+  // has no converter (no warning), "" when any reason will do.
+  const char* reason;
 };
 
 void PrintTo(const Fallback& f, std::ostream* os) {
@@ -237,10 +241,13 @@ void PrintTo(const Fallback& f, std::ostream* os) {
 
 class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 
-// Routes whose converter fails send the file in PC format instead. No
-// office program is on PATH here, as on a PC without one.
+// Routes whose converter fails send the file in PC format instead, and the
+// HotSync log says which file and why. No office program is on PATH here,
+// as on a PC without one.
 TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   TempFolder folder;
+  HotSyncSession session(folder, "Ann");
+  ASSERT_TRUE(session.Begun());
   ScopedEnvironment noPrograms("PATH", folder.Path());
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes);
@@ -250,14 +257,30 @@ TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
   EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + " - PC Format");
   EXPECT_EQ(ContentTextOf(*result.record), GetParam().bytes);
+  const auto entries = testing::LogEntries();
+  if (GetParam().reason == nullptr) {
+    EXPECT_TRUE(entries.empty());
+    return;
+  }
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].first, 22);
+  const std::string start =
+      "Couldn't convert " + std::string(GetParam().name) + ", sent it in PC format: ";
+  ASSERT_EQ(entries[0].second.substr(0, start.size()), start);
+  const std::string reason = entries[0].second.substr(start.size());
+  EXPECT_FALSE(reason.empty());
+  if (*GetParam().reason != '\0') {
+    EXPECT_EQ(reason, GetParam().reason);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Routes, FallbackTest,
-                         ::testing::Values(Fallback{"broken.png", "not a picture"},
-                                           Fallback{"letter.doc", "word"},
-                                           Fallback{"book.xls", "sheet"},
-                                           Fallback{"archive.tar.gz", "gz"},
-                                           Fallback{"readme.", "dot"}));
+INSTANTIATE_TEST_SUITE_P(
+    Routes, FallbackTest,
+    ::testing::Values(Fallback{"broken.png", "not a picture", ""},
+                      Fallback{"letter.doc", "word", "no word processor is installed"},
+                      Fallback{"book.xls", "sheet", "no spreadsheet program is installed"},
+                      Fallback{"archive.tar.gz", "gz", nullptr},
+                      Fallback{"readme.", "dot", nullptr}));
 
 TEST(ConvertForHandheld, ConvertsTextAndHtmlByTheirRoutes) {
   TempFolder folder;

@@ -18,30 +18,12 @@ namespace {
 using testing::ContentOf;
 using testing::ContentTextOf;
 using testing::HeadOf;
+using testing::HotSyncSession;
 using testing::ReadFile;
 using testing::ScopedEnvironment;
 using testing::StampOf;
 using testing::TempFolder;
 using testing::WriteFile;
-
-// A HotSync of a handheld image whose user is `user`, for the life of the
-// object.
-class HotSyncSession {
- public:
-  HotSyncSession(const TempFolder& folder, const std::string& user) {
-    const std::string image = folder / "handheld";
-    mkdir(image.c_str(), 0700);
-    WriteFile(image + "/handheld.ini", "[User]\nName=" + user + "\n");
-    m_begun = SyncSessionBegin(image.c_str(), nullptr) == kSyncErrNone;
-  }
-  ~HotSyncSession() {
-    if (m_begun) SyncSessionEnd();
-  }
-  bool Begun() const { return m_begun; }
-
- private:
-  bool m_begun = false;
-};
 
 class InstallTest : public ::testing::Test {
  protected:

@@ -4,18 +4,25 @@
 // the cases are few and each checks a whole record.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "automation/automation.h"
 #include "clipboard/clipboard.h"
 #include "convert/convert.h"
+#include "convert/office_text.h"
 #include "convert_test_support.h"
 #include "process/process_runner.h"
 #include "records/handheld_records.h"
+#include "settings/settings.h"
 
 namespace conduit {
 namespace {
@@ -27,6 +34,22 @@ using testing::TempFolder;
 using testing::WriteFile;
 
 namespace clipboard = platform::clipboard;
+
+constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
+constexpr char kTimeLimitValue[] = "ConversionTimeLimit";
+
+// Settings of their own in `folder`, with the conversion time limit set to
+// `seconds` when it is given.
+class ScopedSettings {
+ public:
+  ScopedSettings(const TempFolder& folder, const char* seconds)
+      : m_config("XDG_CONFIG_HOME", folder / "config") {
+    if (seconds != nullptr) platform::settings::SetValue(kParametersKey, kTimeLimitValue, seconds);
+  }
+
+ private:
+  ScopedEnvironment m_config;
+};
 
 bool HaveLibreOffice() {
 #ifdef VELLAMORE_HAVE_OFFICE_SERVER
@@ -112,6 +135,14 @@ const std::string kHiddenSheets =
     "<table:table table:name=\"Kept\" table:style-name=\"hidden\"><table:table-row>" +
     TwoLineCell("kept", "out of sight") + Cell("y") + "</table:table-row></table:table>";
 
+// A shown sheet, then a hidden one whose used range has a million rows.
+const std::string kManyHiddenRows =
+    "<table:table table:name=\"Shown\"><table:table-row>" + Cell("sum") +
+    "<table:table-cell office:value-type=\"float\" office:value=\"4\"/></table:table-row>"
+    "</table:table><table:table table:name=\"Many\" table:style-name=\"hidden\">"
+    "<table:table-row table:number-rows-repeated=\"1000000\">" +
+    Cell("x") + "</table:table-row></table:table>";
+
 // The documents are made once for each group of cases that needs them.
 class OfficeTest : public ::testing::Test {
  protected:
@@ -165,7 +196,7 @@ TEST_P(WordDocumentTest, CarriesTheDocumentTextAsTheHandheldShowsIt) {
   ASSERT_EQ(result.status, kConvOk) << result.failure;
   ASSERT_TRUE(result.record);
   EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ContentTextOf(*result.record).substr(0, 200);
+      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
   EXPECT_EQ(HeadOf(*result.record).size, expected.size);
   EXPECT_EQ(result.record->size(), 202 + expected.size);
   EXPECT_EQ(HeadOf(*result.record).title, expected.title);
@@ -197,8 +228,10 @@ class SpreadsheetTest : public OfficeTest, public ::testing::WithParamInterface<
       WriteFile(folder / "empty.fods", Workbook("<table:table table:name=\"Sheet1\"/>"));
       WriteFile(folder / "hidden.fods", Workbook(kHiddenSheets));
       WriteFile(folder / "long.csv", Repeated("abcdefghijklmnopqrs\r\n", 2000));
+      WriteFile(folder / "many.fods", Workbook(kManyHiddenRows));
       ConvertWithLibreOffice(folder, "xls",
                              {"budget.fods", "empty.fods", "hidden.fods", "long.csv"});
+      ConvertWithLibreOffice(folder, "ods", {"many.fods"});
     });
   }
 };
@@ -218,7 +251,7 @@ TEST_P(SpreadsheetTest, CollectsEverySheetAndGivesTheClipboardBack) {
   ASSERT_EQ(result.status, kConvOk) << result.failure;
   ASSERT_TRUE(result.record);
   EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ContentTextOf(*result.record).substr(0, 200);
+      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
   EXPECT_EQ(HeadOf(*result.record).size, expected.size);
   EXPECT_EQ(HeadOf(*result.record).title, expected.title);
   EXPECT_EQ(clipboard::Formats(), (std::vector<uint32_t>{clipboard::kFormatText, 0xC001}));
@@ -228,6 +261,8 @@ TEST_P(SpreadsheetTest, CollectsEverySheetAndGivesTheClipboardBack) {
 
 const std::string kLongSheet =
     ("long (Sheet1)\n\n" + Repeated("abcdefghijklmnopqrs\n", 2000)).substr(0, 29999);
+const std::string kManyRowsText =
+    ("Shown (Sheet1)\n\nsum    4\n\n\n\nMany (Many)\n\n" + Repeated("x\n", 15000)).substr(0, 29999);
 
 INSTANTIATE_TEST_SUITE_P(
     Workbooks, SpreadsheetTest,
@@ -242,7 +277,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
                                 "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
                                 87, "hidden.xls"},
-                      SheetCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"}));
+                      SheetCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"},
+                      // The hidden sheet is read only as far as the record
+                      // holds, in time, and the shown sheet's text stays.
+                      SheetCase{"many.ods", kManyRowsText, 30000, "many.ods - Cut"}));
 
 // A file LibreOffice cannot open fails the conversion, and the dispatcher
 // sends it in PC format.
@@ -256,22 +294,136 @@ TEST_F(OfficeTest, SendsWhatLibreOfficeCannotOpenInPcFormat) {
   EXPECT_EQ(ConvertSpreadsheet(folder / "damaged.xls").status, kConvCannotOpen);
 }
 
-// A LibreOffice that never answers is killed when the time limit runs out,
-// with everything it started, and the document goes in PC format.
+// Random bytes under an office document's name are opened only as that
+// format, which they are not: the file goes in PC format, not as text.
+class RefusedDocumentTest : public OfficeTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(RefusedDocumentTest, GoesInPcFormat) {
+  TempFolder folder;
+  std::string noise(4096, '\0');
+  uint32_t state = 12345;
+  for (char& byte : noise) {
+    state = state * 1103515245 + 12345;
+    byte = static_cast<char>(state >> 24);
+  }
+  WriteFile(folder / GetParam(), noise);
+  const ConversionResult result = ConvertForHandheld(folder / GetParam());
+  ASSERT_TRUE(result.record);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, RefusedDocumentTest,
+                         ::testing::Values("noise.xls", "noise.doc", "noise.rtf", "noise.slk"));
+
+// The time limit of one step of a conversion comes from the settings; what
+// is not a number of seconds from 1 to 3600 leaves the default.
+TEST(ConversionTimeLimit, IsTheSettingOr30Seconds) {
+  const struct {
+    const char* setting;
+    long seconds;
+  } cases[] = {{nullptr, 30}, {"5", 5},   {"3600", 3600}, {"0", 30},
+               {"3601", 30},  {"-4", 30}, {"7s", 30},     {"", 30}};
+  for (const auto& c : cases) {
+    TempFolder folder;
+    ScopedSettings settings(folder, c.setting);
+    EXPECT_EQ(ConversionTimeLimit().count(), c.seconds) << (c.setting ? c.setting : "(unset)");
+  }
+}
+
+// The fake LibreOffice of the next tests: it records its process, its
+// parent (the office server), its address-space limit and its pipe name in
+// `record`, and never answers.
+void WriteHungOffice(const TempFolder& folder, const std::string& record) {
+  WriteFile(folder / "soffice",
+            "#!/bin/sh\n"
+            "for a; do case \"$a\" in --accept=pipe,name=*) n=${a#--accept=pipe,name=}; "
+            "n=${n%%;*};; esac; done\n"
+            "echo $$ $PPID $(ulimit -v) $n > '" +
+                record + ".new'\nmv '" + record + ".new' '" + record + "'\nexec sleep 600\n");
+  chmod((folder / "soffice").c_str(), 0755);
+}
+
+// The socket file of LibreOffice's pipe `name`, left behind as a killed
+// LibreOffice leaves it: nobody listens on it.
+std::string LeaveOfficePipe(const std::string& name) {
+  const std::string path = "/tmp/OSL_PIPE_" + std::to_string(getuid()) + "_" + name;
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof(address.sun_path), "%s", path.c_str());
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+  close(listener);
+  return path;
+}
+
+bool HasEnded(pid_t pid) {
+  return kill(pid, 0) != 0 || ProcessIsZombie(pid);
+}
+
+// Waits up to `seconds` for the process to end.
+bool Ends(pid_t pid, int seconds) {
+  for (int tick = 0; tick < seconds * 10 && !HasEnded(pid); ++tick) usleep(100'000);
+  return HasEnded(pid);
+}
+
+// A LibreOffice that never answers is killed when the time limit of the
+// settings runs out, with everything it started, and the document goes in
+// PC format.
 TEST_F(OfficeTest, KillsALibreOfficeThatNeverAnswers) {
   TempFolder folder;
   const std::string pidFile = folder / "soffice.pid";
-  WriteFile(folder / "soffice", "#!/bin/sh\necho $$ > '" + pidFile + "'\nexec sleep 600\n");
-  chmod((folder / "soffice").c_str(), 0755);
+  WriteHungOffice(folder, pidFile);
   WriteFile(folder / "letter.doc", "text");
   ScopedEnvironment hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
-  platform::automation::SetCallTimeLimit(std::chrono::seconds(2));
+  ScopedSettings settings(folder, "2");
   const ConversionResult result = ConvertForHandheld(folder / "letter.doc");
-  platform::automation::SetCallTimeLimit(std::chrono::seconds(60));
   ASSERT_TRUE(result.record);
   EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
   const pid_t office = std::stoi(testing::ReadFile(pidFile));
-  EXPECT_TRUE(kill(office, 0) != 0 || ProcessIsZombie(office)) << "LibreOffice was left running";
+  EXPECT_TRUE(HasEnded(office)) << "LibreOffice was left running";
+}
+
+// A HotSync killed with SIGKILL while its conversion waits for LibreOffice
+// takes the office server and LibreOffice with it. LibreOffice ran under a
+// memory bound. The next conversion removes the folder and the pipe name
+// that the killed one left behind.
+TEST_F(OfficeTest, EndsWithAHotSyncThatIsKilled) {
+  TempFolder folder;
+  const std::string record = folder / "soffice.record";
+  WriteHungOffice(folder, record);
+  WriteFile(folder / "letter.doc", "text");
+  const std::string scratch = folder / "tmp";
+  mkdir(scratch.c_str(), 0700);
+  ScopedEnvironment hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
+  ScopedEnvironment tmp("TMPDIR", scratch);
+  const pid_t hotsync = fork();
+  ASSERT_GE(hotsync, 0);
+  if (hotsync == 0) {
+    ConvertForHandheld(folder / "letter.doc");
+    _exit(0);
+  }
+  for (int tick = 0; tick < 600 && !std::filesystem::exists(record); ++tick) usleep(100'000);
+  kill(hotsync, SIGKILL);
+  waitpid(hotsync, nullptr, 0);
+  std::istringstream recorded(testing::ReadFile(record));
+  pid_t office = 0, server = 0;
+  std::string addressSpace, pipeName;
+  recorded >> office >> server >> addressSpace >> pipeName;
+  ASSERT_GT(office, 0) << "LibreOffice never started";
+  EXPECT_TRUE(Ends(server, 10)) << "the office server was left running";
+  EXPECT_TRUE(Ends(office, 10)) << "LibreOffice was left running";
+  EXPECT_NE(addressSpace, "unlimited");
+  const std::string pipe = LeaveOfficePipe(pipeName);
+  ASSERT_TRUE(std::filesystem::exists(pipe));
+
+  ScopedSettings settings(folder, "1");
+  ConvertForHandheld(folder / "letter.doc");
+  // The profile template LibreOffice's starts share is kept; nothing else.
+  for (const auto& left : std::filesystem::directory_iterator(scratch)) {
+    EXPECT_TRUE(left.path().filename().string().starts_with("vellamore-office-"))
+        << "left behind: " << left.path();
+  }
+  EXPECT_FALSE(std::filesystem::exists(pipe)) << "the pipe name was left behind";
 }
 
 }  // namespace

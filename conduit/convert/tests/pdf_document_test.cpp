@@ -2,6 +2,7 @@
 // arrives as text; one pdftotext cannot read, or a PC without pdftotext,
 // sends it in PC format.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "convert/convert.h"
 #include "convert_test_support.h"
@@ -38,6 +39,8 @@ struct PdfCase {
   bool readable;       // a real PDF, else a damaged one
   bool withPdftotext;  // pdftotext on PATH
   uint8_t kind;
+  // A stand-in for pdftotext put first on PATH, when given.
+  const char* reader = nullptr;
 };
 
 void PrintTo(const PdfCase& c, std::ostream* os) {
@@ -57,20 +60,35 @@ TEST_P(PdfDocumentTest, ArrivesAsTextOnlyWhenPdftotextReadsIt) {
   } else {
     WriteFile(path, "%PDF-1.4\nnothing else\n");
   }
-  ScopedEnvironment path_("PATH", GetParam().withPdftotext ? "/usr/bin:/bin" : folder.Path());
+  std::string programs = GetParam().withPdftotext ? "/usr/bin:/bin" : folder.Path();
+  if (GetParam().reader != nullptr) {
+    const std::string bin = folder / "bin";
+    mkdir(bin.c_str(), 0700);
+    WriteFile(bin + "/pdftotext", GetParam().reader);
+    chmod((bin + "/pdftotext").c_str(), 0755);
+    programs = bin + ":" + programs;
+  }
+  ScopedEnvironment path_("PATH", programs);
   const ConversionResult result = ConvertForHandheld(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(HeadOf(*result.record).contentKind, GetParam().kind);
-  if (GetParam().kind == kContentText) {
+  if (GetParam().kind == kContentText && GetParam().reader == nullptr) {
     EXPECT_EQ(ContentTextOf(*result.record), "First page\n\n\nSecond page\n\n");
     EXPECT_EQ(HeadOf(*result.record).title, "paper.pdf");
+  }
+  if (GetParam().reader != nullptr) {
+    // Reading ends once the record is full, long before the reader would.
+    EXPECT_EQ(HeadOf(*result.record).size, 30000u);
+    EXPECT_EQ(HeadOf(*result.record).title, "paper.pdf- Cut");
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pdfs, PdfDocumentTest,
                          ::testing::Values(PdfCase{"readable", true, true, kContentText},
                                            PdfCase{"damaged", false, true, kContentPcFormat},
-                                           PdfCase{"noPdftotext", true, false, kContentPcFormat}));
+                                           PdfCase{"noPdftotext", true, false, kContentPcFormat},
+                                           PdfCase{"endless", true, true, kContentText,
+                                                   "#!/bin/sh\nexec yes 'Page text'\n"}));
 
 }  // namespace
 }  // namespace conduit

@@ -8,7 +8,8 @@
 //   worksheet    110 get name; 0x80010000 get code name; 412 get used range
 //   range        551 copy: the cells as displayed, a tab between cells and
 //                CR LF after each row, cells with tabs or line breaks in
-//                quotes, as text on the caller's clipboard
+//                quotes, as text on the caller's clipboard, cut to the most
+//                text one call hands back
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +21,10 @@
 #include <filesystem>
 #include <osl/file.hxx>
 #include <thread>
+#include <vector>
+
+#include "automation/scratch_folder.h"
+#include "automation/server/import_filters.h"
 
 namespace platform::automation::server {
 namespace {
@@ -28,6 +33,11 @@ using css::uno::Reference;
 using css::uno::UNO_QUERY;
 
 constexpr auto kConnectRetry = std::chrono::milliseconds(20);
+// The address space LibreOffice may take. It starts in less than 256 MiB;
+// a document that would need more than this (a few kilobytes of zip can
+// unpack to gigabytes) makes its allocations fail, and its load with them,
+// instead of taking the PC's memory.
+constexpr rlim_t kOfficeAddressSpace = rlim_t{1024} * 1024 * 1024;
 
 std::string TempFolder() {
   const char* tmp = std::getenv("TMPDIR");
@@ -83,7 +93,7 @@ rtl::OUString OUStringOf(const std::string& text) {
 
 bool OfficeSession::Start(const std::string& scratch, std::string& error) {
   m_profile = scratch + "/profile";
-  m_pipeName = "vellamore-" + std::filesystem::path(scratch).filename().string();
+  m_pipeName = OfficePipeName(std::filesystem::path(scratch).filename().string());
   PrepareProfile();
   return Launch(error) && Connect(error);
 }
@@ -108,7 +118,10 @@ bool OfficeSession::Launch(std::string& error) {
     return false;
   }
   if (m_office == 0) {
-    // Same process group as the server, so that the server's end is its end.
+    // Same process group as the server, so that the server's end is its end,
+    // and a bound on its memory.
+    const struct rlimit bound = {kOfficeAddressSpace, kOfficeAddressSpace};
+    setrlimit(RLIMIT_AS, &bound);
     const int null = open("/dev/null", O_RDWR);
     for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
     close_range(3, ~0U, 0);
@@ -152,11 +165,31 @@ bool OfficeSession::Connect(std::string& error) {
 }
 
 Reference<css::lang::XComponent> OfficeSession::Load(const std::string& path, std::string& error) {
-  const css::beans::PropertyValue list[] = {
+  bool detect = false;
+  const std::span<const ImportFilter> filters = ImportFiltersOf(path, detect);
+  if (detect) return LoadWith(path, {}, error);
+  error = filters.empty() ? "LibreOffice reads no files of this type"
+                          : "it is not the kind of file its name says";
+  for (const ImportFilter& filter : filters) {
+    if (!BeginsWith(path, filter.signature)) continue;
+    Reference<css::lang::XComponent> document = LoadWith(path, filter.name, error);
+    if (document.is()) return document;
+  }
+  return {};
+}
+
+Reference<css::lang::XComponent> OfficeSession::LoadWith(const std::string& path,
+                                                         std::string_view filter,
+                                                         std::string& error) {
+  std::vector<css::beans::PropertyValue> list = {
       Property("Hidden", css::uno::Any(true)), Property("ReadOnly", css::uno::Any(true)),
       Property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
       Property("UpdateDocMode", css::uno::Any(css::document::UpdateDocMode::NO_UPDATE))};
-  const css::uno::Sequence<css::beans::PropertyValue> properties(list, std::size(list));
+  if (!filter.empty()) {
+    list.push_back(Property("FilterName", css::uno::Any(OUStringOf(std::string(filter)))));
+  }
+  const css::uno::Sequence<css::beans::PropertyValue> properties(
+      list.data(), static_cast<sal_Int32>(list.size()));
   try {
     Reference<css::lang::XComponent> document =
         m_desktop->loadComponentFromURL(OUStringOf(FileUrlOf(path)), "_blank", 0, properties);

@@ -14,6 +14,7 @@
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 #include <string>
+#include <string_view>
 
 namespace platform::automation::server {
 
@@ -29,7 +30,8 @@ class OfficeSession {
   bool Start(const std::string& scratch, std::string& error);
 
   // Loads a document hidden, read-only, with its macros and links left
-  // alone; an empty reference and the reason when it cannot be loaded.
+  // alone, through the import filters of its extension only; an empty
+  // reference and the reason when it cannot be loaded.
   css::uno::Reference<css::lang::XComponent> Load(const std::string& path, std::string& error);
 
   // Ends LibreOffice and waits for it; false when it was already gone.
@@ -38,6 +40,8 @@ class OfficeSession {
 
  private:
   bool Launch(std::string& error);
+  css::uno::Reference<css::lang::XComponent> LoadWith(const std::string& path,
+                                                      std::string_view filter, std::string& error);
   bool Connect(std::string& error);
   void PrepareProfile();
   void KeepProfileAsTemplate();

@@ -3,20 +3,25 @@
 // LibreOffice puts it on the clipboard for itself, the cells that hold a
 // tab or a line break in quotes. Where the view cannot give it (it never
 // shows a hidden sheet) the range is read cell by cell, which costs
-// LibreOffice several calls a cell.
+// LibreOffice several calls a cell; that reading stops once the text holds
+// as much as a call hands back.
 #include "automation/server/range_text.h"
 
+#include <algorithm>
 #include <com/sun/star/datatransfer/UnsupportedFlavorException.hpp>
 #include <com/sun/star/datatransfer/XTransferableSupplier.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/text/XTextRange.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
+#include "automation/office_dispids.h"
 #include "automation/server/office_session.h"
+#include "automation/server/server_objects.h"
 
 namespace platform::automation::server {
 namespace {
@@ -28,6 +33,8 @@ using css::uno::UNO_QUERY_THROW;
 // LibreOffice's own tab-separated text, which quotes cells as the copy
 // does; its plain-text flavour turns a cell's line breaks into spaces.
 constexpr char kQuotedTextFlavor[] = "application/x-libreoffice-tsvc";
+// Rows read from LibreOffice in one call when the view cannot copy.
+constexpr int32_t kRowsPerRead = 256;
 
 bool HasContent(const Reference<css::table::XCellRange>& range) {
   namespace flags = css::sheet::CellFlags;
@@ -92,18 +99,39 @@ void AppendCell(std::string& text, const std::string& cell) {
   text += '"';
 }
 
-// The range read cell by cell, a tab between cells, a line end after each
-// row.
+// A cell's text as displayed, from the value a block read gave for it: a
+// text as it is, nothing for an empty cell, and a number (which is shown
+// through its cell's format) asked of the cell itself.
+std::string DisplayedText(const Reference<css::table::XCellRange>& block,
+                          const css::uno::Any& value, int32_t column, int32_t row) {
+  rtl::OUString text;
+  if (value >>= text) return Utf8Of(text);
+  if (!value.hasValue()) return {};
+  Reference<css::text::XTextRange> cell(block->getCellByPosition(column, row), UNO_QUERY_THROW);
+  return Utf8Of(cell->getString());
+}
+
+// The range read a block of rows at a time, a tab between cells, a line
+// end after each row, up to the first row that reaches the bound of a
+// call's text.
 std::string CellByCellText(const Reference<css::table::XCellRange>& range) {
   const css::table::CellRangeAddress address = AddressOf(range);
+  const int32_t rows = address.EndRow - address.StartRow + 1;
+  const int32_t columns = address.EndColumn - address.StartColumn + 1;
   std::string text;
-  for (int32_t row = 0; row <= address.EndRow - address.StartRow; ++row) {
-    for (int32_t column = 0; column <= address.EndColumn - address.StartColumn; ++column) {
-      if (column > 0) text += '\t';
-      Reference<css::text::XTextRange> cell(range->getCellByPosition(column, row), UNO_QUERY_THROW);
-      AppendCell(text, Utf8Of(cell->getString()));
+  for (int32_t first = 0; first < rows && text.size() < kLargestCallText; first += kRowsPerRead) {
+    const int32_t last = std::min(rows, first + kRowsPerRead) - 1;
+    const Reference<css::table::XCellRange> block =
+        range->getCellRangeByPosition(0, first, columns - 1, last);
+    const css::uno::Sequence<css::uno::Sequence<css::uno::Any>> values =
+        Reference<css::sheet::XCellRangeData>(block, UNO_QUERY_THROW)->getDataArray();
+    for (int32_t row = 0; row < values.getLength() && text.size() < kLargestCallText; ++row) {
+      for (int32_t column = 0; column < values[row].getLength(); ++column) {
+        if (column > 0) text += '\t';
+        AppendCell(text, DisplayedText(block, values[row][column], column, row));
+      }
+      text += '\n';
     }
-    text += '\n';
   }
   return text;
 }
@@ -130,7 +158,7 @@ std::optional<std::string> CopiedText(const Reference<css::frame::XModel>& workb
                                       const Reference<css::table::XCellRange>& range) {
   if (!HasContent(range)) return std::nullopt;
   std::optional<std::string> copied = ViewCopyText(workbook, range);
-  return WithCrLfLineEnds(copied ? *copied : CellByCellText(range));
+  return BoundedCallText(WithCrLfLineEnds(copied ? *copied : CellByCellText(range)));
 }
 
 }  // namespace platform::automation::server

@@ -6,11 +6,16 @@
 // with a socket on its standard input and output. It starts LibreOffice,
 // reports the start, then answers requests until the application is ended
 // or the socket closes; either way LibreOffice is ended before it exits.
+// A caller that dies (killed, crashed) takes the server and LibreOffice
+// with it, whatever they are doing.
+#include <poll.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <map>
 #include <string_view>
+#include <thread>
 
 #include "automation/server/server_objects.h"
 
@@ -64,6 +69,35 @@ void Serve(ObjectTable& objects, const OfficeSession& session) {
   }
 }
 
+// Kills the server's process group: the server and the LibreOffice it
+// started, which shares the group. A server that is not the leader of its
+// own group (run by hand) ends only itself.
+void EndEverything() {
+  if (getpgrp() == getpid()) kill(0, SIGKILL);
+  _exit(1);
+}
+
+void OnCallerDeath(int) {
+  EndEverything();
+}
+
+// The caller's side of the socket closing means the caller is gone; an
+// ordinary end only shuts its writing side, which the request loop reads
+// as the end of its requests. Watched on a thread of its own, so that it
+// counts while LibreOffice starts and while a call waits for a LibreOffice
+// that never answers. The caller also asks for SIGTERM when it dies.
+void WatchTheCaller() {
+  signal(SIGTERM, OnCallerDeath);
+  std::thread([] {
+    pollfd caller{STDIN_FILENO, 0, 0};
+    for (;;) {
+      if (poll(&caller, 1, -1) > 0 && (caller.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        EndEverything();
+      }
+    }
+  }).detach();
+}
+
 DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
   if (progId == "Word.Basic") return server::CreateWordBasic(session);
   if (progId == "Excel.Application") return server::CreateExcelApplication(session);
@@ -89,6 +123,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  WatchTheCaller();
   OfficeSession session;
   ObjectTable objects;
   Reply started;

@@ -1,6 +1,8 @@
 // Answers and argument checks shared by the servers' objects.
 #include "automation/server/server_objects.h"
 
+#include "automation/office_dispids.h"
+
 namespace platform::automation::server {
 namespace {
 
@@ -34,6 +36,15 @@ std::optional<InvokeResult> CheckCount(const std::vector<Variant>& args, size_t 
 std::optional<int32_t> IntegerOf(const Variant& arg) {
   if (arg.type == VarType::kI2 || arg.type == VarType::kI4) return arg.integer;
   return std::nullopt;
+}
+
+std::string BoundedCallText(std::string text) {
+  if (text.size() <= kLargestCallText) return text;
+  size_t end = kLargestCallText;
+  // UTF-8 continuation bytes (10xxxxxx) belong to the character before.
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
 }
 
 void SetCallClipboard(std::vector<ClipboardEntry> entries) {

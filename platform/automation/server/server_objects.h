@@ -22,6 +22,9 @@ std::optional<InvokeResult> CheckCount(const std::vector<Variant>& args, size_t 
 // An I2 or I4 argument.
 std::optional<int32_t> IntegerOf(const Variant& arg);
 
+// `text` cut to the most text one call hands back, at a character's start.
+std::string BoundedCallText(std::string text);
+
 // What the current call puts on the caller's clipboard.
 void SetCallClipboard(std::vector<ClipboardEntry> entries);
 std::optional<std::vector<ClipboardEntry>> TakeCallClipboard();

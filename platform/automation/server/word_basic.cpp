@@ -4,7 +4,8 @@
 //   0x810A  (text)            accepted; nothing to do without a window
 //   0x0050  open (path, ...)  loads the document hidden and read-only
 //   0x00ED  select all        selects the whole document
-//   0x8015  selection text    the selected text, each paragraph ended by CR
+//   0x8015  selection text    the selected text, each paragraph ended by CR,
+//                             cut to the most text one call hands back
 //   0x80A0  close (option)    closes the document unsaved
 //   0x8107  end (text)        ends LibreOffice, and with it the server
 #include <com/sun/star/text/XTextDocument.hpp>
@@ -108,7 +109,8 @@ class WordBasic : public Dispatch {
     if (!m_document.is()) return Failure(kException, "no document is open");
     if (!m_selectedAll) return Answer(Variant::String({}));
     Reference<css::text::XTextDocument> text(m_document, UNO_QUERY);
-    return Answer(Variant::String(WithParagraphMarks(Utf8Of(text->getText()->getString()))));
+    return Answer(
+        Variant::String(BoundedCallText(WithParagraphMarks(Utf8Of(text->getText()->getString())))));
   }
 
   OfficeSession& m_session;
