@@ -41,7 +41,7 @@ long HighestEntryNumber(const std::string& queue) {
 }
 
 std::string EntryFolderName(long number) {
-  char name[kEntryNumberDigits + 1];
+  char name[24];  // room for any long, though the number has kEntryNumberDigits digits
   std::snprintf(name, sizeof name, "%0*ld", kEntryNumberDigits, number);
   return name;
 }

@@ -44,9 +44,11 @@ bool IsOnPath(std::string_view program) {
   std::string_view folders = path != nullptr ? path : "";
   while (!folders.empty()) {
     const size_t colon = folders.find(':');
-    std::string folder(folders.substr(0, colon));
+    std::string_view folder = folders.substr(0, colon);
     if (folder.empty()) folder = ".";
-    if (IsExecutableFile(folder + "/" + std::string(program))) return true;
+    std::string candidate;
+    candidate.append(folder).append(1, '/').append(program);
+    if (IsExecutableFile(candidate)) return true;
     if (colon == std::string_view::npos) break;
     folders.remove_prefix(colon + 1);
   }

@@ -80,7 +80,10 @@ std::string WriteIniValue(std::string_view text, std::string_view section, std::
   if (insertAt) {
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insertAt), keyLine);
   } else {
-    lines.push_back("[" + std::string(section) + "]");
+    std::string header = "[";
+    header += section;
+    header += ']';
+    lines.push_back(std::move(header));
     lines.push_back(keyLine);
   }
   return JoinLines(lines);

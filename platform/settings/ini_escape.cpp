@@ -5,13 +5,24 @@
 #include "ini_escape.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "utf_text.h"
 
 namespace platform::settings {
 namespace {
+
+// The parts one after another. (Appending, rather than operator+ on a
+// temporary, keeps GCC 12's -Wrestrict false alarm out of optimised builds.)
+std::string Concatenated(std::initializer_list<std::string_view> parts) {
+  std::string text;
+  for (std::string_view part : parts) text += part;
+  return text;
+}
 
 constexpr char kHexUpper[] = "0123456789ABCDEF";
 constexpr char kHexLower[] = "0123456789abcdef";
@@ -310,9 +321,9 @@ std::string EncodeValue(std::string_view data) {
     return EscapeString("@ByteArray(" + std::string(data) + ")", false);
   }
   if (data.find('\0') != std::string_view::npos) {
-    return EscapeString("@String(" + std::string(data) + ")", true);
+    return EscapeString(Concatenated({"@String(", data, ")"}), true);
   }
-  if (!data.empty() && data.front() == '@') return EscapeString("@" + std::string(data), true);
+  if (!data.empty() && data.front() == '@') return EscapeString(Concatenated({"@", data}), true);
   return EscapeString(data, true);
 }
 

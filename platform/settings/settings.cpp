@@ -49,7 +49,10 @@ bool IsValidValueName(std::string_view name) {
 
 std::string Join(std::string_view prefix, std::string_view name) {
   if (prefix.empty()) return std::string(name);
-  return std::string(prefix) + "/" + std::string(name);
+  std::string joined(prefix);
+  joined += '/';
+  joined += name;
+  return joined;
 }
 
 std::optional<KeyLocation> Locate(std::string_view key) {
@@ -79,7 +82,8 @@ std::optional<KeyLocation> Locate(std::string_view key) {
   }
   if (location.depth >= 2) {
     location.file = location.folder + "/" + std::string(parts[2]) + std::string(kConfExtension);
-    location.folder += "/" + std::string(parts[2]);
+    location.folder += '/';
+    location.folder += parts[2];
   }
   for (size_t i = 3; i < parts.size(); ++i) location.prefix = Join(location.prefix, parts[i]);
   return location;
