@@ -13,8 +13,6 @@
 namespace conduit::receive {
 namespace {
 
-constexpr uint8_t kCategoryMask = 0x0F;
-
 // The BMP file header and its 40-byte information header.
 constexpr size_t kBmpFileHeaderSize = 14;
 constexpr size_t kBmpInfoHeaderSize = 40;
@@ -34,7 +32,7 @@ store::FileListEntry EntryOf(const HandheldFileHead& head, const RecordDescripti
   // reads it.
   const auto kind = static_cast<int8_t>(head.contentKind);
   entry.format = static_cast<uint16_t>(static_cast<int16_t>(kind));
-  entry.category = description.category & kCategoryMask;
+  entry.category = description.category & kRecCategoryMask;
   entry.action = store::kActionReceived;
   entry.isPrivate = (description.attributes & kRecAttrSecret) != 0 ? 1 : 0;
   entry.changed = 0;

@@ -26,7 +26,6 @@
 namespace conduit::transfer {
 namespace {
 
-constexpr uint8_t kCategoryMask = 0x0F;
 // A data directory that is missing is made for the user alone, as set-up
 // makes it.
 constexpr mode_t kDataDirectoryMode = 0700;
@@ -119,7 +118,7 @@ class RecordReceiver {
     const std::span<const uint8_t> bytes(m_buffer.data(),
                                          std::min<size_t>(record.m_RecSize, m_buffer.size()));
     const receive::RecordDescription description{
-        record.m_Attribs, static_cast<uint8_t>(record.m_CatId & kCategoryMask)};
+        record.m_Attribs, static_cast<uint8_t>(record.m_CatId & kRecCategoryMask)};
     std::string why;
     if (receive::SaveReceivedFile(bytes, description, m_destination, why) != 0) {
       LogWarning(("Couldn't save " + TitleOf(bytes) + " on the PC: " + why).c_str());
