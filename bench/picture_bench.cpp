@@ -19,7 +19,7 @@
 #include "convert/imaging.h"
 #include "convert/picture_canvas.h"
 #include "convert/picture_reduction.h"
-#include "records/handheld_bitmap.h"
+#include "handheld_bitmap.h"  // records/
 
 namespace {
 

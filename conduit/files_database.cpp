@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 
@@ -12,7 +12,7 @@ namespace conduit {
 
 namespace {
 
-int32_t CreateFilesDatabase(uint8_t* handle) {
+int32_t CreateFilesDatabase(HandheldDatabase& database) {
   CDbCreateDB create{};
   create.m_Creator = kCreatorId;
   create.m_Flags = 0;
@@ -26,16 +26,16 @@ int32_t CreateFilesDatabase(uint8_t* handle) {
     LogWarning("Couldn't create the Files database");
     return result;
   }
-  *handle = create.m_FileHandle;
+  database.Adopt(create.m_FileHandle);
   return kSyncErrNone;
 }
 
 }  // namespace
 
-int32_t OpenFilesDatabaseForWriting(uint8_t* handle) {
-  const int32_t result = SyncOpenDB(kFilesDatabaseName, 0, handle, kOpenReadWriteSecret);
+int32_t OpenFilesDatabaseForWriting(HandheldDatabase& database) {
+  const int32_t result = database.Open(kFilesDatabaseName, kOpenReadWriteSecret);
   if (result == kSyncErrNone) return kSyncErrNone;
-  if (result == kSyncErrNotFound) return CreateFilesDatabase(handle);
+  if (result == kSyncErrNotFound) return CreateFilesDatabase(database);
   LogWarning("Couldn't open the Files database");
   return result;
 }

@@ -6,14 +6,16 @@
 
 #include <cstdint>
 
+#include "handheld_database.h"
+
 namespace conduit {
 
 // Opens "VlmrFilesDB" on card 0 for reading and writing with secret records
 // shown (mode 0xD0). When it does not exist (0x4003) it is created with
 // creator 'Vlmr', type 'File', flags 0 and version 0, and the new handle is
-// used. Returns 0 with `*handle` set, or the Sync Manager's error code after
-// logging "Couldn't open the Files database" or "Couldn't create the Files
-// database" (activity 22).
-int32_t OpenFilesDatabaseForWriting(uint8_t* handle);
+// used. Returns 0 with `database` open, or the Sync Manager's error code
+// after logging "Couldn't open the Files database" or "Couldn't create the
+// Files database" (activity 22).
+int32_t OpenFilesDatabaseForWriting(HandheldDatabase& database);
 
 }  // namespace conduit

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "bytes/bytes.h"
+#include "handheld_database.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 
@@ -72,19 +73,19 @@ HandheldFileIndexElement HandheldFileIndexElement::WithFileId(uint16_t fileId) {
 
 void HandheldFileIndex::Load() {
   m_elements.clear();
-  uint8_t handle = 0;
-  if (SyncOpenDB(kFilesDatabaseName, 0, &handle, kOpenReadSecret) != kSyncErrNone) return;
+  HandheldDatabase database;
+  if (database.Open(kFilesDatabaseName, kOpenReadSecret) != kSyncErrNone) return;
 
   uint16_t count = 0;
-  if (SyncGetDBRecordCount(handle, &count) != kSyncErrNone) {
-    SyncCloseDB(handle);
+  if (SyncGetDBRecordCount(database.Handle(), &count) != kSyncErrNone) {
+    database.Close();
     LogWarning("Couldn't read Files database");
     return;
   }
   for (uint16_t index = 0; index < count; ++index) {
     std::array<uint8_t, Element::kHeadSize> buffer{};
     CRawRecordInfo record{};
-    record.m_FileHandle = handle;
+    record.m_FileHandle = database.Handle();
     record.m_RecIndex = index;
     record.m_pBytes = buffer.data();
     record.m_TotalBytes = static_cast<uint16_t>(buffer.size());
@@ -93,7 +94,7 @@ void HandheldFileIndex::Load() {
     m_elements.push_back(
         Element::FromRecord(std::span(buffer).first(copied), record.m_RecId, record.m_Attribs));
   }
-  if (SyncCloseDB(handle) != kSyncErrNone) LogWarning("SyncCloseDB failed");
+  if (database.Close() != kSyncErrNone) LogWarning("SyncCloseDB failed");
 }
 
 const HandheldFileIndex::Element* HandheldFileIndex::FindByFileId(uint16_t fileId) const {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "handheld_date_time.h"  // store/
-#include "records/handheld_records.h"
+#include "handheld_records.h"    // records/
 
 namespace conduit {
 

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 

@@ -13,7 +13,7 @@
 #include "file_list_lock.h"   // store/
 #include "file_list_store.h"  // store/
 #include "handheld_file_index.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 

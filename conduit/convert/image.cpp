@@ -5,14 +5,13 @@
 // decoded is status 12, after which the dispatcher sends it in PC format.
 #include <algorithm>
 
-#include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "convert/imaging.h"
 #include "convert/picture_canvas.h"
 #include "convert/picture_reduction.h"
 #include "convert/record_writer.h"
-#include "records/handheld_bitmap.h"
+#include "handheld_bitmap.h"  // records/
 #include "request_preference_buffer.h"
 
 namespace conduit {
@@ -37,18 +36,12 @@ std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& dep
 std::vector<uint8_t> BuildBitmapRecord(const std::string& path, const FileContents& file,
                                        const std::vector<uint8_t>& bitmap,
                                        const bitmap::Depth& depth) {
-  // Head, the bitmap and one spare byte.
-  std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + bitmap.size() + 1);
-  PutTitle(record, FileNameOfPath(path), {});
-  PutSourcePath(record, path);
-  PutCreated(record, file.creationTime);
-  PutModified(record, file.lastWriteTime);
-  platform::PutU16Be(record, file_record::kDepthCodeOffset, depth.code);
-  PutSizeField(record, static_cast<uint32_t>(bitmap.size()));
-  PutContentKind(record, kContentBitmap);
-  std::copy(bitmap.begin(), bitmap.end(),
-            record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-  return record;
+  HandheldFileHead head = NewHead(path, {}, kContentBitmap);
+  head.created = HeadStamp(file.creationTime);
+  head.modified = HeadStamp(file.lastWriteTime);
+  head.depthCode = depth.code;
+  head.size = static_cast<uint32_t>(bitmap.size());
+  return EncodeFileRecord(head, bitmap, file_record::kPictureZeros);
 }
 
 // The extension of the path's file name, upper case, without its dot.

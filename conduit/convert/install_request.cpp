@@ -33,9 +33,11 @@ ConversionResult InstallOnHandheldWith(const std::string& path, const std::strin
   if (!result.record) return result;
   if (error != 0)
     result.failure = "the Install Aide refused it (error " + std::to_string(error) + ")";
-  PutCreated(*result.record, file.creationTime);
-  PutModified(*result.record, file.lastWriteTime);
-  PutSizeField(*result.record, SizeFieldOf(file.size));
+  ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+    head.created = HeadStamp(file.creationTime);
+    head.modified = HeadStamp(file.lastWriteTime);
+    head.size = SizeFieldOf(file.size);
+  });
   return result;
 }
 

@@ -177,12 +177,14 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
                                                  outcome.sent ? kSentSuffix : kErrorSuffix, path);
     if (!result.record) return result;
     result.failure = outcome.reason;
-    PutModified(*result.record, handled);
-    // A file that cannot be found keeps the zero creation stamp and size.
-    if (status) {
-      PutCreated(*result.record, status->creationTime);
-      PutSizeField(*result.record, SizeFieldOf(status->size));
-    }
+    ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+      head.modified = HeadStamp(handled);
+      // A file that cannot be found keeps the zero creation stamp and size.
+      if (status) {
+        head.created = HeadStamp(status->creationTime);
+        head.size = SizeFieldOf(status->size);
+      }
+    });
     return result;
   });
 }

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "records/handheld_bitmap.h"
+#include "handheld_bitmap.h"  // records/
 
 namespace conduit::imaging {
 namespace {

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "records/handheld_bitmap.h"
+#include "handheld_bitmap.h"  // records/
 
 namespace conduit::imaging {
 

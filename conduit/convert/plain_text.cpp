@@ -9,7 +9,7 @@
 #include "convert/file_reader.h"
 #include "convert/record_writer.h"
 #include "convert/transcode.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 namespace {

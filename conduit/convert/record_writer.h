@@ -1,7 +1,6 @@
-// Pieces shared by the builders of handheld file records: a zero-filled
-// record of a given length, the head's fields written at their offsets, and
-// the text record that the text converters share. Internal to the
-// conversions.
+// Pieces shared by the builders of handheld file records: the head of a
+// new record, the head of a built record changed in place, and the text
+// record that the text converters share. Internal to the conversions.
 #pragma once
 
 #include <cstdint>
@@ -12,23 +11,21 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "records/handheld_records.h"
+#include "handheld_date_time.h"  // store/
+#include "handheld_records.h"    // records/
 
 namespace conduit {
 
-// A zero-filled record of `length` bytes; throws std::bad_alloc, which
-// CatchNoMemory turns into kConvNoMemory.
-std::vector<uint8_t> NewRecord(size_t length);
-
-// The title field: `name` then `suffix` (PC text), in Windows-1252 and cut
-// to 39 characters.
-void PutTitle(std::vector<uint8_t>& record, std::string_view name, std::string_view suffix);
-// The source path field, cut to 127 characters.
-void PutSourcePath(std::vector<uint8_t>& record, std::string_view path);
-void PutCreated(std::vector<uint8_t>& record, time_t pcTime);
-void PutModified(std::vector<uint8_t>& record, time_t pcTime);
-void PutSizeField(std::vector<uint8_t>& record, uint32_t size);
-void PutContentKind(std::vector<uint8_t>& record, uint8_t kind);
+// The title field's text: `name` then `suffix` (PC text) in Windows-1252;
+// the head cuts it to 39 characters, and cutting after transcoding never
+// splits a character.
+std::string HandheldTitle(std::string_view name, std::string_view suffix);
+// The head of a new record of content kind `kind` for the file at `path`:
+// titled with its file name and `titleSuffix`, its path as the source path,
+// every other field zero.
+HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix, uint8_t kind);
+// The head's form of a PC time: local time without seconds.
+store::HandheldDateTime HeadStamp(time_t pcTime);
 // A PC file size in the 32-bit size field: sizes beyond it are held at the
 // largest value rather than wrapped round.
 uint32_t SizeFieldOf(uint64_t fileSize);
@@ -39,7 +36,8 @@ constexpr std::string_view kTextCutSuffix = "- Cut";
 // The longest text a text record carries: with the head, the text's zero
 // and the spare byte, the record is then exactly the largest the handheld
 // holds.
-constexpr size_t kMaxRecordTextBytes = file_record::kMaxRecordSize - file_record::kHeadSize - 2;
+constexpr size_t kMaxRecordTextBytes =
+    file_record::kMaxRecordSize - file_record::kHeadSize - file_record::kTextZeros;
 
 // A converted text record (content kind 1): 203 + text length bytes, the
 // text, its zero and one spare zero byte; titled with the file name, and
@@ -55,7 +53,7 @@ struct TextRecordFields {
 };
 ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields& fields);
 
-// Runs `build`, answering a failed allocation with kConvNoMemory and no
+// Runs `build`, answering a failed allocation (std::bad_alloc) with kConvNoMemory and no
 // record, so that no exception leaves a converter.
 template <typename Build>
 ConversionResult CatchNoMemory(Build&& build) {

@@ -8,7 +8,7 @@
 #include "convert/file_reader.h"
 #include "convert/record_writer.h"
 #include "handheld_date_time.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 namespace {
@@ -23,18 +23,12 @@ ConversionResult SendAsPcFormat(const std::string& path) {
   return CatchNoMemory([&] {
     FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
     if (file.status != kConvOk) return UnreadFile(file);
-    const size_t carried = file.bytes.size();
-    // Head, the bytes carried and one zero byte after them.
-    std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + carried + 1);
-    PutContentKind(record, kContentPcFormat);
-    PutSourcePath(record, path);
-    std::copy(file.bytes.begin(), file.bytes.end(),
-              record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-    PutCreated(record, file.creationTime);
-    PutModified(record, file.lastWriteTime);
-    PutSizeField(record, static_cast<uint32_t>(carried));
     const std::string_view suffix = file.cut ? kPcFormatCutSuffix : kPcFormatSuffix;
-    PutTitle(record, FileNameOfPath(path), suffix);
+    HandheldFileHead head = NewHead(path, suffix, kContentPcFormat);
+    head.created = HeadStamp(file.creationTime);
+    head.modified = HeadStamp(file.lastWriteTime);
+    head.size = static_cast<uint32_t>(file.bytes.size());
+    std::vector<uint8_t> record = EncodeFileRecord(head, file.bytes, file_record::kPcFormatZeros);
     return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }
@@ -42,13 +36,8 @@ ConversionResult SendAsPcFormat(const std::string& path) {
 ConversionResult BuildMessageRecord(std::string_view message, std::string_view titleSuffix,
                                     const std::string& path) {
   return CatchNoMemory([&] {
-    // Head, the message and its terminating zero.
-    std::vector<uint8_t> record = NewRecord(file_record::kHeadSize + message.size() + 1);
-    PutContentKind(record, kContentText);
-    PutSourcePath(record, path);
-    std::copy(message.begin(), message.end(),
-              record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
-    PutTitle(record, FileNameOfPath(path), titleSuffix);
+    std::vector<uint8_t> record = EncodeFileRecord(NewHead(path, titleSuffix, kContentText),
+                                                   message, file_record::kMessageZeros);
     return ConversionResult{std::move(record), kConvOk, {}, std::string(titleSuffix)};
   });
 }
@@ -80,7 +69,10 @@ std::string FileNameOfHandheldPath(std::string_view path) {
 }
 
 void RetitleRecord(ConversionResult& result, std::string_view name) {
-  if (result.record) PutTitle(*result.record, name, result.titleSuffix);
+  if (!result.record) return;
+  ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+    head.title = HandheldTitle(name, result.titleSuffix);
+  });
 }
 
 }  // namespace conduit

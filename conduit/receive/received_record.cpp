@@ -6,16 +6,12 @@
 
 #include "bytes/bytes.h"
 #include "convert/transcode.h"
-#include "records/handheld_bitmap.h"
-#include "records/handheld_records.h"
+#include "handheld_bitmap.h"   // records/
+#include "handheld_records.h"  // records/
+#include "syncmgr/syncmgr.h"
 
 namespace conduit::receive {
 namespace {
-
-namespace layout = file_record;
-
-constexpr uint8_t kSecretAttribute = 0x10;
-constexpr uint8_t kCategoryMask = 0x0F;
 
 // The BMP file header and its 40-byte information header.
 constexpr size_t kBmpFileHeaderSize = 14;
@@ -23,26 +19,24 @@ constexpr size_t kBmpInfoHeaderSize = 40;
 constexpr size_t kBmpRowBytes = size_t{bitmap::kSide} * 3;  // a multiple of 4
 constexpr uint32_t kBmpPixelsPerMetre = 2835;               // 72 dots per inch
 
-store::FileListEntry EntryOf(std::span<const uint8_t> record,
-                             const RecordDescription& description) {
+store::FileListEntry EntryOf(const HandheldFileHead& head, const RecordDescription& description) {
   store::FileListEntry entry;
   // The title as the PC shows it; the path stays the handheld's bytes.
-  entry.title =
-      HandheldNameToUtf8(platform::GetFixedText(record, layout::kTitleOffset, layout::kTitleSize));
-  entry.path = platform::GetFixedText(record, layout::kSourcePathOffset, layout::kSourcePathSize);
-  entry.created = store::HandheldDateTime::FromBytes(record.subspan(layout::kCreatedOffset));
-  entry.modified = store::HandheldDateTime::FromBytes(record.subspan(layout::kModifiedOffset));
-  entry.lastSent = store::HandheldDateTime::FromBytes(record.subspan(layout::kSentOffset));
+  entry.title = HandheldNameToUtf8(head.title);
+  entry.path = head.sourcePath;
+  entry.created = head.created;
+  entry.modified = head.modified;
+  entry.lastSent = head.sent;
   entry.kind = store::kReceivedFile;
   // The content kind byte widened with its sign, as the desktop program
   // reads it.
-  const auto kind = static_cast<int8_t>(record[layout::kContentKindOffset]);
+  const auto kind = static_cast<int8_t>(head.contentKind);
   entry.format = static_cast<uint16_t>(static_cast<int16_t>(kind));
-  entry.category = description.category & kCategoryMask;
+  entry.category = description.category & kRecCategoryMask;
   entry.action = store::kActionReceived;
-  entry.isPrivate = (description.attributes & kSecretAttribute) != 0 ? 1 : 0;
+  entry.isPrivate = (description.attributes & kRecAttrSecret) != 0 ? 1 : 0;
   entry.changed = 0;
-  entry.size = platform::GetU32Be(record, layout::kSizeOffset);
+  entry.size = head.size;
   return entry;
 }
 
@@ -62,11 +56,10 @@ std::vector<uint8_t> TextFileBytes(std::span<const uint8_t> content) {
   return std::vector<uint8_t>(utf8.begin(), utf8.end());
 }
 
-std::optional<std::vector<uint8_t>> BitmapFileBytes(std::span<const uint8_t> record,
+std::optional<std::vector<uint8_t>> BitmapFileBytes(const HandheldFileHead& head,
                                                     std::span<const uint8_t> content,
                                                     std::string& why) {
-  const bitmap::Depth depth =
-      bitmap::DepthForCode(platform::GetU16Be(record, layout::kDepthCodeOffset));
+  const bitmap::Depth depth = bitmap::DepthForCode(head.depthCode);
   const std::optional<std::vector<bitmap::Rgb>> colours = bitmap::DecodeBitmap(content, depth);
   if (!colours) {
     why = "the picture holds " + std::to_string(content.size()) + " bytes of the " +
@@ -95,22 +88,23 @@ std::optional<std::vector<uint8_t>> DataFileBytes(std::span<const uint8_t> conte
 
 std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
                                            const RecordDescription& description, std::string& why) {
-  if (record.size() < layout::kHeadSize) {
+  const std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
+  if (!head) {
     why = "the record is " + std::to_string(record.size()) + " bytes, shorter than its head";
     return std::nullopt;
   }
   PcFilePlan plan;
-  plan.entry = EntryOf(record, description);
-  const std::span<const uint8_t> content = record.subspan(layout::kContentOffset);
+  plan.entry = EntryOf(*head, description);
+  const std::span<const uint8_t> content = FileRecordContent(record);
   std::optional<std::vector<uint8_t>> bytes;
-  switch (record[layout::kContentKindOffset]) {
+  switch (head->contentKind) {
     case kContentText:
       plan.variant = PathVariant::kText;
       bytes = TextFileBytes(content);
       break;
     case kContentBitmap:
       plan.variant = PathVariant::kBitmap;
-      bytes = BitmapFileBytes(record, content, why);
+      bytes = BitmapFileBytes(*head, content, why);
       break;
     default:
       plan.variant = PathVariant::kData;
@@ -123,11 +117,10 @@ std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
 }
 
 bool IsCutText(std::span<const uint8_t> record) {
-  if (record.size() < file_record::kMaxRecordSize ||
-      record[layout::kContentKindOffset] != kContentText) {
-    return false;
-  }
-  const std::span<const uint8_t> content = record.subspan(layout::kContentOffset);
+  if (record.size() < file_record::kMaxRecordSize) return false;
+  const std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
+  if (!head || head->contentKind != kContentText) return false;
+  const std::span<const uint8_t> content = FileRecordContent(record);
   return std::find(content.begin(), content.end(), uint8_t{0}) == content.end();
 }
 

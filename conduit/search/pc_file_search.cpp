@@ -3,13 +3,13 @@
 // closes it before the search returns.
 #include "search/pc_file_search.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "fs/fs.h"
-#include "records/handheld_records.h"
+#include "handheld_database.h"
+#include "handheld_records.h"  // records/
 #include "search/folder_walk.h"
 #include "search/search_spec.h"
 #include "sync_log.h"
@@ -18,32 +18,6 @@
 namespace conduit::search {
 namespace {
 
-// "VlmrSearchDB" open for writing; closed on every early return.
-class SearchDatabase {
- public:
-  SearchDatabase() = default;
-  SearchDatabase(const SearchDatabase&) = delete;
-  SearchDatabase& operator=(const SearchDatabase&) = delete;
-  ~SearchDatabase() {
-    if (m_open) SyncCloseDB(m_handle);
-  }
-
-  int32_t Open() {
-    int32_t result = SyncOpenDB(kSearchDatabaseName, 0, &m_handle, kOpenReadWriteSecret);
-    m_open = result == kSyncErrNone;
-    return result;
-  }
-  int32_t Close() {
-    m_open = false;
-    return SyncCloseDB(m_handle);
-  }
-  uint8_t Handle() const { return m_handle; }
-
- private:
-  uint8_t m_handle = 0;
-  bool m_open = false;
-};
-
 // The search block as read: the fields the conduit knows, and every byte
 // the handheld keeps, past the 736 the conduit knows too.
 struct StoredSearchBlock {
@@ -51,13 +25,9 @@ struct StoredSearchBlock {
   std::vector<uint8_t> bytes;
 };
 
-bool ReadSearchBlock(uint8_t handle, StoredSearchBlock& block) {
+bool ReadSearchBlock(const HandheldDatabase& database, StoredSearchBlock& block) {
   std::vector<uint8_t> bytes(UINT16_MAX);  // the largest block there can be
-  CDbGenInfo info{};
-  info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
-  info.m_pBytes = bytes.data();
-  if (SyncReadDBAppInfoBlock(handle, &info) != kSyncErrNone) return false;
-  bytes.resize(std::min<size_t>(info.m_BytesRead, bytes.size()));
+  if (database.ReadAppInfoBlock(bytes) != kSyncErrNone) return false;
   block.fields = SearchAppInfo::FromBytes(bytes);
   block.bytes = std::move(bytes);
   return true;
@@ -66,9 +36,7 @@ bool ReadSearchBlock(uint8_t handle, StoredSearchBlock& block) {
 // Writes the block back whole: the conduit's fields over the bytes read.
 bool WriteSearchBlock(uint8_t handle, const StoredSearchBlock& block) {
   std::vector<uint8_t> bytes = block.bytes;
-  const auto& fields = block.fields.Bytes();
-  if (bytes.size() < fields.size()) bytes.resize(fields.size());
-  std::copy(fields.begin(), fields.end(), bytes.begin());
+  block.fields.EncodeInto(bytes);
   CDbGenInfo info{};
   info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
   info.m_pBytes = bytes.data();
@@ -120,13 +88,13 @@ std::vector<std::string> FindFiles(const SearchAppInfo& block) {
 }  // namespace
 
 uint8_t RunSearch(bool& stopAfterSearch) {
-  SearchDatabase database;
-  if (database.Open() != kSyncErrNone) {
+  HandheldDatabase database;
+  if (database.Open(kSearchDatabaseName, kOpenReadWriteSecret) != kSyncErrNone) {
     LogWarning("Couldn't open Search database");
     return kSearchFailed;
   }
   StoredSearchBlock stored;
-  if (!ReadSearchBlock(database.Handle(), stored)) {
+  if (!ReadSearchBlock(database, stored)) {
     LogWarning("Couldn't read Search App Info data");
     return kSearchFailed;
   }

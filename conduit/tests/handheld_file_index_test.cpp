@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "files_database.h"
+#include "handheld_database.h"
 #include "sync_test_support.h"
 #include "syncmgr/syncmgr.h"
 
@@ -147,18 +148,36 @@ TEST(HandheldFileIndex, AppendedElementsHoldOnlyTheirFileId) {
   for (size_t i = 2; i < HandheldFileIndexElement::kHeadSize; ++i) ASSERT_EQ(added->head[i], 0);
 }
 
+TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
+  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}});
+  InSession([&] {
+    // More opens than the Sync Manager has handles: each owner closed its own.
+    for (int round = 0; round < 40; ++round) {
+      HandheldDatabase database;
+      ASSERT_EQ(database.Open(kFilesDatabaseName, kOpenReadSecret), 0) << round;
+      if (round % 2 == 0) {
+        EXPECT_EQ(database.Close(), 0) << "closed once, not again";
+      }
+    }
+    HandheldDatabase missing;
+    EXPECT_EQ(missing.Open("NoSuchDB", kOpenReadSecret), kSyncErrNotFound);
+    EXPECT_FALSE(missing.IsOpen());
+  });
+  EXPECT_TRUE(m_log.empty());
+}
+
 TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
   WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}});
   InSession([&] {
-    uint8_t handle = 0;
-    ASSERT_EQ(OpenFilesDatabaseForWriting(&handle), 0);
+    HandheldDatabase database;
+    ASSERT_EQ(OpenFilesDatabaseForWriting(database), 0);
     uint8_t bytes[4] = {1, 2, 3, 4};
     CRawRecordInfo record{};
-    record.m_FileHandle = handle;
+    record.m_FileHandle = database.Handle();
     record.m_pBytes = bytes;
     record.m_RecSize = sizeof bytes;
     EXPECT_EQ(SyncWriteRec(&record), 0);
-    EXPECT_EQ(SyncCloseDB(handle), 0);
+    EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
   auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
@@ -168,15 +187,15 @@ TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
 
 TEST_F(FilesDatabaseTest, OpenForWritingCreatesAMissingDatabase) {
   InSession([&] {
-    uint8_t handle = 0;
-    ASSERT_EQ(OpenFilesDatabaseForWriting(&handle), 0);
+    HandheldDatabase database;
+    ASSERT_EQ(OpenFilesDatabaseForWriting(database), 0);
     uint8_t bytes[3] = {9, 9, 9};
     CRawRecordInfo record{};
-    record.m_FileHandle = handle;
+    record.m_FileHandle = database.Handle();
     record.m_pBytes = bytes;
     record.m_RecSize = sizeof bytes;
     EXPECT_EQ(SyncWriteRec(&record), 0) << "the new handle is open for writing";
-    EXPECT_EQ(SyncCloseDB(handle), 0);
+    EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
   auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
@@ -192,8 +211,8 @@ TEST_F(FilesDatabaseTest, OpenFailureOtherThanMissingIsLoggedAndReturned) {
   WriteFiles({});
   InSession([&] {
     SyncInjectFailure("SyncOpenDB", 0x4108);
-    uint8_t handle = 0;
-    EXPECT_EQ(OpenFilesDatabaseForWriting(&handle), 0x4108);
+    HandheldDatabase database;
+    EXPECT_EQ(OpenFilesDatabaseForWriting(database), 0x4108);
   });
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't open the Files database", 22}}));
 }
@@ -201,8 +220,8 @@ TEST_F(FilesDatabaseTest, OpenFailureOtherThanMissingIsLoggedAndReturned) {
 TEST_F(FilesDatabaseTest, CreationFailureIsLoggedAndReturned) {
   InSession([&] {
     SyncInjectFailure("SyncCreateDB", 0x4108);
-    uint8_t handle = 0;
-    EXPECT_EQ(OpenFilesDatabaseForWriting(&handle), 0x4108);
+    HandheldDatabase database;
+    EXPECT_EQ(OpenFilesDatabaseForWriting(database), 0x4108);
   });
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't create the Files database", 22}}));
   EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), kFilesDatabaseName));

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "convert/transcode.h"
 #include "files_database.h"
-#include "records/handheld_records.h"
+#include "handheld_database.h"
+#include "handheld_records.h"  // records/
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 #include "transfer/handheld_record.h"
@@ -33,49 +33,44 @@ struct SelectedResults {
 // Reads the search block and the paths of the selected results. Returns 0 or
 // the failing call's code, after logging it and closing the database.
 int32_t ReadSelectedResults(SelectedResults& selected) {
-  uint8_t handle = 0;
-  int32_t result = SyncOpenDB(kSearchDatabaseName, 0, &handle, kOpenReadWriteSecret);
+  HandheldDatabase database;
+  int32_t result = database.Open(kSearchDatabaseName, kOpenReadWriteSecret);
   if (result != kSyncErrNone) {
     LogWarning("Couldn't find Search database");
     return result;
   }
-  auto fail = [handle](const char* message, int32_t code) {
-    LogWarning(message);
-    SyncCloseDB(handle);
-    return code;
-  };
-
-  std::array<uint8_t, SearchAppInfo::kSize> blockBytes{};
-  CDbGenInfo info{};
-  info.m_TotalBytes = static_cast<uint16_t>(blockBytes.size());
-  info.m_pBytes = blockBytes.data();
-  if ((result = SyncReadDBAppInfoBlock(handle, &info)) != kSyncErrNone) {
-    return fail("Couldn't read Search App Info data", result);
+  std::vector<uint8_t> blockBytes(SearchAppInfo::kSize);
+  if ((result = database.ReadAppInfoBlock(blockBytes)) != kSyncErrNone) {
+    LogWarning("Couldn't read Search App Info data");
+    return result;
   }
   selected.block = SearchAppInfo::FromBytes(blockBytes);
 
   uint16_t count = 0;
-  if ((result = SyncGetDBRecordCount(handle, &count)) != kSyncErrNone) {
-    return fail("Couldn't read Search results database", result);
+  if ((result = SyncGetDBRecordCount(database.Handle(), &count)) != kSyncErrNone) {
+    LogWarning("Couldn't read Search results database");
+    return result;
   }
   for (uint16_t index = 0; index < count; ++index) {
     std::array<uint8_t, SearchResult::kSize> bytes{};  // a short record reads as zeros
     CRawRecordInfo record{};
-    record.m_FileHandle = handle;
+    record.m_FileHandle = database.Handle();
     record.m_RecIndex = index;
     record.m_TotalBytes = static_cast<uint16_t>(bytes.size());
     record.m_pBytes = bytes.data();
     if ((result = SyncReadRecordByIndex(&record)) != kSyncErrNone) {
-      return fail("Couldn't read Search Results database", result);
+      LogWarning("Couldn't read Search Results database");
+      return result;
     }
-    if (bytes[0] == 0) continue;
+    const SearchResult found = SearchResult::Decode(bytes).value_or(SearchResult{});
+    if (found.selected == 0) continue;
     if (selected.paths.size() == kMaxSelectedResults) {
       ++selected.leftOver;
       continue;
     }
-    selected.paths.push_back(platform::GetFixedText(bytes, 2, SearchResult::kPathSize));
+    selected.paths.push_back(found.path);
   }
-  if ((result = SyncCloseDB(handle)) != kSyncErrNone) {
+  if ((result = database.Close()) != kSyncErrNone) {
     LogWarning("Couldn't close the Search database.");
     return result;
   }
@@ -145,9 +140,11 @@ int32_t FetchSelectedFiles(FetchMode mode) {
     LogWarning(warning.c_str());
   }
 
-  uint8_t handle = 0;
-  if (int32_t result = OpenFilesDatabaseForWriting(&handle); result != kSyncErrNone) return result;
-  if (SyncPurgeDeletedRecs(handle) != kSyncErrNone) LogWarning("SyncPurge failed");
+  HandheldDatabase database;
+  if (int32_t result = OpenFilesDatabaseForWriting(database); result != kSyncErrNone) {
+    return result;
+  }
+  if (SyncPurgeDeletedRecs(database.Handle()) != kSyncErrNone) LogWarning("SyncPurge failed");
 
   for (const std::string& path : selected.paths) {
     std::optional<std::vector<uint8_t>> record = RecordOfResult(mode, selected.block, path);
@@ -155,17 +152,16 @@ int32_t FetchSelectedFiles(FetchMode mode) {
     if (!record) continue;
     SetFileId(*record, 0);
     SetSentStamp(*record, store::HandheldDateTime::FromPcTime(time(nullptr), true));
-    if (int32_t result = WriteNewRecord(handle, *record, 0, 0); result != kSyncErrNone) {
+    if (int32_t result = WriteNewRecord(database.Handle(), *record, 0, 0); result != kSyncErrNone) {
       // The handheld is told that the fetch failed, so it can ask again.
       LogWarning("Couldn't write to Files database");
       LogWarning((std::string(FailureVerb(mode)) + FileNameOfHandheldPath(path) +
                   ": the handheld refused its record (error " + std::to_string(result) + ")")
                      .c_str());
-      SyncCloseDB(handle);
       return result;
     }
   }
-  int32_t result = SyncCloseDB(handle);
+  const int32_t result = database.Close();
   if (result != kSyncErrNone) LogWarning("SyncCloseDB failed");
   return result;
 }

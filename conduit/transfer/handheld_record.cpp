@@ -1,10 +1,7 @@
 // Completing and writing HandheldFileRecords.
 #include "transfer/handheld_record.h"
 
-#include <algorithm>
-
-#include "bytes/bytes.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
 
 namespace conduit::transfer {
@@ -14,12 +11,11 @@ bool IsWritableRecord(const std::vector<uint8_t>& record) {
 }
 
 void SetFileId(std::vector<uint8_t>& record, uint16_t fileId) {
-  platform::PutU16Be(record, file_record::kFileIdOffset, fileId);
+  ChangeFileHead(record, [fileId](HandheldFileHead& head) { head.fileId = fileId; });
 }
 
 void SetSentStamp(std::vector<uint8_t>& record, const store::HandheldDateTime& sent) {
-  if (record.size() < file_record::kSentOffset + sent.bytes.size()) return;
-  std::copy(sent.bytes.begin(), sent.bytes.end(), record.begin() + file_record::kSentOffset);
+  ChangeFileHead(record, [&sent](HandheldFileHead& head) { head.sent = sent; });
 }
 
 store::HandheldDateTime RestampToMinute(const store::HandheldDateTime& stamp, time_t pcTime) {

@@ -10,7 +10,6 @@
 
 #include <unistd.h>
 
-#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -18,35 +17,32 @@
 #include "convert/convert.h"
 #include "convert/transcode.h"
 #include "fs/fs.h"
+#include "handheld_database.h"
+#include "handheld_records.h"  // records/
 #include "receive/received_file.h"
-#include "records/handheld_records.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 
 namespace conduit::transfer {
 namespace {
 
-constexpr uint8_t kDeletedAttribute = 0x80;
-constexpr uint8_t kCategoryMask = 0x0F;
 // A data directory that is missing is made for the user alone, as set-up
 // makes it.
 constexpr mode_t kDataDirectoryMode = 0700;
 
 // The search block; all zeros (receive record 0) when it cannot be read.
 SearchAppInfo ReadReceiveChoice() {
-  uint8_t handle = 0;
-  if (SyncOpenDB(kSearchDatabaseName, 0, &handle, kOpenReadWriteSecret) != kSyncErrNone) {
+  HandheldDatabase database;
+  if (database.Open(kSearchDatabaseName, kOpenReadWriteSecret) != kSyncErrNone) {
     LogWarning("Couldn't find Search database");
     return SearchAppInfo();
   }
-  std::array<uint8_t, SearchAppInfo::kSize> bytes{};
-  CDbGenInfo info{};
-  info.m_TotalBytes = static_cast<uint16_t>(bytes.size());
-  info.m_pBytes = bytes.data();
-  const bool read = SyncReadDBAppInfoBlock(handle, &info) == kSyncErrNone;
-  if (!read) LogWarning("Couldn't read Search App Info data");
-  SyncCloseDB(handle);
-  return read ? SearchAppInfo::FromBytes(bytes) : SearchAppInfo();
+  std::vector<uint8_t> bytes(SearchAppInfo::kSize);
+  if (database.ReadAppInfoBlock(bytes) != kSyncErrNone) {
+    LogWarning("Couldn't read Search App Info data");
+    return SearchAppInfo();
+  }
+  return SearchAppInfo::FromBytes(bytes);
 }
 
 // The title of a record for log lines, as PC text.
@@ -67,7 +63,7 @@ class RecordReceiver {
     CRawRecordInfo record = Request();
     record.m_RecIndex = index;
     if (SyncReadRecordByIndex(&record) != kSyncErrNone ||
-        (record.m_Attribs & kDeletedAttribute) != 0) {
+        (record.m_Attribs & kRecAttrDeleted) != 0) {
       const std::string line =
           "Couldn't receive record " + std::to_string(index) + ": the handheld has no such file";
       LogWarning(line.c_str());
@@ -122,7 +118,7 @@ class RecordReceiver {
     const std::span<const uint8_t> bytes(m_buffer.data(),
                                          std::min<size_t>(record.m_RecSize, m_buffer.size()));
     const receive::RecordDescription description{
-        record.m_Attribs, static_cast<uint8_t>(record.m_CatId & kCategoryMask)};
+        record.m_Attribs, static_cast<uint8_t>(record.m_CatId & kRecCategoryMask)};
     std::string why;
     if (receive::SaveReceivedFile(bytes, description, m_destination, why) != 0) {
       LogWarning(("Couldn't save " + TitleOf(bytes) + " on the PC: " + why).c_str());
@@ -176,8 +172,8 @@ int32_t ReceiveHandheldFiles(SyncContext& context, const SaveFileList& saveFileL
     return kErrNothingReceived;
   }
   const SearchAppInfo choice = ReadReceiveChoice();
-  uint8_t handle = 0;
-  if (const int32_t opened = SyncOpenDB(kFilesDatabaseName, 0, &handle, kOpenReadSecret);
+  HandheldDatabase database;
+  if (const int32_t opened = database.Open(kFilesDatabaseName, kOpenReadSecret);
       opened != kSyncErrNone) {
     if (opened == kSyncErrNotFound) {
       LogText("No handheld files to receive: the handheld has no Files database");
@@ -187,17 +183,14 @@ int32_t ReceiveHandheldFiles(SyncContext& context, const SaveFileList& saveFileL
     LogWarning("Couldn't open the Files database");
     return opened;
   }
-  if (!MakeDataDirectory(context.dataDirectory)) {
-    SyncCloseDB(handle);
-    return kErrNothingReceived;
-  }
-  RecordReceiver receiver(handle, context);
+  if (!MakeDataDirectory(context.dataDirectory)) return kErrNothingReceived;
+  RecordReceiver receiver(database.Handle(), context);
   if (choice.ReceiveWholeCategory()) {
     receiver.ReceiveCategory(choice.ReceiveSelector());
   } else {
     receiver.ReceiveIndex(choice.ReceiveSelector());
   }
-  if (SyncCloseDB(handle) != kSyncErrNone) LogWarning("SyncCloseDB failed");
+  if (database.Close() != kSyncErrNone) LogWarning("SyncCloseDB failed");
   return receiver.Finish(saveFileList);
 }
 

@@ -14,7 +14,7 @@
 #include "convert/convert.h"
 #include "files_database.h"
 #include "fs/fs.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 #include "transfer/file_id_table.h"
@@ -222,16 +222,16 @@ bool ShouldSend(const store::FileListEntry& entry, const std::string& userName,
 
 int32_t SendListedFiles(store::FileListStore& fileList, HandheldFileIndex& index,
                         const std::string& userName, const SaveFileList& saveNewIds) {
-  uint8_t handle = 0;
-  if (const int32_t opened = OpenFilesDatabaseForWriting(&handle); opened != kSyncErrNone) {
+  HandheldDatabase database;
+  if (const int32_t opened = OpenFilesDatabaseForWriting(database); opened != kSyncErrNone) {
     return opened;
   }
-  ListedFileSender sender(handle, fileList, index, userName);
+  ListedFileSender sender(database.Handle(), fileList, index, userName);
   int32_t result = sender.WriteRecords();
   // Records written before a failed write are committed like any others.
   const int32_t saved = sender.RecordNewIds(saveNewIds);
   if (result == kSyncErrNone) result = saved;
-  if (const int32_t closed = SyncCloseDB(handle); closed != kSyncErrNone) {
+  if (const int32_t closed = database.Close(); closed != kSyncErrNone) {
     LogWarning("SyncCloseDB failed");
     return result != kSyncErrNone ? result : closed;
   }

@@ -14,8 +14,8 @@
 #include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
-#include "handheld_bitmap.h"
-#include "handheld_records.h"
+#include "handheld_bitmap.h"   // records/
+#include "handheld_records.h"  // records/
 
 namespace handheld {
 namespace {
@@ -65,15 +65,12 @@ int Files(const Arguments& arguments) {
     char uniqueId[16];
     std::snprintf(uniqueId, sizeof uniqueId, "0x%06X", record.uniqueId);
     std::cout << i << "\t";
-    if (data.size() < layout::kHeadSize) {
-      std::cout << "-\t(short record)\t-\t-";
+    if (const auto head = conduit::HandheldFileHead::Decode(data)) {
+      std::cout << head->fileId << "\t" << EscapeField(conduit::Windows1252ToUtf8(head->title))
+                << "\t" << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind)
+                << ")\t" << head->size;
     } else {
-      const uint8_t kind = data[layout::kContentKindOffset];
-      std::cout << platform::GetU16Be(data, layout::kFileIdOffset) << "\t"
-                << EscapeField(conduit::Windows1252ToUtf8(
-                       platform::GetFixedText(data, layout::kTitleOffset, layout::kTitleSize)))
-                << "\t" << unsigned{kind} << " (" << KindInWords(kind) << ")\t"
-                << platform::GetU32Be(data, layout::kSizeOffset);
+      std::cout << "-\t(short record)\t-\t-";
     }
     std::cout << "\t" << data.size() << "\t" << unsigned{record.Category()} << "\t" << attributes
               << " (" << AttributesInWords(record.attributes) << ")\t" << uniqueId << "\n";
@@ -84,16 +81,16 @@ int Files(const Arguments& arguments) {
 // The content bytes of a record: a text up to its NUL; other kinds as many
 // bytes as the size field gives, never more than the record holds.
 std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
-  if (data.size() <= layout::kContentOffset) return {};
-  auto begin = data.begin() + layout::kContentOffset;
-  auto end = data.end();
-  if (data[layout::kContentKindOffset] == conduit::kContentText) {
-    end = std::find(begin, data.end(), uint8_t{0});
-  } else {
-    const size_t size = platform::GetU32Be(data, layout::kSizeOffset);
-    if (size < static_cast<size_t>(end - begin)) end = begin + static_cast<ptrdiff_t>(size);
+  const auto head = conduit::HandheldFileHead::Decode(data);
+  if (!head) return {};
+  const std::span<const uint8_t> content = conduit::FileRecordContent(data);
+  auto end = content.end();
+  if (head->contentKind == conduit::kContentText) {
+    end = std::find(content.begin(), content.end(), uint8_t{0});
+  } else if (head->size < content.size()) {
+    end = content.begin() + static_cast<ptrdiff_t>(head->size);
   }
-  return std::vector<uint8_t>(begin, end);
+  return std::vector<uint8_t>(content.begin(), end);
 }
 
 // "VlmrFilesDB" of the image named by the first word, and the record index
@@ -177,17 +174,15 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
 std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind,
                                    uint16_t depthCode) {
   const store::HandheldDateTime now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
-  platform::ByteWriter record(layout::kHeadSize + options.content.size() + 1);
-  record.U16Be(0);  // file ID: made on the handheld, not sent from the PC list
-  record.FixedText(options.title, layout::kTitleSize);
-  record.FixedText(options.source, layout::kSourcePathSize);
-  for (int stamp = 0; stamp < 3; ++stamp) record.Bytes(now.bytes);
-  record.U16Be(depthCode);
-  record.U32Be(static_cast<uint32_t>(options.content.size()));
-  record.U8(kind);
-  record.Bytes(options.content);
-  record.U8(0);
-  return record.Take();
+  conduit::HandheldFileHead head;
+  head.fileId = 0;  // made on the handheld, not sent from the PC list
+  head.title = options.title;
+  head.sourcePath = options.source;
+  head.created = head.modified = head.sent = now;
+  head.depthCode = depthCode;
+  head.size = static_cast<uint32_t>(options.content.size());
+  head.contentKind = kind;
+  return conduit::EncodeFileRecord(head, options.content, layout::kHandheldZeros);
 }
 
 // Appends the record to "VlmrFilesDB", creating the database when missing.
@@ -232,26 +227,6 @@ int AddText(const Arguments& arguments) {
                       NewRecordData(options, conduit::kContentText, 0));
 }
 
-// The depth of a file that holds a whole handheld bitmap: a header for 160 x
-// 160 pixels of 2, 4 or 8 bits with the row bytes of that depth, and all
-// the bytes the depth needs. Nothing for any other file.
-std::optional<bitmap::Depth> HandheldBitmapDepth(const std::vector<uint8_t>& bytes) {
-  constexpr size_t kRowBytesOffset = 4;
-  constexpr size_t kPixelSizeOffset = 8;
-  if (bytes.size() < bitmap::kHeaderSize || platform::GetU16Be(bytes, 0) != bitmap::kSide ||
-      platform::GetU16Be(bytes, 2) != bitmap::kSide) {
-    return std::nullopt;
-  }
-  for (const bitmap::Depth& depth : {bitmap::kTwoBit, bitmap::kFourBit, bitmap::kEightBit}) {
-    if (bytes[kPixelSizeOffset] == depth.bitsPerPixel &&
-        platform::GetU16Be(bytes, kRowBytesOffset) == depth.rowBytes &&
-        bytes.size() >= depth.ContentSize()) {
-      return depth;
-    }
-  }
-  return std::nullopt;
-}
-
 // A PNG or JPEG picture, by the signature its bytes begin with.
 bool IsPngOrJpeg(const std::vector<uint8_t>& bytes) {
   static constexpr uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -290,7 +265,7 @@ int AddBitmap(const Arguments& arguments) {
   }
   const std::string file = *arguments.Value("--file");
   uint16_t depth = 0;
-  if (std::optional<bitmap::Depth> header = HandheldBitmapDepth(options.content)) {
+  if (std::optional<bitmap::Depth> header = bitmap::DepthOfBitmap(options.content)) {
     // Kept as it is; the depth code follows its header unless given.
     depth = givenDepth.value_or(header->code);
   } else if (IsPngOrJpeg(options.content)) {
@@ -312,14 +287,15 @@ int Edit(const Arguments& arguments) {
   if (!opened) return kExitFailed;
   PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
-    if (record.data.size() < layout::kHeadSize) return Fail("the record is short");
+    const auto head = conduit::HandheldFileHead::Decode(record.data);
+    if (!head) return Fail("the record is short");
     int error = 0;
     std::optional<std::vector<uint8_t>> content =
         platform::ReadWholeFile(*file, platform::kDefaultReadLimit, &error);
     if (!content) {
       return Fail("cannot read \"" + *file + "\": " + platform::DescribeReadError(error));
     }
-    const bool text = record.data[layout::kContentKindOffset] == conduit::kContentText;
+    const bool text = head->contentKind == conduit::kContentText;
     if (text)
       content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
     if (layout::kHeadSize + content->size() + 1 > layout::kMaxRecordSize) {
@@ -328,9 +304,10 @@ int Edit(const Arguments& arguments) {
     record.data.resize(layout::kHeadSize);
     record.data.insert(record.data.end(), content->begin(), content->end());
     record.data.push_back(0);
-    platform::PutU32Be(record.data, layout::kSizeOffset, static_cast<uint32_t>(content->size()));
-    const auto now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
-    std::copy(now.bytes.begin(), now.bytes.end(), record.data.begin() + layout::kModifiedOffset);
+    conduit::ChangeFileHead(record.data, [&content](conduit::HandheldFileHead& head) {
+      head.size = static_cast<uint32_t>(content->size());
+      head.modified = store::HandheldDateTime::FromPcTime(time(nullptr), true);
+    });
   }
   record.attributes |= platform::pdb::kRecordDirty;
   if (!SaveDatabase(opened->image, opened->database)) return kExitFailed;

@@ -3,25 +3,22 @@
 // that any viewer opens.
 #include <Magick++.h>
 
-#include "bytes/bytes.h"
 #include "handheld/companion.h"
-#include "handheld_bitmap.h"
-#include "handheld_records.h"
+#include "handheld_bitmap.h"   // records/
+#include "handheld_records.h"  // records/
 
 namespace handheld {
 
 std::optional<std::vector<uint8_t>> BitmapRecordAsPng(const std::vector<uint8_t>& record,
                                                       std::string& why) {
-  namespace layout = conduit::file_record;
   namespace bitmap = conduit::bitmap;
-  if (record.size() < layout::kHeadSize || record[layout::kContentKindOffset] != 2) {
+  const auto head = conduit::HandheldFileHead::Decode(record);
+  if (!head || head->contentKind != conduit::kContentBitmap) {
     why = "it is not a bitmap record";
     return std::nullopt;
   }
-  const bitmap::Depth depth =
-      bitmap::DepthForCode(platform::GetU16Be(record, layout::kDepthCodeOffset));
-  const auto colours =
-      bitmap::DecodeBitmap(std::span(record).subspan(layout::kContentOffset), depth);
+  const bitmap::Depth depth = bitmap::DepthForCode(head->depthCode);
+  const auto colours = bitmap::DecodeBitmap(conduit::FileRecordContent(record), depth);
   if (!colours) {
     why = "its bitmap is shorter than its depth needs";
     return std::nullopt;

@@ -14,7 +14,7 @@
 #include "convert/transcode.h"
 #include "file_list_entry.h"
 #include "handheld/companion.h"
-#include "handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace handheld {
 namespace {
@@ -276,11 +276,12 @@ int Request(const Arguments& arguments) {
   }
   std::optional<AppPreference> preference = ReadRequestPreference(*image);
   if (!preference) return kExitFailed;
-  preference->data[RequestPreference::kRequestOffset] = request->code;
-  preference->data[RequestPreference::kStatusOffset] = RequestPreference::kStatusPending;
-  if (imageMode) {
-    preference->data[RequestPreference::kImageModeOffset] = static_cast<uint8_t>(*imageMode);
-  }
+  RequestPreference asked =
+      RequestPreference::Decode(preference->data).value_or(RequestPreference{});
+  asked.SetRequest(request->code);
+  asked.SetStatus(RequestPreference::kStatusPending);
+  if (imageMode) asked.SetImageMode(static_cast<uint8_t>(*imageMode));
+  asked.EncodeInto(preference->data);
   const ImageError error =
       image->WritePreference(conduit::kCreatorId, kRequestPreferenceId, true, *preference);
   if (error != ImageError::kNone) {
@@ -305,13 +306,14 @@ int ShowRequest(const Arguments& arguments) {
     return Fail(std::string("cannot read the request preference: ") +
                 platform::pdb::Describe(error));
   }
-  if (preference.data.size() < RequestPreference::kSize) {
+  const std::optional<RequestPreference> stored = RequestPreference::Decode(preference.data);
+  if (!stored) {
     return Fail("the request preference is " + std::to_string(preference.data.size()) +
                 " bytes long, not 18");
   }
-  const uint8_t request = preference.data[RequestPreference::kRequestOffset];
-  const uint8_t status = preference.data[RequestPreference::kStatusOffset];
-  const uint8_t mode = preference.data[RequestPreference::kImageModeOffset];
+  const uint8_t request = stored->Request();
+  const uint8_t status = stored->Status();
+  const uint8_t mode = stored->ImageMode();
   std::cout << "request: " << unsigned{request} << " (" << RequestInWords(request) << ")\n"
             << "status: " << unsigned{status} << " (" << StatusInWords(status) << ")\n"
             << "image mode: " << unsigned{mode} << " (" << ImageModeInWords(mode) << ")\n";

@@ -4,9 +4,8 @@
 // the ones to fetch.
 #include <iostream>
 
-#include "bytes/bytes.h"
 #include "handheld/companion.h"
-#include "handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace handheld {
 namespace {
@@ -16,43 +15,32 @@ using platform::pdb::PalmDatabase;
 using platform::pdb::PalmRecord;
 
 constexpr uint32_t kSearchDatabaseType = 0x53726368;  // 'Srch'
-constexpr size_t kSelectedOffset = 0;
-constexpr size_t kResultPathOffset = 2;
-constexpr size_t kResultCreatedOffset = 130;
-constexpr size_t kResultModifiedOffset = 138;
-constexpr size_t kResultSizeOffset = 146;
 
 struct TextField {
   std::string_view option;
-  size_t offset;
-  size_t size;
-  platform::TextTerminator terminator;
+  size_t room;  // the most characters the field holds
+  void (SearchAppInfo::*set)(const std::string&);
 };
 
 // The search spec may fill its field without a NUL, as the handheld allows.
 constexpr TextField kTextFields[] = {
-    {"--spec", SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize,
-     platform::TextTerminator::kIfRoom},
-    {"--text", SearchAppInfo::kSearchTextOffset, SearchAppInfo::kSearchTextSize,
-     platform::TextTerminator::kAlways},
-    {"--fax", SearchAppInfo::kFaxNumberOffset, SearchAppInfo::kAddressSize,
-     platform::TextTerminator::kAlways},
-    {"--email", SearchAppInfo::kEmailAddressOffset, SearchAppInfo::kAddressSize,
-     platform::TextTerminator::kAlways},
-    {"--third", SearchAppInfo::kThirdTextOffset, SearchAppInfo::kAddressSize,
-     platform::TextTerminator::kAlways},
+    {"--spec", SearchAppInfo::kSearchSpecSize, &SearchAppInfo::SetSearchSpec},
+    {"--text", SearchAppInfo::kSearchTextSize - 1, &SearchAppInfo::SetSearchText},
+    {"--fax", SearchAppInfo::kAddressSize - 1, &SearchAppInfo::SetFaxNumber},
+    {"--email", SearchAppInfo::kAddressSize - 1, &SearchAppInfo::SetEmailAddress},
+    {"--third", SearchAppInfo::kAddressSize - 1, &SearchAppInfo::SetThirdText},
 };
 
 struct FlagField {
   std::string_view option;
-  size_t offset;
+  void (SearchAppInfo::*set)(bool);
 };
 
 constexpr FlagField kFlagFields[] = {
-    {"--text-search", SearchAppInfo::kTextSearchOnOffset},
-    {"--list-only", SearchAppInfo::kListOnlyOffset},
-    {"--subfolders", SearchAppInfo::kIncludeSubFoldersOffset},
-    {"--whole-category", SearchAppInfo::kReceiveWholeCategoryOffset},
+    {"--text-search", &SearchAppInfo::SetTextSearchOn},
+    {"--list-only", &SearchAppInfo::SetListOnly},
+    {"--subfolders", &SearchAppInfo::SetIncludeSubFolders},
+    {"--whole-category", &SearchAppInfo::SetReceiveWholeCategory},
 };
 
 PalmDatabase NewSearchDatabase() {
@@ -67,57 +55,50 @@ PalmDatabase NewSearchDatabase() {
 
 // Checks every option's value before anything is written; the block is
 // changed only when all of them are good.
-int ApplyFields(const Arguments& arguments, std::vector<uint8_t>& block) {
+int ApplyFields(const Arguments& arguments, SearchAppInfo& fields) {
   for (const TextField& field : kTextFields) {
     std::optional<std::string> value = arguments.Value(field.option);
     if (!value) continue;
-    const size_t room =
-        field.terminator == platform::TextTerminator::kIfRoom ? field.size : field.size - 1;
-    if (value->size() > room) {
-      return UsageFail(std::string(field.option) + " holds at most " + std::to_string(room) +
+    if (value->size() > field.room) {
+      return UsageFail(std::string(field.option) + " holds at most " + std::to_string(field.room) +
                        " characters");
     }
-    platform::PutFixedText(block, field.offset, field.size, *value, field.terminator);
+    (fields.*field.set)(*value);
   }
   for (const FlagField& field : kFlagFields) {
     std::optional<std::string> value = arguments.Value(field.option);
     if (!value) continue;
     std::optional<bool> on = ParseOnOff(*value);
     if (!on) return UsageFail(std::string(field.option) + " takes on or off");
-    block[field.offset] = *on ? 1 : 0;
+    (fields.*field.set)(*on);
   }
   if (std::optional<std::string> value = arguments.Value("--receive-selector")) {
     std::optional<int64_t> selector = ParseNumber(*value, 0, UINT32_MAX);
     if (!selector) return UsageFail("--receive-selector takes a number from 0 to 4294967295");
-    platform::PutU32Be(block, SearchAppInfo::kReceiveSelectorOffset,
-                       static_cast<uint32_t>(*selector));
+    fields.SetReceiveSelector(static_cast<uint32_t>(*selector));
   }
   return kExitOk;
 }
 
-void PrintFields(const std::vector<uint8_t>& block) {
-  auto text = [&](size_t offset, size_t size) {
+void PrintFields(const SearchAppInfo& fields) {
+  auto text = [](const std::string& field) {
     // Built in place: GCC 12 warns falsely about a literal added to a
     // temporary string in optimised builds.
     std::string quoted = "\"";
-    quoted += platform::GetFixedText(block, offset, size);
+    quoted += field;
     quoted += '"';
     return quoted;
   };
-  auto flag = [&](size_t offset) { return block[offset] != 0 ? "on" : "off"; };
-  std::cout << "spec: " << text(SearchAppInfo::kSearchSpecOffset, SearchAppInfo::kSearchSpecSize)
-            << "\ntext: " << text(SearchAppInfo::kSearchTextOffset, SearchAppInfo::kSearchTextSize)
-            << "\nlast spec: "
-            << text(SearchAppInfo::kLastSearchSpecOffset, SearchAppInfo::kLastSearchSpecSize)
-            << "\ntext search: " << flag(SearchAppInfo::kTextSearchOnOffset)
-            << "\nlist only: " << flag(SearchAppInfo::kListOnlyOffset)
-            << "\nsubfolders: " << flag(SearchAppInfo::kIncludeSubFoldersOffset)
-            << "\nfax: " << text(SearchAppInfo::kFaxNumberOffset, SearchAppInfo::kAddressSize)
-            << "\nemail: " << text(SearchAppInfo::kEmailAddressOffset, SearchAppInfo::kAddressSize)
-            << "\nthird: " << text(SearchAppInfo::kThirdTextOffset, SearchAppInfo::kAddressSize)
-            << "\nwhole category: " << flag(SearchAppInfo::kReceiveWholeCategoryOffset)
-            << "\nreceive selector: "
-            << platform::GetU32Be(block, SearchAppInfo::kReceiveSelectorOffset) << "\n";
+  auto flag = [](bool on) { return on ? "on" : "off"; };
+  std::cout << "spec: " << text(fields.SearchSpec()) << "\ntext: " << text(fields.SearchText())
+            << "\nlast spec: " << text(fields.LastSearchSpec())
+            << "\ntext search: " << flag(fields.TextSearchOn())
+            << "\nlist only: " << flag(fields.ListOnly())
+            << "\nsubfolders: " << flag(fields.IncludeSubFolders())
+            << "\nfax: " << text(fields.FaxNumber()) << "\nemail: " << text(fields.EmailAddress())
+            << "\nthird: " << text(fields.ThirdText())
+            << "\nwhole category: " << flag(fields.ReceiveWholeCategory())
+            << "\nreceive selector: " << fields.WholeReceiveSelector() << "\n";
 }
 
 int SearchFields(const Arguments& arguments) {
@@ -132,12 +113,14 @@ int SearchFields(const Arguments& arguments) {
   std::vector<uint8_t>& block = database->appInfo;
   if (block.size() < SearchAppInfo::kSize) block.resize(SearchAppInfo::kSize, 0);
   const std::vector<uint8_t> before = block;
-  if (int status = ApplyFields(arguments, block); status != kExitOk) return status;
+  SearchAppInfo fields = SearchAppInfo::FromBytes(block);
+  if (int status = ApplyFields(arguments, fields); status != kExitOk) return status;
+  fields.EncodeInto(block);
   if (block != before || !image->HasDatabase(conduit::kSearchDatabaseName)) {
     database->modified = time(nullptr);
     if (!SaveDatabase(*image, *database)) return kExitFailed;
   }
-  PrintFields(block);
+  PrintFields(fields);
   return kExitOk;
 }
 
@@ -149,20 +132,14 @@ int Results(const Arguments& arguments) {
   std::cout << "index\tselected\tpath\tcreated\tmodified\tsize\n";
   for (size_t i = 0; i < records.size(); ++i) {
     const std::vector<uint8_t>& data = records[i].data;
-    if (data.size() < conduit::SearchResult::kSize) {
+    const std::optional<conduit::SearchResult> result = conduit::SearchResult::Decode(data);
+    if (!result) {
       std::cout << i << "\t-\t(short record of " << data.size() << " bytes)\n";
       continue;
     }
-    std::cout << i << "\t" << (data[kSelectedOffset] != 0 ? "yes" : "no") << "\t"
-              << EscapeField(platform::GetFixedText(data, kResultPathOffset,
-                                                    conduit::SearchResult::kPathSize))
-              << "\t"
-              << FormatSearchResultStamp(store::HandheldDateTime::FromBytes(
-                     std::span(data).subspan(kResultCreatedOffset)))
-              << "\t"
-              << FormatSearchResultStamp(store::HandheldDateTime::FromBytes(
-                     std::span(data).subspan(kResultModifiedOffset)))
-              << "\t" << platform::GetU32Be(data, kResultSizeOffset) << "\n";
+    std::cout << i << "\t" << (result->selected != 0 ? "yes" : "no") << "\t"
+              << EscapeField(result->path) << "\t" << FormatSearchResultStamp(result->created)
+              << "\t" << FormatSearchResultStamp(result->modified) << "\t" << result->size << "\n";
   }
   return kExitOk;
 }
@@ -197,8 +174,8 @@ int Select(const Arguments& arguments) {
     if (record.data.empty()) continue;
     const uint8_t value = (*wanted)[i] ? 1 : 0;
     selected += value;
-    if (record.data[kSelectedOffset] == value) continue;
-    record.data[kSelectedOffset] = value;
+    if (record.data[conduit::SearchResult::kSelectedOffset] == value) continue;
+    record.data[conduit::SearchResult::kSelectedOffset] = value;
     record.attributes |= platform::pdb::kRecordDirty;  // changed on the handheld
   }
   if (!SaveDatabase(opened->image, opened->database)) return kExitFailed;
@@ -249,10 +226,10 @@ bool WriteReceiveChoice(const platform::pdb::HandheldImage& image, bool wholeCat
   } else {
     database = NewSearchDatabase();
   }
-  std::vector<uint8_t>& block = database->appInfo;
-  if (block.size() < SearchAppInfo::kSize) block.resize(SearchAppInfo::kSize, 0);
-  block[SearchAppInfo::kReceiveWholeCategoryOffset] = wholeCategory ? 1 : 0;
-  platform::PutU32Be(block, SearchAppInfo::kReceiveSelectorOffset, selector);
+  SearchAppInfo fields = SearchAppInfo::FromBytes(database->appInfo);
+  fields.SetReceiveWholeCategory(wholeCategory);
+  fields.SetReceiveSelector(selector);
+  fields.EncodeInto(database->appInfo);
   database->modified = time(nullptr);
   return SaveDatabase(image, *database);
 }

@@ -54,6 +54,9 @@ enum {
   kRecAttrArchived = 0x08
 };
 
+/* Categories: 0 to 15, in the low bits of m_CatId. */
+enum { kRecCategoryMask = 0x0F };
+
 /* Log activity codes used by conduits. */
 enum {
   kSyncLogText = -1,

@@ -13,7 +13,7 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
 
 namespace conduit::testing {

@@ -9,7 +9,7 @@
 #include "convert/convert.h"
 #include "convert_test_support.h"
 #include "fs/fs.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 namespace {

@@ -13,8 +13,8 @@
 #include "convert/convert.h"
 #include "convert/imaging.h"
 #include "convert_test_support.h"
-#include "records/handheld_bitmap.h"
-#include "records/handheld_records.h"
+#include "handheld_bitmap.h"   // records/
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 namespace {

@@ -9,7 +9,7 @@
 #include "convert/install_aide.h"
 #include "convert_test_support.h"
 #include "fs/fs.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
 
 namespace conduit {

@@ -20,8 +20,8 @@
 #include "convert/convert.h"
 #include "convert/office_text.h"
 #include "convert_test_support.h"
+#include "handheld_records.h"  // records/
 #include "process/process_runner.h"
-#include "records/handheld_records.h"
 #include "settings/settings.h"
 
 namespace conduit {

@@ -6,8 +6,8 @@
 
 #include "convert/convert.h"
 #include "convert_test_support.h"
+#include "handheld_records.h"  // records/
 #include "process/process_runner.h"
-#include "records/handheld_records.h"
 
 namespace conduit {
 namespace {

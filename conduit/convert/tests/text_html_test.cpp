@@ -5,7 +5,7 @@
 
 #include "convert/convert.h"
 #include "convert_test_support.h"
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 namespace conduit {
 namespace {

@@ -15,9 +15,9 @@
 #include "convert/convert.h"
 #include "convert/imaging.h"
 #include "convert_test_support.h"
+#include "handheld_bitmap.h"   // records/
+#include "handheld_records.h"  // records/
 #include "receive/pc_path.h"
-#include "records/handheld_bitmap.h"
-#include "records/handheld_records.h"
 
 namespace conduit::receive {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "handheld_records.h"  // records/
 #include "pdb/handheld_image.h"
-#include "records/handheld_records.h"
 
 namespace conduit::test {
 

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 #include "settings/settings.h"
 
 namespace conduit::test {

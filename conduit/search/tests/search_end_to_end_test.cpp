@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "handheld_records.h"  // records/
 #include "hotsync_world.h"
-#include "records/handheld_records.h"
 
 namespace conduit {
 namespace {

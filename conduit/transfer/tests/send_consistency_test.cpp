@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "bytes/bytes.h"
+#include "handheld_records.h"  // records/
 #include "hotsync_world.h"
-#include "records/handheld_records.h"
 
 namespace conduit {
 namespace {

@@ -65,6 +65,11 @@ struct Rgb {
 };
 using ColourTable = std::array<Rgb, kColourCount>;
 
+// The depth of a whole bitmap: a header for 160 x 160 pixels of 2, 4 or 8
+// bits with the row bytes of that depth, and all the bytes the depth needs.
+// Nothing for any other bytes.
+std::optional<Depth> DepthOfBitmap(std::span<const uint8_t> content);
+
 // The bitmap of `values` (kPixelCount of them, row by row from the top,
 // each 0 to depth.MaxValue()); `colours` fills the 8-bit colour table.
 std::vector<uint8_t> EncodeBitmap(const Depth& depth, std::span<const uint8_t> values,

@@ -1,6 +1,6 @@
 // Packing and unpacking of handheld bitmaps: the 16-byte header, the pixel
 // rows in 2, 4 or 8 bits, and the 8-bit colour table.
-#include "records/handheld_bitmap.h"
+#include "handheld_bitmap.h"  // records/
 
 #include "bytes/bytes.h"
 
@@ -32,6 +32,23 @@ Depth DepthForImageMode(uint8_t imageMode) {
   if (imageMode == 2) return kFourBit;
   if (imageMode == 3) return kEightBit;
   return kTwoBit;
+}
+
+std::optional<Depth> DepthOfBitmap(std::span<const uint8_t> content) {
+  constexpr size_t kRowBytesOffset = 4;
+  constexpr size_t kPixelSizeOffset = 8;
+  if (content.size() < kHeaderSize || platform::GetU16Be(content, 0) != kSide ||
+      platform::GetU16Be(content, 2) != kSide) {
+    return std::nullopt;
+  }
+  for (const Depth& depth : {kTwoBit, kFourBit, kEightBit}) {
+    if (content[kPixelSizeOffset] == depth.bitsPerPixel &&
+        platform::GetU16Be(content, kRowBytesOffset) == depth.rowBytes &&
+        content.size() >= depth.ContentSize()) {
+      return depth;
+    }
+  }
+  return std::nullopt;
 }
 
 Depth DepthForCode(uint16_t code) {

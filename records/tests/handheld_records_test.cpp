@@ -1,10 +1,12 @@
 // Exact bytes of the handheld record layouts, round trips, and short input.
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <ctime>
+
+#include "handheld_bitmap.h"  // records/
 
 namespace conduit {
 namespace {
@@ -100,6 +102,47 @@ TEST(HandheldFileHead, EveryTruncatedHeadIsRefused) {
   std::vector<uint8_t> record(file_record::kHeadSize, 1);
   for (size_t size = 0; size < file_record::kHeadSize; ++size) {
     EXPECT_FALSE(HandheldFileHead::Decode(std::span(record).first(size))) << size;
+  }
+}
+
+TEST(HandheldFileHead, HeadReadAndWrittenBackKeepsItsTextFieldsBytes) {
+  std::vector<uint8_t> record(file_record::kHeadSize + 3, 0);
+  const std::string title = std::string("Memo\0junk", 9);
+  std::copy(title.begin(), title.end(), record.begin() + 2);
+  record[42] = 'p';
+  record[44] = 0x7F;  // after the path's NUL
+  const std::vector<uint8_t> original = record;
+  std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
+  ASSERT_TRUE(head);
+  head->EncodeInto(record);
+  EXPECT_EQ(record, original);
+
+  head->title = "Memo2";
+  head->size = 7;
+  head->EncodeInto(record);
+  EXPECT_EQ(Slice(record, 2, 10), (Bytes{'M', 'e', 'm', 'o', '2', 0, 0, 0, 0, 0}));
+  EXPECT_EQ(record[44], 0x7F) << "the unchanged path keeps its bytes";
+  EXPECT_EQ(Slice(record, 196, 4), (Bytes{0, 0, 0, 7}));
+}
+
+TEST(HandheldFileRecord, IsTheHeadTheContentAndItsZeros) {
+  HandheldFileHead head;
+  head.title = "a";
+  head.contentKind = kContentText;
+  const std::vector<uint8_t> record = EncodeFileRecord(head, std::string_view("hi"), 2);
+  ASSERT_EQ(record.size(), file_record::kHeadSize + 4);
+  EXPECT_EQ(record[2], 'a');
+  EXPECT_EQ(record[200], kContentText);
+  EXPECT_EQ(Slice(record, 201, 4), (Bytes{'h', 'i', 0, 0}));
+  EXPECT_EQ(FileRecordContent(record).size(), 4u);
+
+  struct {
+    size_t size;
+    size_t content;
+  } const cases[] = {{0, 0}, {file_record::kHeadSize, 0}, {file_record::kHeadSize + 1, 1}};
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> bytes(c.size, 9);
+    EXPECT_EQ(FileRecordContent(bytes).size(), c.content) << c.size;
   }
 }
 
@@ -251,6 +294,61 @@ TEST(RequestPreference, FieldsAreSingleBytesAtTheirOffsets) {
   EXPECT_EQ(preference.bytes[1], 0xFF);
   EXPECT_EQ(preference.bytes[16], 3);
   EXPECT_EQ(preference.bytes.size(), 18u);
+}
+
+TEST(StoredBlocks, ShortOnesAreRefusedOrPaddedAndTheHandheldsTailIsKept) {
+  EXPECT_FALSE(RequestPreference::Decode(std::vector<uint8_t>(17, 1)));
+  std::vector<uint8_t> stored(20, 0);
+  stored[19] = 0x5A;
+  RequestPreference preference = RequestPreference::Decode(stored).value();
+  preference.SetStatus(RequestPreference::kStatusFailure);
+  preference.EncodeInto(stored);
+  EXPECT_EQ(stored.size(), 20u);
+  EXPECT_EQ(stored[1], RequestPreference::kStatusFailure);
+  EXPECT_EQ(stored[19], 0x5A);
+  std::vector<uint8_t> empty;
+  preference.EncodeInto(empty);
+  EXPECT_EQ(empty.size(), RequestPreference::kSize);
+
+  std::vector<uint8_t> block(SearchAppInfo::kSize + 2, 0);
+  block.back() = 0x66;
+  SearchAppInfo info = SearchAppInfo::FromBytes(block);
+  info.SetReceiveSelector(0x00030004);
+  info.EncodeInto(block);
+  EXPECT_EQ(block.size(), SearchAppInfo::kSize + 2);
+  EXPECT_EQ(block.back(), 0x66);
+  EXPECT_EQ(SearchAppInfo::FromBytes(block).WholeReceiveSelector(), 0x00030004u);
+  std::vector<uint8_t> none;
+  info.EncodeInto(none);
+  EXPECT_EQ(none.size(), SearchAppInfo::kSize);
+}
+
+TEST(HandheldBitmap, DepthIsReadFromAWholeBitmapOnly) {
+  const std::vector<uint8_t> greys(bitmap::kPixelCount, 1);
+  struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    std::optional<uint16_t> code;
+  } cases[] = {
+      {"2 bits", bitmap::EncodeBitmap(bitmap::kTwoBit, greys), 1},
+      {"4 bits", bitmap::EncodeBitmap(bitmap::kFourBit, greys), 2},
+      {"8 bits", bitmap::EncodeBitmap(bitmap::kEightBit, greys), 3},
+      {"a header alone", Bytes(bitmap::kHeaderSize - 1, 0), std::nullopt},
+  };
+  cases[3].bytes = Slice(cases[1].bytes, 0, bitmap::kHeaderSize);  // pixels missing
+  for (const auto& c : cases) {
+    const std::optional<bitmap::Depth> depth = bitmap::DepthOfBitmap(c.bytes);
+    ASSERT_EQ(depth.has_value(), c.code.has_value()) << c.name;
+    if (depth) {
+      EXPECT_EQ(depth->code, *c.code) << c.name;
+    }
+  }
+  std::vector<uint8_t> wrongRows = cases[0].bytes;
+  wrongRows[5] = 80;  // row bytes of 4 bits with a pixel size of 2
+  EXPECT_FALSE(bitmap::DepthOfBitmap(wrongRows));
+  std::vector<uint8_t> narrow = cases[0].bytes;
+  narrow[1] = 159;
+  EXPECT_FALSE(bitmap::DepthOfBitmap(narrow));
 }
 
 }  // namespace

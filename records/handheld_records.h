@@ -1,11 +1,42 @@
 // Byte layouts of the records the conduit shares with the handheld
-// application: the head of a "VlmrFilesDB" record, the result records and
-// the application-info block of "VlmrSearchDB", and the search-result form
-// of the date-time stamp. Every integer is big-endian.
+// application: the "VlmrFilesDB" record (its head, and the text, message,
+// PC-format and picture records built on it), the result records and the
+// application-info block of "VlmrSearchDB", the request preference, and the
+// search-result form of the date-time stamp. Every integer is big-endian.
 //
 // Each layout is a value type with Decode and Encode that read and write the
 // fields in wire order. Bytes that belong to the handheld application are
 // kept, so a block read and written back is unchanged.
+//
+// HandheldFileRecord, a record of "VlmrFilesDB":
+//
+//   offset size field
+//        0    2 fileId      the PC file list entry's id; 0 for a fetched file
+//        2   40 title       at most 39 characters, handheld text
+//       42  128 sourcePath  at most 127 characters
+//      170    8 created     HandheldDateTime
+//      178    8 modified    HandheldDateTime
+//      186    8 sent        HandheldDateTime
+//      194    2 depthCode   picture records: 1, 2 or 3 (see handheld_bitmap.h)
+//      196    4 size        the PC file's size, or the content's
+//      200    1 contentKind ContentKind
+//      201      content     text (kind 1), bitmap (kind 2) or the file's bytes
+//                           (kind 3), then zero bytes: two after a converted
+//                           text (its NUL and a spare byte), one after a
+//                           message, a PC-format file or a bitmap
+//
+// SearchResult, a record of "VlmrSearchDB":
+//
+//   offset size field
+//        0    1 selected    non-zero when the handheld user picked it
+//        1    1             0
+//        2  128 path        at most 127 characters
+//      130    8 created     search-result stamp
+//      138    8 modified    search-result stamp
+//      146    4 size
+//      150    2             0
+//
+// RequestPreference: request (0), status (1), image mode (16), 18 bytes.
 #pragma once
 
 #include <array>
@@ -15,6 +46,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "handheld_date_time.h"  // store/
@@ -59,6 +91,13 @@ constexpr size_t kMaxContentBytes = 64798;
 constexpr size_t kIndexHeadSize = 202;
 constexpr size_t kMaxTitleLength = kTitleSize - 1;
 constexpr size_t kMaxPathLength = kSourcePathSize - 1;
+// The zero bytes after the content of each kind of record the PC writes.
+constexpr size_t kTextZeros = 2;
+constexpr size_t kMessageZeros = 1;
+constexpr size_t kPcFormatZeros = 1;
+constexpr size_t kPictureZeros = 1;
+// A record made on the handheld ends in one: a text's NUL, a bitmap's spare.
+constexpr size_t kHandheldZeros = 1;
 }  // namespace file_record
 
 // The head of a HandheldFileRecord as values.
@@ -75,13 +114,39 @@ struct HandheldFileHead {
 
   // Decodes the head from the first 201 bytes; nothing when fewer are given.
   static std::optional<HandheldFileHead> Decode(std::span<const uint8_t> record);
-  // Writes the head over the first 201 bytes of `record` (grown when shorter).
+  // Writes the head over the first 201 bytes of `record` (grown when
+  // shorter). A title or source path equal to the text already there keeps
+  // that field's bytes, so a head decoded and encoded back is unchanged.
   void EncodeInto(std::vector<uint8_t>& record) const;
 };
+
+// Rewrites the head of `record` through `change`, leaving the content as it
+// is; a record shorter than a head is left as it is.
+template <typename Change>
+void ChangeFileHead(std::vector<uint8_t>& record, Change&& change) {
+  std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
+  if (!head) return;
+  change(*head);
+  head->EncodeInto(record);
+}
+
+// A whole HandheldFileRecord: `head`, then `content`, then `zeros` zero
+// bytes (file_record::kTextZeros and friends).
+std::vector<uint8_t> EncodeFileRecord(const HandheldFileHead& head,
+                                      std::span<const uint8_t> content, size_t zeros);
+inline std::vector<uint8_t> EncodeFileRecord(const HandheldFileHead& head, std::string_view content,
+                                             size_t zeros) {
+  return EncodeFileRecord(
+      head, std::span(reinterpret_cast<const uint8_t*>(content.data()), content.size()), zeros);
+}
+// The content of a HandheldFileRecord: every byte after the head; empty when
+// the record is no longer than its head.
+std::span<const uint8_t> FileRecordContent(std::span<const uint8_t> record);
 
 // SearchResult: a 152-byte record of "VlmrSearchDB".
 struct SearchResult {
   static constexpr size_t kSize = 152;
+  static constexpr size_t kSelectedOffset = 0;
   static constexpr size_t kPathSize = 128;
 
   uint8_t selected = 0;
@@ -123,6 +188,9 @@ class SearchAppInfo {
   // A block of any length: shorter input is zero-padded, longer is cut.
   static SearchAppInfo FromBytes(std::span<const uint8_t> bytes);
   const std::array<uint8_t, kSize>& Bytes() const { return m_bytes; }
+  // Writes the 736 bytes over the start of `block` (grown when shorter),
+  // keeping the handheld application's bytes after them.
+  void EncodeInto(std::vector<uint8_t>& block) const;
 
   std::string SearchSpec() const;
   std::string SearchText() const;
@@ -138,6 +206,8 @@ class SearchAppInfo {
   bool ReceiveWholeCategory() const { return m_bytes[kReceiveWholeCategoryOffset] != 0; }
   // The low 16 bits of the big-endian selector.
   uint16_t ReceiveSelector() const;
+  // The selector's whole 32 bits, as the handheld stored them.
+  uint32_t WholeReceiveSelector() const;
 
   // Setters used by the handheld companion and tests.
   void SetSearchSpec(const std::string& spec);
@@ -168,6 +238,12 @@ struct RequestPreference {
   static constexpr uint8_t kStatusNoSearchPath = 4;
 
   std::array<uint8_t, kSize> bytes{};
+
+  // The first 18 bytes of a stored preference; nothing when it is shorter.
+  static std::optional<RequestPreference> Decode(std::span<const uint8_t> stored);
+  // Writes the 18 bytes over the start of `stored` (grown when shorter),
+  // keeping the handheld application's bytes after them.
+  void EncodeInto(std::vector<uint8_t>& stored) const;
 
   uint8_t Request() const { return bytes[kRequestOffset]; }
   uint8_t Status() const { return bytes[kStatusOffset]; }

@@ -2,7 +2,7 @@
 // "VlmrFilesDB" record, the "VlmrSearchDB" result records and application-info
 // block, and the search-result stamp. All integers are big-endian and every
 // field goes through the byte helpers, so a short record is never read past.
-#include "records/handheld_records.h"
+#include "handheld_records.h"  // records/
 
 #include <algorithm>
 
@@ -44,6 +44,14 @@ std::optional<HandheldFileHead> HandheldFileHead::Decode(std::span<const uint8_t
 }
 
 void HandheldFileHead::EncodeInto(std::vector<uint8_t>& record) const {
+  // A text field whose text is unchanged keeps its bytes, whatever follows
+  // its NUL, so that a head read and written back is unchanged.
+  const auto keeps = [&record](size_t offset, size_t size, const std::string& text) {
+    return record.size() >= offset + size && platform::GetFixedText(record, offset, size) == text;
+  };
+  const bool keepTitle = keeps(file_record::kTitleOffset, file_record::kTitleSize, title);
+  const bool keepPath =
+      keeps(file_record::kSourcePathOffset, file_record::kSourcePathSize, sourcePath);
   ByteWriter writer(file_record::kHeadSize);
   writer.U16Be(fileId);
   writer.FixedText(title, file_record::kTitleSize);
@@ -56,7 +64,29 @@ void HandheldFileHead::EncodeInto(std::vector<uint8_t>& record) const {
   writer.U8(contentKind);
   const std::vector<uint8_t>& head = writer.View();
   if (record.size() < head.size()) record.resize(head.size());
-  std::copy(head.begin(), head.end(), record.begin());
+  const auto copy = [&](size_t from, size_t to) {
+    std::copy(head.begin() + static_cast<std::ptrdiff_t>(from),
+              head.begin() + static_cast<std::ptrdiff_t>(to),
+              record.begin() + static_cast<std::ptrdiff_t>(from));
+  };
+  copy(0, file_record::kTitleOffset);
+  if (!keepTitle) copy(file_record::kTitleOffset, file_record::kSourcePathOffset);
+  if (!keepPath) copy(file_record::kSourcePathOffset, file_record::kCreatedOffset);
+  copy(file_record::kCreatedOffset, file_record::kHeadSize);
+}
+
+std::vector<uint8_t> EncodeFileRecord(const HandheldFileHead& head,
+                                      std::span<const uint8_t> content, size_t zeros) {
+  std::vector<uint8_t> record(file_record::kHeadSize + content.size() + zeros, 0);
+  head.EncodeInto(record);
+  std::copy(content.begin(), content.end(),
+            record.begin() + static_cast<std::ptrdiff_t>(file_record::kContentOffset));
+  return record;
+}
+
+std::span<const uint8_t> FileRecordContent(std::span<const uint8_t> record) {
+  return record.size() > file_record::kHeadSize ? record.subspan(file_record::kHeadSize)
+                                                : std::span<const uint8_t>();
 }
 
 std::optional<SearchResult> SearchResult::Decode(std::span<const uint8_t> record) {
@@ -96,10 +126,27 @@ store::HandheldDateTime SearchResultStamp(time_t pcTime) {
   return stamp;
 }
 
+std::optional<RequestPreference> RequestPreference::Decode(std::span<const uint8_t> stored) {
+  if (stored.size() < kSize) return std::nullopt;
+  RequestPreference preference;
+  std::copy_n(stored.begin(), kSize, preference.bytes.begin());
+  return preference;
+}
+
+void RequestPreference::EncodeInto(std::vector<uint8_t>& stored) const {
+  if (stored.size() < kSize) stored.resize(kSize, 0);
+  std::copy(bytes.begin(), bytes.end(), stored.begin());
+}
+
 SearchAppInfo SearchAppInfo::FromBytes(std::span<const uint8_t> bytes) {
   SearchAppInfo info;
   std::copy_n(bytes.begin(), std::min(bytes.size(), kSize), info.m_bytes.begin());
   return info;
+}
+
+void SearchAppInfo::EncodeInto(std::vector<uint8_t>& block) const {
+  if (block.size() < kSize) block.resize(kSize, 0);
+  std::copy(m_bytes.begin(), m_bytes.end(), block.begin());
 }
 
 std::string SearchAppInfo::SearchSpec() const {
@@ -132,7 +179,11 @@ std::string SearchAppInfo::ThirdText() const {
 }
 
 uint16_t SearchAppInfo::ReceiveSelector() const {
-  return static_cast<uint16_t>(platform::GetU32Be(m_bytes, kReceiveSelectorOffset) & 0xFFFFu);
+  return static_cast<uint16_t>(WholeReceiveSelector() & 0xFFFFu);
+}
+
+uint32_t SearchAppInfo::WholeReceiveSelector() const {
+  return platform::GetU32Be(m_bytes, kReceiveSelectorOffset);
 }
 
 void SearchAppInfo::SetSearchSpec(const std::string& spec) {
