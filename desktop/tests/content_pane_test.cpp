@@ -231,15 +231,16 @@ void ContentPaneTest::pictureShowsCentredOnBlackAndCopies() {
   QCOMPARE(view->PaneTitle(), QStringLiteral("photo - Handheld File"));
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
 
+  // The window made so that the pane's inside is 400 by 300: the picture
+  // is drawn anew for the frame's size.
   int border = frame->frameWidth();
-  frame->resize(300 + 2 * border, 200 + 2 * border);
-  view->ShowEntry(5);
+  view->resize(2 * (400 + 2 * border + 21), 300 + 2 * border + 54);
   QImage canvas = frame->pixmap().toImage();
-  QCOMPARE(canvas.size(), QSize(300, 200));
-  QCOMPARE(canvas.pixelColor(70, 20), QColor(255, 0, 0));
-  QCOMPARE(canvas.pixelColor(229, 179), QColor(0, 255, 0));
-  QCOMPARE(canvas.pixelColor(150, 100), QColor(0, 0, 255));
-  for (QPoint outside : {QPoint(69, 20), QPoint(70, 19), QPoint(230, 179), QPoint(229, 180)}) {
+  QCOMPARE(canvas.size(), QSize(400, 300));
+  QCOMPARE(canvas.pixelColor(120, 70), QColor(255, 0, 0));
+  QCOMPARE(canvas.pixelColor(279, 229), QColor(0, 255, 0));
+  QCOMPARE(canvas.pixelColor(200, 150), QColor(0, 0, 255));
+  for (QPoint outside : {QPoint(119, 70), QPoint(120, 69), QPoint(280, 229), QPoint(279, 230)}) {
     QCOMPARE(canvas.pixelColor(outside), QColor(0, 0, 0));
   }
 

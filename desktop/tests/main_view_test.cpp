@@ -60,7 +60,7 @@ void MainViewTest::missingDataDirSettingUsesTheProgramFolder() {
   Harness harness;
   WriteStore(harness.sandbox.ProgramDir() + "/Vellamore.dat", ThreeEntries());
   QVERIFY(harness.Start(false));
-  QCOMPARE(harness.View()->Image().DataDirectory(), harness.sandbox.ProgramDir());
+  QCOMPARE(harness.View()->Model().DataDirectory(), harness.sandbox.ProgramDir());
   QCOMPARE(platform::settings::QueryValue("Software\\Olvenmark\\Vellamore\\Directories", "DataDir"),
            std::optional<std::string>(harness.sandbox.ProgramDir()));
   QCOMPARE(harness.Names().size(), 3);
