@@ -108,9 +108,6 @@ class CVellamoreView : public QWidget {
   const FileListModel& Model() const { return m_model; }
   // The rows as they stand on screen, top to bottom.
   std::vector<ListedRow> ListedRows() const;
-  QString PaneTitle() const { return m_paneTitle->text(); }
-  QString PaneText() const { return m_textPane->PaneText(); }
-  bool IsPictureShown() const { return m_pictureShown; }
   QSize sizeHint() const override;
   // True while a change waits for another writer to release the list.
   bool IsWaitingForList() const;

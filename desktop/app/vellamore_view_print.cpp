@@ -158,7 +158,7 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
   PageFrame frame{scale.TwipsOfX(printer.width()), scale.TwipsOfY(printer.height())};
   // A picture prints on one page under the heading; its text is not the
   // pane's, which still holds what was shown before the picture.
-  std::string text = m_pictureShown ? std::string() : PaneText().toStdString();
+  std::string text = m_pictureShown ? std::string() : m_textPane->PaneText().toStdString();
   PrintLayout layout(heading, text, lineHeight, frame);
   int pages = m_pictureShown ? 1 : layout.PageCount();
   for (int page = 1; page <= pages; ++page) {
