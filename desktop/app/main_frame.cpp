@@ -285,8 +285,7 @@ void CMainFrame::OnWindowStationReadable() {
 
 void CMainFrame::OnChar(uint32_t code) {
   if (code != kReloadCharacter || m_view == nullptr) return;
-  m_view->LoadFileList();
-  m_view->RefreshKeepingSelection();
+  m_view->Reload();
   emit reloaded();
 }
 

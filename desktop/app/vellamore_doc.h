@@ -1,6 +1,6 @@
 // CVellamoreDoc: the program's document. It holds no data: the store image
-// lives in the view, which writes it after every change, so a new document
-// starts nothing and reading or writing the document touches no file.
+// lives in the view's list model and is written after every change, so a new
+// document starts nothing and reading or writing the document touches no file.
 #pragma once
 
 #include <QObject>

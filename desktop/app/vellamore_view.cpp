@@ -1,4 +1,4 @@
-// The main view: its controls, the store image, the lists and their layout.
+// The main view: its controls, the lists and their layout.
 // The commands that add, edit and delete entries are in
 // vellamore_view_commands.cpp.
 #include "vellamore_view.h"
@@ -25,21 +25,6 @@
 
 namespace desktop {
 namespace {
-
-// A row of the file list; sorts by the text of the column last clicked.
-class FileListItem : public QTreeWidgetItem {
- public:
-  bool operator<(const QTreeWidgetItem& other) const override {
-    int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
-    return CompareListTexts(text(column).toStdString(), other.text(column).toStdString()) < 0;
-  }
-};
-
-struct ColumnSpec {
-  const char* header;
-  int width;
-};
-constexpr ColumnSpec kColumns[] = {{"Source", 60}, {"Name", 100}, {"Action", 100}, {"Format", 60}};
 
 QIcon IconOfSizes(const QString& name) {
   QIcon icon;
@@ -222,11 +207,7 @@ void CVellamoreView::ResolveDataDirectory() {
     std::fprintf(stderr, "Vellamore: cannot store the data directory %s in the settings: %s\n",
                  directory.path.c_str(), std::strerror(directory.settingError));
   }
-  m_image.SetDataDirectory(directory.path);
-}
-
-void CVellamoreView::ResetListHeader() {
-  m_image.ResetHeader();
+  m_model.SetDataDirectory(directory.path);
 }
 
 // --- The lists ------------------------------------------------------------
@@ -234,8 +215,8 @@ void CVellamoreView::ResetListHeader() {
 void CVellamoreView::FillUserList() {
   QSignalBlocker blocker(m_userFilter);
   m_userFilter->clear();
-  auto users = ReadHotSyncUsers(m_environment.installAidePath);
-  for (const std::string& item : SortedAsListBox(UserFilterItems(users))) {
+  for (const std::string& item :
+       FileListModel::UserItems(ReadHotSyncUsers(m_environment.installAidePath))) {
     m_userFilter->addItem(QString::fromStdString(item));
   }
   m_userFilter->setCurrentIndex(m_userFilter->findText(kAllItem, Qt::MatchExactly));
@@ -244,8 +225,7 @@ void CVellamoreView::FillUserList() {
 void CVellamoreView::FillCategoryList() {
   QSignalBlocker blocker(m_categoryFilter);
   m_categoryFilter->clear();
-  auto items = CategoryFilterItems(CategoryLabelsOf(m_image.Header()));
-  for (const std::string& item : SortedAsListBox(items)) {
+  for (const std::string& item : m_model.CategoryItems()) {
     m_categoryFilter->addItem(QString::fromStdString(item));
   }
   m_categoryFilter->setCurrentIndex(m_categoryFilter->findText(kAllItem, Qt::MatchExactly));
@@ -253,36 +233,38 @@ void CVellamoreView::FillCategoryList() {
 
 void CVellamoreView::SetupColumns() {
   QStringList headers;
-  for (const ColumnSpec& column : kColumns) headers << QString::fromLatin1(column.header);
-  m_fileList->setColumnCount(static_cast<int>(headers.size()));
+  for (const auto& column : FileListModel::kColumns) headers << QString::fromLatin1(column.header);
+  m_fileList->setColumnCount(FileListModel::kColumnCount);
   m_fileList->setHeaderLabels(headers);
-  for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
-    m_fileList->setColumnWidth(i, kColumns[i].width);
+  for (int i = 0; i < FileListModel::kColumnCount; ++i) {
+    m_fileList->setColumnWidth(i, FileListModel::kColumns[i].width);
     m_fileList->headerItem()->setTextAlignment(i, Qt::AlignLeft | Qt::AlignVCenter);
   }
 }
 
 void CVellamoreView::FillFileList() {
-  m_fileList->clear();
-  std::string user = ComboText(m_userFilter);
-  std::string category = ComboText(m_categoryFilter);
-  const auto& entries = m_image.Entries();
-  for (size_t index : SelectEntries(entries, m_image.Header(), user, category)) {
-    InsertListRow(entries[index]);
-  }
+  m_model.Fill(ComboText(m_userFilter), ComboText(m_categoryFilter));
+  ShowRows();
 }
 
-int CVellamoreView::InsertListRow(const store::FileListEntry& entry) {
-  ListRowTexts texts = RowTextsOf(entry);
-  auto* item = new FileListItem;
-  item->setText(0, QString::fromStdString(texts.source));
-  item->setText(1, QString::fromStdString(texts.name));
-  item->setText(2, QString::fromStdString(texts.action));
-  item->setText(3, QString::fromStdString(texts.format));
-  item->setIcon(0, texts.image == kImagePcFile ? m_pcFileIcon : m_handheldFileIcon);
-  item->setData(0, Qt::UserRole, static_cast<uint>(entry.id));
-  m_fileList->insertTopLevelItem(0, item);
-  return 0;
+void CVellamoreView::ShowRows() {
+  m_fileList->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const FileListModel::Row& row : m_model.Rows()) items << ItemOf(row);
+  m_fileList->addTopLevelItems(items);
+}
+
+QTreeWidgetItem* CVellamoreView::ItemOf(const FileListModel::Row& row) const {
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, QString::fromStdString(row.texts.source));
+  item->setText(1, QString::fromStdString(row.texts.name));
+  item->setText(2, QString::fromStdString(row.texts.action));
+  item->setText(3, QString::fromStdString(row.texts.format));
+  item->setIcon(0, row.texts.image == kImagePcFile ? m_pcFileIcon : m_handheldFileIcon);
+  // The widget finds a row's entry by the ID in its item, so that a row read
+  // while the widget moves its items is always the one on screen.
+  item->setData(0, Qt::UserRole, static_cast<uint>(row.id));
+  return item;
 }
 
 int CVellamoreView::GetSelectedRow() const {
@@ -303,10 +285,6 @@ uint16_t CVellamoreView::RowId(int row) const {
   return static_cast<uint16_t>(m_fileList->topLevelItem(row)->data(0, Qt::UserRole).toUInt());
 }
 
-store::FileListEntry* CVellamoreView::FindEntryById(uint16_t id) {
-  return m_image.FindById(id);
-}
-
 void CVellamoreView::SelectRow(int row) {
   if (row < 0 || row >= m_fileList->topLevelItemCount()) return;
   QTreeWidgetItem* item = m_fileList->topLevelItem(row);
@@ -315,14 +293,18 @@ void CVellamoreView::SelectRow(int row) {
   m_fileList->scrollToItem(item);
 }
 
+void CVellamoreView::Reload() {
+  LoadFileList();
+  RefreshKeepingSelection();
+}
+
 void CVellamoreView::RefreshKeepingSelection() {
   int row = GetSelectedRow();
   if (row < 0) row = 0;
   std::optional<uint16_t> keep;
   if (row < m_fileList->topLevelItemCount()) keep = RowId(row);
   FillFileList();
-  int count = m_fileList->topLevelItemCount();
-  if (count > 0) {
+  if (m_fileList->topLevelItemCount() > 0) {
     SelectRow(keep ? std::max(RowOfId(*keep), 0) : 0);
   } else {
     ShowEmptyList();
@@ -331,8 +313,20 @@ void CVellamoreView::RefreshKeepingSelection() {
 }
 
 void CVellamoreView::SortByColumn(int column) {
-  // The list remembers the column; its rows compare by that column's text.
-  m_fileList->sortItems(column, Qt::AscendingOrder);
+  // The rows move; the selected and the current row stay what they were,
+  // and the pane is not shown anew.
+  int selected = GetSelectedRow();
+  int current = m_fileList->currentIndex().row();
+  std::vector<int> order = m_model.SortByColumn(column);
+  QSignalBlocker blocker(m_fileList);
+  ShowRows();
+  for (int row = 0; row < static_cast<int>(order.size()); ++row) {
+    QTreeWidgetItem* item = m_fileList->topLevelItem(row);
+    if (order[static_cast<size_t>(row)] == current) {
+      m_fileList->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    }
+    if (order[static_cast<size_t>(row)] == selected) item->setSelected(true);
+  }
 }
 
 void CVellamoreView::OnFilterChanged() {
@@ -357,12 +351,7 @@ void CVellamoreView::OnFilterChanged() {
 }
 
 std::optional<uint16_t> CVellamoreView::TopIdUnderFilters() const {
-  const auto& entries = m_image.Entries();
-  std::vector<size_t> taken = SelectEntries(entries, m_image.Header(), ComboText(m_userFilter),
-                                            ComboText(m_categoryFilter));
-  // Rows go in at the top: the last entry taken heads the list.
-  if (taken.empty()) return std::nullopt;
-  return entries[taken.back()].id;
+  return m_model.TopIdUnder(ComboText(m_userFilter), ComboText(m_categoryFilter));
 }
 
 void CVellamoreView::RestoreFilters() {
@@ -441,14 +430,6 @@ std::vector<ListedRow> CVellamoreView::ListedRows() const {
                     item->text(2).toStdString(), item->text(3).toStdString(), item->isSelected()});
   }
   return rows;
-}
-
-std::string CVellamoreView::FormatSize(int64_t size) {
-  return desktop::FormatSize(size);
-}
-
-std::string CVellamoreView::FormatDateTime(const store::HandheldDateTime& stamp) {
-  return desktop::FormatDateTime(stamp);
 }
 
 }  // namespace desktop

@@ -1,9 +1,9 @@
 // CVellamoreView: the program's only view, a form filling the main window.
 // The file list on the left shows the store's entries for the chosen User
 // and Category, newest first; the content pane on the right shows the
-// selected entry; Add, Delete and Details stand under the list. The view
-// owns the store image for the program's life and writes it whole after
-// every change.
+// selected entry; Add, Delete and Details stand under the list. The list's
+// rows and the store image they come from are a FileListModel, which the
+// view shows and writes whole after every change.
 #pragma once
 
 #include <QFont>
@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "content_edit.h"
+#include "file_list_model.h"
 #include "form_layout.h"
-#include "store_image.h"
 #include "user_prompts.h"
 
 class QComboBox;
@@ -66,57 +66,22 @@ class CVellamoreView : public QWidget {
   // The first update: loads the store, fills the lists, lays out the form
   // and selects the first row.
   void OnInitialUpdate();
+  // After another writer changed the store: reads it again (the user's
+  // changes not yet written are applied to it again) and shows it, the
+  // selected entry still selected where it is still listed.
+  void Reload();
 
-  // The store image.
-  void ResolveDataDirectory();
-  // Reads the store file; the user's changes not yet written are applied
-  // to it again.
-  void LoadFileList();
-  void ResetListHeader();
-  // Writes the user's changes: under the list lock, the file is read again,
-  // the changes are applied to it and it is written whole. While another
-  // writer holds the lock the save waits for it, polled from a timer.
-  void SaveFileList();
-
-  // The lists.
-  void FillUserList();
-  void FillCategoryList();
-  void SetupColumns();
-  void FillFileList();
-  int InsertListRow(const store::FileListEntry& entry);
-  int GetSelectedRow() const;
-  store::FileListEntry* FindEntryById(uint16_t id);
-  void RefreshKeepingSelection();
-  void DeleteSelectedEntry();
-  void LayoutControls();
-  void SortByColumn(int column);
-
-  static std::string FormatSize(int64_t size);
-  static std::string FormatDateTime(const store::HandheldDateTime& stamp);
-
-  // Adding and editing entries.
+  // The commands on the list's entries.
   void AddFile();
-  bool MakeNewEntry(store::FileListEntry& entry, const std::string& fileTitle,
-                    const std::string& fullPath, uint16_t format, uint16_t category);
-  uint16_t NewEntryId() const;
-  int AppendEntry(const store::FileListEntry& entry);
+  void DeleteSelectedEntry();
   void ShowDetails();
 
   // The content pane (vellamore_view_pane.cpp).
-  void ShowEntry(uint16_t id);
-  void ShowPcDescription(const store::FileListEntry& entry);
-  void ShowReceivedDescription(const store::FileListEntry& entry);
-  void ShowReceivedText(const store::FileListEntry& entry);
-  void ShowReceivedPicture(const store::FileListEntry& entry);
   // Save writes the pane's text over the selected entry's received copy,
   // Save As to a file the user names; both only for an editable received
   // text. True when the text was written.
   bool SaveText();
   bool SaveTextAs();
-  // Writes the pane's text to `path` through a temporary file, so a failed
-  // write leaves the file as it was; says so when it fails, and clears the
-  // pane's modified mark when it does not.
-  bool WritePaneText(const std::string& path);
   EditCommandState EditCommands() const;
   void OnEditUndo();
   void OnEditCut();
@@ -139,13 +104,10 @@ class CVellamoreView : public QWidget {
   // The font printouts use; by default the printer's own.
   void SetPrintFont(const QFont& font) { m_printFont = font; }
 
-  // What tests and the row dump look at.
-  const StoreImage& Image() const { return m_image; }
+  // The rows and the store image the view shows.
+  const FileListModel& Model() const { return m_model; }
+  // The rows as they stand on screen, top to bottom.
   std::vector<ListedRow> ListedRows() const;
-  QString PaneTitle() const { return m_paneTitle->text(); }
-  QString PaneText() const { return m_textPane->PaneText(); }
-  bool IsPictureShown() const { return m_pictureShown; }
-  const QImage& LoadedPicture() const { return m_loadedPicture; }
   QSize sizeHint() const override;
   // True while a change waits for another writer to release the list.
   bool IsWaitingForList() const;
@@ -165,6 +127,43 @@ class CVellamoreView : public QWidget {
 
  private:
   void CreateControls();
+  void ResolveDataDirectory();
+  // Reads the store file; the user's changes not yet written are applied
+  // to it again.
+  void LoadFileList();
+  // Writes the user's changes: under the list lock, the file is read again,
+  // the changes are applied to it and it is written whole. While another
+  // writer holds the lock the save waits for it, polled from a timer.
+  void SaveFileList();
+
+  // The lists.
+  void FillUserList();
+  void FillCategoryList();
+  void SetupColumns();
+  // Fills the model's rows under the filters as they stand and shows them.
+  void FillFileList();
+  // Puts the model's rows on screen, none selected.
+  void ShowRows();
+  QTreeWidgetItem* ItemOf(const FileListModel::Row& row) const;
+  int GetSelectedRow() const;
+  void RefreshKeepingSelection();
+  void LayoutControls();
+  void SortByColumn(int column);
+
+  // Adding entries.
+  bool MakeNewEntry(store::FileListEntry& entry, const std::string& fileTitle,
+                    const std::string& fullPath, uint16_t format, uint16_t category);
+
+  // The content pane.
+  void ShowEntry(uint16_t id);
+  void ShowPcDescription(const store::FileListEntry& entry);
+  void ShowReceivedDescription(const store::FileListEntry& entry);
+  void ShowReceivedText(const store::FileListEntry& entry);
+  void ShowReceivedPicture(const store::FileListEntry& entry);
+  // Writes the pane's text to `path` through a temporary file, so a failed
+  // write leaves the file as it was; says so when it fails, and clears the
+  // pane's modified mark when it does not.
+  bool WritePaneText(const std::string& path);
   void CreateListLockPoll();
   void ConfigureControls();
   void ConnectControls();
@@ -178,7 +177,8 @@ class CVellamoreView : public QWidget {
   // After a question: true when the entry of `id` is still in the list;
   // otherwise tells the user that nothing was changed.
   bool StillListedAfterQuestion(uint16_t id, const char* caption);
-  // Takes the deleted entry's row out and selects the row above it.
+  // Deletes the entry of `id`, takes its row out and selects the row
+  // above it.
   void RemoveRowOf(uint16_t id);
   // Saving under the list lock (vellamore_view_save.cpp).
   void TrySaveUnderLock();
@@ -187,7 +187,6 @@ class CVellamoreView : public QWidget {
   // Runs the PC File Details dialog on `entry`; true (and the entry
   // changed) on OK.
   bool RunPcFileDetails(store::FileListEntry& entry);
-  // The content pane.
   bool HasChangedText() const;
   // Before the pane shows something else: asks whether to save a changed
   // text. True when the pane may move on (nothing changed, the text was
@@ -223,7 +222,7 @@ class CVellamoreView : public QWidget {
 
   UserPrompts& m_prompts;
   ViewEnvironment m_environment;
-  StoreImage m_image;
+  FileListModel m_model;
 
   QTreeWidget* m_fileList = nullptr;
   CContentEdit* m_textPane = nullptr;

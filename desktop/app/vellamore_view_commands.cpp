@@ -31,8 +31,9 @@ void CVellamoreView::AddFile() {
   if (!RunPcFileDetails(entry)) return;
   // A reload while the dialog was open may have brought an entry with the
   // same ID.
-  if (FindEntryById(entry.id) != nullptr) entry.id = NewEntryId();
-  int row = AppendEntry(entry);
+  if (m_model.FindById(entry.id) != nullptr) entry.id = m_model.NewEntryId();
+  int row = m_model.Add(entry);
+  m_fileList->insertTopLevelItem(row, ItemOf(m_model.Rows()[static_cast<size_t>(row)]));
   SelectRow(row);
   m_fileList->setFocus();
   SaveFileList();
@@ -41,7 +42,7 @@ void CVellamoreView::AddFile() {
 bool CVellamoreView::MakeNewEntry(store::FileListEntry& entry, const std::string& fileTitle,
                                   const std::string& fullPath, uint16_t format, uint16_t category) {
   NewEntryRequest request;
-  request.id = NewEntryId();
+  request.id = m_model.NewEntryId();
   request.title = fileTitle;
   request.path = fullPath;
   request.user = ComboText(m_userFilter);
@@ -53,17 +54,8 @@ bool CVellamoreView::MakeNewEntry(store::FileListEntry& entry, const std::string
   return true;
 }
 
-uint16_t CVellamoreView::NewEntryId() const {
-  return m_image.NewEntryId();
-}
-
-int CVellamoreView::AppendEntry(const store::FileListEntry& entry) {
-  m_image.Apply(ListChange::Add(entry));
-  return InsertListRow(entry);
-}
-
 bool CVellamoreView::RunPcFileDetails(store::FileListEntry& entry) {
-  CPcFileDetailsDlg dialog(m_prompts, entry, m_image.Header(),
+  CPcFileDetailsDlg dialog(m_prompts, entry, m_model.Header(),
                            ReadHotSyncUsers(m_environment.installAidePath), this);
   if (dialog.exec() != QDialog::Accepted) return false;
   entry = dialog.Entry();
@@ -77,11 +69,11 @@ void CVellamoreView::ShowDetails() {
     return;
   }
   uint16_t id = RowId(row);
-  const store::FileListEntry* entry = FindEntryById(id);
+  const store::FileListEntry* entry = m_model.FindById(id);
   if (entry == nullptr) return;
   // Entries received from the handheld have their own, read-only dialog.
   if (entry->kind != store::kPcFile) {
-    CHandheldFileDetailsDlg dialog(*entry, m_image.Header(), this);
+    CHandheldFileDetailsDlg dialog(*entry, m_model.Header(), this);
     dialog.exec();
     return;
   }
@@ -92,7 +84,7 @@ void CVellamoreView::ShowDetails() {
   if (!StillListedAfterQuestion(id, kDetailsCaption)) return;
   // Only the settings the user changed go over the entry as the list now
   // has it: stamps a HotSync wrote meanwhile stay.
-  m_image.Apply(ListChange::EditSettings(before, edited));
+  m_model.Apply(ListChange::EditSettings(before, edited));
   RefreshKeepingSelection();
   SaveFileList();
 }
@@ -106,7 +98,6 @@ void CVellamoreView::DeleteSelectedEntry() {
   uint16_t id = RowId(row);
   if (m_prompts.MessageBox(kDeleteQuestionText, kDeleteCaption, kMbYesNo) != kIdYes) return;
   if (!StillListedAfterQuestion(id, kDeleteCaption)) return;
-  m_image.Apply(ListChange::Delete(id));
   RemoveRowOf(id);
   m_fileList->setFocus();
   SaveFileList();
@@ -115,13 +106,13 @@ void CVellamoreView::DeleteSelectedEntry() {
 bool CVellamoreView::StillListedAfterQuestion(uint16_t id, const char* caption) {
   // A question runs its own event loop, in which a reload may replace the
   // store image; the entry is looked up again by the ID it had before.
-  if (FindEntryById(id) != nullptr) return true;
+  if (m_model.FindById(id) != nullptr) return true;
   m_prompts.MessageBox(kEntryGoneText, caption, kMbOk | kMbIconExclamation);
   return false;
 }
 
 void CVellamoreView::RemoveRowOf(uint16_t id) {
-  int row = RowOfId(id);
+  int row = m_model.Remove(id);
   if (row < 0) return;  // a reload moved the entry out of the filters
   delete m_fileList->takeTopLevelItem(row);
   if (row > 0) {
@@ -135,7 +126,7 @@ void CVellamoreView::RemoveRowOf(uint16_t id) {
 
 void CVellamoreView::OnHelp() {
   std::vector<std::string> places =
-      HelpFilePlaces(m_image.DataDirectory(), m_environment.programFolder);
+      HelpFilePlaces(m_model.DataDirectory(), m_environment.programFolder);
   for (const std::string& place : places) {
     if (std::optional<std::string> page = ReadHelpFile(place)) {
       if (!m_helpWindow) m_helpWindow = new CHelpWindow(window());

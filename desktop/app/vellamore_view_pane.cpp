@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -31,7 +30,7 @@ constexpr uint16_t kReceivedPcFormat = 3;
 }  // namespace
 
 void CVellamoreView::ShowEntry(uint16_t id) {
-  const store::FileListEntry* found = FindEntryById(id);
+  const store::FileListEntry* found = m_model.FindById(id);
   if (found == nullptr) return;
   // A copy: a message box below runs an event loop in which a reload may
   // replace the store image.
@@ -107,15 +106,13 @@ void CVellamoreView::ShowReceivedPicture(const store::FileListEntry& entry) {
     m_pictureShown = true;
   }
   m_paneTitle->setText(QString::fromStdString(HandheldFilePaneTitle(entry)));
-  // The one bounded reader of outside files: a pipe in the picture's place
-  // cannot hang the program.
-  int error = 0;
-  std::optional<std::vector<uint8_t>> bytes =
-      platform::ReadWholeFile(entry.receivedCopy, platform::kDefaultReadLimit, &error);
+  ReceivedBytes read = ReadReceivedBytes(entry.receivedCopy);
   m_loadedPicture = QImage();
   m_pictureProblem.clear();
-  if (bytes) m_loadedPicture = QImage::fromData(bytes->data(), static_cast<int>(bytes->size()));
-  if (!bytes && error == ENOENT) {
+  if (read.status == ReceivedText::Status::kRead) {
+    m_loadedPicture = QImage::fromData(read.bytes.data(), static_cast<int>(read.bytes.size()));
+  }
+  if (read.status == ReceivedText::Status::kNotFound) {
     m_pictureProblem = QString::fromStdString(WithArgument(kFileNotFoundText, entry.receivedCopy));
   } else if (m_loadedPicture.isNull()) {
     m_pictureProblem =
@@ -177,7 +174,7 @@ bool CVellamoreView::SaveText() {
   // Only the text of a received text file goes back into its file: never a
   // description over a received file, nor one entry's text over another's.
   uint16_t id = RowId(row);
-  const store::FileListEntry* entry = FindEntryById(id);
+  const store::FileListEntry* entry = m_model.FindById(id);
   if (!CanSaveText() || entry == nullptr || m_shownId != id || entry->format != kReceivedText) {
     return false;
   }
@@ -197,7 +194,7 @@ bool CVellamoreView::ChooseFileAndWritePaneText() {
   // The entry is found again by its ID: a reload may have replaced the
   // store image while a question was open.
   std::string proposed;
-  const store::FileListEntry* entry = m_shownId ? FindEntryById(*m_shownId) : nullptr;
+  const store::FileListEntry* entry = m_shownId ? m_model.FindById(*m_shownId) : nullptr;
   if (entry != nullptr) proposed = entry->receivedCopy;
   bool wasAsking = std::exchange(m_askingAboutText, true);
   std::optional<std::string> path = m_prompts.ChooseSaveFile(kAllFilesFilter, proposed);

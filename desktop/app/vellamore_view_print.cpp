@@ -93,7 +93,7 @@ QPrinter& CVellamoreView::Printer() {
 bool CVellamoreView::PrepareToPrint() {
   // Nothing to print: say so before asking for a printer.
   int row = GetSelectedRow();
-  const store::FileListEntry* entry = row >= 0 ? FindEntryById(RowId(row)) : nullptr;
+  const store::FileListEntry* entry = row >= 0 ? m_model.FindById(RowId(row)) : nullptr;
   if (entry == nullptr) {
     m_prompts.MessageBox(kSelectItemText, kPrintCaption, kMbOk);
     return false;
@@ -139,7 +139,7 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
     m_prompts.MessageBox(kSelectItemText, kPrintCaption, kMbOk);
     return false;
   }
-  const store::FileListEntry* entry = FindEntryById(RowId(row));
+  const store::FileListEntry* entry = m_model.FindById(RowId(row));
   if (entry == nullptr) return false;
   std::string heading = entry->title;
 
@@ -158,7 +158,7 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
   PageFrame frame{scale.TwipsOfX(printer.width()), scale.TwipsOfY(printer.height())};
   // A picture prints on one page under the heading; its text is not the
   // pane's, which still holds what was shown before the picture.
-  std::string text = m_pictureShown ? std::string() : PaneText().toStdString();
+  std::string text = m_pictureShown ? std::string() : m_textPane->PaneText().toStdString();
   PrintLayout layout(heading, text, lineHeight, frame);
   int pages = m_pictureShown ? 1 : layout.PageCount();
   for (int page = 1; page <= pages; ++page) {

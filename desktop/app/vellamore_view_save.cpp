@@ -41,7 +41,7 @@ bool CVellamoreView::CanClose() {
 }
 
 void CVellamoreView::LoadFileList() {
-  TellDroppedChanges(m_image.Load());
+  TellDroppedChanges(m_model.Reload());
 }
 
 void CVellamoreView::SaveFileList() {
@@ -52,7 +52,7 @@ void CVellamoreView::SaveFileList() {
 
 void CVellamoreView::TrySaveUnderLock() {
   store::FileListLock lock;
-  store::FileListLock::Result locked = lock.TryLock(m_image.StorePath());
+  store::FileListLock::Result locked = lock.TryLock(m_model.StorePath());
   if (locked == store::FileListLock::Result::kHeldElsewhere) {
     SetWaitingForList(true);
     return;
@@ -61,15 +61,15 @@ void CVellamoreView::TrySaveUnderLock() {
   if (locked == store::FileListLock::Result::kFailed) {
     // Saving goes on; should the folder refuse the file too, the save says so.
     std::fprintf(stderr, "Vellamore: cannot lock the list %s: %s; saving without the lock\n",
-                 store::FileListLock::LockPathFor(m_image.StorePath()).c_str(),
+                 store::FileListLock::LockPathFor(m_model.StorePath()).c_str(),
                  std::strerror(lock.Error()));
   }
-  std::vector<uint8_t> shown = m_image.Bytes();
-  std::vector<ListChange> dropped = m_image.Load();
-  int error = m_image.Save();
+  std::vector<uint8_t> shown = m_model.Bytes();
+  std::vector<ListChange> dropped = m_model.Reload();
+  int error = m_model.Save();
   lock.Unlock();  // before any message: a HotSync must not wait for the user
 
-  bool changedElsewhere = m_image.Bytes() != shown;
+  bool changedElsewhere = m_model.Bytes() != shown;
   if (error != 0) m_prompts.MessageBox(kSaveErrorText, kSaveErrorCaption, kMbOk);
   TellDroppedChanges(dropped);
   if (changedElsewhere) RefreshKeepingSelection();

@@ -1,9 +1,10 @@
-// Received text files: the bounded read in pieces, the decoding and the
+// Received files: the bounded read, text in pieces, the decoding and the
 // atomic write.
 #include "received_text.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "fs/fs.h"
@@ -53,23 +54,34 @@ std::string DecodePcText(std::string_view bytes) {
   return text;
 }
 
+ReceivedBytes ReadReceivedBytes(const std::string& path) {
+  ReceivedBytes result;
+  int error = 0;
+  std::optional<std::vector<uint8_t>> bytes =
+      platform::ReadWholeFile(path, platform::kDefaultReadLimit, &error);
+  if (bytes) {
+    result.bytes = std::move(*bytes);
+    return result;
+  }
+  // Gone between a look and the read: as if it had never been there.
+  result.status =
+      error == ENOENT ? ReceivedText::Status::kNotFound : ReceivedText::Status::kCannotOpen;
+  result.error = error;
+  return result;
+}
+
 ReceivedText ReadReceivedText(const std::string& path) {
   ReceivedText result;
   if (!platform::GetFileStatus(path)) {
     result.status = ReceivedText::Status::kNotFound;
     return result;
   }
-  int error = 0;
-  std::optional<std::vector<uint8_t>> bytes =
-      platform::ReadWholeFile(path, platform::kDefaultReadLimit, &error);
-  if (!bytes) {
-    // Gone between the look and the read: as if it had never been there.
-    result.status =
-        error == ENOENT ? ReceivedText::Status::kNotFound : ReceivedText::Status::kCannotOpen;
-    result.error = error;
-    return result;
+  ReceivedBytes read = ReadReceivedBytes(path);
+  result.status = read.status;
+  result.error = read.error;
+  if (read.status == ReceivedText::Status::kRead) {
+    result.text = DecodePcText(JoinTextPieces(read.bytes));
   }
-  result.text = DecodePcText(JoinTextPieces(*bytes));
   return result;
 }
 

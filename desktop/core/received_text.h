@@ -1,5 +1,6 @@
-// Reading and writing the text files that the conduit writes for texts
-// received from the handheld, as the content pane shows and saves them.
+// Reading the files that the conduit writes for what it received from the
+// handheld, and writing the received texts, as the content pane shows and
+// saves them.
 // They are UTF-8 Linux text files, lines ended by "\n" (an older file may
 // have "\r\n"); the pane holds plain "\n" line breaks.
 #pragma once
@@ -9,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace desktop {
 
@@ -26,6 +28,15 @@ struct ReceivedText {
   std::string text;  // UTF-8, line breaks as the file has them
   int error = 0;     // errno of the failed read
 };
+
+// A received file's bytes (a picture's), read whole through the bounded
+// reader: a pipe in the file's place cannot hang the program.
+struct ReceivedBytes {
+  ReceivedText::Status status = ReceivedText::Status::kRead;
+  std::vector<uint8_t> bytes;
+  int error = 0;  // errno of the failed read
+};
+ReceivedBytes ReadReceivedBytes(const std::string& path);
 
 // Reads the text file at `path`: only a regular file, never more than the
 // bounded reader allows, and never a byte past what was read.

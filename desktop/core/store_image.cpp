@@ -1,4 +1,4 @@
-// The main view's store image: load, save and removal by ID.
+// The main view's store image: load, save and the user's changes.
 #include "store_image.h"
 
 namespace desktop {
@@ -30,11 +30,6 @@ bool StoreImage::Apply(ListChange change) {
   if (!ApplyChange(change, m_store)) return false;
   m_unwritten.push_back(std::move(change));
   return true;
-}
-
-bool StoreImage::RemoveById(uint16_t id) {
-  ListChange change = ListChange::Delete(id);
-  return ApplyChange(change, m_store);
 }
 
 }  // namespace desktop

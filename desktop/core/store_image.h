@@ -30,8 +30,6 @@ class StoreImage {
   // gives the default header and leaves the entries (and changes) as they
   // are.
   std::vector<ListChange> Load();
-  // The default header (labels "Unfiled", "Personal", "Business"); memory only.
-  void ResetHeader() { m_store.ResetHeader(); }
   // Rewrites the whole store file; 0 (and every change counts as written),
   // or the errno of the failed step.
   int Save();
@@ -42,21 +40,15 @@ class StoreImage {
   bool HasUnwrittenChanges() const { return !m_unwritten.empty(); }
 
   const store::FileListStore::Header& Header() const { return m_store.GetHeader(); }
-  std::vector<store::FileListEntry>& Entries() { return m_store.Entries(); }
   const std::vector<store::FileListEntry>& Entries() const { return m_store.Entries(); }
   size_t Count() const { return m_store.Entries().size(); }
   // The header and the entries as the file would hold them.
   std::vector<uint8_t> Bytes() const { return m_store.ToBytes(); }
 
   // The first entry with the ID, in list order; nullptr when none has it.
-  store::FileListEntry* FindById(uint16_t id) { return m_store.FindById(id); }
   const store::FileListEntry* FindById(uint16_t id) const { return m_store.FindById(id); }
   // A random ID (0 to 32,767) that no entry has.
   uint16_t NewEntryId() const { return m_store.NewId(); }
-  // Adds a copy of the entry at the end of the list.
-  void Append(const store::FileListEntry& entry) { m_store.Append(entry); }
-  // Removes the first entry with the ID; false when none has it.
-  bool RemoveById(uint16_t id);
 
  private:
   std::string m_dataDirectory;

@@ -125,30 +125,30 @@ void ContentPaneTest::descriptionsIgnoreTypingAndDisableEditing() {
   CVellamoreView* view = harness.View();
   CContentEdit* pane = Pane(harness);
 
-  QCOMPARE(view->PaneTitle(), QStringLiteral("plan.doc - PC File"));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("plan.doc - PC File"));
   QString described = PaneTextOf(
       "FILE DESCRIPTION\r\n\r\nAction:  Send to handheld one time only\r\n\r\n"
       "Path:  /home/pc/plan.doc\r\n\r\n"
       "Date Created:  3/14/24 9:30 am\r\nDate Modified:  3/15/24 5:05 pm\r\n"
       "Size:  2K\r\n\r\nFormat:  Original PC format (may not be viewable on Palm)\r\n\r\n"
       "Last sent to handheld:  File has not been sent to handheld");
-  QCOMPARE(view->PaneText(), described);
+  QCOMPARE(harness.PaneText(), described);
   QCOMPARE(Background(pane), QColor(150, 200, 200));
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
   TypeEverything(pane);
-  QCOMPARE(view->PaneText(), described);
+  QCOMPARE(harness.PaneText(), described);
 
   harness.SelectRow(1);
-  QCOMPARE(view->PaneTitle(), QStringLiteral("song.mid - Handheld File"));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("song.mid - Handheld File"));
   described = PaneTextOf(
       "FILE DESCRIPTION\r\n\r\nFile was received from handheld\r\n\r\nPath:  song.mid\r\n\r\n"
       "Date Created:  3/14/24 9:30 am\r\nDate Modified:  3/15/24 5:05 pm\r\n"
       "Size:  100 bytes\r\n\r\nFormat:  Original PC Format (may not be viewable on Palm)\r\n\r\n"
       "Last received by PC:  5/1/24 2:07 pm\r\n");
-  QCOMPARE(view->PaneText(), described);
+  QCOMPARE(harness.PaneText(), described);
   QCOMPARE(Background(pane), QColor(80, 255, 80));
   TypeEverything(pane);
-  QCOMPARE(view->PaneText(), described);
+  QCOMPARE(harness.PaneText(), described);
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
   // Save never writes a description over the received file.
   QVERIFY(!view->SaveText());
@@ -167,8 +167,8 @@ void ContentPaneTest::receivedTextSavesThroughSaveAndSaveAs() {
   CContentEdit* pane = Pane(harness);
   const CMainFrame* frame = harness.Frame();
 
-  QCOMPARE(view->PaneTitle(), QStringLiteral("memo.txt - Handheld File"));
-  QCOMPARE(view->PaneText(), QString::fromUtf8("Caf\xC3\xA9\nline two"));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("memo.txt - Handheld File"));
+  QCOMPARE(harness.PaneText(), QString::fromUtf8("Caf\xC3\xA9\nline two"));
   QCOMPARE(Background(pane), QColor(Qt::white));
   QCOMPARE(EnabledCommands(frame), QStringList({"Cut", "Copy", "Paste", "Save", "Save As"}));
   pane->moveCursor(QTextCursor::End);
@@ -208,9 +208,8 @@ void ContentPaneTest::missingTextShowsNotFoundAndCannotBeSaved() {
   std::string copy = harness.sandbox.DataDir() + "/gone.txt";
   WriteStore(harness.sandbox.StorePath(), {Received(1, "gone.txt", 1, copy)});
   QVERIFY(harness.Start());
-  QCOMPARE(harness.View()->PaneTitle(), QStringLiteral("gone.txt - Handheld File"));
-  QCOMPARE(harness.View()->PaneText(),
-           PaneTextOf(("Error\r\n\r\nFile not found:  " + copy).c_str()));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("gone.txt - Handheld File"));
+  QCOMPARE(harness.PaneText(), PaneTextOf(("Error\r\n\r\nFile not found:  " + copy).c_str()));
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
   // Saving would make the missing file out of the error message.
   QVERIFY(!harness.View()->SaveText());
@@ -226,20 +225,21 @@ void ContentPaneTest::pictureShowsCentredOnBlackAndCopies() {
   QVERIFY(harness.Start());
   CVellamoreView* view = harness.View();
   auto* frame = FindControl<QLabel>(view, kIdPictureFrame);
-  QVERIFY(view->IsPictureShown());
+  QVERIFY(harness.IsPictureShown());
   QVERIFY(frame->isVisibleTo(view) && !Pane(harness)->isVisibleTo(view));
-  QCOMPARE(view->PaneTitle(), QStringLiteral("photo - Handheld File"));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("photo - Handheld File"));
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
 
+  // The window made so that the pane's inside is 400 by 300: the picture
+  // is drawn anew for the frame's size.
   int border = frame->frameWidth();
-  frame->resize(300 + 2 * border, 200 + 2 * border);
-  view->ShowEntry(5);
+  view->resize(2 * (400 + 2 * border + 21), 300 + 2 * border + 54);
   QImage canvas = frame->pixmap().toImage();
-  QCOMPARE(canvas.size(), QSize(300, 200));
-  QCOMPARE(canvas.pixelColor(70, 20), QColor(255, 0, 0));
-  QCOMPARE(canvas.pixelColor(229, 179), QColor(0, 255, 0));
-  QCOMPARE(canvas.pixelColor(150, 100), QColor(0, 0, 255));
-  for (QPoint outside : {QPoint(69, 20), QPoint(70, 19), QPoint(230, 179), QPoint(229, 180)}) {
+  QCOMPARE(canvas.size(), QSize(400, 300));
+  QCOMPARE(canvas.pixelColor(120, 70), QColor(255, 0, 0));
+  QCOMPARE(canvas.pixelColor(279, 229), QColor(0, 255, 0));
+  QCOMPARE(canvas.pixelColor(200, 150), QColor(0, 0, 255));
+  for (QPoint outside : {QPoint(119, 70), QPoint(120, 69), QPoint(280, 229), QPoint(279, 230)}) {
     QCOMPARE(canvas.pixelColor(outside), QColor(0, 0, 0));
   }
 
@@ -254,19 +254,18 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   Harness harness;
   QVERIFY(!StartWithEditedMemo(harness).empty());
   std::string text = harness.sandbox.DataDir() + "/memo.txt";
-  CVellamoreView* view = harness.View();
   CContentEdit* pane = Pane(harness);
 
   // A reload selects the same entry anew: the changes stay, unasked.
   harness.Frame()->OnChar(CMainFrame::kReloadCharacter);
-  QCOMPARE(view->PaneText(), QStringLiteral("edited first line\n"));
+  QCOMPARE(harness.PaneText(), QStringLiteral("edited first line\n"));
   QVERIFY(harness.prompts.shown.empty());
 
   std::string saved = harness.sandbox.Root() + "/saved.txt";
   harness.prompts.answers = {kIdYes};
   harness.prompts.saveFiles = {saved};
   bool pictureShownWhileAsked = true;
-  harness.prompts.whileChoosingSave = [&] { pictureShownWhileAsked = view->IsPictureShown(); };
+  harness.prompts.whileChoosingSave = [&] { pictureShownWhileAsked = harness.IsPictureShown(); };
   harness.SelectRow(1);
   QCOMPARE(harness.prompts.shown.size(), size_t{1});
   QCOMPARE(harness.prompts.shown[0].text, std::string(kTextChangedText));
@@ -275,7 +274,7 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   QVERIFY(!pictureShownWhileAsked);
   QCOMPARE(ReadBytes(saved), std::string("edited first line\n"));
   QCOMPARE(ReadBytes(text), std::string("first line\r\n"));
-  QVERIFY(view->IsPictureShown());
+  QVERIFY(harness.IsPictureShown());
 
   // A filter that empties the list offers the save as well, though no row
   // is selected any more.
@@ -287,7 +286,7 @@ void ContentPaneTest::changedTextIsOfferedForSavingBeforeThePaneMovesOn() {
   harness.prompts.saveFiles = {emptied};
   Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
   QCOMPARE(ReadBytes(emptied), std::string("first line\nmore"));
-  QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+  QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
 }
 
 void ContentPaneTest::changedTextQuestionAnswers_data() {
@@ -325,7 +324,6 @@ void ContentPaneTest::changedTextQuestionAnswers() {
   std::vector<store::FileListEntry> entries = StartWithEditedMemo(harness);
   QVERIFY(!entries.empty());
   std::string text = harness.sandbox.DataDir() + "/memo.txt";
-  CVellamoreView* view = harness.View();
   CContentEdit* pane = Pane(harness);
   QCOMPARE(harness.SelectedName(), QStringLiteral("memo.txt"));
 
@@ -357,16 +355,16 @@ void ContentPaneTest::changedTextQuestionAnswers() {
   if (!movesOn) {
     // Everything as it was: the text with its changes, its row selected,
     // the filter put back, the window open.
-    QCOMPARE(view->PaneText(), QStringLiteral("edited first line\n"));
+    QCOMPARE(harness.PaneText(), QStringLiteral("edited first line\n"));
     QVERIFY(pane->IsModified());
     QCOMPARE(harness.SelectedName(), QStringLiteral("memo.txt"));
     QCOMPARE(harness.UserFilter()->currentText(), QStringLiteral("All"));
     QVERIFY(harness.Frame()->isVisible());
   } else if (trigger == "select") {
     QCOMPARE(harness.SelectedName(), QStringLiteral("photo"));
-    QVERIFY(view->IsPictureShown());
+    QVERIFY(harness.IsPictureShown());
   } else if (trigger == "filter") {
-    QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+    QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
   } else {
     QVERIFY(!harness.Frame()->isVisible());
   }

@@ -92,7 +92,7 @@ void FileDetailsTest::addCancelledStoresNothing() {
   WhenShown<CPcFileDetailsDlg>([](CPcFileDetailsDlg* dialog) { PressCancel(dialog); });
   harness.View()->AddFile();
   QCOMPARE(harness.Names(), QStringList());
-  QCOMPARE(harness.View()->Image().Count(), size_t{0});
+  QCOMPARE(harness.View()->Model().Count(), size_t{0});
   QVERIFY(!ReadStore(harness.sandbox.StorePath()).has_value());
   QVERIFY(harness.prompts.shown.empty());
 }
@@ -110,7 +110,7 @@ void FileDetailsTest::addRefusesLongPathsAndUnreadableFiles() {
   QVERIFY(harness.prompts.shown[0].text.find(longPath) != std::string::npos);
   QVERIFY(harness.prompts.shown[0].text.find("127") != std::string::npos);
   QVERIFY(harness.prompts.shown[1].text.find(gone) != std::string::npos);
-  QCOMPARE(harness.View()->Image().Count(), size_t{0});
+  QCOMPARE(harness.View()->Model().Count(), size_t{0});
 
   // A path of exactly 127 characters fits.
   std::string folder = harness.sandbox.Root() + "/";

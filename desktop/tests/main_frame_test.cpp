@@ -166,7 +166,7 @@ void MainFrameTest::reloadCharacterKeepsTheSelection() {
   QCOMPARE(reloads, 1);
   QCOMPARE(harness.Names(), QStringList({"Memo.txt", "three", "two (sent)", "one"}));
   QCOMPARE(harness.SelectedName(), QStringLiteral("two (sent)"));
-  QCOMPARE(harness.View()->FindEntryById(2)->lastSent.bytes[0], uint8_t{20});
+  QCOMPARE(harness.View()->Model().FindById(2)->lastSent.bytes[0], uint8_t{20});
 
   // An entry that is gone after the reload: the top row is selected.
   WriteStore(harness.sandbox.StorePath(), {entries[0], entries[3]});

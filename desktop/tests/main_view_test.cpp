@@ -42,15 +42,15 @@ void MainViewTest::startsWithDefaultsWhenThereIsNoStore() {
   QCOMPARE(categoryItems, QStringList({"All", "Business", "Personal", "Unfiled"}));
   QCOMPARE(users->currentText(), QStringLiteral("All"));
   QCOMPARE(categories->currentText(), QStringLiteral("All"));
-  QCOMPARE(harness.View()->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
-  QCOMPARE(harness.View()->PaneText(), Pane(kEmptyListText));
+  QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+  QCOMPARE(harness.PaneText(), Pane(kEmptyListText));
   QCOMPARE(harness.Frame()->windowTitle(), QStringLiteral("Vellamore File View"));
   // The message is for reading: typing, Backspace included, leaves it.
   QWidget* pane = FindControl(harness.View(), kIdTextPane);
   QTest::keyClicks(pane, "typed");
   QTest::keyClick(pane, Qt::Key_Backspace);
   QTest::keyClick(pane, Qt::Key_Delete);
-  QCOMPARE(harness.View()->PaneText(), Pane(kEmptyListText));
+  QCOMPARE(harness.PaneText(), Pane(kEmptyListText));
   // Nothing is written until the first change.
   QVERIFY(!platform::GetFileStatus(harness.sandbox.StorePath()).has_value());
   QVERIFY(harness.prompts.shown.empty());
@@ -60,7 +60,7 @@ void MainViewTest::missingDataDirSettingUsesTheProgramFolder() {
   Harness harness;
   WriteStore(harness.sandbox.ProgramDir() + "/Vellamore.dat", ThreeEntries());
   QVERIFY(harness.Start(false));
-  QCOMPARE(harness.View()->Image().DataDirectory(), harness.sandbox.ProgramDir());
+  QCOMPARE(harness.View()->Model().DataDirectory(), harness.sandbox.ProgramDir());
   QCOMPARE(platform::settings::QueryValue("Software\\Olvenmark\\Vellamore\\Directories", "DataDir"),
            std::optional<std::string>(harness.sandbox.ProgramDir()));
   QCOMPARE(harness.Names().size(), 3);
@@ -96,7 +96,7 @@ void MainViewTest::listsNewestFirstWithColumnTexts() {
   QVERIFY(list->topLevelItem(0)->icon(0).cacheKey() != list->topLevelItem(1)->icon(0).cacheKey());
   // The top row is selected and the list has the focus.
   QVERIFY(rows[0].selected);
-  QCOMPARE(harness.View()->PaneTitle(), QStringLiteral("new.doc - PC File"));
+  QCOMPARE(harness.PaneTitle(), QStringLiteral("new.doc - PC File"));
 }
 
 void MainViewTest::filtersByUserAndCategory() {
@@ -117,8 +117,8 @@ void MainViewTest::filtersByUserAndCategory() {
   QCOMPARE(harness.Names(), QStringList({"anne-personal"}));
   Harness::Choose(harness.UserFilter(), QStringLiteral("all"));
   QCOMPARE(harness.Names(), QStringList());
-  QCOMPARE(harness.View()->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
-  QCOMPARE(harness.View()->PaneText(), Pane(kEmptyListText));
+  QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+  QCOMPARE(harness.PaneText(), Pane(kEmptyListText));
   Harness::Choose(harness.CategoryFilter(), QStringLiteral("Business"));
   QCOMPARE(harness.Names(), QStringList({"lower-all"}));
   QCOMPARE(harness.SelectedName(), QStringLiteral("lower-all"));
@@ -183,8 +183,8 @@ void MainViewTest::deleteSelectsTheRowAboveOrTheNewTop() {
   // The last one: "No Files" and the empty-list message.
   view->DeleteSelectedEntry();
   QCOMPARE(harness.Names(), QStringList());
-  QCOMPARE(view->PaneTitle(), QString::fromLatin1(kNoFilesTitle));
-  QCOMPARE(view->PaneText(), Pane(kEmptyListText));
+  QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
+  QCOMPARE(harness.PaneText(), Pane(kEmptyListText));
   QCOMPARE(ReadStore(harness.sandbox.StorePath())->Entries().size(), size_t{0});
   QCOMPARE(harness.prompts.Captions(), std::vector<std::string>(3, kDeleteCaption));
   QCOMPARE(harness.prompts.shown[0].text, std::string(kDeleteQuestionText));

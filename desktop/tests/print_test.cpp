@@ -262,7 +262,7 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   WriteStore(harness.sandbox.StorePath(), {received, MakeEntry({.id = 1, .title = "notes.doc"})});
   QVERIFY(harness.Start());
   harness.SelectRow(1);  // the pane's text still describes notes.doc
-  QVERIFY(harness.View()->IsPictureShown());
+  QVERIFY(harness.IsPictureShown());
 
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/photo.pdf");
   QPrinter printer(QPrinter::HighResolution);

@@ -1,5 +1,5 @@
 // The view's store image on real files: loading short and damaged stores,
-// saving over a read-only file, removal by ID and new IDs.
+// saving over a read-only file, deletion by ID and new IDs.
 #include "store_image.h"
 
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ class StoreImageTest : public testing::Test {
 
 TEST_F(StoreImageTest, MissingStoreGivesTheDefaultHeaderKeepsEntriesAndWritesNothing) {
   StoreImage image = Image();
-  image.Append(MakeEntry({.id = 9, .title = "kept"}));
+  image.Apply(ListChange::Add(MakeEntry({.id = 9, .title = "kept"})));
   image.Load();
   EXPECT_EQ(image.Header(), store::FileListStore::DefaultHeader());
   EXPECT_EQ(image.Count(), 1u);
@@ -52,11 +52,13 @@ TEST_F(StoreImageTest, TrailingPartialRecordIsDroppedAtTheNextSave) {
 }
 
 TEST_F(StoreImageTest, ShortFileGivesAZeroPaddedHeaderAndNoEntries) {
+  test::WriteStore(m_sandbox.StorePath(), {MakeEntry({.id = 9, .title = "replaced"})});
+  StoreImage image = Image();
+  image.Load();
+  ASSERT_EQ(image.Count(), 1u);
   auto header = store::FileListStore::DefaultHeader();
   std::ofstream(m_sandbox.StorePath(), std::ios::binary)
       .write(reinterpret_cast<const char*>(header.data()), 60);
-  StoreImage image = Image();
-  image.Append(MakeEntry({.id = 9, .title = "replaced"}));
   image.Load();
   EXPECT_EQ(image.Count(), 0u);
   auto labels = CategoryLabelsOf(image.Header());
@@ -86,19 +88,20 @@ TEST_F(StoreImageTest, ReadOnlyStoreIsRefusedAndLeftAsItWas) {
   ASSERT_EQ(chmod(m_sandbox.StorePath().c_str(), 0444), 0);
   StoreImage image = Image();
   image.Load();
-  image.Append(MakeEntry({.id = 2, .title = "two"}));
+  image.Apply(ListChange::Add(MakeEntry({.id = 2, .title = "two"})));
   EXPECT_NE(image.Save(), 0);
   EXPECT_EQ(FileSize(), 320u + 378);
 }
 
 TEST_F(StoreImageTest, RemoveTakesTheFirstEntryWithTheId) {
+  test::WriteStore(m_sandbox.StorePath(), {MakeEntry({.id = 5, .title = "first"}),
+                                           MakeEntry({.id = 5, .title = "second"})});
   StoreImage image = Image();
-  image.Append(MakeEntry({.id = 5, .title = "first"}));
-  image.Append(MakeEntry({.id = 5, .title = "second"}));
-  EXPECT_TRUE(image.RemoveById(5));
+  image.Load();
+  EXPECT_TRUE(image.Apply(ListChange::Delete(5)));
   ASSERT_EQ(image.Count(), 1u);
   EXPECT_EQ(image.Entries()[0].title, "second");
-  EXPECT_FALSE(image.RemoveById(6));
+  EXPECT_FALSE(image.Apply(ListChange::Delete(6)));
   EXPECT_EQ(image.FindById(5)->title, "second");
 }
 
@@ -106,7 +109,7 @@ TEST_F(StoreImageTest, NewIdsDifferWhenTheGeneratorRepeats) {
   StoreImage image = Image();
   platform::CSrand(1234);
   uint16_t first = image.NewEntryId();
-  image.Append(MakeEntry({.id = first, .title = "first"}));
+  image.Apply(ListChange::Add(MakeEntry({.id = first, .title = "first"})));
   platform::CSrand(1234);
   uint16_t second = image.NewEntryId();
   EXPECT_NE(first, second);

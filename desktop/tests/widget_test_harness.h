@@ -5,11 +5,13 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
 #include <memory>
 
+#include "content_edit.h"
 #include "control_ids.h"
 #include "desktop_test_support.h"
 #include "main_frame.h"
@@ -51,6 +53,11 @@ class Harness {
     }
     return {};
   }
+  // What the content pane shows: its title, its text, and whether the
+  // picture stands in the text's place.
+  QString PaneTitle() const { return FindControl<QLabel>(View(), kIdPaneTitle)->text(); }
+  QString PaneText() const { return FindControl<CContentEdit>(View(), kIdTextPane)->PaneText(); }
+  bool IsPictureShown() const { return FindControl(View(), kIdPictureFrame)->isVisibleTo(View()); }
   void SelectRow(int row) const { List()->setCurrentItem(List()->topLevelItem(row)); }
   // Chooses a filter item by its text, as the user would.
   static void Choose(QComboBox* combo, const QString& text) {
