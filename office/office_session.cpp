@@ -1,9 +1,7 @@
 // Starting, connecting to and ending the server's LibreOffice.
 #include "office_session.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +23,7 @@
 
 #include "automation/scratch_folder.h"
 #include "import_filters.h"
+#include "process/process_start.h"
 
 namespace office {
 namespace {
@@ -37,7 +36,7 @@ constexpr auto kConnectRetry = std::chrono::milliseconds(20);
 // a document that would need more than this (a few kilobytes of zip can
 // unpack to gigabytes) makes its allocations fail, and its load with them,
 // instead of taking the PC's memory.
-constexpr rlim_t kOfficeAddressSpace = rlim_t{1024} * 1024 * 1024;
+constexpr uint64_t kOfficeAddressSpace = uint64_t{1024} * 1024 * 1024;
 
 std::string TempFolder() {
   const char* tmp = std::getenv("TMPDIR");
@@ -111,25 +110,20 @@ void OfficeSession::PrepareProfile() {
 }
 
 bool OfficeSession::Launch(std::string& error) {
-  const std::string profileArg = "-env:UserInstallation=" + FileUrlOf(m_profile);
-  const std::string acceptArg = "--accept=pipe,name=" + m_pipeName + ";urp;";
-  m_office = fork();
-  if (m_office < 0) {
+  // In the server's process group, so that the server's end is its end, and
+  // with a bound on its memory.
+  platform::StartOptions options;
+  options.addressSpaceLimit = kOfficeAddressSpace;
+  const platform::Result<pid_t> started = platform::StartProcess(
+      {"soffice", "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+       "--nolockcheck", "-env:UserInstallation=" + FileUrlOf(m_profile),
+       "--accept=pipe,name=" + m_pipeName + ";urp;"},
+      options);
+  if (!started.Ok()) {
     error = "LibreOffice could not be started";
     return false;
   }
-  if (m_office == 0) {
-    // Same process group as the server, so that the server's end is its end,
-    // and a bound on its memory.
-    const struct rlimit bound = {kOfficeAddressSpace, kOfficeAddressSpace};
-    setrlimit(RLIMIT_AS, &bound);
-    const int null = open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
-    close_range(3, ~0U, 0);
-    execlp("soffice", "soffice", "--headless", "--invisible", "--norestore", "--nologo",
-           "--nodefault", "--nolockcheck", profileArg.c_str(), acceptArg.c_str(), nullptr);
-    _exit(127);
-  }
+  m_office = started.Value();
   return true;
 }
 

@@ -4,9 +4,7 @@
 // group, so that nothing it started outlives the conversion.
 #include "automation/server_connection.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,30 +12,11 @@
 #include <cstring>
 
 #include "clipboard/clipboard.h"
+#include "process/process_start.h"
 
 namespace platform::automation {
 namespace {
-
 using Clock = std::chrono::steady_clock;
-
-// In the child: the socket becomes standard input and output, every other
-// descriptor is closed and the server program replaces the child. The
-// server is sent SIGTERM when its caller dies, on which it ends its group;
-// a caller that died before the request misses it, so the child checks.
-[[noreturn]] void ExecServer(int socket, const ClassId& classId, const std::string& scratch,
-                             pid_t caller) {
-  setpgid(0, 0);
-  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != caller) _exit(127);
-  dup2(socket, STDIN_FILENO);
-  dup2(socket, STDOUT_FILENO);
-  close_range(STDERR_FILENO + 1, ~0U, 0);
-  signal(SIGPIPE, SIG_DFL);
-  const char* argv[] = {classId.serverProgram.c_str(), classId.progId.c_str(), scratch.c_str(),
-                        nullptr};
-  execv(argv[0], const_cast<char* const*>(argv));
-  _exit(127);
-}
-
 }  // namespace
 
 HResult ServerConnection::Start(const ClassId& classId,
@@ -63,17 +42,23 @@ HResult ServerConnection::Launch(const ClassId& classId, std::string& descriptio
     description = std::string("the server could not be prepared: ") + std::strerror(errno);
     return kServerExecFailure;
   }
-  const pid_t caller = getpid();
-  m_pid = fork();
-  if (m_pid == 0) ExecServer(sockets[1], classId, m_scratch.Path(), caller);
+  // The socket becomes the server's standard input and output. The server
+  // is sent SIGTERM when its caller dies, on which it ends its group.
+  StartOptions options;
+  options.standardStreams = sockets[1];
+  options.keepStandardError = true;
+  options.ownProcessGroup = true;
+  options.deathSignal = SIGTERM;
+  const Result<pid_t> started =
+      StartProcess({classId.serverProgram, classId.progId, m_scratch.Path()}, options);
   close(sockets[1]);
   m_socket = sockets[0];
-  if (m_pid < 0) {
-    description = std::string("the server could not be started: ") + std::strerror(errno);
+  if (!started.Ok()) {
+    description = "the server " + started.Reason();
     m_broken = true;
     return kServerExecFailure;
   }
-  setpgid(m_pid, m_pid);  // also here, so the group exists whichever runs first
+  m_pid = started.Value();
   return kOk;
 }
 
