@@ -195,11 +195,10 @@ class Workbooks : public ServerObject {
     if (dispid != kOpen) return NoSuchCall();
     if (auto wrong = CheckCount(args, 1, 15)) return *wrong;
     if (args[0].type != VarType::kString) return Failure(kTypeMismatch, "the path is not a text");
-    std::string error;
-    Reference<css::lang::XComponent> document = m_session.Load(args[0].text, error);
-    if (!document.is()) return Failure(kException, error);
-    auto workbook = std::make_shared<Workbook>(document);
-    if (!Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY).is()) {
+    const platform::Result<OfficeSession::Document> document = m_session.Load(args[0].text);
+    if (!document.Ok()) return Failure(kException, document.Reason());
+    auto workbook = std::make_shared<Workbook>(document.Value());
+    if (!Reference<css::sheet::XSpreadsheetDocument>(document.Value(), UNO_QUERY).is()) {
       return Failure(kException, "the file is not a workbook");  // closed with `workbook`
     }
     return Answer(Variant::Object(std::move(workbook)));

@@ -90,12 +90,14 @@ rtl::OUString OUStringOf(const std::string& text) {
                                 RTL_TEXTENCODING_UTF8);
 }
 
-bool OfficeSession::Start(const std::string& scratch, std::string& error) {
+platform::Result<void> OfficeSession::Start(const std::string& scratch) {
   m_profile = scratch + "/profile";
   m_pipeName =
       platform::automation::OfficePipeName(std::filesystem::path(scratch).filename().string());
   PrepareProfile();
-  return Launch(error) && Connect(error);
+  platform::Result<void> launched = Launch();
+  if (!launched.Ok()) return launched;
+  return Connect();
 }
 
 void OfficeSession::PrepareProfile() {
@@ -109,7 +111,7 @@ void OfficeSession::PrepareProfile() {
   if (error) std::filesystem::remove_all(m_profile, error);
 }
 
-bool OfficeSession::Launch(std::string& error) {
+platform::Result<void> OfficeSession::Launch() {
   // In the server's process group, so that the server's end is its end, and
   // with a bound on its memory.
   platform::StartOptions options;
@@ -119,15 +121,12 @@ bool OfficeSession::Launch(std::string& error) {
        "--nolockcheck", "-env:UserInstallation=" + FileUrlOf(m_profile),
        "--accept=pipe,name=" + m_pipeName + ";urp;"},
       options);
-  if (!started.Ok()) {
-    error = "LibreOffice could not be started";
-    return false;
-  }
+  if (!started.Ok()) return platform::Failure{"LibreOffice could not be started"};
   m_office = started.Value();
-  return true;
+  return {};
 }
 
-bool OfficeSession::Connect(std::string& error) {
+platform::Result<void> OfficeSession::Connect() {
   // Without the bootstrap file the UNO runtime cannot find its types.
   setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" LIBREOFFICE_PROGRAM_DIR "/fundamentalrc", 0);
   try {
@@ -145,37 +144,36 @@ bool OfficeSession::Connect(std::string& error) {
         int status = 0;
         if (waitpid(m_office, &status, WNOHANG) == m_office) {
           m_office = -1;
-          error = "LibreOffice ended before it answered";
-          return false;
+          return platform::Failure{"LibreOffice ended before it answered"};
         }
         std::this_thread::sleep_for(kConnectRetry);
       }
     }
     m_desktop = css::frame::Desktop::create(m_context);
-    return true;
+    return {};
   } catch (const css::uno::Exception& exception) {
-    error = "LibreOffice could not be reached: " + Utf8Of(exception.Message);
-    return false;
+    return platform::Failure{"LibreOffice could not be reached: " + Utf8Of(exception.Message)};
   }
 }
 
-Reference<css::lang::XComponent> OfficeSession::Load(const std::string& path, std::string& error) {
+platform::Result<OfficeSession::Document> OfficeSession::Load(const std::string& path) {
   bool detect = false;
   const std::span<const ImportFilter> filters = ImportFiltersOf(path, detect);
-  if (detect) return LoadWith(path, {}, error);
-  error = filters.empty() ? "LibreOffice reads no files of this type"
-                          : "it is not the kind of file its name says";
+  if (detect) return LoadWith(path, {});
+  // The reason of the last filter that fails stands.
+  platform::Result<Document> loaded =
+      platform::Failure{filters.empty() ? "LibreOffice reads no files of this type"
+                                        : "it is not the kind of file its name says"};
   for (const ImportFilter& filter : filters) {
     if (!BeginsWith(path, filter.signature)) continue;
-    Reference<css::lang::XComponent> document = LoadWith(path, filter.name, error);
-    if (document.is()) return document;
+    loaded = LoadWith(path, filter.name);
+    if (loaded.Ok()) break;
   }
-  return {};
+  return loaded;
 }
 
-Reference<css::lang::XComponent> OfficeSession::LoadWith(const std::string& path,
-                                                         std::string_view filter,
-                                                         std::string& error) {
+platform::Result<OfficeSession::Document> OfficeSession::LoadWith(const std::string& path,
+                                                                  std::string_view filter) {
   std::vector<css::beans::PropertyValue> list = {
       Property("Hidden", css::uno::Any(true)), Property("ReadOnly", css::uno::Any(true)),
       Property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
@@ -186,13 +184,12 @@ Reference<css::lang::XComponent> OfficeSession::LoadWith(const std::string& path
   const css::uno::Sequence<css::beans::PropertyValue> properties(
       list.data(), static_cast<sal_Int32>(list.size()));
   try {
-    Reference<css::lang::XComponent> document =
+    Document document =
         m_desktop->loadComponentFromURL(OUStringOf(FileUrlOf(path)), "_blank", 0, properties);
-    if (!document.is()) error = "LibreOffice cannot open the document";
+    if (!document.is()) return platform::Failure{"LibreOffice cannot open the document"};
     return document;
   } catch (const css::uno::Exception& exception) {
-    error = "LibreOffice cannot open the document: " + Utf8Of(exception.Message);
-    return {};
+    return platform::Failure{"LibreOffice cannot open the document: " + Utf8Of(exception.Message)};
   }
 }
 

@@ -127,11 +127,10 @@ int main(int argc, char** argv) {
   ObjectTable objects;
   Reply started;
   DispatchPtr application = CreateApplication(argv[1], session);
-  std::string error;
   if (!application) {
     started.result = office::Failure(kClassNotRegistered, "no such class");
-  } else if (!session.Start(argv[2], error)) {
-    started.result = office::Failure(kServerExecFailure, error);
+  } else if (platform::Result<void> running = session.Start(argv[2]); !running.Ok()) {
+    started.result = office::Failure(kServerExecFailure, running.Reason());
   } else {
     objects.Add(std::move(application));
   }

@@ -89,9 +89,9 @@ class WordBasic : public ServerObject {
     if (args[0].type != VarType::kString) return Failure(kTypeMismatch, "the path is not a text");
     CloseDocument(m_document);
     m_selectedAll = false;
-    std::string error;
-    m_document = m_session.Load(args[0].text, error);
-    if (!m_document.is()) return Failure(kException, error);
+    const platform::Result<OfficeSession::Document> loaded = m_session.Load(args[0].text);
+    if (!loaded.Ok()) return Failure(kException, loaded.Reason());
+    m_document = loaded.Value();
     if (!Reference<css::text::XTextDocument>(m_document, UNO_QUERY).is()) {
       CloseDocument(m_document);
       return Failure(kException, "the file is not a word-processor document");

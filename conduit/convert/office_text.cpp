@@ -70,7 +70,7 @@ std::string Because(std::string_view what, std::string_view description) {
   return reason;
 }
 
-ConversionResult ConversionFailure(int status, std::string reason) {
+ConversionResult ConversionFailure(ConversionStatus status, std::string reason) {
   return ConversionResult{std::nullopt, status, std::move(reason), {}};
 }
 
