@@ -99,10 +99,12 @@ HResult CreateInstance(const ClassId& classId, DispatchPtr& object, std::string&
     description = "the server program " + classId.serverProgram + " is missing";
     return kServerExecFailure;
   }
-  std::shared_ptr<ServerConnection> connection;
-  const HResult started = ServerConnection::Start(classId, connection, description);
-  if (Failed(started)) return started;
-  object = std::make_shared<RemoteObject>(std::move(connection), kApplicationObject);
+  Result<std::shared_ptr<ServerConnection>> connection = ServerConnection::Start(classId);
+  if (!connection.Ok()) {
+    description = connection.Reason();
+    return kServerExecFailure;
+  }
+  object = std::make_shared<RemoteObject>(std::move(connection).Value(), kApplicationObject);
   return kOk;
 }
 

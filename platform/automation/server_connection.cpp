@@ -19,28 +19,21 @@ namespace {
 using Clock = std::chrono::steady_clock;
 }  // namespace
 
-HResult ServerConnection::Start(const ClassId& classId,
-                                std::shared_ptr<ServerConnection>& connection,
-                                std::string& description) {
+Result<std::shared_ptr<ServerConnection>> ServerConnection::Start(const ClassId& classId) {
   auto started = std::make_shared<ServerConnection>();
-  const HResult launched = started->Launch(classId, description);
-  if (Failed(launched)) return launched;
+  const Result<void> launched = started->Launch(classId);
+  if (!launched.Ok()) return Failure{launched.Reason()};
   Reply reply;
-  const HResult answered = started->AwaitReply(reply, description);
-  if (Failed(answered)) return kServerExecFailure;
-  if (Failed(reply.result.code)) {
-    description = reply.result.description;
-    return kServerExecFailure;
-  }
-  connection = std::move(started);
-  return kOk;
+  std::string description;
+  if (Failed(started->AwaitReply(reply, description))) return Failure{description};
+  if (Failed(reply.result.code)) return Failure{reply.result.description};
+  return started;
 }
 
-HResult ServerConnection::Launch(const ClassId& classId, std::string& description) {
+Result<void> ServerConnection::Launch(const ClassId& classId) {
   int sockets[2];
   if (!m_scratch.Create() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
-    description = std::string("the server could not be prepared: ") + std::strerror(errno);
-    return kServerExecFailure;
+    return Failure{std::string("the server could not be prepared: ") + std::strerror(errno)};
   }
   // The socket becomes the server's standard input and output. The server
   // is sent SIGTERM when its caller dies, on which it ends its group.
@@ -54,12 +47,11 @@ HResult ServerConnection::Launch(const ClassId& classId, std::string& descriptio
   close(sockets[1]);
   m_socket = sockets[0];
   if (!started.Ok()) {
-    description = "the server " + started.Reason();
     m_broken = true;
-    return kServerExecFailure;
+    return Failure{"the server " + started.Reason()};
   }
   m_pid = started.Value();
-  return kOk;
+  return {};
 }
 
 HResult ServerConnection::AwaitReply(Reply& reply, std::string& description) {
