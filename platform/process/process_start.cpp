@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -57,8 +58,9 @@ void ConnectStandardStreams(const StartOptions& options) {
   }
   ConnectStandardStreams(options);
   // Every other descriptor goes, except the report pipe, which exec closes.
-  if (plan.reportFd > STDERR_FILENO + 1) close_range(STDERR_FILENO + 1, plan.reportFd - 1, 0);
-  close_range(plan.reportFd + 1, ~0U, 0);
+  const int firstOther = STDERR_FILENO + 1;
+  if (plan.reportFd > firstOther) close_range(firstOther, plan.reportFd - 1, 0);
+  close_range(std::max(plan.reportFd + 1, firstOther), ~0U, 0);
   sigset_t empty;
   sigemptyset(&empty);
   sigprocmask(SIG_SETMASK, &empty, nullptr);
