@@ -44,7 +44,7 @@ enum ConversionStatus : int {
 
 struct ConversionResult {
   std::optional<std::vector<uint8_t>> record;
-  int status = kConvOk;
+  ConversionStatus status = kConvOk;
   std::string failure;  // why the file was not delivered as asked ("it is a folder"), else empty
   std::string titleSuffix;  // what follows the file name in the record's title
 };

@@ -45,7 +45,8 @@ Converter ConverterOf(ConversionRoute route) {
 // A message record answered with `status` and `reason`; without memory for
 // it, no record.
 ConversionResult MessageWithStatus(std::string_view message, std::string_view suffix,
-                                   const std::string& path, int status, std::string_view reason) {
+                                   const std::string& path, ConversionStatus status,
+                                   std::string_view reason) {
   ConversionResult result = BuildMessageRecord(message, suffix, path);
   if (result.status == kConvOk) {
     result.status = status;

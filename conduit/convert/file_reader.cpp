@@ -72,7 +72,7 @@ std::string ReasonOfError(int error) {
   }
 }
 
-FileContents Refused(int status, std::string reason) {
+FileContents Refused(ConversionStatus status, std::string reason) {
   FileContents contents;
   contents.status = status;
   contents.failure = std::move(reason);

@@ -18,11 +18,11 @@ namespace conduit {
 constexpr std::string_view kVanishedReason = "it vanished before it could be read";
 
 struct FileContents {
-  int status = kConvOk;  // kConvCannotOpen, kConvCannotRead or kConvNoMemory
-  std::string failure;   // why the file could not be read; empty when it was
-  std::string bytes;     // every byte read, NULs included
-  bool cut = false;      // the file held more than the bound
-  uint64_t size = 0;     // the file's whole size
+  ConversionStatus status = kConvOk;  // kConvCannotOpen, kConvCannotRead or kConvNoMemory
+  std::string failure;                // why the file could not be read; empty when it was
+  std::string bytes;                  // every byte read, NULs included
+  bool cut = false;                   // the file held more than the bound
+  uint64_t size = 0;                  // the file's whole size
   time_t creationTime = 0;
   time_t lastWriteTime = 0;
 };

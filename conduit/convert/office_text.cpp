@@ -70,8 +70,15 @@ std::string Because(std::string_view what, std::string_view description) {
   return reason;
 }
 
-ConversionResult ConversionFailure(int status, std::string reason) {
+ConversionResult ConversionFailure(ConversionStatus status, std::string reason) {
   return ConversionResult{std::nullopt, status, std::move(reason), {}};
+}
+
+void RegisterOfficeClasses() {
+  // Both are answered by our office server, and only where LibreOffice is
+  // installed.
+  platform::automation::RegisterClass("Word.Basic", "soffice", "vlmoffice");
+  platform::automation::RegisterClass("Excel.Application", "soffice", "vlmoffice");
 }
 
 }  // namespace conduit

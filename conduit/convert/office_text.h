@@ -44,13 +44,18 @@ std::string FullPathOf(const std::string& path);
 std::string Because(std::string_view what, std::string_view description);
 
 // A failed conversion: no record, `status` and why.
-ConversionResult ConversionFailure(int status, std::string reason);
+ConversionResult ConversionFailure(ConversionStatus status, std::string reason);
 
-// Begins the use of the automation layer, with the conversion time limit
-// on every call, and ends it when it goes.
+// Registers the office classes with the server program that answers them.
+void RegisterOfficeClasses();
+
+// Begins the use of the automation layer, with the office classes
+// registered and the conversion time limit on every call, and ends it when
+// it goes.
 class AutomationUse {
  public:
   AutomationUse() : m_status(platform::automation::Initialise()) {
+    RegisterOfficeClasses();
     platform::automation::SetCallTimeLimit(ConversionTimeLimit());
   }
   ~AutomationUse() {

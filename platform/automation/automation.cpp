@@ -1,17 +1,18 @@
 // The class registry and instance creation of the automation layer.
 //
-// A class is registered when the program behind it is installed, that is
-// when the program is found on PATH, as a user's installation puts it
-// there. Its instances are made by a server program of ours, found in the
-// server folder.
+// A class is registered by its user with the program behind it and the
+// server program that makes its instances, found in the server folder; it
+// counts as registered while the program behind it is installed, that is
+// found on PATH, as a user's installation puts it there.
 #include "automation/automation.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 
 #include "automation/server_connection.h"
 
@@ -19,15 +20,12 @@ namespace platform::automation {
 namespace {
 
 struct RegisteredClass {
-  std::string_view progId;
-  std::string_view requiredProgram;  // the class is registered when this is on PATH
-  std::string_view serverProgram;    // in the server folder
+  std::string requiredProgram;  // the class is registered when this is on PATH
+  std::string serverProgram;    // in the server folder
 };
 
-constexpr std::array<RegisteredClass, 2> kClasses = {{
-    {"Word.Basic", "soffice", "vlmoffice"},
-    {"Excel.Application", "soffice", "vlmoffice"},
-}};
+std::mutex g_classesLock;
+std::map<std::string, RegisteredClass, std::less<>> g_classes;
 
 std::chrono::milliseconds g_callTimeLimit{60'000};
 std::string g_serverFolder;
@@ -80,16 +78,26 @@ void Uninitialise() {
   if (t_initialised > 0) --t_initialised;
 }
 
+void RegisterClass(std::string_view progId, std::string_view requiredProgram,
+                   std::string_view serverProgram) {
+  const std::lock_guard<std::mutex> hold(g_classesLock);
+  g_classes.insert_or_assign(std::string(progId), RegisteredClass{std::string(requiredProgram),
+                                                                  std::string(serverProgram)});
+}
+
 HResult ClassIdFromProgId(std::string_view progId, ClassId& classId) {
-  for (const RegisteredClass& registered : kClasses) {
-    if (registered.progId != progId) continue;
-    if (!IsOnPath(registered.requiredProgram)) return kClassNotRegistered;
-    const std::string folder = g_serverFolder.empty() ? FolderOfThisModule() : g_serverFolder;
-    classId.progId = std::string(progId);
-    classId.serverProgram = folder + "/" + std::string(registered.serverProgram);
-    return kOk;
+  RegisteredClass registered;
+  {
+    const std::lock_guard<std::mutex> hold(g_classesLock);
+    const auto found = g_classes.find(progId);
+    if (found == g_classes.end()) return kClassNotRegistered;
+    registered = found->second;
   }
-  return kClassNotRegistered;
+  if (!IsOnPath(registered.requiredProgram)) return kClassNotRegistered;
+  const std::string folder = g_serverFolder.empty() ? FolderOfThisModule() : g_serverFolder;
+  classId.progId = std::string(progId);
+  classId.serverProgram = folder + "/" + registered.serverProgram;
+  return kOk;
 }
 
 HResult CreateInstance(const ClassId& classId, DispatchPtr& object, std::string& description) {
@@ -101,10 +109,12 @@ HResult CreateInstance(const ClassId& classId, DispatchPtr& object, std::string&
     description = "the server program " + classId.serverProgram + " is missing";
     return kServerExecFailure;
   }
-  std::shared_ptr<ServerConnection> connection;
-  const HResult started = ServerConnection::Start(classId, connection, description);
-  if (Failed(started)) return started;
-  object = std::make_shared<RemoteObject>(std::move(connection), kApplicationObject);
+  Result<std::shared_ptr<ServerConnection>> connection = ServerConnection::Start(classId);
+  if (!connection.Ok()) {
+    description = connection.Reason();
+    return kServerExecFailure;
+  }
+  object = std::make_shared<RemoteObject>(std::move(connection).Value(), kApplicationObject);
   return kOk;
 }
 

@@ -101,6 +101,12 @@ struct ClassId {
 HResult Initialise();
 void Uninitialise();
 
+// Registers `progId` as made by `serverProgram`, a program in the server
+// folder, while `requiredProgram` is installed (on PATH); replaces an
+// earlier registration of `progId`.
+void RegisterClass(std::string_view progId, std::string_view requiredProgram,
+                   std::string_view serverProgram);
+
 // The class registered under `progId`; kClassNotRegistered when there is
 // none (or its program is not installed).
 HResult ClassIdFromProgId(std::string_view progId, ClassId& classId);

@@ -4,9 +4,7 @@
 // group, so that nothing it started outlives the conversion.
 #include "automation/server_connection.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,67 +12,46 @@
 #include <cstring>
 
 #include "clipboard/clipboard.h"
+#include "process/process_start.h"
 
 namespace platform::automation {
 namespace {
-
 using Clock = std::chrono::steady_clock;
-
-// In the child: the socket becomes standard input and output, every other
-// descriptor is closed and the server program replaces the child. The
-// server is sent SIGTERM when its caller dies, on which it ends its group;
-// a caller that died before the request misses it, so the child checks.
-[[noreturn]] void ExecServer(int socket, const ClassId& classId, const std::string& scratch,
-                             pid_t caller) {
-  setpgid(0, 0);
-  if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != caller) _exit(127);
-  dup2(socket, STDIN_FILENO);
-  dup2(socket, STDOUT_FILENO);
-  close_range(STDERR_FILENO + 1, ~0U, 0);
-  signal(SIGPIPE, SIG_DFL);
-  const char* argv[] = {classId.serverProgram.c_str(), classId.progId.c_str(), scratch.c_str(),
-                        nullptr};
-  execv(argv[0], const_cast<char* const*>(argv));
-  _exit(127);
-}
-
 }  // namespace
 
-HResult ServerConnection::Start(const ClassId& classId,
-                                std::shared_ptr<ServerConnection>& connection,
-                                std::string& description) {
+Result<std::shared_ptr<ServerConnection>> ServerConnection::Start(const ClassId& classId) {
   auto started = std::make_shared<ServerConnection>();
-  const HResult launched = started->Launch(classId, description);
-  if (Failed(launched)) return launched;
+  const Result<void> launched = started->Launch(classId);
+  if (!launched.Ok()) return Failure{launched.Reason()};
   Reply reply;
-  const HResult answered = started->AwaitReply(reply, description);
-  if (Failed(answered)) return kServerExecFailure;
-  if (Failed(reply.result.code)) {
-    description = reply.result.description;
-    return kServerExecFailure;
-  }
-  connection = std::move(started);
-  return kOk;
+  std::string description;
+  if (Failed(started->AwaitReply(reply, description))) return Failure{description};
+  if (Failed(reply.result.code)) return Failure{reply.result.description};
+  return started;
 }
 
-HResult ServerConnection::Launch(const ClassId& classId, std::string& description) {
+Result<void> ServerConnection::Launch(const ClassId& classId) {
   int sockets[2];
   if (!m_scratch.Create() || socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
-    description = std::string("the server could not be prepared: ") + std::strerror(errno);
-    return kServerExecFailure;
+    return Failure{std::string("the server could not be prepared: ") + std::strerror(errno)};
   }
-  const pid_t caller = getpid();
-  m_pid = fork();
-  if (m_pid == 0) ExecServer(sockets[1], classId, m_scratch.Path(), caller);
+  // The socket becomes the server's standard input and output. The server
+  // is sent SIGTERM when its caller dies, on which it ends its group.
+  StartOptions options;
+  options.standardStreams = sockets[1];
+  options.keepStandardError = true;
+  options.ownProcessGroup = true;
+  options.deathSignal = SIGTERM;
+  const Result<pid_t> started =
+      StartProcess({classId.serverProgram, classId.progId, m_scratch.Path()}, options);
   close(sockets[1]);
   m_socket = sockets[0];
-  if (m_pid < 0) {
-    description = std::string("the server could not be started: ") + std::strerror(errno);
+  if (!started.Ok()) {
     m_broken = true;
-    return kServerExecFailure;
+    return Failure{"the server " + started.Reason()};
   }
-  setpgid(m_pid, m_pid);  // also here, so the group exists whichever runs first
-  return kOk;
+  m_pid = started.Value();
+  return {};
 }
 
 HResult ServerConnection::AwaitReply(Reply& reply, std::string& description) {

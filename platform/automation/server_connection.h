@@ -13,14 +13,15 @@
 #include "automation/automation.h"
 #include "automation/scratch_folder.h"
 #include "automation/wire.h"
+#include "result/result.h"
 
 namespace platform::automation {
 
 class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
  public:
-  // Starts `classId`'s server and waits for it to report its start.
-  static HResult Start(const ClassId& classId, std::shared_ptr<ServerConnection>& connection,
-                       std::string& description);
+  // Starts `classId`'s server and waits for it to report its start; a
+  // server that does not start fails with kServerExecFailure.
+  static Result<std::shared_ptr<ServerConnection>> Start(const ClassId& classId);
 
   ServerConnection() = default;
   ~ServerConnection();
@@ -32,7 +33,7 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
   void Release(uint32_t object);
 
  private:
-  HResult Launch(const ClassId& classId, std::string& description);
+  Result<void> Launch(const ClassId& classId);
   // Waits for a reply; a server that does not answer in time or dies is
   // killed and every later call fails.
   HResult AwaitReply(Reply& reply, std::string& description);

@@ -20,6 +20,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "pointers_of.h"
+
 extern char** environ;
 
 namespace platform {
@@ -95,14 +97,6 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& extra) 
   }
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;
-}
-
-std::vector<char*> PointersOf(std::vector<std::string>& texts) {
-  std::vector<char*> pointers;
-  pointers.reserve(texts.size() + 1);
-  for (std::string& text : texts) pointers.push_back(text.data());
-  pointers.push_back(nullptr);
-  return pointers;
 }
 
 class SpawnSetup {

@@ -26,6 +26,8 @@ class AutomationTest : public ::testing::Test {
     chmod((m_folder + "/soffice").c_str(), 0755);
     m_oldPath = getenv("PATH");
     setenv("PATH", m_folder.c_str(), 1);
+    RegisterClass("Word.Basic", "soffice", "vlmoffice");
+    RegisterClass("Excel.Application", "soffice", "vlmoffice");
     SetServerFolder(STAND_IN_SERVER_FOLDER);
     SetCallTimeLimit(std::chrono::seconds(2));
     Initialise();

@@ -2,13 +2,13 @@
 // filters of the formats that carry the extension, the most common first.
 // Extensions of formats LibreOffice cannot read (address books, queries,
 // Pocket Word ink) have no row, so they fail to open.
-#include "automation/server/import_filters.h"
+#include "import_filters.h"
 
 #include <array>
 #include <fstream>
 #include <string>
 
-namespace platform::automation::server {
+namespace office {
 namespace {
 
 using Filters = std::span<const ImportFilter>;
@@ -93,4 +93,4 @@ Filters ImportFiltersOf(std::string_view path, bool& detect) {
   return {};
 }
 
-}  // namespace platform::automation::server
+}  // namespace office

@@ -1,14 +1,9 @@
 // Answers and argument checks shared by the servers' objects.
-#include "automation/server/server_objects.h"
+#include "server_objects.h"
 
 #include "automation/office_dispids.h"
 
-namespace platform::automation::server {
-namespace {
-
-std::optional<std::vector<ClipboardEntry>> g_callClipboard;
-
-}  // namespace
+namespace office {
 
 InvokeResult Answer(Variant value) {
   InvokeResult result;
@@ -47,12 +42,4 @@ std::string BoundedCallText(std::string text) {
   return text;
 }
 
-void SetCallClipboard(std::vector<ClipboardEntry> entries) {
-  g_callClipboard = std::move(entries);
-}
-
-std::optional<std::vector<ClipboardEntry>> TakeCallClipboard() {
-  return std::exchange(g_callClipboard, std::nullopt);
-}
-
-}  // namespace platform::automation::server
+}  // namespace office

@@ -17,12 +17,12 @@
 #include <string_view>
 #include <thread>
 
-#include "automation/server/server_objects.h"
+#include "server_objects.h"
 
 namespace {
 
 using namespace platform::automation;
-using platform::automation::server::OfficeSession;
+using office::OfficeSession;
 
 // The objects the caller holds, by number.
 class ObjectTable {
@@ -44,12 +44,11 @@ class ObjectTable {
 };
 
 Reply Answer(ObjectTable& objects, const Request& request) {
-  Reply reply;
   const DispatchPtr object = objects.Find(request.object);
-  reply.result = object ? object->Invoke(request.dispid, request.kind, request.args)
-                        : server::Failure(kDisconnected, "no such object");
-  reply.clipboard = server::TakeCallClipboard();
-  return reply;
+  if (auto* serverObject = dynamic_cast<office::ServerObject*>(object.get())) {
+    return serverObject->Call(request.dispid, request.kind, request.args);
+  }
+  return Reply{office::Failure(kDisconnected, "no such object"), std::nullopt};
 }
 
 // Answers requests until the caller goes or LibreOffice has been ended.
@@ -99,8 +98,8 @@ void WatchTheCaller() {
 }
 
 DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
-  if (progId == "Word.Basic") return server::CreateWordBasic(session);
-  if (progId == "Excel.Application") return server::CreateExcelApplication(session);
+  if (progId == "Word.Basic") return office::CreateWordBasic(session);
+  if (progId == "Excel.Application") return office::CreateExcelApplication(session);
   return nullptr;
 }
 
@@ -128,11 +127,10 @@ int main(int argc, char** argv) {
   ObjectTable objects;
   Reply started;
   DispatchPtr application = CreateApplication(argv[1], session);
-  std::string error;
   if (!application) {
-    started.result = server::Failure(kClassNotRegistered, "no such class");
-  } else if (!session.Start(argv[2], error)) {
-    started.result = server::Failure(kServerExecFailure, error);
+    started.result = office::Failure(kClassNotRegistered, "no such class");
+  } else if (platform::Result<void> running = session.Start(argv[2]); !running.Ok()) {
+    started.result = office::Failure(kServerExecFailure, running.Reason());
   } else {
     objects.Add(std::move(application));
   }

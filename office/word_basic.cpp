@@ -12,9 +12,9 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "automation/office_dispids.h"
-#include "automation/server/server_objects.h"
+#include "server_objects.h"
 
-namespace platform::automation::server {
+namespace office {
 namespace {
 
 using css::uno::Reference;
@@ -51,7 +51,7 @@ void CloseDocument(Reference<css::lang::XComponent>& document) {
   document.clear();
 }
 
-class WordBasic : public Dispatch {
+class WordBasic : public ServerObject {
  public:
   explicit WordBasic(OfficeSession& session) : m_session(session) {}
   ~WordBasic() override { CloseDocument(m_document); }
@@ -89,9 +89,9 @@ class WordBasic : public Dispatch {
     if (args[0].type != VarType::kString) return Failure(kTypeMismatch, "the path is not a text");
     CloseDocument(m_document);
     m_selectedAll = false;
-    std::string error;
-    m_document = m_session.Load(args[0].text, error);
-    if (!m_document.is()) return Failure(kException, error);
+    const platform::Result<OfficeSession::Document> loaded = m_session.Load(args[0].text);
+    if (!loaded.Ok()) return Failure(kException, loaded.Reason());
+    m_document = loaded.Value();
     if (!Reference<css::text::XTextDocument>(m_document, UNO_QUERY).is()) {
       CloseDocument(m_document);
       return Failure(kException, "the file is not a word-processor document");
@@ -124,4 +124,4 @@ DispatchPtr CreateWordBasic(OfficeSession& session) {
   return std::make_shared<WordBasic>(session);
 }
 
-}  // namespace platform::automation::server
+}  // namespace office

@@ -1,5 +1,5 @@
 // What every object of the LibreOffice servers shares: answers, argument
-// checks, and the clipboard that a call fills for the caller.
+// checks, and the answer of a call that fills the caller's clipboard.
 #pragma once
 
 #include <optional>
@@ -7,10 +7,23 @@
 #include <vector>
 
 #include "automation/automation.h"
-#include "automation/server/office_session.h"
 #include "automation/wire.h"
+#include "office_session.h"
 
-namespace platform::automation::server {
+namespace office {
+
+// The servers speak the automation layer's vocabulary throughout.
+using namespace platform::automation;
+
+// An object of the servers. A call that fills the caller's clipboard says so
+// in its reply, which is what the request loop sends; every other call
+// answers through Invoke alone.
+class ServerObject : public Dispatch {
+ public:
+  virtual Reply Call(int32_t dispid, InvokeKind kind, const std::vector<Variant>& args) {
+    return Reply{Invoke(dispid, kind, args), std::nullopt};
+  }
+};
 
 InvokeResult Answer(Variant value = {});
 InvokeResult Failure(HResult code, std::string description);
@@ -25,12 +38,8 @@ std::optional<int32_t> IntegerOf(const Variant& arg);
 // `text` cut to the most text one call hands back, at a character's start.
 std::string BoundedCallText(std::string text);
 
-// What the current call puts on the caller's clipboard.
-void SetCallClipboard(std::vector<ClipboardEntry> entries);
-std::optional<std::vector<ClipboardEntry>> TakeCallClipboard();
-
 // The application objects of the two classes.
 DispatchPtr CreateWordBasic(OfficeSession& session);
 DispatchPtr CreateExcelApplication(OfficeSession& session);
 
-}  // namespace platform::automation::server
+}  // namespace office

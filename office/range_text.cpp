@@ -5,7 +5,7 @@
 // shows a hidden sheet) the range is read cell by cell, which costs
 // LibreOffice several calls a cell; that reading stops once the text holds
 // as much as a call hands back.
-#include "automation/server/range_text.h"
+#include "range_text.h"
 
 #include <algorithm>
 #include <com/sun/star/datatransfer/UnsupportedFlavorException.hpp>
@@ -20,10 +20,10 @@
 #include <com/sun/star/view/XSelectionSupplier.hpp>
 
 #include "automation/office_dispids.h"
-#include "automation/server/office_session.h"
-#include "automation/server/server_objects.h"
+#include "office_session.h"
+#include "server_objects.h"
 
-namespace platform::automation::server {
+namespace office {
 namespace {
 
 using css::uno::Reference;
@@ -161,4 +161,4 @@ std::optional<std::string> CopiedText(const Reference<css::frame::XModel>& workb
   return BoundedCallText(WithCrLfLineEnds(copied ? *copied : CellByCellText(range)));
 }
 
-}  // namespace platform::automation::server
+}  // namespace office

@@ -1,9 +1,7 @@
 // Starting, connecting to and ending the server's LibreOffice.
-#include "automation/server/office_session.h"
+#include "office_session.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,9 +22,10 @@
 #include <vector>
 
 #include "automation/scratch_folder.h"
-#include "automation/server/import_filters.h"
+#include "import_filters.h"
+#include "process/process_start.h"
 
-namespace platform::automation::server {
+namespace office {
 namespace {
 
 using css::uno::Reference;
@@ -37,7 +36,7 @@ constexpr auto kConnectRetry = std::chrono::milliseconds(20);
 // a document that would need more than this (a few kilobytes of zip can
 // unpack to gigabytes) makes its allocations fail, and its load with them,
 // instead of taking the PC's memory.
-constexpr rlim_t kOfficeAddressSpace = rlim_t{1024} * 1024 * 1024;
+constexpr uint64_t kOfficeAddressSpace = uint64_t{1024} * 1024 * 1024;
 
 std::string TempFolder() {
   const char* tmp = std::getenv("TMPDIR");
@@ -91,11 +90,14 @@ rtl::OUString OUStringOf(const std::string& text) {
                                 RTL_TEXTENCODING_UTF8);
 }
 
-bool OfficeSession::Start(const std::string& scratch, std::string& error) {
+platform::Result<void> OfficeSession::Start(const std::string& scratch) {
   m_profile = scratch + "/profile";
-  m_pipeName = OfficePipeName(std::filesystem::path(scratch).filename().string());
+  m_pipeName =
+      platform::automation::OfficePipeName(std::filesystem::path(scratch).filename().string());
   PrepareProfile();
-  return Launch(error) && Connect(error);
+  platform::Result<void> launched = Launch();
+  if (!launched.Ok()) return launched;
+  return Connect();
 }
 
 void OfficeSession::PrepareProfile() {
@@ -109,30 +111,22 @@ void OfficeSession::PrepareProfile() {
   if (error) std::filesystem::remove_all(m_profile, error);
 }
 
-bool OfficeSession::Launch(std::string& error) {
-  const std::string profileArg = "-env:UserInstallation=" + FileUrlOf(m_profile);
-  const std::string acceptArg = "--accept=pipe,name=" + m_pipeName + ";urp;";
-  m_office = fork();
-  if (m_office < 0) {
-    error = "LibreOffice could not be started";
-    return false;
-  }
-  if (m_office == 0) {
-    // Same process group as the server, so that the server's end is its end,
-    // and a bound on its memory.
-    const struct rlimit bound = {kOfficeAddressSpace, kOfficeAddressSpace};
-    setrlimit(RLIMIT_AS, &bound);
-    const int null = open("/dev/null", O_RDWR);
-    for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
-    close_range(3, ~0U, 0);
-    execlp("soffice", "soffice", "--headless", "--invisible", "--norestore", "--nologo",
-           "--nodefault", "--nolockcheck", profileArg.c_str(), acceptArg.c_str(), nullptr);
-    _exit(127);
-  }
-  return true;
+platform::Result<void> OfficeSession::Launch() {
+  // In the server's process group, so that the server's end is its end, and
+  // with a bound on its memory.
+  platform::StartOptions options;
+  options.addressSpaceLimit = kOfficeAddressSpace;
+  const platform::Result<pid_t> started = platform::StartProcess(
+      {"soffice", "--headless", "--invisible", "--norestore", "--nologo", "--nodefault",
+       "--nolockcheck", "-env:UserInstallation=" + FileUrlOf(m_profile),
+       "--accept=pipe,name=" + m_pipeName + ";urp;"},
+      options);
+  if (!started.Ok()) return platform::Failure{"LibreOffice could not be started"};
+  m_office = started.Value();
+  return {};
 }
 
-bool OfficeSession::Connect(std::string& error) {
+platform::Result<void> OfficeSession::Connect() {
   // Without the bootstrap file the UNO runtime cannot find its types.
   setenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" LIBREOFFICE_PROGRAM_DIR "/fundamentalrc", 0);
   try {
@@ -150,37 +144,36 @@ bool OfficeSession::Connect(std::string& error) {
         int status = 0;
         if (waitpid(m_office, &status, WNOHANG) == m_office) {
           m_office = -1;
-          error = "LibreOffice ended before it answered";
-          return false;
+          return platform::Failure{"LibreOffice ended before it answered"};
         }
         std::this_thread::sleep_for(kConnectRetry);
       }
     }
     m_desktop = css::frame::Desktop::create(m_context);
-    return true;
+    return {};
   } catch (const css::uno::Exception& exception) {
-    error = "LibreOffice could not be reached: " + Utf8Of(exception.Message);
-    return false;
+    return platform::Failure{"LibreOffice could not be reached: " + Utf8Of(exception.Message)};
   }
 }
 
-Reference<css::lang::XComponent> OfficeSession::Load(const std::string& path, std::string& error) {
+platform::Result<OfficeSession::Document> OfficeSession::Load(const std::string& path) {
   bool detect = false;
   const std::span<const ImportFilter> filters = ImportFiltersOf(path, detect);
-  if (detect) return LoadWith(path, {}, error);
-  error = filters.empty() ? "LibreOffice reads no files of this type"
-                          : "it is not the kind of file its name says";
+  if (detect) return LoadWith(path, {});
+  // The reason of the last filter that fails stands.
+  platform::Result<Document> loaded =
+      platform::Failure{filters.empty() ? "LibreOffice reads no files of this type"
+                                        : "it is not the kind of file its name says"};
   for (const ImportFilter& filter : filters) {
     if (!BeginsWith(path, filter.signature)) continue;
-    Reference<css::lang::XComponent> document = LoadWith(path, filter.name, error);
-    if (document.is()) return document;
+    loaded = LoadWith(path, filter.name);
+    if (loaded.Ok()) break;
   }
-  return {};
+  return loaded;
 }
 
-Reference<css::lang::XComponent> OfficeSession::LoadWith(const std::string& path,
-                                                         std::string_view filter,
-                                                         std::string& error) {
+platform::Result<OfficeSession::Document> OfficeSession::LoadWith(const std::string& path,
+                                                                  std::string_view filter) {
   std::vector<css::beans::PropertyValue> list = {
       Property("Hidden", css::uno::Any(true)), Property("ReadOnly", css::uno::Any(true)),
       Property("MacroExecutionMode", css::uno::Any(css::document::MacroExecMode::NEVER_EXECUTE)),
@@ -191,13 +184,12 @@ Reference<css::lang::XComponent> OfficeSession::LoadWith(const std::string& path
   const css::uno::Sequence<css::beans::PropertyValue> properties(
       list.data(), static_cast<sal_Int32>(list.size()));
   try {
-    Reference<css::lang::XComponent> document =
+    Document document =
         m_desktop->loadComponentFromURL(OUStringOf(FileUrlOf(path)), "_blank", 0, properties);
-    if (!document.is()) error = "LibreOffice cannot open the document";
+    if (!document.is()) return platform::Failure{"LibreOffice cannot open the document"};
     return document;
   } catch (const css::uno::Exception& exception) {
-    error = "LibreOffice cannot open the document: " + Utf8Of(exception.Message);
-    return {};
+    return platform::Failure{"LibreOffice cannot open the document: " + Utf8Of(exception.Message)};
   }
 }
 
@@ -233,4 +225,4 @@ void OfficeSession::KeepProfileAsTemplate() {
   std::filesystem::rename(m_profile, m_template, error);
 }
 
-}  // namespace platform::automation::server
+}  // namespace office

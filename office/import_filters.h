@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-namespace platform::automation::server {
+namespace office {
 
 // An import filter, and the text a file must begin with to be given to it
 // (empty: any). A few filters take whatever bytes they are given as their
@@ -27,4 +27,4 @@ std::span<const ImportFilter> ImportFiltersOf(std::string_view path, bool& detec
 // True when the file at `path` begins with `signature`.
 bool BeginsWith(const std::string& path, std::string_view signature);
 
-}  // namespace platform::automation::server
+}  // namespace office

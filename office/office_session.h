@@ -16,33 +16,35 @@
 #include <string>
 #include <string_view>
 
-namespace platform::automation::server {
+#include "result/result.h"
+
+namespace office {
 
 class OfficeSession {
  public:
+  using Document = css::uno::Reference<css::lang::XComponent>;
+
   OfficeSession() = default;
   ~OfficeSession() = default;
   OfficeSession(const OfficeSession&) = delete;
   OfficeSession& operator=(const OfficeSession&) = delete;
 
   // Starts LibreOffice (the `soffice` on PATH) with its profile and pipe in
-  // `scratch` and connects to it; on failure says why in `error`.
-  bool Start(const std::string& scratch, std::string& error);
+  // `scratch` and connects to it.
+  platform::Result<void> Start(const std::string& scratch);
 
   // Loads a document hidden, read-only, with its macros and links left
-  // alone, through the import filters of its extension only; an empty
-  // reference and the reason when it cannot be loaded.
-  css::uno::Reference<css::lang::XComponent> Load(const std::string& path, std::string& error);
+  // alone, through the import filters of its extension only.
+  platform::Result<Document> Load(const std::string& path);
 
   // Ends LibreOffice and waits for it; false when it was already gone.
   bool End();
   bool Ended() const { return m_ended; }
 
  private:
-  bool Launch(std::string& error);
-  css::uno::Reference<css::lang::XComponent> LoadWith(const std::string& path,
-                                                      std::string_view filter, std::string& error);
-  bool Connect(std::string& error);
+  platform::Result<void> Launch();
+  platform::Result<Document> LoadWith(const std::string& path, std::string_view filter);
+  platform::Result<void> Connect();
   void PrepareProfile();
   void KeepProfileAsTemplate();
 
@@ -60,4 +62,4 @@ class OfficeSession {
 std::string Utf8Of(const rtl::OUString& text);
 rtl::OUString OUStringOf(const std::string& text);
 
-}  // namespace platform::automation::server
+}  // namespace office

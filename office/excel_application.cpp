@@ -21,11 +21,11 @@
 #include <com/sun/star/util/XCloseable.hpp>
 
 #include "automation/office_dispids.h"
-#include "automation/server/range_text.h"
-#include "automation/server/server_objects.h"
 #include "clipboard/clipboard.h"
+#include "range_text.h"
+#include "server_objects.h"
 
-namespace platform::automation::server {
+namespace office {
 namespace {
 
 using css::uno::Reference;
@@ -48,24 +48,35 @@ InvokeResult NoSuchCall() {
   return Failure(kMemberNotFound, "no such call");
 }
 
-class Range : public Dispatch {
+class Range : public ServerObject {
  public:
   Range(Reference<css::frame::XModel> workbook, Reference<css::table::XCellRange> range)
       : m_workbook(std::move(workbook)), m_range(std::move(range)) {}
 
-  InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
-    if (dispid != kCopy) return NoSuchCall();
-    if (auto wrong = CheckCount(args, 0, 1)) return *wrong;
-    return Guarded([&] {
-      std::vector<ClipboardEntry> entries;
-      if (std::optional<std::string> text = CopiedText(m_workbook, m_range)) {
-        std::vector<uint8_t> block(text->begin(), text->end());
-        block.push_back(0);
-        entries.push_back(ClipboardEntry{clipboard::kFormatText, std::move(block)});
-      }
-      SetCallClipboard(std::move(entries));
-      return Answer();
-    });
+  InvokeResult Invoke(int32_t dispid, InvokeKind kind, const std::vector<Variant>& args) override {
+    return Call(dispid, kind, args).result;
+  }
+
+  // The copied text travels in the reply, for the caller's clipboard.
+  Reply Call(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
+    Reply reply;
+    if (dispid != kCopy) {
+      reply.result = NoSuchCall();
+    } else if (auto wrong = CheckCount(args, 0, 1)) {
+      reply.result = *wrong;
+    } else {
+      reply.result = Guarded([&] {
+        std::vector<ClipboardEntry> entries;
+        if (std::optional<std::string> text = CopiedText(m_workbook, m_range)) {
+          std::vector<uint8_t> block(text->begin(), text->end());
+          block.push_back(0);
+          entries.push_back(ClipboardEntry{platform::clipboard::kFormatText, std::move(block)});
+        }
+        reply.clipboard = std::move(entries);
+        return Answer();
+      });
+    }
+    return reply;
   }
 
  private:
@@ -73,7 +84,7 @@ class Range : public Dispatch {
   Reference<css::table::XCellRange> m_range;
 };
 
-class Worksheet : public Dispatch {
+class Worksheet : public ServerObject {
  public:
   Worksheet(Reference<css::frame::XModel> workbook, Reference<css::sheet::XSpreadsheet> sheet,
             int32_t index)
@@ -119,7 +130,7 @@ class Worksheet : public Dispatch {
   int32_t m_index;
 };
 
-class Worksheets : public Dispatch {
+class Worksheets : public ServerObject {
  public:
   Worksheets(Reference<css::frame::XModel> workbook, Reference<css::container::XIndexAccess> sheets)
       : m_workbook(std::move(workbook)), m_sheets(std::move(sheets)) {}
@@ -142,7 +153,7 @@ class Worksheets : public Dispatch {
   Reference<css::container::XIndexAccess> m_sheets;
 };
 
-class Workbook : public Dispatch {
+class Workbook : public ServerObject {
  public:
   explicit Workbook(Reference<css::lang::XComponent> document) : m_document(std::move(document)) {}
   ~Workbook() override { Close(); }
@@ -176,7 +187,7 @@ class Workbook : public Dispatch {
   Reference<css::lang::XComponent> m_document;
 };
 
-class Workbooks : public Dispatch {
+class Workbooks : public ServerObject {
  public:
   explicit Workbooks(OfficeSession& session) : m_session(session) {}
 
@@ -184,11 +195,10 @@ class Workbooks : public Dispatch {
     if (dispid != kOpen) return NoSuchCall();
     if (auto wrong = CheckCount(args, 1, 15)) return *wrong;
     if (args[0].type != VarType::kString) return Failure(kTypeMismatch, "the path is not a text");
-    std::string error;
-    Reference<css::lang::XComponent> document = m_session.Load(args[0].text, error);
-    if (!document.is()) return Failure(kException, error);
-    auto workbook = std::make_shared<Workbook>(document);
-    if (!Reference<css::sheet::XSpreadsheetDocument>(document, UNO_QUERY).is()) {
+    const platform::Result<OfficeSession::Document> document = m_session.Load(args[0].text);
+    if (!document.Ok()) return Failure(kException, document.Reason());
+    auto workbook = std::make_shared<Workbook>(document.Value());
+    if (!Reference<css::sheet::XSpreadsheetDocument>(document.Value(), UNO_QUERY).is()) {
       return Failure(kException, "the file is not a workbook");  // closed with `workbook`
     }
     return Answer(Variant::Object(std::move(workbook)));
@@ -198,7 +208,7 @@ class Workbooks : public Dispatch {
   OfficeSession& m_session;
 };
 
-class ExcelApplication : public Dispatch {
+class ExcelApplication : public ServerObject {
  public:
   explicit ExcelApplication(OfficeSession& session) : m_session(session) {}
 
@@ -224,4 +234,4 @@ DispatchPtr CreateExcelApplication(OfficeSession& session) {
   return std::make_shared<ExcelApplication>(session);
 }
 
-}  // namespace platform::automation::server
+}  // namespace office

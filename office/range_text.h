@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-namespace platform::automation::server {
+namespace office {
 
 // The copied text of `range`, a range of a sheet of `workbook`, as UTF-8;
 // nothing when no cell of the range holds anything. UNO exceptions pass.
 std::optional<std::string> CopiedText(const css::uno::Reference<css::frame::XModel>& workbook,
                                       const css::uno::Reference<css::table::XCellRange>& range);
 
-}  // namespace platform::automation::server
+}  // namespace office
