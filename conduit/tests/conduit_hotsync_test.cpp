@@ -82,20 +82,6 @@ ProgramResult RunOnTerminal(const std::vector<std::string>& argv, const std::str
   return result;
 }
 
-std::vector<testing::LogLine> LogFileLines(const std::string& path) {
-  std::vector<testing::LogLine> lines;
-  std::ifstream in(path);
-  for (std::string line; std::getline(in, line);) {
-    // <time>\t<activity>\t<text>
-    const size_t first = line.find('\t');
-    const size_t second = line.find('\t', first + 1);
-    if (first == std::string::npos || second == std::string::npos) continue;
-    lines.push_back(
-        {line.substr(second + 1), std::atoi(line.substr(first + 1, second - first - 1).c_str())});
-  }
-  return lines;
-}
-
 class ConduitHotSync : public ::testing::Test {
  protected:
   ConduitHotSync()
@@ -118,7 +104,7 @@ class ConduitHotSync : public ::testing::Test {
 
   std::string Image() const { return m_root.PathOf("palm"); }
   std::vector<testing::LogLine> Log() const {
-    return LogFileLines(m_root.PathOf("hotsync/Ada/HotSync.log"));
+    return vlmtest::ReadLogFile(m_root.PathOf("hotsync/Ada/HotSync.log"));
   }
   ProgramResult Sync(const std::string& options = "") {
     return RunCommand(Bin("hotsync") + " sync " + Image() + options);

@@ -11,6 +11,7 @@
 #include "fs/fs.h"
 #include "records/handheld_records.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/hotsync_session.h"
 
 namespace conduit {
 namespace {
@@ -24,24 +25,13 @@ using testing::StampOf;
 using testing::TempFolder;
 using testing::WriteFile;
 
-// A HotSync of a handheld image whose user is `user`, for the life of the
-// object.
-class HotSyncSession {
- public:
-  HotSyncSession(const TempFolder& folder, const std::string& user) {
-    const std::string image = folder / "handheld";
-    mkdir(image.c_str(), 0700);
-    WriteFile(image + "/handheld.ini", "[User]\nName=" + user + "\n");
-    m_begun = SyncSessionBegin(image.c_str(), nullptr) == kSyncErrNone;
-  }
-  ~HotSyncSession() {
-    if (m_begun) SyncSessionEnd();
-  }
-  bool Begun() const { return m_begun; }
-
- private:
-  bool m_begun = false;
-};
+// A handheld image folder in `folder` whose user is `user`.
+std::string UserImage(const TempFolder& folder, const std::string& user) {
+  const std::string image = folder / "handheld";
+  mkdir(image.c_str(), 0700);
+  WriteFile(image + "/handheld.ini", "[User]\nName=" + user + "\n");
+  return image;
+}
 
 class InstallTest : public ::testing::Test {
  protected:
@@ -105,16 +95,16 @@ TEST_F(InstallTest, RefusesAFileThatIsNotRegularBeforeTheInstallAide) {
 }
 
 TEST_F(InstallTest, PassesTheHotSyncUserToTheInstallAide) {
-  HotSyncSession session(m_folder, "Alice Smith");
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, "Alice Smith"));
+  ASSERT_TRUE(session.Ok());
   EXPECT_EQ(GetHandheldUserName(), "Alice Smith");
   ASSERT_TRUE(InstallOnHandheld(m_program).record);
   EXPECT_EQ(StandInLog(), "Alice Smith\n" + m_program + "\n");
 }
 
 TEST_F(InstallTest, PassesAnEmptyUserWhenTheSyncManagerCannotTell) {
-  HotSyncSession session(m_folder, "Alice");
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, "Alice"));
+  ASSERT_TRUE(session.Ok());
   SyncInjectFailure("SyncReadUserID", 0);
   EXPECT_EQ(GetHandheldUserName(), "");
   ASSERT_TRUE(InstallOnHandheld(m_program).record);
@@ -122,8 +112,8 @@ TEST_F(InstallTest, PassesAnEmptyUserWhenTheSyncManagerCannotTell) {
 }
 
 TEST_F(InstallTest, TakesNoMoreOfTheUserNameThanItsField) {
-  HotSyncSession session(m_folder, std::string(80, 'u'));
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, std::string(80, 'u')));
+  ASSERT_TRUE(session.Ok());
   EXPECT_EQ(GetHandheldUserName(), std::string(64, 'u'));
 }
 
@@ -146,16 +136,16 @@ TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
   ASSERT_EQ(mkdir((home + "/Alice").c_str(), 0700), 0);
   const std::string library = std::string(VELLAMORE_BIN_DIR) + "/instaide.so";
   {
-    HotSyncSession session(m_folder, "Alice");
-    ASSERT_TRUE(session.Begun());
+    vlmtest::HotSyncSession session(UserImage(m_folder, "Alice"));
+    ASSERT_TRUE(session.Ok());
     const ConversionResult result = InstallOnHandheldWith(m_program, library);
     ASSERT_TRUE(result.record);
     EXPECT_EQ(ContentTextOf(*result.record), "The file was fetched successfully.");
     EXPECT_EQ(ReadFile(home + "/Alice/Install/00000001/Game.prc"), std::string(1234, 'p'));
   }
   // A user the HotSync Manager does not know: the Install Aide's own error.
-  HotSyncSession stranger(m_folder, "Bob");
-  ASSERT_TRUE(stranger.Begun());
+  vlmtest::HotSyncSession stranger(UserImage(m_folder, "Bob"));
+  ASSERT_TRUE(stranger.Ok());
   const ConversionResult refused = InstallOnHandheldWith(m_program, library);
   ASSERT_TRUE(refused.record);
   EXPECT_EQ(HeadOf(*refused.record).title, "Game.prc - Error");

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "hotsync_world.h"
 #include "records/handheld_records.h"
+#include "testing/hotsync_world.h"
 
 namespace conduit {
 namespace {
 
-using test::HotSyncWorld;
-using test::LogLine;
+using vlmtest::HotSyncWorld;
+using vlmtest::LogLine;
 
 class SearchEndToEnd : public testing::Test {
  protected:

@@ -12,15 +12,15 @@
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "handheld_session.h"
 #include "settings/settings.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/handheld_session.h"
 
 namespace conduit::transfer {
 namespace {
 
-using test::HandheldSession;
-using test::LogLine;
+using vlmtest::HandheldSession;
+using vlmtest::LogLine;
 
 constexpr int32_t kInjected = 0x4242;
 

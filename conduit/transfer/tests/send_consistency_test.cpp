@@ -18,15 +18,15 @@
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "hotsync_world.h"
 #include "records/handheld_records.h"
+#include "testing/hotsync_world.h"
 
 namespace conduit {
 namespace {
 
 namespace fs = std::filesystem;
 using store::FileListEntry;
-using test::LogLine;
+using vlmtest::LogLine;
 
 constexpr char kEditedText[] = "Edited on the handheld";
 
@@ -168,7 +168,7 @@ class SendConsistency : public testing::Test {
     EXPECT_EQ(copies.size(), 5u);
   }
 
-  test::HotSyncWorld m_world;
+  vlmtest::HotSyncWorld m_world;
 };
 
 // Kill points: the killed HotSync sends four files (the edited one under a
@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Points, KilledHotSync,
 
 // A HotSync that could not complete reports it, leaves every entry to send
 // again, and the next complete one agrees.
-void ExpectReportedFailure(const test::HotSyncWorld& world, const std::string& warning) {
+void ExpectReportedFailure(const vlmtest::HotSyncWorld& world, const std::string& warning) {
   const platform::ProcessResult run = world.HotSync();
   const std::vector<LogLine> log = world.Log();
   EXPECT_EQ(run.exitStatus, 1) << run.standardOutput << run.standardError;

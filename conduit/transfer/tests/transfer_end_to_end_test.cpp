@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "hotsync_world.h"
 #include "records/handheld_records.h"
+#include "testing/files.h"
+#include "testing/hotsync_world.h"
 
 namespace conduit {
 namespace {
 
 using store::FileListEntry;
-using test::HotSyncWorld;
-using test::LogLine;
+using vlmtest::HotSyncWorld;
+using vlmtest::LogLine;
 
 struct FileRecord {
   uint16_t fileId = 0;
@@ -137,7 +138,7 @@ TEST_F(TransferEndToEnd, EmailGoesToTheCaptureProgramWithTheThirdText) {
   m_world.Handheld("select", {"all"});
   m_world.Handheld("request", {"email"});
   ASSERT_TRUE(m_world.HotSync().Succeeded());
-  const std::string mail = test::ReadTextFile(m_world.CaptureFile() + ".stdin");
+  const std::string mail = vlmtest::ReadFile(m_world.CaptureFile() + ".stdin");
   EXPECT_NE(mail.find("ada@example.org"), std::string::npos);
   EXPECT_NE(mail.find("For the meeting"), std::string::npos);
 }

@@ -1,40 +1,25 @@
 // Test support: temporary handheld images and in-process HotSyncs.
-#include "handheld_session.h"
+#include "testing/handheld_session.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <utime.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "syncmgr/syncmgr.h"
+#include "testing/hotsync_session.h"
 
-namespace conduit::test {
+namespace vlmtest {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string MakeTemporaryFolder() {
-  char pattern[] = "/tmp/vlm-session-XXXXXX";
-  if (mkdtemp(pattern) == nullptr) return {};
-  return pattern;
-}
-
-}  // namespace
-
-HandheldSession::HandheldSession(const std::string& userName)
-    : m_root(MakeTemporaryFolder()), m_image(m_root + "/image") {
-  EXPECT_FALSE(m_root.empty());
+HandheldSession::HandheldSession(const std::string& userName) : m_image(m_folder.PathOf("image")) {
   EXPECT_TRUE(platform::pdb::HandheldImage::Create(m_image.Folder(), userName).has_value());
   fs::create_directories(PcFolder());
 }
 
 HandheldSession::~HandheldSession() {
   SyncInjectFailure(nullptr, 0);
-  if (!m_root.empty()) fs::remove_all(m_root);
 }
 
 std::string HandheldSession::WritePcFile(const std::string& relative,
@@ -45,19 +30,14 @@ std::string HandheldSession::WritePcFile(const std::string& relative,
   return path.string();
 }
 
-void HandheldSession::SetModified(const std::string& path, time_t when) {
-  utimbuf times{when, when};
-  EXPECT_EQ(utime(path.c_str(), &times), 0) << path;
-}
-
-void HandheldSession::PutSearchDatabase(const SearchAppInfo& block,
-                                        const std::vector<SearchResult>& results) const {
+void HandheldSession::PutSearchDatabase(const conduit::SearchAppInfo& block,
+                                        const std::vector<conduit::SearchResult>& results) const {
   platform::pdb::PalmDatabase database;
-  database.name = kSearchDatabaseName;
-  database.creator = kCreatorId;
+  database.name = conduit::kSearchDatabaseName;
+  database.creator = conduit::kCreatorId;
   database.type = platform::pdb::FourCC("Srch");
   database.appInfo.assign(block.Bytes().begin(), block.Bytes().end());
-  for (const SearchResult& result : results) {
+  for (const conduit::SearchResult& result : results) {
     database.records.push_back({0, database.NextUniqueId(), result.Encode()});
   }
   PutDatabase(database);
@@ -83,15 +63,7 @@ void HandheldSession::Sync(const std::function<void()>& work) {
 }
 
 std::vector<LogLine> HandheldSession::Log() const {
-  std::vector<LogLine> lines;
-  for (int32_t i = 0; i < SyncLogEntryCount(); ++i) {
-    char text[512];
-    LogLine line;
-    EXPECT_EQ(SyncLogEntry(i, text, sizeof text, &line.activity), kSyncErrNone);
-    line.text = text;
-    lines.push_back(line);
-  }
-  return lines;
+  return SessionLog();
 }
 
-}  // namespace conduit::test
+}  // namespace vlmtest
