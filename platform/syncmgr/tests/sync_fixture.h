@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/temp_folder.h"
 
 namespace syncmgr_test {
 
@@ -28,19 +28,14 @@ inline const std::string kNotesFixture =
 
 class SyncSession : public ::testing::Test {
  protected:
-  SyncSession() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-sync-XXXXXX").string();
-    m_root = mkdtemp(pattern.data());
-    std::filesystem::create_directory(ImageDir());
-  }
+  SyncSession() { std::filesystem::create_directory(ImageDir()); }
   ~SyncSession() override {
     SyncSessionEnd();
     SyncInjectFailure(nullptr, 0);
-    std::filesystem::remove_all(m_root);
   }
 
-  std::string ImageDir() const { return m_root + "/image"; }
-  std::string LogPath() const { return m_root + "/logs/user/HotSync.log"; }
+  std::string ImageDir() const { return m_root.PathOf("image"); }
+  std::string LogPath() const { return m_root.PathOf("logs/user/HotSync.log"); }
   std::string ImageFile(const std::string& name) const { return ImageDir() + "/" + name; }
   platform::pdb::HandheldImage Image() const { return platform::pdb::HandheldImage(ImageDir()); }
 
@@ -62,7 +57,7 @@ class SyncSession : public ::testing::Test {
     return handle;
   }
 
-  std::string m_root;
+  vlmtest::TempFolder m_root;
 };
 
 // A record request with a buffer of `size` bytes.
