@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -18,6 +19,14 @@ void WriteFile(const std::string& path, std::string_view bytes) {
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::string WriteFileBelow(const std::string& folder, const std::string& relative,
+                           std::string_view bytes) {
+  const std::filesystem::path path = std::filesystem::path(folder) / relative;
+  std::filesystem::create_directories(path.parent_path());
+  WriteFile(path.string(), bytes);
+  return path.string();
 }
 
 std::string ReadFile(const std::string& path) {

@@ -12,6 +12,10 @@ namespace vlmtest {
 // Writes `bytes` as the whole file; throws std::runtime_error when it cannot.
 void WriteFile(const std::string& path, std::string_view bytes);
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes `bytes` as `relative` below `folder`, making the folders between as
+// needed; the file's path.
+std::string WriteFileBelow(const std::string& folder, const std::string& relative,
+                           std::string_view bytes);
 // The file's bytes, empty when it cannot be read.
 std::string ReadFile(const std::string& path);
 // True when something (a file, a folder, ...) is at `path`.

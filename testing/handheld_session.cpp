@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "syncmgr/syncmgr.h"
 #include "testing/hotsync_session.h"
@@ -20,14 +19,6 @@ HandheldSession::HandheldSession(const std::string& userName) : m_image(m_folder
 
 HandheldSession::~HandheldSession() {
   SyncInjectFailure(nullptr, 0);
-}
-
-std::string HandheldSession::WritePcFile(const std::string& relative,
-                                         const std::string& content) const {
-  fs::path path = fs::path(PcFolder()) / relative;
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-  return path.string();
 }
 
 void HandheldSession::PutSearchDatabase(const conduit::SearchAppInfo& block,

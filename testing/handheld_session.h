@@ -8,6 +8,7 @@
 
 #include "pdb/handheld_image.h"
 #include "records/handheld_records.h"
+#include "testing/files.h"
 #include "testing/log_line.h"
 #include "testing/temp_folder.h"
 
@@ -26,7 +27,9 @@ class HandheldSession {
   const platform::pdb::HandheldImage& Image() const { return m_image; }
 
   // Writes a PC file below PcFolder() (folders made as needed); its path.
-  std::string WritePcFile(const std::string& relative, const std::string& content) const;
+  std::string WritePcFile(const std::string& relative, const std::string& content) const {
+    return WriteFileBelow(PcFolder(), relative, content);
+  }
 
   // Replaces "VlmrSearchDB" with the block and result records.
   void PutSearchDatabase(const conduit::SearchAppInfo& block,

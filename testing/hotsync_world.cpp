@@ -56,14 +56,6 @@ HotSyncWorld::HotSyncWorld(const std::string& userName)
 
 HotSyncWorld::~HotSyncWorld() = default;
 
-std::string HotSyncWorld::WritePcFile(const std::string& relative,
-                                      const std::string& content) const {
-  fs::path path = fs::path(PcFolder()) / relative;
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << content;
-  return path.string();
-}
-
 platform::ProcessResult HotSyncWorld::Handheld(const std::string& command,
                                                const std::vector<std::string>& arguments) const {
   std::vector<std::string> argv = {Program("handheld"), command, m_image.Folder()};
@@ -108,10 +100,11 @@ void HotSyncWorld::SaveStore(const store::FileListStore& list) const {
   ASSERT_EQ(list.Save(store::FileListStore::PathIn(DataFolder())), 0);
 }
 
-void HotSyncWorld::UseCaptureProgramForMailAndFax() const {
-  const std::string script = m_folder.PathOf("capture.sh");
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << CaptureFile()
-                        << ".args'\ncat > '" << CaptureFile() << ".stdin'\n";
+void UseCaptureProgramForMailAndFax(const std::string& folder) {
+  const std::string script = folder + "/capture.sh";
+  const std::string capture = folder + "/capture";
+  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << capture << ".args'\ncat > '"
+                        << capture << ".stdin'\n";
   chmod(script.c_str(), 0755);
   EXPECT_EQ(platform::settings::SetValue(kParametersKey, "MailProgram", script), 0);
   EXPECT_EQ(platform::settings::SetValue(kParametersKey, "FaxProgram", script), 0);

@@ -12,11 +12,17 @@
 #include "file_list_store.h"  // store/
 #include "pdb/handheld_image.h"
 #include "process/process_runner.h"
+#include "testing/files.h"
 #include "testing/log_line.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_folder.h"
 
 namespace vlmtest {
+
+// Writes a capture script into `folder` and names it as the mail and fax
+// programs (in the settings that XDG_CONFIG_HOME names); what they were given
+// lands in `folder`/capture.args and capture.stdin.
+void UseCaptureProgramForMailAndFax(const std::string& folder);
 
 class HotSyncWorld {
  public:
@@ -31,7 +37,9 @@ class HotSyncWorld {
   const platform::pdb::HandheldImage& Image() const { return m_image; }
 
   // Writes a PC file below PcFolder(); its path.
-  std::string WritePcFile(const std::string& relative, const std::string& content) const;
+  std::string WritePcFile(const std::string& relative, const std::string& content) const {
+    return WriteFileBelow(PcFolder(), relative, content);
+  }
 
   // Runs `handheld ARGUMENTS...` on the image (the image is the second
   // argument, after the command). Fails the test when it does not succeed.
@@ -53,7 +61,7 @@ class HotSyncWorld {
 
   // Names a capture script as the mail and fax programs; what they were
   // given lands in CaptureFile() + ".args" and ".stdin".
-  void UseCaptureProgramForMailAndFax() const;
+  void UseCaptureProgramForMailAndFax() const { vlmtest::UseCaptureProgramForMailAndFax(Root()); }
   std::string CaptureFile() const { return m_folder.PathOf("capture"); }
 
  private:

@@ -15,20 +15,19 @@
 #include <sstream>
 
 #include "sync_test_support.h"
+#include "testing/log_line.h"
+#include "testing/run_program.h"
 
 namespace conduit {
 namespace {
 
 namespace fs = std::filesystem;
+using vlmtest::BinPath;
 
 struct ProgramResult {
   int exitStatus = -1;
   std::string output;  // standard output and error together
 };
-
-std::string Bin(const std::string& name) {
-  return std::string(VELLAMORE_BIN_DIR) + "/" + name;
-}
 
 // Runs a built program with the test's environment; arguments are plain
 // words (temporary paths hold no spaces or quotes).
@@ -91,14 +90,14 @@ class ConduitHotSync : public ::testing::Test {
 
   void SetUp() override {
     for (const char* program : {"hotsync", "handheld", "condcfg", "VellamoreCnd.so"}) {
-      if (!fs::exists(Bin(program))) GTEST_SKIP() << program << " is not built";
+      if (!fs::exists(BinPath(program))) GTEST_SKIP() << program << " is not built";
     }
     fs::create_directories(m_root.PathOf("runtime"));
     fs::create_directories(m_root.PathOf("data"));
     testing::WriteDataDirSetting(m_root.PathOf("data"));
-    ASSERT_EQ(RunCommand(Bin("handheld") + " create " + Image() + " --user Ada").exitStatus, 0);
-    const ProgramResult added =
-        RunCommand(Bin("condcfg") + " add Vlmr " + Bin("VellamoreCnd.so") + " --name Vellamore");
+    ASSERT_EQ(RunCommand(BinPath("handheld") + " create " + Image() + " --user Ada").exitStatus, 0);
+    const ProgramResult added = RunCommand(BinPath("condcfg") + " add Vlmr " +
+                                           BinPath("VellamoreCnd.so") + " --name Vellamore");
     ASSERT_EQ(added.exitStatus, 0) << added.output;
   }
 
@@ -107,7 +106,7 @@ class ConduitHotSync : public ::testing::Test {
     return vlmtest::ReadLogFile(m_root.PathOf("hotsync/Ada/HotSync.log"));
   }
   ProgramResult Sync(const std::string& options = "") {
-    return RunCommand(Bin("hotsync") + " sync " + Image() + options);
+    return RunCommand(BinPath("hotsync") + " sync " + Image() + options);
   }
 
   testing::TempFolder m_root;
@@ -118,7 +117,7 @@ const testing::LogLine kStart{"", 19};
 const testing::LogLine kEnd{"Vellamore", 20};
 
 TEST_F(ConduitHotSync, DoNothingTypeLogsOneLine) {
-  ASSERT_EQ(RunCommand(Bin("handheld") + " request " + Image() + " fetch").exitStatus, 0);
+  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
   const ProgramResult result = Sync(" --sync-type 6");
   EXPECT_EQ(result.exitStatus, 0) << result.output;
   EXPECT_EQ(Log(), (std::vector<testing::LogLine>{{"Vellamore configured to do nothing.", -1}}));
@@ -153,9 +152,9 @@ TEST_F(ConduitHotSync, UnreadablePreferenceIsNotWritten) {
 }
 
 TEST_F(ConduitHotSync, FailedRegistrationFailsTheConduitWithoutLogLines) {
-  ASSERT_EQ(RunCommand(Bin("handheld") + " request " + Image() + " fetch").exitStatus, 0);
+  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
   const ProgramResult result =
-      RunCommand("SYNCMGR_FAIL=SyncRegisterConduit " + Bin("hotsync") + " sync " + Image());
+      RunCommand("SYNCMGR_FAIL=SyncRegisterConduit " + BinPath("hotsync") + " sync " + Image());
   EXPECT_EQ(result.exitStatus, 1) << result.output;
   EXPECT_TRUE(Log().empty());
   const auto after = testing::ReadRequestPreference(Image());
@@ -165,7 +164,8 @@ TEST_F(ConduitHotSync, FailedRegistrationFailsTheConduitWithoutLogLines) {
 }
 
 TEST_F(ConduitHotSync, DoNothingChosenInTheActionDialogStopsTheNextHotSync) {
-  const ProgramResult configured = RunOnTerminal({Bin("hotsync"), "configure", "Vlmr"}, "4\nd\n\n");
+  const ProgramResult configured =
+      RunOnTerminal({BinPath("hotsync"), "configure", "Vlmr"}, "4\nd\n\n");
   EXPECT_EQ(configured.exitStatus, 0) << configured.output;
   EXPECT_NE(configured.output.find("Do nothing"), std::string::npos) << configured.output;
   EXPECT_NE(configured.output.find("[x] Set as default"), std::string::npos);
@@ -175,7 +175,8 @@ TEST_F(ConduitHotSync, DoNothingChosenInTheActionDialogStopsTheNextHotSync) {
 }
 
 TEST_F(ConduitHotSync, ConfigureWithoutATerminalChangesNothing) {
-  const ProgramResult configured = RunCommand("setsid -w " + Bin("hotsync") + " configure Vlmr");
+  const ProgramResult configured =
+      RunCommand("setsid -w " + BinPath("hotsync") + " configure Vlmr");
   EXPECT_EQ(configured.exitStatus, 0) << configured.output;
   EXPECT_NE(configured.output.find("no terminal"), std::string::npos) << configured.output;
   ASSERT_EQ(Sync().exitStatus, 0);
