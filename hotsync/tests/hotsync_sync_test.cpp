@@ -2,7 +2,6 @@
 // by the companion, with the echo test conduit registered through condcfg.
 // Checks the exit statuses, the terminal output, the HotSync log file, the
 // sync types handed to the conduit and the install queue.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -271,8 +270,7 @@ TEST_F(HotSyncTest, AbandonedQueueEntriesAreRemovedWhenOld) {
     std::filesystem::create_directories(entry);
     vlmtest::WriteFile(entry + "/game.prc", "half");
   }
-  const timespec twoHoursAgo[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, abandoned.c_str(), twoHoursAgo, 0), 0);
+  vlmtest::SetModifiedTime(abandoned, time(nullptr) - 7200);  // two hours ago
 
   ASSERT_EQ(Sync().exitStatus, 0);
   EXPECT_FALSE(FileExists(abandoned));

@@ -2,7 +2,6 @@
 // `hotsync sync` runs the built conduit, and the files database, the request
 // preference, "Vellamore.dat" and the HotSync log are read back.
 #include <gtest/gtest.h>
-#include <utime.h>
 
 #include <filesystem>
 #include <fstream>
@@ -180,8 +179,7 @@ class ListedFilesEndToEnd : public TransferEndToEnd {
       entry.id = id++;
       entry.title = name;
       entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
-      utimbuf times{kLongAgo, kLongAgo};
-      utime(entry.path.c_str(), &times);
+      vlmtest::SetModifiedTime(entry.path, kLongAgo);
       entry.user = user;
       entry.kind = store::kPcFile;
       entry.format = store::kFormatHandheld;
