@@ -7,6 +7,7 @@
 
 #include "syncmgr/syncmgr.h"
 #include "testing/hotsync_session.h"
+#include "testing/image.h"
 
 namespace vlmtest {
 
@@ -39,9 +40,7 @@ void HandheldSession::PutDatabase(const platform::pdb::PalmDatabase& database) c
 }
 
 platform::pdb::PalmDatabase HandheldSession::Database(const std::string& name) const {
-  platform::pdb::PalmDatabase database;
-  EXPECT_EQ(m_image.LoadDatabase(name, &database), platform::pdb::ImageError::kNone) << name;
-  return database;
+  return DatabaseOf(m_image, name);
 }
 
 void HandheldSession::Sync(const std::function<void()>& work) {

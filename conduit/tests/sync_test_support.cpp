@@ -30,24 +30,9 @@ std::optional<platform::pdb::AppPreference> ReadRequestPreference(const std::str
   return preference;
 }
 
-void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
-                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
-  platform::pdb::PalmDatabase database;
-  database.name = name;
-  database.creator = creator;
-  database.type = type;
-  database.records = records;
-  database.uniqueIdSeed = 0x1000;
-  platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
-}
-
 std::optional<platform::pdb::PalmDatabase> ReadDatabase(const std::string& imageDir,
                                                         const std::string& name) {
-  platform::pdb::PalmDatabase database;
-  if (platform::pdb::HandheldImage(imageDir).LoadDatabase(name, &database) !=
-      platform::pdb::ImageError::kNone)
-    return std::nullopt;
-  return database;
+  return vlmtest::FindDatabase(platform::pdb::HandheldImage(imageDir), name);
 }
 
 std::vector<uint8_t> FileRecordBytes(uint16_t fileId, uint32_t sizeField, size_t size) {

@@ -12,6 +12,7 @@
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
 #include "testing/hotsync_session.h"
+#include "testing/image.h"
 #include "testing/scoped_env.h"
 #include "testing/temp_folder.h"
 
@@ -22,6 +23,7 @@ using vlmtest::LogLine;
 using vlmtest::ScopedEnv;
 using vlmtest::SessionLog;
 using vlmtest::TempFolder;
+using vlmtest::WriteRecordDatabase;
 
 // Sets or removes the "DataDir" setting (in the settings folder that
 // XDG_CONFIG_HOME names).
@@ -36,9 +38,6 @@ void WriteRequestPreference(const std::string& imageDir, const std::vector<uint8
                             uint16_t version);
 std::optional<platform::pdb::AppPreference> ReadRequestPreference(const std::string& imageDir);
 
-// A record database with the given records.
-void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
-                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records);
 std::optional<platform::pdb::PalmDatabase> ReadDatabase(const std::string& imageDir,
                                                         const std::string& name);
 

@@ -11,6 +11,7 @@
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
 #include "testing/files.h"
+#include "testing/image.h"
 #include "testing/run_program.h"
 #include "testing/scoped_env.h"
 
@@ -44,11 +45,7 @@ class HandheldTest : public ::testing::Test {
     return preference;
   }
 
-  PalmDatabase Database(const char* name) const {
-    PalmDatabase database;
-    EXPECT_EQ(Image().LoadDatabase(name, &database), ImageError::kNone) << name;
-    return database;
-  }
+  PalmDatabase Database(const char* name) const { return vlmtest::DatabaseOf(Image(), name); }
 
   HandheldImage Image() const { return HandheldImage(m_path); }
 

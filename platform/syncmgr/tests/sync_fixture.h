@@ -15,6 +15,7 @@
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/image.h"
 #include "testing/temp_folder.h"
 
 namespace syncmgr_test {
@@ -43,11 +44,7 @@ class SyncSession : public ::testing::Test {
   void InstallNotes() {
     ASSERT_EQ(Image().InstallFile(kNotesFixture), platform::pdb::ImageError::kNone);
   }
-  PalmDatabase Load(const std::string& name) const {
-    PalmDatabase db;
-    EXPECT_EQ(Image().LoadDatabase(name, &db), platform::pdb::ImageError::kNone) << name;
-    return db;
-  }
+  PalmDatabase Load(const std::string& name) const { return vlmtest::DatabaseOf(Image(), name); }
   std::vector<uint8_t> FileBytes(const std::string& name) const {
     return platform::ReadWholeFile(ImageFile(name)).value_or(std::vector<uint8_t>());
   }
