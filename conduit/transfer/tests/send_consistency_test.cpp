@@ -20,6 +20,7 @@
 #include "bytes/bytes.h"
 #include "records/handheld_records.h"
 #include "testing/hotsync_world.h"
+#include "testing/image.h"
 
 namespace conduit {
 namespace {
@@ -131,13 +132,10 @@ class SendConsistency : public testing::Test {
   }
 
   std::vector<Copy> Copies() const {
-    platform::pdb::PalmDatabase database;
-    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
-        platform::pdb::ImageError::kNone) {
-      return {};
-    }
+    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    if (!database) return {};
     std::vector<Copy> copies;
-    for (const auto& record : database.records) {
+    for (const auto& record : database->records) {
       Copy copy;
       copy.fileId = platform::GetU16Be(record.data, file_record::kFileIdOffset);
       if (record.data.size() > file_record::kContentOffset) {

@@ -13,6 +13,7 @@
 #include "records/handheld_records.h"
 #include "testing/files.h"
 #include "testing/hotsync_world.h"
+#include "testing/image.h"
 
 namespace conduit {
 namespace {
@@ -34,13 +35,10 @@ struct FileRecord {
 class TransferEndToEnd : public testing::Test {
  protected:
   std::vector<FileRecord> FileRecords() {
-    platform::pdb::PalmDatabase database;
-    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
-        platform::pdb::ImageError::kNone) {
-      return {};
-    }
+    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    if (!database) return {};
     std::vector<FileRecord> records;
-    for (const auto& stored : database.records) {
+    for (const auto& stored : database->records) {
       FileRecord record;
       record.fileId = platform::GetU16Be(stored.data, file_record::kFileIdOffset);
       record.title =
