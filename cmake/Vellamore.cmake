@@ -1,7 +1,8 @@
 # Helpers shared by every component's CMakeLists.txt.
 
 # vellamore_add_gtest(NAME SOURCES... LIBS libs...)
-# A GoogleTest program registered with CTest, one CTest test per test case.
+# A GoogleTest program registered with CTest, one CTest test per test case,
+# linked with the shared test support (testing/).
 function(vellamore_add_gtest name)
   if(NOT VELLAMORE_TESTS)
     return()
@@ -9,7 +10,7 @@ function(vellamore_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} vlm_testing GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     VELLAMORE_BIN_DIR="${VELLAMORE_BIN_DIR}"
     VELLAMORE_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -15,20 +15,19 @@
 #include <sstream>
 
 #include "sync_test_support.h"
+#include "testing/log_line.h"
+#include "testing/run_program.h"
 
 namespace conduit {
 namespace {
 
 namespace fs = std::filesystem;
+using vlmtest::BinPath;
 
 struct ProgramResult {
   int exitStatus = -1;
   std::string output;  // standard output and error together
 };
-
-std::string Bin(const std::string& name) {
-  return std::string(VELLAMORE_BIN_DIR) + "/" + name;
-}
 
 // Runs a built program with the test's environment; arguments are plain
 // words (temporary paths hold no spaces or quotes).
@@ -82,20 +81,6 @@ ProgramResult RunOnTerminal(const std::vector<std::string>& argv, const std::str
   return result;
 }
 
-std::vector<testing::LogLine> LogFileLines(const std::string& path) {
-  std::vector<testing::LogLine> lines;
-  std::ifstream in(path);
-  for (std::string line; std::getline(in, line);) {
-    // <time>\t<activity>\t<text>
-    const size_t first = line.find('\t');
-    const size_t second = line.find('\t', first + 1);
-    if (first == std::string::npos || second == std::string::npos) continue;
-    lines.push_back(
-        {line.substr(second + 1), std::atoi(line.substr(first + 1, second - first - 1).c_str())});
-  }
-  return lines;
-}
-
 class ConduitHotSync : public ::testing::Test {
  protected:
   ConduitHotSync()
@@ -105,23 +90,23 @@ class ConduitHotSync : public ::testing::Test {
 
   void SetUp() override {
     for (const char* program : {"hotsync", "handheld", "condcfg", "VellamoreCnd.so"}) {
-      if (!fs::exists(Bin(program))) GTEST_SKIP() << program << " is not built";
+      if (!fs::exists(BinPath(program))) GTEST_SKIP() << program << " is not built";
     }
     fs::create_directories(m_root.PathOf("runtime"));
     fs::create_directories(m_root.PathOf("data"));
     testing::WriteDataDirSetting(m_root.PathOf("data"));
-    ASSERT_EQ(RunCommand(Bin("handheld") + " create " + Image() + " --user Ada").exitStatus, 0);
-    const ProgramResult added =
-        RunCommand(Bin("condcfg") + " add Vlmr " + Bin("VellamoreCnd.so") + " --name Vellamore");
+    ASSERT_EQ(RunCommand(BinPath("handheld") + " create " + Image() + " --user Ada").exitStatus, 0);
+    const ProgramResult added = RunCommand(BinPath("condcfg") + " add Vlmr " +
+                                           BinPath("VellamoreCnd.so") + " --name Vellamore");
     ASSERT_EQ(added.exitStatus, 0) << added.output;
   }
 
   std::string Image() const { return m_root.PathOf("palm"); }
   std::vector<testing::LogLine> Log() const {
-    return LogFileLines(m_root.PathOf("hotsync/Ada/HotSync.log"));
+    return vlmtest::ReadLogFile(m_root.PathOf("hotsync/Ada/HotSync.log"));
   }
   ProgramResult Sync(const std::string& options = "") {
-    return RunCommand(Bin("hotsync") + " sync " + Image() + options);
+    return RunCommand(BinPath("hotsync") + " sync " + Image() + options);
   }
 
   testing::TempFolder m_root;
@@ -132,7 +117,7 @@ const testing::LogLine kStart{"", 19};
 const testing::LogLine kEnd{"Vellamore", 20};
 
 TEST_F(ConduitHotSync, DoNothingTypeLogsOneLine) {
-  ASSERT_EQ(RunCommand(Bin("handheld") + " request " + Image() + " fetch").exitStatus, 0);
+  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
   const ProgramResult result = Sync(" --sync-type 6");
   EXPECT_EQ(result.exitStatus, 0) << result.output;
   EXPECT_EQ(Log(), (std::vector<testing::LogLine>{{"Vellamore configured to do nothing.", -1}}));
@@ -167,9 +152,9 @@ TEST_F(ConduitHotSync, UnreadablePreferenceIsNotWritten) {
 }
 
 TEST_F(ConduitHotSync, FailedRegistrationFailsTheConduitWithoutLogLines) {
-  ASSERT_EQ(RunCommand(Bin("handheld") + " request " + Image() + " fetch").exitStatus, 0);
+  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
   const ProgramResult result =
-      RunCommand("SYNCMGR_FAIL=SyncRegisterConduit " + Bin("hotsync") + " sync " + Image());
+      RunCommand("SYNCMGR_FAIL=SyncRegisterConduit " + BinPath("hotsync") + " sync " + Image());
   EXPECT_EQ(result.exitStatus, 1) << result.output;
   EXPECT_TRUE(Log().empty());
   const auto after = testing::ReadRequestPreference(Image());
@@ -179,7 +164,8 @@ TEST_F(ConduitHotSync, FailedRegistrationFailsTheConduitWithoutLogLines) {
 }
 
 TEST_F(ConduitHotSync, DoNothingChosenInTheActionDialogStopsTheNextHotSync) {
-  const ProgramResult configured = RunOnTerminal({Bin("hotsync"), "configure", "Vlmr"}, "4\nd\n\n");
+  const ProgramResult configured =
+      RunOnTerminal({BinPath("hotsync"), "configure", "Vlmr"}, "4\nd\n\n");
   EXPECT_EQ(configured.exitStatus, 0) << configured.output;
   EXPECT_NE(configured.output.find("Do nothing"), std::string::npos) << configured.output;
   EXPECT_NE(configured.output.find("[x] Set as default"), std::string::npos);
@@ -189,7 +175,8 @@ TEST_F(ConduitHotSync, DoNothingChosenInTheActionDialogStopsTheNextHotSync) {
 }
 
 TEST_F(ConduitHotSync, ConfigureWithoutATerminalChangesNothing) {
-  const ProgramResult configured = RunCommand("setsid -w " + Bin("hotsync") + " configure Vlmr");
+  const ProgramResult configured =
+      RunCommand("setsid -w " + BinPath("hotsync") + " configure Vlmr");
   EXPECT_EQ(configured.exitStatus, 0) << configured.output;
   EXPECT_NE(configured.output.find("no terminal"), std::string::npos) << configured.output;
   ASSERT_EQ(Sync().exitStatus, 0);

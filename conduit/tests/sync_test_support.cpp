@@ -1,60 +1,10 @@
-// Temporary folders, HotSync sessions and image set-up for the conduit tests.
+// Settings and image set-up for the conduit tests.
 #include "sync_test_support.h"
-
-#include <cstdlib>
-#include <filesystem>
 
 #include "bytes/bytes.h"
 #include "settings/settings.h"
-#include "syncmgr/syncmgr.h"
 
 namespace conduit::testing {
-
-namespace fs = std::filesystem;
-
-TempFolder::TempFolder() {
-  std::string pattern = (fs::temp_directory_path() / "conduit-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) m_path = pattern;
-}
-
-TempFolder::~TempFolder() {
-  if (m_path.empty()) return;
-  std::error_code ignored;
-  fs::remove_all(m_path, ignored);
-}
-
-ScopedEnv::ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-  if (const char* old = std::getenv(name)) m_old = old;
-  setenv(name, value.c_str(), 1);
-}
-
-ScopedEnv::~ScopedEnv() {
-  if (m_old) {
-    setenv(m_name.c_str(), m_old->c_str(), 1);
-  } else {
-    unsetenv(m_name.c_str());
-  }
-}
-
-HotSyncSession::HotSyncSession(const std::string& imageDir) {
-  m_ok = SyncSessionBegin(imageDir.c_str(), nullptr) == 0;
-}
-
-HotSyncSession::~HotSyncSession() {
-  SyncInjectFailure(nullptr, 0);
-  SyncSessionEnd();
-}
-
-std::vector<LogLine> SessionLog() {
-  std::vector<LogLine> lines;
-  const int32_t count = SyncLogEntryCount();
-  for (int32_t index = 0; index < count; ++index) {
-    char text[512] = {};
-    int32_t activity = 0;
-    if (SyncLogEntry(index, text, sizeof text, &activity) == 0) lines.push_back({text, activity});
-  }
-  return lines;
-}
 
 constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
 
@@ -80,24 +30,9 @@ std::optional<platform::pdb::AppPreference> ReadRequestPreference(const std::str
   return preference;
 }
 
-void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
-                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
-  platform::pdb::PalmDatabase database;
-  database.name = name;
-  database.creator = creator;
-  database.type = type;
-  database.records = records;
-  database.uniqueIdSeed = 0x1000;
-  platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
-}
-
 std::optional<platform::pdb::PalmDatabase> ReadDatabase(const std::string& imageDir,
                                                         const std::string& name) {
-  platform::pdb::PalmDatabase database;
-  if (platform::pdb::HandheldImage(imageDir).LoadDatabase(name, &database) !=
-      platform::pdb::ImageError::kNone)
-    return std::nullopt;
-  return database;
+  return vlmtest::FindDatabase(platform::pdb::HandheldImage(imageDir), name);
 }
 
 std::vector<uint8_t> FileRecordBytes(uint16_t fileId, uint32_t sizeField, size_t size) {

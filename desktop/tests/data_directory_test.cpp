@@ -69,15 +69,8 @@ TEST_F(DataDirectoryTest, TrailingSlashGivesAStorePathThatStillOpens) {
 // An installed program's folder belongs to the system; a folder that is not
 // there stands for it here, since root may write into any folder.
 TEST_F(DataDirectoryTest, ProgramFolderThatCannotBeWrittenGivesTheUsersDataFolder) {
-  const char* oldDataHome = std::getenv("XDG_DATA_HOME");
-  const std::string savedDataHome = oldDataHome ? oldDataHome : "";
-  setenv("XDG_DATA_HOME", (m_sandbox.Root() + "/share").c_str(), 1);
+  const vlmtest::ScopedEnv dataHome("XDG_DATA_HOME", m_sandbox.Root() + "/share");
   DataDirectory result = ResolveDataDirectory(m_sandbox.Root() + "/usr-lib-vellamore");
-  if (oldDataHome) {
-    setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
-  } else {
-    unsetenv("XDG_DATA_HOME");
-  }
   const std::string expected = m_sandbox.Root() + "/share/Vellamore";
   EXPECT_EQ(result.path, expected);
   EXPECT_TRUE(result.replaced);

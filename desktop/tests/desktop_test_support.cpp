@@ -58,33 +58,10 @@ void MakeFolder(const std::string& path) {
 }  // namespace
 
 Sandbox::Sandbox() {
-  std::string pattern = (std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp");
-  pattern += "/vellamore-desktop-XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  m_root = pattern;
   for (const std::string& folder :
        {ConfigHome(), RuntimeDir(), HotSyncHome(), DataDir(), ProgramDir()}) {
     MakeFolder(folder);
   }
-  for (auto [name, value] :
-       {std::pair{"XDG_CONFIG_HOME", ConfigHome()}, std::pair{"XDG_RUNTIME_DIR", RuntimeDir()},
-        std::pair{"HOTSYNC_HOME", HotSyncHome()}}) {
-    const char* old = std::getenv(name);
-    m_savedEnvironment.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    setenv(name, value.c_str(), 1);
-  }
-}
-
-Sandbox::~Sandbox() {
-  for (const auto& [name, value] : m_savedEnvironment) {
-    if (value) {
-      setenv(name.c_str(), value->c_str(), 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-  std::error_code ignored;
-  std::filesystem::remove_all(m_root, ignored);
 }
 
 void Sandbox::UseDataDir() const {

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "file_list_store.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_folder.h"
 #include "user_prompts.h"
 
 namespace desktop::test {
@@ -56,9 +58,6 @@ class ScriptedPrompts : public UserPrompts {
 class Sandbox {
  public:
   Sandbox();
-  ~Sandbox();
-  Sandbox(const Sandbox&) = delete;
-  Sandbox& operator=(const Sandbox&) = delete;
 
   const std::string& Root() const { return m_root; }
   std::string ConfigHome() const { return m_root + "/config"; }
@@ -76,8 +75,11 @@ class Sandbox {
   std::string MakeFile(const std::string& name, size_t size) const;
 
  private:
-  std::string m_root;
-  std::vector<std::pair<std::string, std::optional<std::string>>> m_savedEnvironment;
+  vlmtest::TempFolder m_folder;
+  const std::string m_root = m_folder.Path();
+  vlmtest::ScopedEnv m_configHome{"XDG_CONFIG_HOME", ConfigHome()};
+  vlmtest::ScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", RuntimeDir()};
+  vlmtest::ScopedEnv m_hotSyncHome{"HOTSYNC_HOME", HotSyncHome()};
 };
 
 struct EntrySpec {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "desktop_test_support.h"
+#include "testing/files.h"
 
 namespace desktop {
 namespace {
@@ -40,16 +41,7 @@ class BuildNewEntryTest : public testing::Test {
 TEST_F(BuildNewEntryTest, DefaultsOfANewPcEntry) {
   std::string path = m_sandbox.MakeFile("budget.xls", 1234);
   // A known last-write time: 2021-07-04 15:42:30 local time.
-  struct tm local {};
-  local.tm_year = 121;
-  local.tm_mon = 6;
-  local.tm_mday = 4;
-  local.tm_hour = 15;
-  local.tm_min = 42;
-  local.tm_sec = 30;
-  local.tm_isdst = -1;
-  struct timespec times[2] = {{mktime(&local), 0}, {mktime(&local), 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  vlmtest::SetModifiedTime(path, vlmtest::LocalTime(2021, 7, 4, 15, 42, 30));
 
   auto entry = BuildNewEntry({.id = 77,
                               .title = std::string(50, 'T'),

@@ -6,17 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
-#include "test_home.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
 
 namespace hotsync {
 namespace {
 
-using testing::ReadTextFile;
-using testing::ScopedHotSyncHome;
-using testing::WriteTextFile;
+using vlmtest::ReadFile;
+using vlmtest::TempFolderEnv;
+using vlmtest::WriteFile;
 
 class CondMgrTest : public ::testing::Test {
  protected:
@@ -28,7 +30,7 @@ class CondMgrTest : public ::testing::Test {
     return code == kCmErrNone ? std::string(buffer, static_cast<size_t>(size)) : std::string();
   }
 
-  ScopedHotSyncHome m_home;
+  TempFolderEnv m_home{"HOTSYNC_HOME"};
 };
 
 TEST_F(CondMgrTest, AddedConduitIsFoundByCreatorWithItsLibraryFileName) {
@@ -40,7 +42,7 @@ TEST_F(CondMgrTest, AddedConduitIsFoundByCreatorWithItsLibraryFileName) {
   ASSERT_EQ(CmGetConduitLibraryPath("Vlmr", path, &size), kCmErrNone);
   EXPECT_STREQ(path, "/opt/palm/VellamoreCnd.so");
   EXPECT_EQ(size, static_cast<int32_t>(std::strlen("/opt/palm/VellamoreCnd.so")));
-  EXPECT_NE(ReadTextFile(m_home.Path() + "/conduits.ini").find("[Vlmr]"), std::string::npos);
+  EXPECT_NE(ReadFile(m_home.Path() + "/conduits.ini").find("[Vlmr]"), std::string::npos);
 }
 
 TEST_F(CondMgrTest, CreatorsAreListedInRegistrationOrder) {
@@ -194,19 +196,19 @@ TEST_F(CondMgrTest, MissingPointersAndLineBreaksAreBadArguments) {
 }
 
 TEST_F(CondMgrTest, DamagedRegistrationFileYieldsWhatItCan) {
-  WriteTextFile(m_home.Path() + "/conduits.ini",
-                "garbage line\n"
-                "Library=/orphan.so\n"
-                "[Vlmr]\r\n"
-                "Library=/opt/VellamoreCnd.so\r\n"
-                "SyncType=banana\n"
-                "NextSyncType=9\n"
-                "[toolong]\n"
-                "Library=/skipped.so\n"
-                "[Vlmr]\n"
-                "Library=/second.so\n"
-                "[Othr]\n"
-                "SyncType=6\n");
+  WriteFile(m_home.Path() + "/conduits.ini",
+            "garbage line\n"
+            "Library=/orphan.so\n"
+            "[Vlmr]\r\n"
+            "Library=/opt/VellamoreCnd.so\r\n"
+            "SyncType=banana\n"
+            "NextSyncType=9\n"
+            "[toolong]\n"
+            "Library=/skipped.so\n"
+            "[Vlmr]\n"
+            "Library=/second.so\n"
+            "[Othr]\n"
+            "SyncType=6\n");
   EXPECT_EQ(CmGetConduitCount(), 2);
   EXPECT_EQ(CreatorName("Vlmr"), "VellamoreCnd.so");
   int32_t type = -5;
@@ -220,7 +222,7 @@ TEST_F(CondMgrTest, DamagedRegistrationFileYieldsWhatItCan) {
 }
 
 TEST_F(CondMgrTest, UnreadableRegistrationFileIsAStorageError) {
-  testing::MakeFolder(m_home.Path() + "/conduits.ini");
+  std::filesystem::create_directories(m_home.Path() + "/conduits.ini");
   EXPECT_EQ(CmGetConduitCount(), kCmErrStorage);
   EXPECT_EQ(CmAddConduit("Vlmr", "a.so"), kCmErrStorage);
   EXPECT_EQ(CmRemoveConduitByCreatorID("Vlmr"), kCmErrStorage);
@@ -231,7 +233,7 @@ TEST_F(CondMgrTest, MissingDataFolderIsCreatedOnTheFirstRegistration) {
   setenv("HOTSYNC_HOME", nested.c_str(), 1);
   EXPECT_EQ(CmGetConduitCount(), 0);
   EXPECT_EQ(CmAddConduit("Vlmr", "a.so"), kCmErrNone);
-  EXPECT_TRUE(testing::FileExists(nested + "/conduits.ini"));
+  EXPECT_TRUE(vlmtest::FileExists(nested + "/conduits.ini"));
 }
 
 }  // namespace

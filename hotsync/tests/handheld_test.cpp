@@ -10,8 +10,10 @@
 #include "bytes/bytes.h"
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
-#include "run_program.h"
-#include "test_home.h"
+#include "testing/files.h"
+#include "testing/image.h"
+#include "testing/run_program.h"
+#include "testing/scoped_env.h"
 
 namespace hotsync {
 namespace {
@@ -20,8 +22,8 @@ using platform::pdb::AppPreference;
 using platform::pdb::HandheldImage;
 using platform::pdb::ImageError;
 using platform::pdb::PalmDatabase;
-using testing::BinPath;
-using testing::ProgramResult;
+using vlmtest::BinPath;
+using vlmtest::ProgramResult;
 
 constexpr uint32_t kVlmr = 0x566C6D72;
 
@@ -34,7 +36,7 @@ class HandheldTest : public ::testing::Test {
 
   ProgramResult Run(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), BinPath("handheld"));
-    return testing::RunProgram(arguments);
+    return vlmtest::RunProgram(arguments);
   }
 
   AppPreference Preference() const {
@@ -43,21 +45,17 @@ class HandheldTest : public ::testing::Test {
     return preference;
   }
 
-  PalmDatabase Database(const char* name) const {
-    PalmDatabase database;
-    EXPECT_EQ(Image().LoadDatabase(name, &database), ImageError::kNone) << name;
-    return database;
-  }
+  PalmDatabase Database(const char* name) const { return vlmtest::DatabaseOf(Image(), name); }
 
   HandheldImage Image() const { return HandheldImage(m_path); }
 
   std::string WriteFile(const std::string& name, const std::string& text) {
     const std::string path = m_work.Path() + "/" + name;
-    testing::WriteTextFile(path, text);
+    vlmtest::WriteFile(path, text);
     return path;
   }
 
-  testing::TemporaryFolder m_work;
+  vlmtest::TempFolder m_work;
   std::string m_path;
 };
 
@@ -259,7 +257,7 @@ TEST_F(HandheldTest, AddTextMakesADirtyHandheldRecordWithItsHead) {
 
   const std::string out = m_work.Path() + "/out.txt";
   ASSERT_EQ(Run({"extract", m_path, "0", out}).exitStatus, 0);
-  EXPECT_EQ(testing::ReadTextFile(out), "line one\nline two");
+  EXPECT_EQ(vlmtest::ReadFile(out), "line one\nline two");
   EXPECT_EQ(Run({"files", m_path}).out,
             "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n"
             "0\t0\tmemo.txt\t1 (text)\t17\t219\t3\t0x50 (dirty,secret)\t0x000001\n");
@@ -286,7 +284,7 @@ TEST_F(HandheldTest, AddBitmapTakesItsDepthFromTheBitmapHeader) {
 
   const std::string out = m_work.Path() + "/out.bin";
   ASSERT_EQ(Run({"extract", m_path, "0", out}).exitStatus, 0);
-  EXPECT_EQ(testing::ReadTextFile(out), bitmap);
+  EXPECT_EQ(vlmtest::ReadFile(out), bitmap);
   EXPECT_EQ(Run({"extract", m_path, "2", out}).exitStatus, 1);
 }
 
@@ -322,7 +320,7 @@ TEST_P(HandheldAddBitmapTest, PicturesBecomeScreenBitmapsAndOtherFilesAreRefused
   if (c.format != nullptr) {
     WritePicture(path, c.format);
   } else {
-    testing::WriteTextFile(path, c.text);
+    vlmtest::WriteFile(path, c.text);
   }
   std::vector<std::string> arguments = {"add-bitmap", m_path, "--file", path};
   if (c.depth != nullptr) arguments.insert(arguments.end(), {"--depth", c.depth});
@@ -479,7 +477,7 @@ TEST_F(HandheldTest, CreateKeepsAnExistingUserUnlessForcedAndRefusesOverlongName
 }
 
 TEST_F(HandheldTest, ADamagedDatabaseIsReportedNotRead) {
-  testing::WriteTextFile(m_path + "/VlmrFilesDB.pdb", "short");
+  vlmtest::WriteFile(m_path + "/VlmrFilesDB.pdb", "short");
   const ProgramResult result = Run({"files", m_path});
   EXPECT_EQ(result.exitStatus, 1);
   EXPECT_NE(result.err.find("VlmrFilesDB"), std::string::npos) << result.err;

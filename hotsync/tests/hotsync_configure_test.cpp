@@ -4,16 +4,17 @@
 #include <unistd.h>
 
 #include "condmgr/condmgr.h"
-#include "run_program.h"
-#include "test_home.h"
+#include "testing/files.h"
+#include "testing/run_program.h"
+#include "testing/scoped_env.h"
 #include "winsta/window_station.h"
 
 namespace hotsync {
 namespace {
 
-using testing::BinPath;
-using testing::ProgramResult;
-using testing::RunProgram;
+using vlmtest::BinPath;
+using vlmtest::ProgramResult;
+using vlmtest::RunProgram;
 
 struct ConfigureCase {
   const char* name;
@@ -32,7 +33,7 @@ class ConfigureTest : public ::testing::TestWithParam<ConfigureCase> {
     ASSERT_EQ(CmAddConduit("Echo", ECHO_CONDUIT_PATH), kCmErrNone);
     ASSERT_EQ(CmSetSyncType("Echo", 1), kCmErrNone);
   }
-  testing::ScopedHotSyncHome m_home;
+  vlmtest::TempFolderEnv m_home{"HOTSYNC_HOME"};
 };
 
 TEST_P(ConfigureTest, TheConduitsChoiceIsKeptAsItsPreferenceSays) {
@@ -58,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ConfigureFailureTest, ConduitErrorsAndMissingConduitsAreReported) {
-  testing::ScopedHotSyncHome home;
+  vlmtest::TempFolderEnv home{"HOTSYNC_HOME"};
   ASSERT_EQ(CmAddConduit("Echo", ECHO_CONDUIT_PATH), kCmErrNone);
   ASSERT_EQ(CmSetNextSyncType("Echo", 2), kCmErrNone);
   ProgramResult result =
@@ -78,11 +79,8 @@ TEST(ConfigureFailureTest, ConduitErrorsAndMissingConduitsAreReported) {
 }
 
 TEST(ResidentTest, RegistersItsWindowAndQuitsOnMessageBec5) {
-  testing::TemporaryFolder runtime;
-  const char* previous = getenv("XDG_RUNTIME_DIR");
-  const std::string saved = previous ? previous : "";
-  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
-  testing::RunningProgram manager({BinPath("hotsync"), "-r"}, {});
+  vlmtest::TempFolderEnv runtime{"XDG_RUNTIME_DIR"};
+  vlmtest::RunningProgram manager({BinPath("hotsync"), "-r"}, {});
   ASSERT_TRUE(manager.Started());
   std::optional<platform::winsta::WindowInfo> window;
   while (!window && manager.Running()) {
@@ -97,15 +95,10 @@ TEST(ResidentTest, RegistersItsWindowAndQuitsOnMessageBec5) {
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_NE(result.out.find("shut down (message 0xBEC5)"), std::string::npos) << result.out;
   EXPECT_FALSE(platform::winsta::FindWindowByClass("KittyHawk").has_value());
-  if (previous) {
-    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
-  } else {
-    unsetenv("XDG_RUNTIME_DIR");
-  }
 }
 
 TEST(CondCfgTest, AddListAndRemove) {
-  testing::ScopedHotSyncHome home;
+  vlmtest::TempFolderEnv home{"HOTSYNC_HOME"};
   ProgramResult result = RunProgram({BinPath("condcfg"), "add", "Echo", ECHO_CONDUIT_PATH});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
   result = RunProgram({BinPath("condcfg"), "add", "Vlmr", "VellamoreCnd.so", "--name", "Vel"});

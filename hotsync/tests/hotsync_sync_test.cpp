@@ -2,11 +2,11 @@
 // by the companion, with the echo test conduit registered through condcfg.
 // Checks the exit statuses, the terminal output, the HotSync log file, the
 // sync types handed to the conduit and the install queue.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -16,17 +16,18 @@
 #include "instaide/instaide.h"
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
-#include "run_program.h"
-#include "test_home.h"
+#include "testing/files.h"
+#include "testing/run_program.h"
+#include "testing/scoped_env.h"
 
 namespace hotsync {
 namespace {
 
-using testing::BinPath;
-using testing::FileExists;
-using testing::ProgramResult;
-using testing::ReadTextFile;
-using testing::RunProgram;
+using vlmtest::BinPath;
+using vlmtest::FileExists;
+using vlmtest::ProgramResult;
+using vlmtest::ReadFile;
+using vlmtest::RunProgram;
 
 class HotSyncTest : public ::testing::Test {
  protected:
@@ -49,10 +50,10 @@ class HotSyncTest : public ::testing::Test {
     return Run("hotsync", arguments, environment);
   }
 
-  std::string LogFile() const { return ReadTextFile(UserLogPath(m_home.Path(), "Ada")); }
+  std::string LogFile() const { return ReadFile(UserLogPath(m_home.Path(), "Ada")); }
 
-  testing::ScopedHotSyncHome m_home;
-  testing::TemporaryFolder m_work;
+  vlmtest::TempFolderEnv m_home{"HOTSYNC_HOME"};
+  vlmtest::TempFolder m_work;
   std::string m_image;
 };
 
@@ -137,13 +138,12 @@ TEST_F(HotSyncTest, ASecondHotSyncAndHandheldWritesDuringAHotSyncAreRefusedAsBus
       m_image + "' search >'" + request + "' 2>&1; echo \"exit $?\" >>'" + request + "'";
   const ProgramResult result = Sync({"ECHO_CONDUIT_RUN=" + command});
   ASSERT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_NE(ReadTextFile(second).find("is busy: another HotSync is running on it"),
-            std::string::npos)
-      << ReadTextFile(second);
-  EXPECT_NE(ReadTextFile(second).find("exit 1\n"), std::string::npos);
-  EXPECT_EQ(ReadTextFile(second).find("Conduit Echo"), std::string::npos);
-  EXPECT_NE(ReadTextFile(request).find("is busy"), std::string::npos) << ReadTextFile(request);
-  EXPECT_NE(ReadTextFile(request).find("exit 1\n"), std::string::npos);
+  EXPECT_NE(ReadFile(second).find("is busy: another HotSync is running on it"), std::string::npos)
+      << ReadFile(second);
+  EXPECT_NE(ReadFile(second).find("exit 1\n"), std::string::npos);
+  EXPECT_EQ(ReadFile(second).find("Conduit Echo"), std::string::npos);
+  EXPECT_NE(ReadFile(request).find("is busy"), std::string::npos) << ReadFile(request);
+  EXPECT_NE(ReadFile(request).find("exit 1\n"), std::string::npos);
   EXPECT_FALSE(platform::pdb::HandheldImage(m_image).HasDatabase("Saved Preferences"));
   // Only the first HotSync wrote to the log.
   const std::string log = LogFile();
@@ -177,8 +177,8 @@ class UnusableImageTest : public HotSyncTest,
 TEST_P(UnusableImageTest, ExitsTwoWithAMessageAndCallsNoConduit) {
   const std::string folder = m_work.Path() + "/bad";
   if (GetParam().identity != nullptr) {
-    testing::MakeFolder(folder);
-    if (*GetParam().identity) testing::WriteTextFile(folder + "/handheld.ini", GetParam().identity);
+    std::filesystem::create_directories(folder);
+    if (*GetParam().identity) vlmtest::WriteFile(folder + "/handheld.ini", GetParam().identity);
   }
   const ProgramResult result = Run("hotsync", {"sync", folder});
   EXPECT_EQ(result.exitStatus, 2);
@@ -215,11 +215,11 @@ std::vector<uint8_t> SmallResourceDatabase(const std::string& name) {
 }
 
 TEST_F(HotSyncTest, QueuedDatabasesAreInstalledAndInvalidOnesDropped) {
-  testing::MakeFolder(UserFolder(m_home.Path(), "Ada"));
+  std::filesystem::create_directories(UserFolder(m_home.Path(), "Ada"));
   const std::string good = m_work.Path() + "/game.prc";
   const std::string bad = m_work.Path() + "/broken.pdb";
-  testing::WriteBytesFile(good, SmallResourceDatabase("Test Game"));
-  testing::WriteTextFile(bad, "this is not a Palm database");
+  vlmtest::WriteFile(good, SmallResourceDatabase("Test Game"));
+  vlmtest::WriteFile(bad, "this is not a Palm database");
   ASSERT_EQ(PltInstallFile("Ada", good.c_str()), kPltErrNone);
   ASSERT_EQ(PltInstallFile("Ada", bad.c_str()), kPltErrNone);
 
@@ -231,7 +231,7 @@ TEST_F(HotSyncTest, QueuedDatabasesAreInstalledAndInvalidOnesDropped) {
             std::string::npos);
   platform::pdb::HandheldImage image(m_image);
   EXPECT_TRUE(image.HasDatabase("Test Game"));
-  EXPECT_EQ(ReadTextFile(m_image + "/Test Game.prc"), ReadTextFile(good));
+  EXPECT_EQ(ReadFile(m_image + "/Test Game.prc"), ReadFile(good));
   EXPECT_FALSE(FileExists(m_image + "/broken.pdb"));
   const std::string queue = InstallQueueFolder(m_home.Path(), "Ada");
   EXPECT_FALSE(FileExists(queue + "/game.prc"));
@@ -241,13 +241,13 @@ TEST_F(HotSyncTest, QueuedDatabasesAreInstalledAndInvalidOnesDropped) {
 // Two programs of one file name from two folders, and a name that starts
 // with a dot: each is queued and installed.
 TEST_F(HotSyncTest, EveryQueuedFileIsInstalledWhateverItsName) {
-  testing::MakeFolder(UserFolder(m_home.Path(), "Ada"));
-  testing::MakeFolder(m_work.Path() + "/one");
-  testing::MakeFolder(m_work.Path() + "/two");
+  std::filesystem::create_directories(UserFolder(m_home.Path(), "Ada"));
+  std::filesystem::create_directories(m_work.Path() + "/one");
+  std::filesystem::create_directories(m_work.Path() + "/two");
   const std::vector<std::pair<std::string, std::string>> programs = {
       {"/one/game.prc", "First Game"}, {"/two/game.prc", "Second Game"}, {"/.dot.prc", "Dot"}};
   for (const auto& [file, database] : programs) {
-    testing::WriteBytesFile(m_work.Path() + file, SmallResourceDatabase(database));
+    vlmtest::WriteFile(m_work.Path() + file, SmallResourceDatabase(database));
     ASSERT_EQ(PltInstallFile("Ada", (m_work.Path() + file).c_str()), kPltErrNone) << file;
   }
 
@@ -267,11 +267,10 @@ TEST_F(HotSyncTest, AbandonedQueueEntriesAreRemovedWhenOld) {
   const std::string abandoned = queue + "/.new-Ab12Cd";
   const std::string fresh = queue + "/.new-Ef34Gh";
   for (const std::string& entry : {abandoned, fresh}) {
-    testing::MakeFolder(entry);
-    testing::WriteTextFile(entry + "/game.prc", "half");
+    std::filesystem::create_directories(entry);
+    vlmtest::WriteFile(entry + "/game.prc", "half");
   }
-  const timespec twoHoursAgo[2] = {{time(nullptr) - 7200, 0}, {time(nullptr) - 7200, 0}};
-  ASSERT_EQ(utimensat(AT_FDCWD, abandoned.c_str(), twoHoursAgo, 0), 0);
+  vlmtest::SetModifiedTime(abandoned, time(nullptr) - 7200);  // two hours ago
 
   ASSERT_EQ(Sync().exitStatus, 0);
   EXPECT_FALSE(FileExists(abandoned));

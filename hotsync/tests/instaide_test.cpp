@@ -8,20 +8,22 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <ostream>
 #include <string>
 
 #include "common/hotsync_home.h"
-#include "test_home.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
 
 namespace hotsync {
 namespace {
 
-using testing::FileExists;
-using testing::MakeFolder;
-using testing::ReadTextFile;
-using testing::ScopedHotSyncHome;
-using testing::WriteTextFile;
+using std::filesystem::create_directories;
+using vlmtest::FileExists;
+using vlmtest::ReadFile;
+using vlmtest::TempFolderEnv;
+using vlmtest::WriteFile;
 
 std::string RealPath(const std::string& path) {
   char resolved[PATH_MAX];
@@ -68,13 +70,13 @@ class InstaideUsersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* user : {"Zed", "Ada", "a/b", ".dot"})
-      MakeFolder(UserFolder(m_home.Path(), user));
-    MakeFolder(m_home.Path() + "/.hidden");
-    MakeFolder(m_home.Path() + "/bad%zz");
-    WriteTextFile(m_home.Path() + "/conduits.ini", "");
+      std::filesystem::create_directories(UserFolder(m_home.Path(), user));
+    std::filesystem::create_directories(m_home.Path() + "/.hidden");
+    std::filesystem::create_directories(m_home.Path() + "/bad%zz");
+    WriteFile(m_home.Path() + "/conduits.ini", "");
   }
 
-  ScopedHotSyncHome m_home;
+  TempFolderEnv m_home{"HOTSYNC_HOME"};
 };
 
 TEST_F(InstaideUsersTest, UsersAreTheUserFoldersInByteOrder) {
@@ -109,17 +111,17 @@ TEST_F(InstaideUsersTest, UserNameBufferEdges) {
 
 TEST_F(InstaideUsersTest, InstallFileQueuesACopyForTheUser) {
   const std::string source = m_home.Path() + "/Game.PRC";
-  WriteTextFile(source, "first");
+  WriteFile(source, "first");
   ASSERT_EQ(PltInstallFile("a/b", source.c_str()), kPltErrNone);
   const std::string queue = InstallQueueFolder(m_home.Path(), "a/b");
-  EXPECT_EQ(ReadTextFile(queue + "/00000001/Game.PRC"), "first");
+  EXPECT_EQ(ReadFile(queue + "/00000001/Game.PRC"), "first");
   EXPECT_TRUE(FileExists(source));
 
   // A second file of the same name is queued beside the first.
-  WriteTextFile(source, "second");
+  WriteFile(source, "second");
   ASSERT_EQ(PltInstallFile("a/b", source.c_str()), kPltErrNone);
-  EXPECT_EQ(ReadTextFile(queue + "/00000001/Game.PRC"), "first");
-  EXPECT_EQ(ReadTextFile(queue + "/00000002/Game.PRC"), "second");
+  EXPECT_EQ(ReadFile(queue + "/00000001/Game.PRC"), "first");
+  EXPECT_EQ(ReadFile(queue + "/00000002/Game.PRC"), "second");
 }
 
 struct InstallCase {
@@ -135,9 +137,9 @@ class InstallFileErrorTest : public InstaideUsersTest,
                              public ::testing::WithParamInterface<InstallCase> {};
 
 TEST_P(InstallFileErrorTest, RefusalsQueueNothing) {
-  WriteTextFile(m_home.Path() + "/ok.pdb", "x");
-  WriteTextFile(m_home.Path() + "/notes.txt", "x");
-  MakeFolder(m_home.Path() + "/folder.prc");
+  WriteFile(m_home.Path() + "/ok.pdb", "x");
+  WriteFile(m_home.Path() + "/notes.txt", "x");
+  std::filesystem::create_directories(m_home.Path() + "/folder.prc");
   ASSERT_EQ(mkfifo((m_home.Path() + "/pipe.prc").c_str(), 0600), 0);
   const InstallCase& c = GetParam();
   const std::string path = c.file ? m_home.Path() + "/" + c.file : std::string();
@@ -159,22 +161,14 @@ INSTANTIATE_TEST_SUITE_P(Refusals, InstallFileErrorTest,
                                            InstallCase{"Ada", nullptr, kPltErrBadArgument}));
 
 TEST(InstaideNoHomeTest, WithoutAnyDataFolderThereAreNoUsers) {
-  testing::TemporaryFolder folder;
+  vlmtest::TempFolder folder;
   const std::string source = folder.Path() + "/a.prc";
-  WriteTextFile(source, "x");
-  ScopedHotSyncHome home;  // restores HOTSYNC_HOME afterwards
-  const char* saved[] = {"XDG_DATA_HOME", "HOME"};
-  std::string values[2];
-  for (int i = 0; i < 2; ++i) {
-    if (const char* v = getenv(saved[i])) values[i] = v;
-    unsetenv(saved[i]);
-  }
-  unsetenv("HOTSYNC_HOME");
+  WriteFile(source, "x");
+  const vlmtest::ScopedEnv noHotSyncHome("HOTSYNC_HOME", std::nullopt);
+  const vlmtest::ScopedEnv noDataHome("XDG_DATA_HOME", std::nullopt);
+  const vlmtest::ScopedEnv noHome("HOME", std::nullopt);
   EXPECT_EQ(PltGetUserCount(), 0);
   EXPECT_EQ(PltInstallFile("Ada", source.c_str()), kPltErrNoHome);
-  for (int i = 0; i < 2; ++i) {
-    if (!values[i].empty()) setenv(saved[i], values[i].c_str(), 1);
-  }
 }
 
 struct FolderNameCase {

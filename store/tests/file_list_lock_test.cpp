@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "temp_dir.h"
+#include "testing/temp_folder.h"
 
 namespace store {
 namespace {
@@ -49,8 +49,8 @@ class LockingChild {
 };
 
 TEST(FileListLock, AnotherProcessHoldsItUntilItLetsGo) {
-  TempDir dir;
-  std::string store = dir.Path("Vellamore.dat");
+  vlmtest::TempFolder dir;
+  std::string store = dir.PathOf("Vellamore.dat");
   LockingChild child(store);
   ASSERT_TRUE(child.WaitUntilLocked());
 
@@ -66,31 +66,32 @@ TEST(FileListLock, AnotherProcessHoldsItUntilItLetsGo) {
             Result::kLocked);
   EXPECT_EQ(waits, 1);
   EXPECT_TRUE(lock.IsLocked());
-  EXPECT_TRUE(std::filesystem::exists(dir.Path(".Vellamore.dat.lock")));
+  EXPECT_TRUE(std::filesystem::exists(dir.PathOf(".Vellamore.dat.lock")));
 }
 
 TEST(FileListLock, LinkAndRealFileShareOneLockInOneProcess) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.Path("real"));
-  std::filesystem::create_symlink("real/Vellamore.dat", dir.Path("Vellamore.dat"));
+  vlmtest::TempFolder dir;
+  std::filesystem::create_directory(dir.PathOf("real"));
+  std::filesystem::create_symlink("real/Vellamore.dat", dir.PathOf("Vellamore.dat"));
 
   FileListLock throughLink;
-  ASSERT_EQ(throughLink.TryLock(dir.Path("Vellamore.dat")), Result::kLocked);
-  EXPECT_TRUE(std::filesystem::exists(dir.Path("real/.Vellamore.dat.lock")));
+  ASSERT_EQ(throughLink.TryLock(dir.PathOf("Vellamore.dat")), Result::kLocked);
+  EXPECT_TRUE(std::filesystem::exists(dir.PathOf("real/.Vellamore.dat.lock")));
   FileListLock direct;
-  EXPECT_EQ(direct.TryLock(dir.Path("real/Vellamore.dat")), Result::kHeldElsewhere);
+  EXPECT_EQ(direct.TryLock(dir.PathOf("real/Vellamore.dat")), Result::kHeldElsewhere);
 
   FileListLock moved = std::move(throughLink);
-  EXPECT_EQ(direct.TryLock(dir.Path("real/Vellamore.dat")), Result::kHeldElsewhere);
+  EXPECT_EQ(direct.TryLock(dir.PathOf("real/Vellamore.dat")), Result::kHeldElsewhere);
   moved.Unlock();
-  EXPECT_EQ(direct.TryLock(dir.Path("real/Vellamore.dat")), Result::kLocked);
+  EXPECT_EQ(direct.TryLock(dir.PathOf("real/Vellamore.dat")), Result::kLocked);
 }
 
 TEST(FileListLock, AFolderThatCannotHoldTheLockFileFailsWithoutWaiting) {
-  TempDir dir;
+  vlmtest::TempFolder dir;
   FileListLock lock;
   bool waited = false;
-  EXPECT_EQ(lock.Lock(dir.Path("missing/Vellamore.dat"), [&] { waited = true; }), Result::kFailed);
+  EXPECT_EQ(lock.Lock(dir.PathOf("missing/Vellamore.dat"), [&] { waited = true; }),
+            Result::kFailed);
   EXPECT_EQ(lock.Error(), ENOENT);
   EXPECT_FALSE(waited);
   EXPECT_FALSE(lock.IsLocked());

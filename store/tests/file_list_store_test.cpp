@@ -14,7 +14,7 @@
 
 #include "crt/crand.h"
 #include "fs/fs.h"
-#include "temp_dir.h"
+#include "testing/temp_folder.h"
 
 namespace store {
 namespace {
@@ -102,8 +102,8 @@ TEST(FileListStore, LoadsWholeEntriesAndSavesWithoutTheRemainder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("file of " + std::to_string(c.fileSize) + " bytes");
-    TempDir dir;
-    std::string path = FileListStore::PathIn(dir.Root());
+    vlmtest::TempFolder dir;
+    std::string path = FileListStore::PathIn(dir.Path());
     std::vector<uint8_t> image = PatternImage(c.fileSize);
     WriteBytes(path, image);
 
@@ -132,8 +132,8 @@ TEST(FileListStore, LoadedEntriesKeepListOrderAndFields) {
   written.ResetHeader();
   written.Append(EntryWithId(5, "first"));
   written.Append(EntryWithId(3, "second"));
-  TempDir dir;
-  std::string path = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::string path = FileListStore::PathIn(dir.Path());
   ASSERT_EQ(written.Save(path), 0);
 
   FileListStore read;
@@ -145,8 +145,8 @@ TEST(FileListStore, LoadedEntriesKeepListOrderAndFields) {
 }
 
 TEST(FileListStore, ConduitStartsFromZerosWhenTheStoreIsMissingAndItsSaveCreatesIt) {
-  TempDir dir;
-  std::string path = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::string path = FileListStore::PathIn(dir.Path());
   FileListStore store;
   store.ResetHeader();
   store.Append(EntryWithId(1));
@@ -160,8 +160,8 @@ TEST(FileListStore, ConduitStartsFromZerosWhenTheStoreIsMissingAndItsSaveCreates
 }
 
 TEST(FileListStore, DesktopTakesTheDefaultHeaderAndKeepsItsListWhenTheStoreIsMissing) {
-  TempDir dir;
-  std::string path = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::string path = FileListStore::PathIn(dir.Path());
   FileListStore store;
   store.Append(EntryWithId(11, "shown"));
   EXPECT_FALSE(store.Load(path, FileListStore::MissingStore::kDefaultHeader));
@@ -172,8 +172,8 @@ TEST(FileListStore, DesktopTakesTheDefaultHeaderAndKeepsItsListWhenTheStoreIsMis
 }
 
 TEST(FileListStore, AFolderInPlaceOfTheStoreCountsAsMissing) {
-  TempDir dir;
-  std::string path = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::string path = FileListStore::PathIn(dir.Path());
   ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
   FileListStore store;
   EXPECT_FALSE(store.Load(path, FileListStore::MissingStore::kDefaultHeader));
@@ -181,8 +181,8 @@ TEST(FileListStore, AFolderInPlaceOfTheStoreCountsAsMissing) {
 }
 
 TEST(FileListStore, SaveOntoAReadOnlyStoreFailsAndLeavesItWhole) {
-  TempDir dir;
-  std::string path = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::string path = FileListStore::PathIn(dir.Path());
   std::vector<uint8_t> original = PatternImage(kHeaderSize + kEntrySize);
   WriteBytes(path, original);
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
@@ -194,13 +194,13 @@ TEST(FileListStore, SaveOntoAReadOnlyStoreFailsAndLeavesItWhole) {
   EXPECT_EQ(ReadBytes(path), original);
   EXPECT_EQ(store.Entries().size(), 2u);  // the change stays in memory
   // No temporary file is left behind.
-  EXPECT_EQ(platform::ListDirectory(dir.Root(), "*").size(), 1u);
+  EXPECT_EQ(platform::ListDirectory(dir.Path(), "*").size(), 1u);
 }
 
 TEST(FileListStore, SaveIntoAMissingFolderFails) {
-  TempDir dir;
+  vlmtest::TempFolder dir;
   FileListStore store;
-  EXPECT_EQ(store.Save(FileListStore::PathIn(dir.Path("absent"))), ENOENT);
+  EXPECT_EQ(store.Save(FileListStore::PathIn(dir.PathOf("absent"))), ENOENT);
 }
 
 TEST(FileListStore, FindByIdTakesTheFirstInListOrder) {

@@ -6,20 +6,12 @@
 #include <array>
 #include <ctime>
 
+#include "testing/files.h"
+
 namespace store {
 namespace {
 
-time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-  struct tm local {};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  return mktime(&local);
-}
+using vlmtest::LocalTime;
 
 HandheldDateTime Stamp(std::array<uint8_t, 8> bytes) {
   return HandheldDateTime{bytes};

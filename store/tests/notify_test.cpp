@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "temp_dir.h"
+#include "testing/scoped_env.h"
 #include "winsta/window_station.h"
 
 namespace store {
@@ -18,24 +18,8 @@ namespace winsta = platform::winsta;
 
 // Points the window station at a folder of this test's own, so that windows
 // of programs running beside the test play no part.
-class PrivateStation {
- public:
-  PrivateStation() {
-    const char* old = getenv("XDG_RUNTIME_DIR");
-    if (old != nullptr) m_old = old;
-    setenv("XDG_RUNTIME_DIR", m_dir.Root().c_str(), 1);
-  }
-  ~PrivateStation() {
-    if (m_old) {
-      setenv("XDG_RUNTIME_DIR", m_old->c_str(), 1);
-    } else {
-      unsetenv("XDG_RUNTIME_DIR");
-    }
-  }
-
- private:
-  TempDir m_dir;
-  std::optional<std::string> m_old;
+struct PrivateStation {
+  vlmtest::TempFolderEnv runtime{"XDG_RUNTIME_DIR"};
 };
 
 TEST(IsReloadTarget, MatchesTheFirstNineCharactersWithoutRegardToCase) {

@@ -13,7 +13,7 @@
 
 #include "file_list_lock.h"
 #include "file_list_store.h"
-#include "temp_dir.h"
+#include "testing/temp_folder.h"
 
 namespace store {
 namespace {
@@ -76,9 +76,9 @@ FileListEntry OneTimeEntry() {
 }
 
 TEST(Vlmlist, AddDuringAHotSyncWaitsAndKeepsWhatTheHotSyncSaved) {
-  TempDir dir;
-  std::ofstream(dir.Path("report.txt")) << "report";
-  const std::string storePath = FileListStore::PathIn(dir.Root());
+  vlmtest::TempFolder dir;
+  std::ofstream(dir.PathOf("report.txt")) << "report";
+  const std::string storePath = FileListStore::PathIn(dir.Path());
   FileListStore hotSyncList;
   hotSyncList.Append(OneTimeEntry());
   ASSERT_EQ(hotSyncList.Save(storePath), 0);
@@ -86,7 +86,7 @@ TEST(Vlmlist, AddDuringAHotSyncWaitsAndKeepsWhatTheHotSyncSaved) {
   // A HotSync holds the list from its load to its save.
   FileListLock hotSync;
   ASSERT_EQ(hotSync.TryLock(storePath), FileListLock::Result::kLocked);
-  Vlmlist add(dir.Root(), {"--data-dir", dir.Root(), "add", dir.Path("report.txt")});
+  Vlmlist add(dir.Path(), {"--data-dir", dir.Path(), "add", dir.PathOf("report.txt")});
   ASSERT_TRUE(add.WaitForError("waiting for a HotSync to finish"));
   hotSyncList.Entries()[0].action = kActionDontSend;
   ASSERT_EQ(hotSyncList.Save(storePath), 0);
@@ -97,33 +97,33 @@ TEST(Vlmlist, AddDuringAHotSyncWaitsAndKeepsWhatTheHotSyncSaved) {
   ASSERT_TRUE(after.Load(storePath, FileListStore::MissingStore::kZeroHeader));
   ASSERT_EQ(after.Entries().size(), 2u);
   EXPECT_EQ(after.Entries()[0].action, kActionDontSend);
-  EXPECT_EQ(after.Entries()[1].path, dir.Path("report.txt"));
+  EXPECT_EQ(after.Entries()[1].path, dir.PathOf("report.txt"));
 }
 
 TEST(Vlmlist, StoresARelativePathAsAbsolute) {
-  TempDir dir;
-  std::ofstream(dir.Path("notes.txt")) << "notes";
-  Vlmlist add(dir.Root(), {"--data-dir", dir.Root(), "add", "./notes.txt"});
+  vlmtest::TempFolder dir;
+  std::ofstream(dir.PathOf("notes.txt")) << "notes";
+  Vlmlist add(dir.Path(), {"--data-dir", dir.Path(), "add", "./notes.txt"});
   ASSERT_EQ(add.ExitStatus(), 0);
   FileListStore after;
   ASSERT_TRUE(
-      after.Load(FileListStore::PathIn(dir.Root()), FileListStore::MissingStore::kZeroHeader));
+      after.Load(FileListStore::PathIn(dir.Path()), FileListStore::MissingStore::kZeroHeader));
   ASSERT_EQ(after.Entries().size(), 1u);
-  EXPECT_EQ(after.Entries()[0].path, dir.Path("notes.txt"));
+  EXPECT_EQ(after.Entries()[0].path, dir.PathOf("notes.txt"));
   EXPECT_EQ(after.Entries()[0].title, "notes.txt");
 }
 
 TEST(Vlmlist, RefusesWhatIsNotARegularFile) {
-  TempDir dir;
-  ASSERT_EQ(mkfifo(dir.Path("pipe.txt").c_str(), 0600), 0);
-  ASSERT_EQ(mkdir(dir.Path("folder.txt").c_str(), 0700), 0);
-  for (const std::string& path : {dir.Path("pipe.txt"), dir.Path("folder.txt"),
-                                 std::string("/dev/null"), dir.Path("missing.txt")}) {
-    Vlmlist add(dir.Root(), {"--data-dir", dir.Root(), "add", path});
+  vlmtest::TempFolder dir;
+  ASSERT_EQ(mkfifo(dir.PathOf("pipe.txt").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir(dir.PathOf("folder.txt").c_str(), 0700), 0);
+  for (const std::string& path : {dir.PathOf("pipe.txt"), dir.PathOf("folder.txt"),
+                                  std::string("/dev/null"), dir.PathOf("missing.txt")}) {
+    Vlmlist add(dir.Path(), {"--data-dir", dir.Path(), "add", path});
     EXPECT_TRUE(add.WaitForError("is not a file that can be read")) << path;
     EXPECT_EQ(add.ExitStatus(), 1) << path;
   }
-  EXPECT_FALSE(std::ifstream(FileListStore::PathIn(dir.Root())).good());
+  EXPECT_FALSE(std::ifstream(FileListStore::PathIn(dir.Path())).good());
 }
 
 }  // namespace

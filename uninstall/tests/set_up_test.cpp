@@ -22,7 +22,7 @@ class SetUpTest : public UnVellamoreTest {
   std::string LauncherFolder() {
     const std::string folder = PalmFolder({"condmgr.so", "condcfg"}, false);
     std::filesystem::copy_file(BinPath("vellamore-start"), folder + "/vellamore-start");
-    hotsync::testing::WriteTextFile(folder + "/Vellamore", "#!/bin/sh\necho started \"$@\"\n");
+    vlmtest::WriteFile(folder + "/Vellamore", "#!/bin/sh\necho started \"$@\"\n");
     std::filesystem::permissions(folder + "/Vellamore", std::filesystem::perms::owner_all);
     return folder;
   }
@@ -37,7 +37,7 @@ std::string RegisteredLibrary() {
 }
 
 TEST_F(SetUpTest, RemoveFailsWhenTheSettingsStay) {
-  hotsync::testing::MakeFolder(SettingsFile());  // a folder where the settings file belongs
+  std::filesystem::create_directories(SettingsFile());  // a folder where the settings file belongs
 
   const ProgramResult result = RunProgram({BinPath("vellamore-setup"), "--remove"});
   EXPECT_EQ(result.exitStatus, 1) << result.out;
@@ -70,7 +70,7 @@ TEST_P(LauncherHelpTest, NamesTheDataDirectoryAndTheSettingItComesFrom) {
   const bool setUp = GetParam();
   const std::string dataFolder = m_root.Path() + (setUp ? "/chosen data" : "/data/Vellamore");
   if (setUp) {
-    hotsync::testing::MakeFolder(dataFolder);
+    std::filesystem::create_directories(dataFolder);
     ASSERT_EQ(settings::SetValue(kDirectoriesKey, "DataDir", dataFolder), 0);
   }
   const std::string folder = LauncherFolder();

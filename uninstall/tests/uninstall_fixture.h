@@ -18,17 +18,18 @@
 #include <thread>
 #include <vector>
 
-#include "tests/run_program.h"
-#include "tests/test_home.h"
+#include "testing/files.h"
+#include "testing/run_program.h"
+#include "testing/scoped_env.h"
 #include "winsta/window_station.h"
 
 namespace uninstall::testing {
 
 using namespace std::chrono_literals;
-using hotsync::testing::BinPath;
-using hotsync::testing::ProgramResult;
-using hotsync::testing::RunningProgram;
-using hotsync::testing::RunProgram;
+using vlmtest::BinPath;
+using vlmtest::ProgramResult;
+using vlmtest::RunningProgram;
+using vlmtest::RunProgram;
 namespace winsta = platform::winsta;
 
 inline constexpr char kManagerClass[] = "KittyHawk";
@@ -42,12 +43,8 @@ class UnVellamoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : {"run", "config", "hotsync", "data"}) {
-      ASSERT_EQ(mkdir((m_root.Path() + "/" + name).c_str(), 0700), 0);
+      ASSERT_EQ(mkdir(m_root.PathOf(name).c_str(), 0700), 0);
     }
-    setenv("XDG_RUNTIME_DIR", (m_root.Path() + "/run").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (m_root.Path() + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (m_root.Path() + "/data").c_str(), 1);
-    setenv("HOTSYNC_HOME", (m_root.Path() + "/hotsync").c_str(), 1);
   }
 
   // Every manager still on the station (a restarted one belongs to no one)
@@ -116,7 +113,11 @@ class UnVellamoreTest : public ::testing::Test {
     return RunProgram(UninstallCommand(dashCArgument), UninstallEnvironment(dashCArgument));
   }
 
-  hotsync::testing::TemporaryFolder m_root;
+  vlmtest::TempFolder m_root;
+  vlmtest::ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_root.PathOf("run")};
+  vlmtest::ScopedEnv m_config{"XDG_CONFIG_HOME", m_root.PathOf("config")};
+  vlmtest::ScopedEnv m_data{"XDG_DATA_HOME", m_root.PathOf("data")};
+  vlmtest::ScopedEnv m_hotsync{"HOTSYNC_HOME", m_root.PathOf("hotsync")};
 };
 
 }  // namespace uninstall::testing

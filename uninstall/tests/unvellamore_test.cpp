@@ -190,14 +190,14 @@ TEST_P(RemovalTest, RemovesOnlySettingsFilesAndTheFoldersTheyLeaveEmpty) {
   }
   const std::string maker = settings::ConfigRoot() + "/Olvenmark/";
   for (const std::string& stray : row.strayFiles) {
-    hotsync::testing::MakeFolder(std::filesystem::path(maker + stray).parent_path());
-    hotsync::testing::WriteTextFile(maker + stray, "stray\n");
+    std::filesystem::create_directories(std::filesystem::path(maker + stray).parent_path());
+    vlmtest::WriteFile(maker + stray, "stray\n");
   }
   const std::string outside = m_root.Path() + "/outside";
   if (row.linkElsewhere) {
-    hotsync::testing::MakeFolder(outside);
-    hotsync::testing::WriteTextFile(outside + "/canary", "alive\n");
-    hotsync::testing::MakeFolder(maker + "Vellamore");
+    std::filesystem::create_directories(outside);
+    vlmtest::WriteFile(outside + "/canary", "alive\n");
+    std::filesystem::create_directories(maker + "Vellamore");
     std::filesystem::create_directory_symlink(outside, maker + "Vellamore/elsewhere");
   }
 
@@ -219,7 +219,7 @@ TEST_P(RemovalTest, RemovesOnlySettingsFilesAndTheFoldersTheyLeaveEmpty) {
   }
   EXPECT_EQ(std::filesystem::exists(maker), !row.kept.empty());
   if (row.linkElsewhere) {
-    EXPECT_EQ(hotsync::testing::ReadTextFile(outside + "/canary"), "alive\n");
+    EXPECT_EQ(vlmtest::ReadFile(outside + "/canary"), "alive\n");
   }
   EXPECT_FALSE(WaitForManagerOtherThan(0, 1000ms).has_value());
 }

@@ -10,6 +10,7 @@
 #include "convert_test_support.h"
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
+#include "testing/hotsync_session.h"
 
 namespace conduit {
 namespace {
@@ -17,7 +18,7 @@ namespace {
 using testing::ContentOf;
 using testing::ContentTextOf;
 using testing::HeadOf;
-using testing::HotSyncSession;
+using testing::UserImage;
 using testing::ScopedEnvironment;
 using testing::StampOf;
 using testing::TempFolder;
@@ -246,8 +247,8 @@ class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 // as on a PC without one.
 TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   TempFolder folder;
-  HotSyncSession session(folder, "Ann");
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(folder, "Ann"));
+  ASSERT_TRUE(session.Ok());
   ScopedEnvironment noPrograms("PATH", folder.Path());
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes);
@@ -257,17 +258,17 @@ TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
   EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + " - PC Format");
   EXPECT_EQ(ContentTextOf(*result.record), GetParam().bytes);
-  const auto entries = testing::LogEntries();
+  const std::vector<vlmtest::LogLine> entries = vlmtest::SessionLog();
   if (GetParam().reason == nullptr) {
     EXPECT_TRUE(entries.empty());
     return;
   }
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].first, 22);
+  EXPECT_EQ(entries[0].activity, 22);
   const std::string start =
       "Couldn't convert " + std::string(GetParam().name) + ", sent it in PC format: ";
-  ASSERT_EQ(entries[0].second.substr(0, start.size()), start);
-  const std::string reason = entries[0].second.substr(start.size());
+  ASSERT_EQ(entries[0].text.substr(0, start.size()), start);
+  const std::string reason = entries[0].text.substr(start.size());
   EXPECT_FALSE(reason.empty());
   if (*GetParam().reason != '\0') {
     EXPECT_EQ(reason, GetParam().reason);

@@ -11,6 +11,7 @@
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
+#include "testing/hotsync_session.h"
 
 namespace conduit {
 namespace {
@@ -18,7 +19,7 @@ namespace {
 using testing::ContentOf;
 using testing::ContentTextOf;
 using testing::HeadOf;
-using testing::HotSyncSession;
+using testing::UserImage;
 using testing::ReadFile;
 using testing::ScopedEnvironment;
 using testing::StampOf;
@@ -87,16 +88,16 @@ TEST_F(InstallTest, RefusesAFileThatIsNotRegularBeforeTheInstallAide) {
 }
 
 TEST_F(InstallTest, PassesTheHotSyncUserToTheInstallAide) {
-  HotSyncSession session(m_folder, "Alice Smith");
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, "Alice Smith"));
+  ASSERT_TRUE(session.Ok());
   EXPECT_EQ(GetHandheldUserName(), "Alice Smith");
   ASSERT_TRUE(InstallOnHandheld(m_program).record);
   EXPECT_EQ(StandInLog(), "Alice Smith\n" + m_program + "\n");
 }
 
 TEST_F(InstallTest, PassesAnEmptyUserWhenTheSyncManagerCannotTell) {
-  HotSyncSession session(m_folder, "Alice");
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, "Alice"));
+  ASSERT_TRUE(session.Ok());
   SyncInjectFailure("SyncReadUserID", 0);
   EXPECT_EQ(GetHandheldUserName(), "");
   ASSERT_TRUE(InstallOnHandheld(m_program).record);
@@ -104,8 +105,8 @@ TEST_F(InstallTest, PassesAnEmptyUserWhenTheSyncManagerCannotTell) {
 }
 
 TEST_F(InstallTest, TakesNoMoreOfTheUserNameThanItsField) {
-  HotSyncSession session(m_folder, std::string(80, 'u'));
-  ASSERT_TRUE(session.Begun());
+  vlmtest::HotSyncSession session(UserImage(m_folder, std::string(80, 'u')));
+  ASSERT_TRUE(session.Ok());
   EXPECT_EQ(GetHandheldUserName(), std::string(64, 'u'));
 }
 
@@ -128,16 +129,16 @@ TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
   ASSERT_EQ(mkdir((home + "/Alice").c_str(), 0700), 0);
   const std::string library = std::string(VELLAMORE_BIN_DIR) + "/instaide.so";
   {
-    HotSyncSession session(m_folder, "Alice");
-    ASSERT_TRUE(session.Begun());
+    vlmtest::HotSyncSession session(UserImage(m_folder, "Alice"));
+    ASSERT_TRUE(session.Ok());
     const ConversionResult result = InstallOnHandheldWith(m_program, library);
     ASSERT_TRUE(result.record);
     EXPECT_EQ(ContentTextOf(*result.record), "The file was fetched successfully.");
     EXPECT_EQ(ReadFile(home + "/Alice/Install/00000001/Game.prc"), std::string(1234, 'p'));
   }
   // A user the HotSync Manager does not know: the Install Aide's own error.
-  HotSyncSession stranger(m_folder, "Bob");
-  ASSERT_TRUE(stranger.Begun());
+  vlmtest::HotSyncSession stranger(UserImage(m_folder, "Bob"));
+  ASSERT_TRUE(stranger.Ok());
   const ConversionResult refused = InstallOnHandheldWith(m_program, library);
   ASSERT_TRUE(refused.record);
   EXPECT_EQ(HeadOf(*refused.record).title, "Game.prc - Error");

@@ -14,18 +14,19 @@
 #include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "convert/imaging.h"
-#include "convert_test_support.h"
-#include "handheld_bitmap.h"   // records/
-#include "handheld_records.h"  // records/
 #include "receive/pc_path.h"
+#include "handheld_bitmap.h"  // records/
+#include "handheld_records.h"  // records/
+#include "testing/files.h"
+#include "testing/temp_folder.h"
 
 namespace conduit::receive {
 namespace {
 
 namespace layout = file_record;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ReadFile;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
 
 // A received record: head fields, then `content` as given.
 std::vector<uint8_t> Record(uint8_t kind, const std::string& source, std::string_view content,

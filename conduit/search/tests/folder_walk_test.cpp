@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "testing/temp_folder.h"
+
 namespace conduit::search {
 namespace {
 
@@ -20,9 +22,6 @@ namespace fs = std::filesystem;
 class FolderWalkTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/vlm-walk-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_root = pattern;
     Write("b.txt", "plain");
     Write("B.TXT", "upper case name");
     Write("a.doc", "a document with the word Budget");
@@ -33,7 +32,6 @@ class FolderWalkTest : public testing::Test {
     Write("alpha/deep/ignore.doc", "budget");
     fs::create_directories(m_root + "/folder.txt");  // a folder the pattern matches
   }
-  void TearDown() override { fs::remove_all(m_root); }
 
   void Write(const std::string& relative, const std::string& content) {
     fs::path path = fs::path(m_root) / relative;
@@ -60,7 +58,8 @@ class FolderWalkTest : public testing::Test {
     return request;
   }
 
-  std::string m_root;
+  vlmtest::TempFolder m_folder;
+  const std::string m_root = m_folder.Path();
 };
 
 TEST_F(FolderWalkTest, MatchesOfAFolderComeBeforeItsSubFoldersInByteOrder) {

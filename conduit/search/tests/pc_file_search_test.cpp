@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "fs/fs.h"
-#include "handheld_session.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/handheld_session.h"
 
 namespace conduit::search {
 namespace {
 
-using test::HandheldSession;
-using test::LogLine;
+using vlmtest::HandheldSession;
+using vlmtest::LogLine;
 
 class PcFileSearchTest : public testing::Test {
  protected:

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "handheld_records.h"  // records/
-#include "hotsync_world.h"
+#include "testing/hotsync_world.h"
+#include "testing/image.h"
 
 namespace conduit {
 namespace {
 
-using test::HotSyncWorld;
-using test::LogLine;
+using vlmtest::HotSyncWorld;
+using vlmtest::LogLine;
 
 class SearchEndToEnd : public testing::Test {
  protected:
@@ -33,9 +34,8 @@ class SearchEndToEnd : public testing::Test {
   }
 
   std::vector<SearchResult> Results() {
-    platform::pdb::PalmDatabase database;
-    EXPECT_EQ(m_world.Image().LoadDatabase(kSearchDatabaseName, &database),
-              platform::pdb::ImageError::kNone);
+    const platform::pdb::PalmDatabase database =
+        vlmtest::DatabaseOf(m_world.Image(), kSearchDatabaseName);
     std::vector<SearchResult> results;
     for (const auto& record : database.records) {
       if (auto result = SearchResult::Decode(record.data)) results.push_back(*result);
@@ -50,12 +50,8 @@ class SearchEndToEnd : public testing::Test {
   }
 
   size_t FileRecordCount() {
-    platform::pdb::PalmDatabase database;
-    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
-        platform::pdb::ImageError::kNone) {
-      return 0;
-    }
-    return database.records.size();
+    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    return database ? database->records.size() : 0;
   }
 
   std::string Pc(const std::string& relative) { return m_world.PcFolder() + "/" + relative; }

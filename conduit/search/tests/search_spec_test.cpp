@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "testing/temp_folder.h"
+
 namespace conduit::search {
 namespace {
 
@@ -45,15 +47,13 @@ INSTANTIATE_TEST_SUITE_P(
                     SpecCase{"", "", "", ""}));
 
 TEST(SearchFolderExists, OnlyTheRootIsPassedOver) {
-  char pattern[] = "/tmp/vlm-spec-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  std::string folder = pattern;
+  const vlmtest::TempFolder temp;
+  const std::string& folder = temp.Path();
   EXPECT_TRUE(SearchFolderExists(folder + "/*.txt"));
   EXPECT_FALSE(SearchFolderExists(folder + "/missing/*.txt"));
   EXPECT_FALSE(SearchFolderExists("x:/*.txt"));  // a short folder is checked too
   EXPECT_TRUE(SearchFolderExists("/no-such-name*.txt"));
   EXPECT_TRUE(SearchFolderExists("*.txt"));
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "search/tests/reference_text_match.h"
+#include "testing/temp_folder.h"
 
 namespace conduit::search {
 namespace {
@@ -95,20 +96,14 @@ TEST(TextMatcher, AgreesWithReferenceOnRandomBlocks) {
 
 class TextFileTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/vlm-text-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(m_folder); }
-
   std::string Write(const std::string& name, const std::string& content) {
     std::string path = m_folder + "/" + name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
   }
 
-  std::string m_folder;
+  vlmtest::TempFolder m_temp;
+  const std::string m_folder = m_temp.Path();
 };
 
 // A match placed so that it starts `before` bytes ahead of the first block's

@@ -8,19 +8,22 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "handheld_session.h"
 #include "settings/settings.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/handheld_session.h"
+#include "testing/hotsync_world.h"
+#include "testing/scoped_env.h"
 
 namespace conduit::transfer {
 namespace {
 
-using test::HandheldSession;
-using test::LogLine;
+using vlmtest::HandheldSession;
+using vlmtest::LogLine;
 
 constexpr int32_t kInjected = 0x4242;
 
@@ -201,32 +204,17 @@ class MailFetchTest : public FetchTest {
  protected:
   void SetUp() override {
     FetchTest::SetUp();
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old != nullptr) m_oldConfig = old;
-    setenv("XDG_CONFIG_HOME", (m_session.Root() + "/config").c_str(), 1);
+    m_config.emplace("XDG_CONFIG_HOME", m_session.Root() + "/config");
     m_capture = m_session.Root() + "/capture";
-    const std::string script = m_session.Root() + "/capture.sh";
-    std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << m_capture << ".args\ncat > "
-                          << m_capture << ".stdin\n";
-    chmod(script.c_str(), 0755);
-    const char* key = "Software\\Olvenmark\\Vellamore\\Parameters";
-    ASSERT_EQ(platform::settings::SetValue(key, "MailProgram", script), 0);
-    ASSERT_EQ(platform::settings::SetValue(key, "FaxProgram", script), 0);
+    vlmtest::UseCaptureProgramForMailAndFax(m_session.Root());
   }
-  void TearDown() override {
-    if (m_oldConfig.empty()) {
-      unsetenv("XDG_CONFIG_HOME");
-    } else {
-      setenv("XDG_CONFIG_HOME", m_oldConfig.c_str(), 1);
-    }
-  }
-
   std::string Captured(const char* suffix) {
     std::ifstream in(m_capture + suffix, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
-  std::string m_oldConfig, m_capture;
+  std::optional<vlmtest::ScopedEnv> m_config;
+  std::string m_capture;
 };
 
 TEST_F(MailFetchTest, EmailFetchSendsToTheBlocksAddressAndWritesTheOutcome) {

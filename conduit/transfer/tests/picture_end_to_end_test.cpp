@@ -9,7 +9,7 @@
 
 #include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
-#include "hotsync_world.h"
+#include "testing/hotsync_world.h"
 
 namespace conduit {
 namespace {
@@ -23,7 +23,7 @@ int RedAt(Magick::Image& picture, size_t x, size_t y) {
 }
 
 TEST(PictureEndToEnd, FetchedAsABitmapShownAsPngAndReceivedAsBmp) {
-  test::HotSyncWorld world;
+  vlmtest::HotSyncWorld world;
   Magick::InitializeMagick(nullptr);
   Magick::Image photo(Magick::Geometry(320, 240), Magick::Color("white"));
   std::filesystem::create_directories(world.PcFolder());

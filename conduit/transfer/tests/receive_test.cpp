@@ -16,16 +16,16 @@
 #include <optional>
 
 #include "bytes/bytes.h"
-#include "handheld_session.h"
 #include "request_preference_buffer.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/handheld_session.h"
 
 namespace conduit::transfer {
 namespace {
 
-using test::HandheldSession;
-using test::LogLine;
+using vlmtest::HandheldSession;
+using vlmtest::LogLine;
 
 std::vector<uint8_t> TextRecord(const std::string& name, const std::string& text) {
   platform::ByteWriter writer;

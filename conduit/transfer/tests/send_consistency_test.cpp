@@ -19,14 +19,15 @@
 
 #include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
-#include "hotsync_world.h"
+#include "testing/hotsync_world.h"
+#include "testing/image.h"
 
 namespace conduit {
 namespace {
 
 namespace fs = std::filesystem;
 using store::FileListEntry;
-using test::LogLine;
+using vlmtest::LogLine;
 
 constexpr char kEditedText[] = "Edited on the handheld";
 
@@ -131,13 +132,10 @@ class SendConsistency : public testing::Test {
   }
 
   std::vector<Copy> Copies() const {
-    platform::pdb::PalmDatabase database;
-    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
-        platform::pdb::ImageError::kNone) {
-      return {};
-    }
+    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    if (!database) return {};
     std::vector<Copy> copies;
-    for (const auto& record : database.records) {
+    for (const auto& record : database->records) {
       Copy copy;
       copy.fileId = platform::GetU16Be(record.data, file_record::kFileIdOffset);
       if (record.data.size() > file_record::kContentOffset) {
@@ -168,7 +166,7 @@ class SendConsistency : public testing::Test {
     EXPECT_EQ(copies.size(), 5u);
   }
 
-  test::HotSyncWorld m_world;
+  vlmtest::HotSyncWorld m_world;
 };
 
 // Kill points: the killed HotSync sends four files (the edited one under a
@@ -196,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Points, KilledHotSync,
 
 // A HotSync that could not complete reports it, leaves every entry to send
 // again, and the next complete one agrees.
-void ExpectReportedFailure(const test::HotSyncWorld& world, const std::string& warning) {
+void ExpectReportedFailure(const vlmtest::HotSyncWorld& world, const std::string& warning) {
   const platform::ProcessResult run = world.HotSync();
   const std::vector<LogLine> log = world.Log();
   EXPECT_EQ(run.exitStatus, 1) << run.standardOutput << run.standardError;

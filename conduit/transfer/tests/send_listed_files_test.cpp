@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "handheld_session.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/files.h"
+#include "testing/handheld_session.h"
 
 namespace conduit::transfer {
 namespace {
 
 using store::FileListEntry;
-using test::HandheldSession;
-using test::LogLine;
+using vlmtest::HandheldSession;
+using vlmtest::LogLine;
 
 // A time well in the past, on a minute boundary, for the files' stamps.
 constexpr time_t kLongAgo = 1262347200;  // 2010-01-01
@@ -31,7 +32,7 @@ class SendListedFilesTest : public testing::Test {
     entry.id = static_cast<uint16_t>(100 + m_store.Entries().size());
     entry.title = name;
     entry.path = m_session.WritePcFile(name, "content of " + name);
-    HandheldSession::SetModified(entry.path, kLongAgo);
+    vlmtest::SetModifiedTime(entry.path, kLongAgo);
     entry.user = user;
     entry.kind = store::kPcFile;
     entry.format = store::kFormatPc;
@@ -115,11 +116,11 @@ TEST_F(SendListedFilesTest, IfChangedSendsOnlyWhenTheFileChangedByAMinuteOrMore)
   ASSERT_EQ(Records().size(), 1u);
   const uint32_t firstRecord = Records()[0].uniqueId;
 
-  HandheldSession::SetModified(path, kLongAgo + 59);  // same minute
+  vlmtest::SetModifiedTime(path, kLongAgo + 59);  // same minute
   Sync();
   EXPECT_EQ(Records()[0].uniqueId, firstRecord);
 
-  HandheldSession::SetModified(path, kLongAgo + 60);
+  vlmtest::SetModifiedTime(path, kLongAgo + 60);
   Sync();
   ASSERT_EQ(Records().size(), 1u);
   EXPECT_NE(Records()[0].uniqueId, firstRecord);

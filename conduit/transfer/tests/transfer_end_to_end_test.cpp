@@ -2,7 +2,6 @@
 // `hotsync sync` runs the built conduit, and the files database, the request
 // preference, "Vellamore.dat" and the HotSync log are read back.
 #include <gtest/gtest.h>
-#include <utime.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,14 +11,16 @@
 
 #include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
-#include "hotsync_world.h"
+#include "testing/files.h"
+#include "testing/hotsync_world.h"
+#include "testing/image.h"
 
 namespace conduit {
 namespace {
 
 using store::FileListEntry;
-using test::HotSyncWorld;
-using test::LogLine;
+using vlmtest::HotSyncWorld;
+using vlmtest::LogLine;
 
 struct FileRecord {
   uint16_t fileId = 0;
@@ -34,13 +35,10 @@ struct FileRecord {
 class TransferEndToEnd : public testing::Test {
  protected:
   std::vector<FileRecord> FileRecords() {
-    platform::pdb::PalmDatabase database;
-    if (m_world.Image().LoadDatabase(kFilesDatabaseName, &database) !=
-        platform::pdb::ImageError::kNone) {
-      return {};
-    }
+    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    if (!database) return {};
     std::vector<FileRecord> records;
-    for (const auto& stored : database.records) {
+    for (const auto& stored : database->records) {
       FileRecord record;
       record.fileId = platform::GetU16Be(stored.data, file_record::kFileIdOffset);
       record.title =
@@ -137,7 +135,7 @@ TEST_F(TransferEndToEnd, EmailGoesToTheCaptureProgramWithTheThirdText) {
   m_world.Handheld("select", {"all"});
   m_world.Handheld("request", {"email"});
   ASSERT_TRUE(m_world.HotSync().Succeeded());
-  const std::string mail = test::ReadTextFile(m_world.CaptureFile() + ".stdin");
+  const std::string mail = vlmtest::ReadFile(m_world.CaptureFile() + ".stdin");
   EXPECT_NE(mail.find("ada@example.org"), std::string::npos);
   EXPECT_NE(mail.find("For the meeting"), std::string::npos);
 }
@@ -179,8 +177,7 @@ class ListedFilesEndToEnd : public TransferEndToEnd {
       entry.id = id++;
       entry.title = name;
       entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
-      utimbuf times{kLongAgo, kLongAgo};
-      utime(entry.path.c_str(), &times);
+      vlmtest::SetModifiedTime(entry.path, kLongAgo);
       entry.user = user;
       entry.kind = store::kPcFile;
       entry.format = store::kFormatHandheld;

@@ -9,22 +9,10 @@
 #include <fstream>
 #include <set>
 
+#include "testing/temp_folder.h"
+
 namespace platform {
 namespace {
-
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-fs-XXXXXX").string();
-    m_path = mkdtemp(pattern.data());
-  }
-  ~TempDir() { std::filesystem::remove_all(m_path); }
-  std::string Path(const std::string& name) const { return m_path + "/" + name; }
-  const std::string& Root() const { return m_path; }
-
- private:
-  std::string m_path;
-};
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
@@ -63,102 +51,102 @@ TEST(WildcardMatch, LongStarPatternsStayFast) {
 }
 
 TEST(ListDirectory, ListsMatchesInByteOrderWithKinds) {
-  TempDir dir;
-  WriteText(dir.Path("b.txt"), "b");
-  WriteText(dir.Path("A.TXT"), "a");
-  WriteText(dir.Path("c.doc"), "c");
-  std::filesystem::create_directory(dir.Path("sub.txt"));
-  auto entries = ListDirectory(dir.Root(), "*.txt");
+  vlmtest::TempFolder dir;
+  WriteText(dir.PathOf("b.txt"), "b");
+  WriteText(dir.PathOf("A.TXT"), "a");
+  WriteText(dir.PathOf("c.doc"), "c");
+  std::filesystem::create_directory(dir.PathOf("sub.txt"));
+  auto entries = ListDirectory(dir.Path(), "*.txt");
   ASSERT_EQ(entries.size(), 3u);
   EXPECT_EQ(entries[0].name, "A.TXT");
   EXPECT_EQ(entries[1].name, "b.txt");
   EXPECT_EQ(entries[2].name, "sub.txt");
   EXPECT_FALSE(entries[0].isDirectory);
   EXPECT_TRUE(entries[2].isDirectory);
-  EXPECT_TRUE(ListDirectory(dir.Path("missing"), "*").empty());
+  EXPECT_TRUE(ListDirectory(dir.PathOf("missing"), "*").empty());
 }
 
 TEST(FileStatus, ReportsSizeTimesAndAbsence) {
-  TempDir dir;
-  WriteText(dir.Path("f"), "12345");
-  auto status = GetFileStatus(dir.Path("f"));
+  vlmtest::TempFolder dir;
+  WriteText(dir.PathOf("f"), "12345");
+  auto status = GetFileStatus(dir.PathOf("f"));
   ASSERT_TRUE(status);
   EXPECT_EQ(status->size, 5u);
   EXPECT_FALSE(status->isDirectory);
   EXPECT_GT(status->lastWriteTime, 0);
   EXPECT_GT(status->creationTime, 0);
-  EXPECT_FALSE(GetFileStatus(dir.Path("none")));
+  EXPECT_FALSE(GetFileStatus(dir.PathOf("none")));
   EXPECT_FALSE(GetFileStatus(""));
 }
 
 TEST(WriteFileAtomically, ReplacesWholeAndLeavesNoTemporary) {
-  TempDir dir;
-  std::string path = dir.Path("store.dat");
+  vlmtest::TempFolder dir;
+  std::string path = dir.PathOf("store.dat");
   WriteText(path, "old contents");
   ASSERT_EQ(WriteFileAtomically(path, {'n', 'e', 'w'}), 0);
   auto bytes = ReadWholeFile(path);
   ASSERT_TRUE(bytes);
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
   int files = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Root())) ++files;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++files;
   EXPECT_EQ(files, 1);
 }
 
 TEST(WriteFileAtomically, FailureLeavesOldFileWhole) {
-  TempDir dir;
-  std::string path = dir.Path("store.dat");
+  vlmtest::TempFolder dir;
+  std::string path = dir.PathOf("store.dat");
   WriteText(path, "old");
   chmod(path.c_str(), 0444);
   EXPECT_EQ(WriteFileAtomically(path, {'x'}), EACCES);
-  EXPECT_NE(WriteFileAtomically(dir.Path("missing/folder/file"), {'x'}), 0);
+  EXPECT_NE(WriteFileAtomically(dir.PathOf("missing/folder/file"), {'x'}), 0);
   auto bytes = ReadWholeFile(path);
   ASSERT_TRUE(bytes);
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "old");
-  EXPECT_FALSE(ReadWholeFile(dir.Path("nothing")));
+  EXPECT_FALSE(ReadWholeFile(dir.PathOf("nothing")));
 }
 
 TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
-  TempDir dir;
-  ASSERT_EQ(mkfifo(dir.Path("pipe").c_str(), 0600), 0);  // no writer: a blocking open hangs
-  std::filesystem::create_directory(dir.Path("folder"));
-  WriteText(dir.Path("big"), std::string(101, 'x'));
+  vlmtest::TempFolder dir;
+  ASSERT_EQ(mkfifo(dir.PathOf("pipe").c_str(), 0600), 0);  // no writer: a blocking open hangs
+  std::filesystem::create_directory(dir.PathOf("folder"));
+  WriteText(dir.PathOf("big"), std::string(101, 'x'));
   struct Case {
     std::string path;
     uint64_t limit;
     int error;
   } cases[] = {
-      {dir.Path("pipe"), kDefaultReadLimit, kNotRegularFile},
+      {dir.PathOf("pipe"), kDefaultReadLimit, kNotRegularFile},
       {"/dev/zero", kDefaultReadLimit, kNotRegularFile},  // would read without end
-      {dir.Path("folder"), kDefaultReadLimit, EISDIR},
-      {dir.Path("big"), 100, EFBIG},
-      {dir.Path("none"), kDefaultReadLimit, ENOENT},
+      {dir.PathOf("folder"), kDefaultReadLimit, EISDIR},
+      {dir.PathOf("big"), 100, EFBIG},
+      {dir.PathOf("none"), kDefaultReadLimit, ENOENT},
   };
   for (const Case& c : cases) {
     int error = 0;
     EXPECT_FALSE(ReadWholeFile(c.path, c.limit, &error)) << c.path;
     EXPECT_EQ(error, c.error) << c.path;
   }
-  EXPECT_EQ(ReadWholeFile(dir.Path("big"), 101).value_or(std::vector<uint8_t>()).size(), 101u);
+  EXPECT_EQ(ReadWholeFile(dir.PathOf("big"), 101).value_or(std::vector<uint8_t>()).size(), 101u);
 }
 
 TEST(WriteFileAtomically, WritesThroughASymbolicLinkAndKeepsIt) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.Path("real"));
-  WriteText(dir.Path("real/store.dat"), "old");
-  std::filesystem::create_symlink("real/store.dat", dir.Path("store.dat"));
-  ASSERT_EQ(WriteFileAtomically(dir.Path("store.dat"), {'n', 'e', 'w'}), 0);
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.Path("store.dat")));
-  auto bytes = ReadWholeFile(dir.Path("real/store.dat"));
+  vlmtest::TempFolder dir;
+  std::filesystem::create_directory(dir.PathOf("real"));
+  WriteText(dir.PathOf("real/store.dat"), "old");
+  std::filesystem::create_symlink("real/store.dat", dir.PathOf("store.dat"));
+  ASSERT_EQ(WriteFileAtomically(dir.PathOf("store.dat"), {'n', 'e', 'w'}), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.PathOf("store.dat")));
+  auto bytes = ReadWholeFile(dir.PathOf("real/store.dat"));
   ASSERT_TRUE(bytes);
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "new");
 }
 
 TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfTheSameFile) {
-  TempDir dir;
+  vlmtest::TempFolder dir;
   auto makeFile = [&](const std::string& name, time_t age) {
-    WriteText(dir.Path(name), "x");
+    WriteText(dir.PathOf(name), "x");
     struct timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
-    utimensat(AT_FDCWD, dir.Path(name).c_str(), times, 0);
+    utimensat(AT_FDCWD, dir.PathOf(name).c_str(), times, 0);
   };
   const time_t old = kStaleTemporaryAge + 60;
   makeFile(".store.dat.Ab3xYz", old);    // left by a killed write: goes
@@ -166,9 +154,9 @@ TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfTheSameFile) {
   makeFile(".store.dat.lock", old);      // not a temporary name: stays
   makeFile(".other.dat.Ab3xYz", old);    // another file's: stays
   makeFile(".store.dat.Ab3xYz.x", old);  // not the exact pattern: stays
-  ASSERT_EQ(WriteFileAtomically(dir.Path("store.dat"), {'x'}), 0);
+  ASSERT_EQ(WriteFileAtomically(dir.PathOf("store.dat"), {'x'}), 0);
   std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir.Root())) {
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path())) {
     names.insert(e.path().filename().string());
   }
   EXPECT_EQ(names, (std::set<std::string>{"store.dat", ".store.dat.Fresh1", ".store.dat.lock",
@@ -182,15 +170,15 @@ TEST(FolderOfPath, SplitsAtLastSlash) {
 }
 
 TEST(MakeFolders, CreatesMissingParentsAndRefusesAFileInTheWay) {
-  TempDir dir;
-  EXPECT_EQ(MakeFolders(dir.Path("a/b/c"), 0700), 0);
-  auto status = GetFileStatus(dir.Path("a/b/c"));
+  vlmtest::TempFolder dir;
+  EXPECT_EQ(MakeFolders(dir.PathOf("a/b/c"), 0700), 0);
+  auto status = GetFileStatus(dir.PathOf("a/b/c"));
   ASSERT_TRUE(status);
   EXPECT_TRUE(status->isDirectory);
-  EXPECT_EQ(MakeFolders(dir.Path("a/b"), 0700), 0);  // already there
-  WriteText(dir.Path("file"), "x");
-  EXPECT_EQ(MakeFolders(dir.Path("file"), 0700), ENOTDIR);
-  EXPECT_NE(MakeFolders(dir.Path("file/below"), 0700), 0);
+  EXPECT_EQ(MakeFolders(dir.PathOf("a/b"), 0700), 0);  // already there
+  WriteText(dir.PathOf("file"), "x");
+  EXPECT_EQ(MakeFolders(dir.PathOf("file"), 0700), ENOTDIR);
+  EXPECT_NE(MakeFolders(dir.PathOf("file/below"), 0700), 0);
 }
 
 }  // namespace

@@ -10,21 +10,16 @@
 #include <fstream>
 
 #include "fs/fs.h"
+#include "testing/temp_folder.h"
 
 namespace platform::pdb {
 namespace {
 
-std::string MakeTempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vlm-pdb-XXXXXX").string();
-  return mkdtemp(pattern.data());
-}
-
 class TempImage : public ::testing::Test {
  protected:
-  TempImage() : m_root(MakeTempFolder()), m_image(m_root) {}
-  ~TempImage() override { std::filesystem::remove_all(m_root); }
+  TempImage() : m_image(m_root.Path()) {}
 
-  std::string Path(const std::string& name) const { return m_root + "/" + name; }
+  std::string Path(const std::string& name) const { return m_root.PathOf(name); }
   std::vector<uint8_t> FileBytes(const std::string& name) const {
     return ReadWholeFile(Path(name)).value_or(std::vector<uint8_t>());
   }
@@ -32,7 +27,7 @@ class TempImage : public ::testing::Test {
     std::ofstream(Path(name), std::ios::binary) << text;
   }
 
-  std::string m_root;
+  vlmtest::TempFolder m_root;
   HandheldImage m_image;
 };
 

@@ -10,8 +10,10 @@
 #include <QStringList>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "settings/settings.h"
+#include "testing/scoped_env.h"
 
 namespace platform::settings {
 namespace {
@@ -25,16 +27,14 @@ constexpr const char* kDirectories = "Software\\Olvenmark\\Vellamore\\Directorie
 class ConfigFolder : public ::testing::Environment {
  public:
   void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-qt-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    s_root = pattern;
-    setenv("XDG_CONFIG_HOME", s_root.c_str(), 1);
+    m_folder = std::make_unique<vlmtest::TempFolderEnv>("XDG_CONFIG_HOME");
+    s_root = m_folder->Path();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(s_root, ignored);
-  }
+  void TearDown() override { m_folder.reset(); }
   static std::string s_root;
+
+ private:
+  std::unique_ptr<vlmtest::TempFolderEnv> m_folder;
 };
 std::string ConfigFolder::s_root;
 [[maybe_unused]] ::testing::Environment* const kConfigFolder =

@@ -14,6 +14,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "testing/scoped_env.h"
+
 namespace platform::settings {
 namespace {
 
@@ -37,27 +39,9 @@ void WriteText(const std::string& path, const std::string& text) {
 // Points XDG_CONFIG_HOME at a fresh folder for each test.
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-settings-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_root = pattern;
-    const char* old = std::getenv("XDG_CONFIG_HOME");
-    if (old != nullptr) m_oldConfigHome = old;
-    setenv("XDG_CONFIG_HOME", m_root.c_str(), 1);
-  }
-  void TearDown() override {
-    if (m_oldConfigHome) {
-      setenv("XDG_CONFIG_HOME", m_oldConfigHome->c_str(), 1);
-    } else {
-      unsetenv("XDG_CONFIG_HOME");
-    }
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root, ignored);
-  }
-  std::string Path(const std::string& name) const { return m_root + "/" + name; }
+  std::string Path(const std::string& name) const { return m_config.PathOf(name); }
 
-  std::string m_root;
-  std::optional<std::string> m_oldConfigHome;
+  vlmtest::TempFolderEnv m_config{"XDG_CONFIG_HOME"};
 };
 
 TEST_F(SettingsTest, StoresEachLevelWhereQSettingsKeepsIt) {
@@ -139,7 +123,7 @@ TEST_F(SettingsTest, RefusesNamesThatCannotBeStored) {
     EXPECT_EQ(DeleteValue(kDirectories, value), EINVAL) << value;
   }
   EXPECT_EQ(SetValue("Software", "v", "x"), EINVAL);  // no file holds these
-  EXPECT_TRUE(std::filesystem::is_empty(m_root));
+  EXPECT_TRUE(std::filesystem::is_empty(m_config.Path()));
 }
 
 TEST_F(SettingsTest, EnumeratesKeysAndValuesAtEveryLevel) {
@@ -188,7 +172,7 @@ TEST_F(SettingsTest, DeletesValuesAndKeysWithEverythingBelow) {
   EXPECT_FALSE(std::filesystem::exists(Path("Olvenmark")));
   EXPECT_EQ(DeleteKey("Software\\Olvenmark"), ENOENT);
   EXPECT_EQ(DeleteKey("Software"), EPERM);
-  EXPECT_TRUE(std::filesystem::exists(m_root));
+  EXPECT_TRUE(std::filesystem::exists(m_config.Path()));
 }
 
 TEST_F(SettingsTest, UninstallSequenceRemovesTheCompanyOnlyWhenEmpty) {
@@ -206,7 +190,7 @@ TEST_F(SettingsTest, UninstallSequenceRemovesTheCompanyOnlyWhenEmpty) {
   ASSERT_EQ(DeleteKey("Software\\Olvenmark\\Other"), 0);
   uninstall();
   EXPECT_FALSE(KeyExists("Software\\Olvenmark"));
-  EXPECT_TRUE(std::filesystem::is_empty(m_root));
+  EXPECT_TRUE(std::filesystem::is_empty(m_config.Path()));
 }
 
 TEST_F(SettingsTest, KeepsOtherProgramsValuesAndReadsDamagedFiles) {
@@ -274,11 +258,8 @@ TEST_F(SettingsTest, ConcurrentWritersInSeveralProcessesLoseNothing) {
 }
 
 TEST(ConfigRoot, FollowsXdgConfigHomeThenHome) {
-  const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
-  const char* oldHome = std::getenv("HOME");
-  std::string savedXdg = oldXdg ? oldXdg : "", savedHome = oldHome ? oldHome : "";
-  setenv("HOME", "/home/ada", 1);
-  setenv("XDG_CONFIG_HOME", "/xdg/config/", 1);
+  const vlmtest::ScopedEnv home("HOME", "/home/ada");
+  const vlmtest::ScopedEnv configHome("XDG_CONFIG_HOME", "/xdg/config/");
   EXPECT_EQ(ConfigRoot(), "/xdg/config");
   setenv("XDG_CONFIG_HOME", "relative/config", 1);
   EXPECT_EQ(ConfigRoot(), "/home/ada/.config");
@@ -286,8 +267,6 @@ TEST(ConfigRoot, FollowsXdgConfigHomeThenHome) {
   EXPECT_EQ(ConfigRoot(), "/home/ada/.config");
   setenv("HOME", "/", 1);
   EXPECT_EQ(ConfigRoot(), "/.config");
-  oldXdg ? setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
-  oldHome ? setenv("HOME", savedHome.c_str(), 1) : unsetenv("HOME");
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +15,8 @@
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/image.h"
+#include "testing/temp_folder.h"
 
 namespace syncmgr_test {
 
@@ -28,19 +29,14 @@ inline const std::string kNotesFixture =
 
 class SyncSession : public ::testing::Test {
  protected:
-  SyncSession() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-sync-XXXXXX").string();
-    m_root = mkdtemp(pattern.data());
-    std::filesystem::create_directory(ImageDir());
-  }
+  SyncSession() { std::filesystem::create_directory(ImageDir()); }
   ~SyncSession() override {
     SyncSessionEnd();
     SyncInjectFailure(nullptr, 0);
-    std::filesystem::remove_all(m_root);
   }
 
-  std::string ImageDir() const { return m_root + "/image"; }
-  std::string LogPath() const { return m_root + "/logs/user/HotSync.log"; }
+  std::string ImageDir() const { return m_root.PathOf("image"); }
+  std::string LogPath() const { return m_root.PathOf("logs/user/HotSync.log"); }
   std::string ImageFile(const std::string& name) const { return ImageDir() + "/" + name; }
   platform::pdb::HandheldImage Image() const { return platform::pdb::HandheldImage(ImageDir()); }
 
@@ -48,11 +44,7 @@ class SyncSession : public ::testing::Test {
   void InstallNotes() {
     ASSERT_EQ(Image().InstallFile(kNotesFixture), platform::pdb::ImageError::kNone);
   }
-  PalmDatabase Load(const std::string& name) const {
-    PalmDatabase db;
-    EXPECT_EQ(Image().LoadDatabase(name, &db), platform::pdb::ImageError::kNone) << name;
-    return db;
-  }
+  PalmDatabase Load(const std::string& name) const { return vlmtest::DatabaseOf(Image(), name); }
   std::vector<uint8_t> FileBytes(const std::string& name) const {
     return platform::ReadWholeFile(ImageFile(name)).value_or(std::vector<uint8_t>());
   }
@@ -62,7 +54,7 @@ class SyncSession : public ::testing::Test {
     return handle;
   }
 
-  std::string m_root;
+  vlmtest::TempFolder m_root;
 };
 
 // A record request with a buffer of `size` bytes.

@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "testing/scoped_env.h"
+
 namespace platform::winsta {
 namespace {
 
@@ -30,27 +32,12 @@ std::vector<std::string> ClassesOf(const std::vector<WindowInfo>& windows) {
 
 class WindowStationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vlm-winsta-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_runtime = pattern;
-    const char* old = std::getenv("XDG_RUNTIME_DIR");
-    if (old != nullptr) m_oldRuntime = old;
-    setenv("XDG_RUNTIME_DIR", m_runtime.c_str(), 1);
-  }
-  void TearDown() override {
-    m_oldRuntime ? setenv("XDG_RUNTIME_DIR", m_oldRuntime->c_str(), 1)
-                 : unsetenv("XDG_RUNTIME_DIR");
-    std::error_code ignored;
-    std::filesystem::remove_all(m_runtime, ignored);
-  }
-  std::string Station() const { return m_runtime + "/winsta"; }
+  std::string Station() const { return m_runtime.PathOf("winsta"); }
   bool StationHas(const std::string& name) const {
     return std::filesystem::exists(Station() + "/" + name);
   }
 
-  std::string m_runtime;
-  std::optional<std::string> m_oldRuntime;
+  vlmtest::TempFolderEnv m_runtime{"XDG_RUNTIME_DIR"};
 };
 
 TEST_F(WindowStationTest, RegistersFindsPostsAndReceivesInOneProcess) {
@@ -238,23 +225,20 @@ TEST_F(WindowStationTest, RefusesAStationFolderOthersCanEnter) {
   EXPECT_EQ(Window::Register("Frame", "Title"), nullptr);
   EXPECT_TRUE(EnumWindows().empty());
   ASSERT_EQ(rmdir(Station().c_str()), 0);
-  std::filesystem::create_directory(m_runtime + "/elsewhere");
-  chmod((m_runtime + "/elsewhere").c_str(), 0700);
-  std::filesystem::create_directory_symlink(m_runtime + "/elsewhere", Station());
+  std::filesystem::create_directory(m_runtime.PathOf("elsewhere"));
+  chmod(m_runtime.PathOf("elsewhere").c_str(), 0700);
+  std::filesystem::create_directory_symlink(m_runtime.PathOf("elsewhere"), Station());
   EXPECT_EQ(Window::Register("Frame", "Title"), nullptr);
   EXPECT_EQ(Window::Register(std::string(70000, 'c'), "Title"), nullptr);
 }
 
 TEST(StationDirectory, UsesTheRuntimeFolderOrAPrivateTmpFolder) {
-  const char* old = std::getenv("XDG_RUNTIME_DIR");
-  std::string saved = old ? old : "";
-  setenv("XDG_RUNTIME_DIR", "/run/user/1000/", 1);
+  const vlmtest::ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/1000/");
   EXPECT_EQ(StationDirectory(), "/run/user/1000/winsta");
   unsetenv("XDG_RUNTIME_DIR");
   EXPECT_EQ(StationDirectory(), "/tmp/winsta-" + std::to_string(geteuid()));
   setenv("XDG_RUNTIME_DIR", "relative", 1);
   EXPECT_EQ(StationDirectory(), "/tmp/winsta-" + std::to_string(geteuid()));
-  old ? setenv("XDG_RUNTIME_DIR", saved.c_str(), 1) : unsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace hotsync::testing {
+namespace vlmtest {
 
 struct ProgramResult {
   int exitStatus = -1;  // -1 when the program did not exit by itself
@@ -43,4 +43,4 @@ ProgramResult RunProgram(const std::vector<std::string>& argv,
 // Path of a program or library in the build's output folder.
 std::string BinPath(const std::string& name);
 
-}  // namespace hotsync::testing
+}  // namespace vlmtest

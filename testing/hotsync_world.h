@@ -5,15 +5,24 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "file_list_store.h"  // store/
-#include "handheld_session.h"
 #include "pdb/handheld_image.h"
 #include "process/process_runner.h"
+#include "testing/files.h"
+#include "testing/log_line.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_folder.h"
 
-namespace conduit::test {
+namespace vlmtest {
+
+// Writes a capture script into `folder` and names it as the mail and fax
+// programs (in the settings that XDG_CONFIG_HOME names); what they were given
+// lands in `folder`/capture.args and capture.stdin.
+void UseCaptureProgramForMailAndFax(const std::string& folder);
 
 class HotSyncWorld {
  public:
@@ -22,13 +31,15 @@ class HotSyncWorld {
   HotSyncWorld(const HotSyncWorld&) = delete;
   HotSyncWorld& operator=(const HotSyncWorld&) = delete;
 
-  const std::string& Root() const { return m_root; }
-  std::string PcFolder() const { return m_root + "/pc"; }
-  std::string DataFolder() const { return m_root + "/data"; }
+  const std::string& Root() const { return m_folder.Path(); }
+  std::string PcFolder() const { return m_folder.PathOf("pc"); }
+  std::string DataFolder() const { return m_folder.PathOf("data"); }
   const platform::pdb::HandheldImage& Image() const { return m_image; }
 
   // Writes a PC file below PcFolder(); its path.
-  std::string WritePcFile(const std::string& relative, const std::string& content) const;
+  std::string WritePcFile(const std::string& relative, const std::string& content) const {
+    return WriteFileBelow(PcFolder(), relative, content);
+  }
 
   // Runs `handheld ARGUMENTS...` on the image (the image is the second
   // argument, after the command). Fails the test when it does not succeed.
@@ -50,17 +61,14 @@ class HotSyncWorld {
 
   // Names a capture script as the mail and fax programs; what they were
   // given lands in CaptureFile() + ".args" and ".stdin".
-  void UseCaptureProgramForMailAndFax() const;
-  std::string CaptureFile() const { return m_root + "/capture"; }
+  void UseCaptureProgramForMailAndFax() const { vlmtest::UseCaptureProgramForMailAndFax(Root()); }
+  std::string CaptureFile() const { return m_folder.PathOf("capture"); }
 
  private:
-  std::string m_root;
+  TempFolder m_folder;
   std::string m_userName;
   platform::pdb::HandheldImage m_image;
-  std::vector<std::pair<std::string, std::string>> m_savedEnvironment;
+  std::vector<std::unique_ptr<ScopedEnv>> m_environment;
 };
 
-// The text of a file, empty when it cannot be read.
-std::string ReadTextFile(const std::string& path);
-
-}  // namespace conduit::test
+}  // namespace vlmtest

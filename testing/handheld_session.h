@@ -2,25 +2,17 @@
 // HotSyncs of that image through the real Sync Manager in this process.
 #pragma once
 
-#include <cstdint>
 #include <functional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 #include "handheld_records.h"  // records/
 #include "pdb/handheld_image.h"
+#include "testing/files.h"
+#include "testing/log_line.h"
+#include "testing/temp_folder.h"
 
-namespace conduit::test {
-
-struct LogLine {
-  std::string text;
-  int32_t activity = 0;
-  bool operator==(const LogLine&) const = default;
-};
-inline std::ostream& operator<<(std::ostream& out, const LogLine& line) {
-  return out << "{\"" << line.text << "\", " << line.activity << "}";
-}
+namespace vlmtest {
 
 class HandheldSession {
  public:
@@ -29,19 +21,19 @@ class HandheldSession {
   HandheldSession(const HandheldSession&) = delete;
   HandheldSession& operator=(const HandheldSession&) = delete;
 
-  const std::string& Root() const { return m_root; }
+  const std::string& Root() const { return m_folder.Path(); }
   // The folder of the PC files the tests search and send.
-  std::string PcFolder() const { return m_root + "/pc"; }
+  std::string PcFolder() const { return m_folder.PathOf("pc"); }
   const platform::pdb::HandheldImage& Image() const { return m_image; }
 
   // Writes a PC file below PcFolder() (folders made as needed); its path.
-  std::string WritePcFile(const std::string& relative, const std::string& content) const;
-  // Sets a PC file's last-write time.
-  static void SetModified(const std::string& path, time_t when);
+  std::string WritePcFile(const std::string& relative, const std::string& content) const {
+    return WriteFileBelow(PcFolder(), relative, content);
+  }
 
   // Replaces "VlmrSearchDB" with the block and result records.
-  void PutSearchDatabase(const SearchAppInfo& block,
-                         const std::vector<SearchResult>& results = {}) const;
+  void PutSearchDatabase(const conduit::SearchAppInfo& block,
+                         const std::vector<conduit::SearchResult>& results = {}) const;
   // The database as the image holds it now; fails the test when unreadable.
   platform::pdb::PalmDatabase Database(const std::string& name) const;
   void PutDatabase(const platform::pdb::PalmDatabase& database) const;
@@ -53,8 +45,8 @@ class HandheldSession {
   std::vector<LogLine> Log() const;
 
  private:
-  std::string m_root;
+  TempFolder m_folder;
   platform::pdb::HandheldImage m_image;
 };
 
-}  // namespace conduit::test
+}  // namespace vlmtest

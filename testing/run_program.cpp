@@ -1,6 +1,6 @@
 // posix_spawn with two pipes read together through poll, so a program that
 // writes much to either stream never blocks on the other.
-#include "run_program.h"
+#include "testing/run_program.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace hotsync::testing {
+namespace vlmtest {
 
 RunningProgram::RunningProgram(const std::vector<std::string>& argv,
                                const std::vector<std::string>& extraEnvironment) {
@@ -108,4 +108,4 @@ std::string BinPath(const std::string& name) {
   return std::string(VELLAMORE_BIN_DIR) + "/" + name;
 }
 
-}  // namespace hotsync::testing
+}  // namespace vlmtest

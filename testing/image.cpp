@@ -1,0 +1,33 @@
+// Databases of handheld image folders for the tests.
+#include "testing/image.h"
+
+#include <gtest/gtest.h>
+
+namespace vlmtest {
+
+platform::pdb::PalmDatabase DatabaseOf(const platform::pdb::HandheldImage& image,
+                                       const std::string& name) {
+  platform::pdb::PalmDatabase database;
+  EXPECT_EQ(image.LoadDatabase(name, &database), platform::pdb::ImageError::kNone) << name;
+  return database;
+}
+
+std::optional<platform::pdb::PalmDatabase> FindDatabase(const platform::pdb::HandheldImage& image,
+                                                        const std::string& name) {
+  platform::pdb::PalmDatabase database;
+  if (image.LoadDatabase(name, &database) != platform::pdb::ImageError::kNone) return std::nullopt;
+  return database;
+}
+
+void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
+                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
+  platform::pdb::PalmDatabase database;
+  database.name = name;
+  database.creator = creator;
+  database.type = type;
+  database.records = records;
+  database.uniqueIdSeed = 0x1000;
+  platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
+}
+
+}  // namespace vlmtest
