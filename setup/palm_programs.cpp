@@ -11,8 +11,6 @@
 namespace setup {
 namespace {
 
-constexpr char kInstallAideFileName[] = "instaide.so";
-
 // Runs `argv`, whose program is a file name in `palmFolder`. Its standard
 // output only repeats what the caller says itself, so just its messages on
 // standard error are kept.
@@ -44,7 +42,7 @@ bool ConduitRegistered() {
 }
 
 PalmStep RunUninstaller(const std::string& palmFolder) {
-  return RunBeside(palmFolder, {"uninst", "-c", palmFolder + "/" + kInstallAideFileName});
+  return RunBeside(palmFolder, {"uninst", "-c", palmFolder + "/" + store::kInstallAideFileName});
 }
 
 }  // namespace setup

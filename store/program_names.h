@@ -1,7 +1,8 @@
 // The names by which Vellamore's programs find each other: the settings the
 // set-up writes and the conduit, the desktop program, vlmlist and the
 // uninstaller read or remove, the creator ID the conduit is registered
-// under with the HotSync Manager, and the file name of the conduit library.
+// under with the HotSync Manager, and the file names of the conduit library
+// and of the Install Aide.
 // One table, so that the programs cannot drift apart.
 #pragma once
 
@@ -26,5 +27,8 @@ inline constexpr char kFaxProgramValue[] = "FaxProgram";
 inline constexpr char kCreatorIdText[] = "Vlmr";
 // The conduit library, as it lies in the Palm directory.
 inline constexpr char kConduitFileName[] = "VellamoreCnd.so";
+// The HotSync Manager's Install Aide beside it, which the conduit queues
+// files with and the uninstaller finds the HotSync Manager through.
+inline constexpr char kInstallAideFileName[] = "instaide.so";
 
 }  // namespace store

@@ -57,7 +57,7 @@ std::string LoadedLibrary::Folder() const {
 InstallAideAnswer AskInstallAide(const std::string& commandLineFolder) {
   InstallAideAnswer answer;
   answer.libraryFolder = commandLineFolder;
-  const std::string installAide = commandLineFolder + kInstallAideFileName;
+  const std::string installAide = commandLineFolder + store::kInstallAideFileName;
   std::optional<LoadedLibrary> library = LoadedLibrary::Load(installAide);
   if (!library) {
     ShowMessageBox(installAide, kCannotLoadInstallAide);

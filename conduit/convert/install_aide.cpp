@@ -7,11 +7,11 @@
 #include <dlfcn.h>
 
 #include "fs/fs.h"
+#include "program_names.h"  // store/
 
 namespace conduit {
 namespace {
 
-constexpr char kInstallAideFileName[] = "instaide.so";
 constexpr char kInstallFileCallName[] = "PltInstallFile";
 
 }  // namespace
@@ -35,7 +35,7 @@ int32_t InstallAide::InstallFile(const std::string& user, const std::string& pat
 std::string DefaultInstallAidePath() {
   const std::string folder =
       platform::FolderOfModuleAt(reinterpret_cast<const void*>(&DefaultInstallAidePath));
-  return (folder.empty() ? std::string(".") : folder) + "/" + kInstallAideFileName;
+  return (folder.empty() ? std::string(".") : folder) + "/" + store::kInstallAideFileName;
 }
 
 }  // namespace conduit
