@@ -1,7 +1,5 @@
 // The operations that OpenConduit runs. Each one hands the work to the part
-// of the conduit that does it; an operation this build does not carry says
-// so in the HotSync log and reports failure, so the handheld never hears
-// that work was done when it was not.
+// of the conduit that does it.
 #include "convert/convert.h"
 #include "search/pc_file_search.h"
 #include "sync_log.h"

@@ -7,10 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "program_names.h"  // store/
+
 namespace conduit {
 
-inline constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
-inline constexpr char kDataDirValue[] = "DataDir";
+using store::kDataDirValue;
+using store::kDirectoriesKey;
 
 // The data directory; nothing when the setting is missing, unreadable or
 // empty (an empty name would put the conduit's files into the root folder).

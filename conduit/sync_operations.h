@@ -25,8 +25,6 @@ enum class FetchMode : uint8_t {
   kFax = 3,       // handed on as a fax request
 };
 
-// Result of an operation that is missing from this build of the conduit.
-constexpr int32_t kErrOperationUnavailable = 0x4F01;
 // Result of a synchronisation stopped by an unexpected internal failure
 // (such as memory running out).
 constexpr int32_t kErrInternal = 0x4F02;

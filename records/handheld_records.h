@@ -49,6 +49,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_list_entry.h"     // store/
 #include "handheld_date_time.h"  // store/
 
 namespace conduit {
@@ -61,12 +62,11 @@ constexpr uint32_t kFilesDatabaseType = 0x46696C65;  // 'File'
 constexpr uint8_t kOpenReadWriteSecret = 0xD0;
 constexpr uint8_t kOpenReadSecret = 0x90;
 
-// Content kinds of a HandheldFileRecord.
-enum ContentKind : uint8_t {
-  kContentText = 1,
-  kContentBitmap = 2,
-  kContentPcFormat = 3,
-};
+// Content kinds of a HandheldFileRecord, as the file list keeps them.
+using store::ContentKind;
+using store::kContentBitmap;
+using store::kContentPcFormat;
+using store::kContentText;
 
 // HandheldFileRecord: a 201-byte head, then the content.
 namespace file_record {

@@ -1,20 +1,19 @@
 // Reading and writing the "DataDir" setting for set-up and the launcher.
 #include "data_folder.h"
 
-#include <unistd.h>
-
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 #include "fs/fs.h"
+#include "program_names.h"  // store/
 #include "settings/settings.h"
 
 namespace setup {
 namespace {
 
-constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
-constexpr char kDataDirValue[] = "DataDir";
+using store::kDataDirValue;
+using store::kDirectoriesKey;
+
 constexpr char kFolderName[] = "Vellamore";
 
 bool IsFolder(const std::string& path) {
@@ -57,10 +56,7 @@ int UseDataFolder(const std::string& folder, std::string* failedStep) {
 }
 
 std::string OwnFolder() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return {};
-  return platform::FolderOfPath(std::string_view(path, static_cast<size_t>(length)));
+  return platform::FolderOfRunningProgram();
 }
 
 }  // namespace setup

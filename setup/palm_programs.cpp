@@ -6,12 +6,10 @@
 
 #include "condmgr/condmgr.h"
 #include "process/process_runner.h"
+#include "program_names.h"  // store/
 
 namespace setup {
 namespace {
-
-constexpr char kConduitFileName[] = "VellamoreCnd.so";
-constexpr char kInstallAideFileName[] = "instaide.so";
 
 // Runs `argv`, whose program is a file name in `palmFolder`. Its standard
 // output only repeats what the caller says itself, so just its messages on
@@ -29,22 +27,22 @@ PalmStep RunBeside(const std::string& palmFolder, std::vector<std::string> argv)
 }  // namespace
 
 std::string ConduitPath(const std::string& palmFolder) {
-  return palmFolder + "/" + kConduitFileName;
+  return palmFolder + "/" + store::kConduitFileName;
 }
 
 PalmStep RegisterConduit(const std::string& palmFolder) {
-  return RunBeside(palmFolder, {"condcfg", "add", kCreatorId, ConduitPath(palmFolder)});
+  return RunBeside(palmFolder, {"condcfg", "add", store::kCreatorIdText, ConduitPath(palmFolder)});
 }
 
 bool ConduitRegistered() {
   char name[64];
   int32_t size = sizeof name;
-  const int32_t result = CmGetCreatorName(kCreatorId, name, &size);
+  const int32_t result = CmGetCreatorName(store::kCreatorIdText, name, &size);
   return result == kCmErrNone || result == kCmErrBufferTooSmall;
 }
 
 PalmStep RunUninstaller(const std::string& palmFolder) {
-  return RunBeside(palmFolder, {"uninst", "-c", palmFolder + "/" + kInstallAideFileName});
+  return RunBeside(palmFolder, {"uninst", "-c", palmFolder + "/" + store::kInstallAideFileName});
 }
 
 }  // namespace setup

@@ -8,8 +8,6 @@
 
 namespace setup {
 
-inline constexpr char kCreatorId[] = "Vlmr";
-
 struct PalmStep {
   bool succeeded = false;
   std::string messages;  // what the program wrote to its standard error
@@ -19,11 +17,11 @@ struct PalmStep {
 // The conduit library in `palmFolder`.
 std::string ConduitPath(const std::string& palmFolder);
 
-// Registers the conduit in `palmFolder` under kCreatorId. A registration
+// Registers the conduit in `palmFolder` under the conduit's creator ID. A registration
 // made before keeps its HotSync action and gets this library.
 PalmStep RegisterConduit(const std::string& palmFolder);
 
-// True when a conduit is registered under kCreatorId, whatever its library.
+// True when a conduit is registered under the conduit's creator ID, whatever its library.
 bool ConduitRegistered();
 
 // Runs the uninstaller with the HotSync Manager's libraries in `palmFolder`.

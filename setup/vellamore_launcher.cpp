@@ -20,13 +20,14 @@
 #include "data_folder.h"
 #include "palm_programs.h"
 #include "process/process_runner.h"
+#include "program_names.h"  // store/
 #include "settings/settings.h"
 
 namespace {
 
 constexpr char kDesktopProgram[] = "Vellamore";
-constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
-constexpr char kDataDirValue[] = "DataDir";
+using store::kDataDirValue;
+using store::kDirectoriesKey;
 constexpr std::chrono::seconds kHelpTimeLimit{10};
 
 constexpr char kUsageHead[] =

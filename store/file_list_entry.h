@@ -48,6 +48,15 @@ enum SendAction : uint16_t {
 
 enum SendFormat : uint16_t { kFormatPc = 3, kFormatHandheld = 4 };
 
+// What a handheld file record holds, kept in `format` of a received entry.
+// A PC-format record holds the file's own bytes, as kFormatPc sends them.
+enum ContentKind : uint8_t {
+  kContentText = 1,
+  kContentBitmap = 2,
+  kContentPcFormat = 3,
+};
+static_assert(uint16_t{kContentPcFormat} == uint16_t{kFormatPc});
+
 struct FileListEntry {
   static constexpr size_t kIdOffset = 0;
   static constexpr size_t kTitleOffset = 2;

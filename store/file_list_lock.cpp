@@ -8,7 +8,7 @@ namespace store {
 std::string FileListLock::LockPathFor(const std::string& storePath) {
   std::string real = platform::ResolveFinalLink(storePath);
   std::string folder = platform::FolderOfPath(real);
-  std::string name = real.substr(folder.empty() ? 0 : real.rfind('/') + 1);
+  std::string name = platform::FileNameOfPath(real);
   std::string lockName = "." + name + ".lock";
   if (folder.empty()) return lockName;
   return folder == "/" ? "/" + lockName : folder + "/" + lockName;

@@ -10,6 +10,7 @@
 
 #include "command_line.h"
 #include "message_box.h"
+#include "program_names.h"  // store/
 #include "uninstall_strings.h"
 
 namespace uninstall {
@@ -25,7 +26,7 @@ constexpr int32_t kNameBufferSize = 32;
 // The registered library names this system's conduit: its file name is the
 // conduit's, in any letter case.
 bool NamesOurConduit(const char* fileName) {
-  return strcasecmp(fileName, kConduitFileName) == 0;
+  return strcasecmp(fileName, store::kConduitFileName) == 0;
 }
 
 }  // namespace
@@ -56,7 +57,7 @@ std::string LoadedLibrary::Folder() const {
 InstallAideAnswer AskInstallAide(const std::string& commandLineFolder) {
   InstallAideAnswer answer;
   answer.libraryFolder = commandLineFolder;
-  const std::string installAide = commandLineFolder + kInstallAideFileName;
+  const std::string installAide = commandLineFolder + store::kInstallAideFileName;
   std::optional<LoadedLibrary> library = LoadedLibrary::Load(installAide);
   if (!library) {
     ShowMessageBox(installAide, kCannotLoadInstallAide);
@@ -98,9 +99,9 @@ bool RemoveConduitRegistration(const std::string& palmFolder) {
   }
   char name[kNameBufferSize] = {};
   int32_t size = kNameBufferSize;
-  if (getCreatorName(kCreatorId, name, &size) == 0) {
+  if (getCreatorName(store::kCreatorIdText, name, &size) == 0) {
     name[kNameBufferSize - 1] = '\0';
-    if (NamesOurConduit(name)) removeConduit(kCreatorId);
+    if (NamesOurConduit(name)) removeConduit(store::kCreatorIdText);
   }
   return true;
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "message_box.h"
+#include "program_names.h"  // store/
 #include "settings/settings.h"
 #include "uninstall_strings.h"
 
@@ -15,10 +16,9 @@ namespace {
 
 namespace settings = platform::settings;
 
-constexpr char kProgramKey[] = "Software\\Olvenmark\\Vellamore";
-constexpr char kMakerKey[] = "Software\\Olvenmark";
-constexpr const char* kProgramSubKeys[] = {"Directories", "Parameters"};
-constexpr char kProgramKeyName[] = "Vellamore";
+using store::kMakerKey;
+using store::kProgramKey;
+constexpr const char* kProgramSubKeys[] = {store::kDirectoriesSubKey, store::kParametersSubKey};
 
 // Deletes `key`; a key that is there and stays is reported, one that was
 // never there is not.
@@ -39,7 +39,7 @@ void RemoveVellamoreSettings() {
     }
   }
   if (!settings::KeyExists(kMakerKey)) return;
-  DeleteSettingsKey(std::string(kMakerKey) + "\\" + kProgramKeyName);
+  DeleteSettingsKey(kProgramKey);
   if (!settings::EnumKeys(kMakerKey).empty()) return;
   DeleteSettingsKey(kMakerKey);
 }

@@ -19,9 +19,6 @@ enum StringId : uint32_t {
 std::string_view LoadUninstallString(uint32_t id);
 inline constexpr size_t kStringBufferSize = 255;
 
-inline constexpr char kCreatorId[] = "Vlmr";
-inline constexpr char kConduitFileName[] = "VellamoreCnd.so";
-inline constexpr char kInstallAideFileName[] = "instaide.so";
 inline constexpr char kConduitManagerFileName[] = "condmgr.so";
 // The HotSync Manager's program, beside its libraries.
 inline constexpr char kHotSyncProgramFileName[] = "hotsync";

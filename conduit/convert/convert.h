@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fs/fs.h"
+
 namespace conduit {
 
 enum ConversionStatus : int {
@@ -96,7 +98,7 @@ void StampDateTime(time_t pcTime, std::span<uint8_t> eightBytes);
 
 // The part of `path` after its last '/', or the whole path when it has none.
 // For the PC's own paths, where '\' and ':' are ordinary characters.
-std::string FileNameOfPath(std::string_view path);
+using platform::FileNameOfPath;
 
 // The file name in a path that came from the handheld, which may have been
 // made on Windows: both '/' and '\' end the folder part and a leading drive

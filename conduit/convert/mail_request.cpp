@@ -20,16 +20,12 @@
 #include "convert/transcode.h"
 #include "fs/fs.h"
 #include "process/process_runner.h"
-#if VELLAMORE_HAVE_SETTINGS
+#include "program_names.h"  // store/
 #include "settings/settings.h"
-#endif
 
 namespace conduit {
 namespace {
 
-constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
-constexpr char kMailProgramValue[] = "MailProgram";
-constexpr char kFaxProgramValue[] = "FaxProgram";
 constexpr char kDefaultMailProgram[] = "/usr/sbin/sendmail";
 constexpr char kDefaultFaxProgram[] = "sendfax";
 constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
@@ -48,13 +44,9 @@ struct Outcome {
 };
 
 std::string ProgramSetting(const char* value, const char* fallback) {
-#if VELLAMORE_HAVE_SETTINGS
-  std::optional<std::string> configured = platform::settings::QueryValue(kParametersKey, value);
+  std::optional<std::string> configured =
+      platform::settings::QueryValue(store::kParametersKey, value);
   if (configured && !configured->empty()) return *configured;
-#else
-  (void)kParametersKey;
-  (void)value;
-#endif
   return fallback;
 }
 
@@ -113,7 +105,7 @@ Outcome SendMail(const std::string& address, const std::string& recipient, const
   mail.fileBytes = std::move(file.bytes);
   mail.date = time(nullptr);
 
-  const std::string program = ProgramSetting(kMailProgramValue, kDefaultMailProgram);
+  const std::string program = ProgramSetting(store::kMailProgramValue, kDefaultMailProgram);
   platform::ProcessOptions options;
   options.standardInput = ComposeMailMessage(mail);
   options.timeLimit = kProgramTimeLimit;
@@ -134,7 +126,7 @@ Outcome SendFax(const std::string& number, const std::string& recipient, const s
   if (const FileContents file = ReadFileForConversion(path, 0); file.status != kConvOk) {
     return Failed(recipient, file.failure);
   }
-  const std::string program = ProgramSetting(kFaxProgramValue, kDefaultFaxProgram);
+  const std::string program = ProgramSetting(store::kFaxProgramValue, kDefaultFaxProgram);
   // With a note the fax gets a cover page that carries it; without, none.
   std::vector<std::string> argv = {program};
   if (note.empty()) {

@@ -48,11 +48,6 @@ void StampDateTime(time_t pcTime, std::span<uint8_t> eightBytes) {
   std::copy(stamp.bytes.begin(), stamp.bytes.end(), eightBytes.begin());
 }
 
-std::string FileNameOfPath(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string FileNameOfHandheldPath(std::string_view path) {
   const bool driveLetter =
       path.size() >= 2 && path[1] == ':' &&

@@ -5,17 +5,11 @@
 #include <algorithm>
 
 #include "convert/convert.h"
-#if VELLAMORE_HAVE_SYNCMGR
 #include "syncmgr/syncmgr.h"
-#endif
 
 namespace conduit {
 
 std::string GetHandheldUserName() {
-#if !VELLAMORE_HAVE_SYNCMGR
-  // Built without a Sync Manager: no HotSync, so no user.
-  return {};
-#else
   CUserIDInfo info{};
   if (SyncReadUserID(&info) != kSyncErrNone) return {};
   const int32_t fieldSize = static_cast<int32_t>(sizeof(info.m_pName));
@@ -23,7 +17,6 @@ std::string GetHandheldUserName() {
   const std::string_view name(info.m_pName, length);
   // The name ends at a NUL inside its length, as the C text it is.
   return std::string(name.substr(0, name.find('\0')));
-#endif
 }
 
 }  // namespace conduit

@@ -3,6 +3,7 @@
 #include <QComboBox>
 
 #include "file_list_filter.h"
+#include "fs/fs.h"
 #include "handheld_file_details_dlg.h"
 #include "help_file.h"
 #include "help_window.h"
@@ -23,7 +24,7 @@ void CVellamoreView::AddFile() {
     return;
   }
   store::FileListEntry entry;
-  if (!MakeNewEntry(entry, FileTitleOf(*path), *path, store::kFormatHandheld, 0)) {
+  if (!MakeNewEntry(entry, platform::FileNameOfPath(*path), *path, store::kFormatHandheld, 0)) {
     m_prompts.MessageBox(WithArgument(kNoFileStatusText, *path), kAddFileCaption,
                          kMbOk | kMbIconExclamation);
     return;

@@ -9,10 +9,12 @@
 
 #include <string>
 
+#include "program_names.h"  // store/
+
 namespace desktop {
 
-inline constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
-inline constexpr char kDataDirValue[] = "DataDir";
+using store::kDataDirValue;
+using store::kDirectoriesKey;
 
 struct DataDirectory {
   std::string path;       // as read, or the folder that replaced it

@@ -17,11 +17,6 @@ std::string CutText(std::string_view text, size_t maxBytes) {
   return std::string(text.substr(0, end));
 }
 
-std::string FileTitleOf(std::string_view path) {
-  size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
 std::string WithArgument(std::string_view pattern, std::string_view argument) {
   std::string text(pattern);
   size_t at = text.find("%s");

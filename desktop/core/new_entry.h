@@ -19,9 +19,6 @@ inline constexpr size_t kMaxUserLength = store::FileListEntry::kUserSize - 1;   
 // `text` cut to at most `maxBytes` bytes without splitting a UTF-8 character.
 std::string CutText(std::string_view text, size_t maxBytes);
 
-// The file name of a path: the part after its last '/'.
-std::string FileTitleOf(std::string_view path);
-
 // Replaces the first "%s" of `pattern` with `argument`.
 std::string WithArgument(std::string_view pattern, std::string_view argument);
 

@@ -23,15 +23,16 @@ const char* SendActionText(uint16_t action) {
   }
 }
 
-// Format codes 1 to 3 read alike for both kinds of entry but for the case
-// of one word; other codes read `otherText`.
+// The content kinds read alike for both kinds of entry but for the case of
+// one word (the PC format of a PC entry has the same code); other codes read
+// `otherText`.
 std::string FormatText(uint16_t format, const char* pcFormatText, const char* otherText) {
   switch (format) {
-    case 1:
+    case store::kContentText:
       return "Text";
-    case 2:
+    case store::kContentBitmap:
       return "Picture";
-    case 3:
+    case store::kContentPcFormat:
       return pcFormatText;
     default:
       return otherText;

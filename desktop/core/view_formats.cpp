@@ -50,9 +50,9 @@ const char* ActionColumnText(uint16_t action) {
 
 const char* FormatColumnText(uint16_t format) {
   switch (format) {
-    case 1:
+    case store::kContentText:
       return "Text";
-    case 2:
+    case store::kContentBitmap:
       return "Image";
     case store::kFormatPc:
       return "PC";

@@ -22,12 +22,6 @@ TEST(CutTextTest, CutsAtCharacterBoundaries) {
   EXPECT_EQ(CutText(std::string(37, 'a') + "\xC3\xA9", 39), std::string(37, 'a') + "\xC3\xA9");
 }
 
-TEST(FileTitleTest, PartAfterTheLastSlash) {
-  EXPECT_EQ(FileTitleOf("/home/anne/report.doc"), "report.doc");
-  EXPECT_EQ(FileTitleOf("a:b.txt"), "a:b.txt");
-  EXPECT_EQ(FileTitleOf("dir\\name.txt"), "dir\\name.txt");
-}
-
 TEST(WithArgumentTest, ReplacesTheFirstPlaceholder) {
   EXPECT_EQ(WithArgument("File %s not found", "/a%s"), "File /a%s not found");
   EXPECT_EQ(WithArgument("none", "x"), "none");

@@ -1,11 +1,8 @@
 // dlopen, dlsym and dlclose behind one small owner; the program's own
-// folder from /proc/self/exe.
+// folder.
 #include "common/conduit_library.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
-
-#include <climits>
 
 #include "fs/fs.h"
 
@@ -31,10 +28,7 @@ void* ConduitLibrary::Lookup(const char* name) const {
 }
 
 std::string ProgramFolder() {
-  char path[PATH_MAX];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return {};
-  return platform::FolderOfPath(std::string_view(path, static_cast<size_t>(length)));
+  return platform::FolderOfRunningProgram();
 }
 
 std::string ResolveLibraryPath(const std::string& library, const std::string& programFolder) {

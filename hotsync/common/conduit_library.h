@@ -32,7 +32,7 @@ class ConduitLibrary {
   std::unique_ptr<void, Closer> m_handle;
 };
 
-// Folder of the running program (from /proc/self/exe); empty when unknown.
+// Folder of the running program; empty when unknown.
 std::string ProgramFolder();
 // A library path with a '/' stays as it is; a bare file name is looked up
 // in `programFolder`, where the HotSync Manager keeps its conduits.

@@ -11,6 +11,7 @@
 #include "common/hotsync_home.h"
 #include "common/text_out.h"
 #include "conduit_registry.h"
+#include "fs/fs.h"
 
 #define CONDMGR_EXPORT extern "C" CONDMGR_API
 
@@ -51,11 +52,6 @@ int32_t TextOut(std::string_view text, char* buffer, int32_t* size) {
   return CopyTextOut(text, buffer, size) ? kCmErrNone : kCmErrBufferTooSmall;
 }
 
-std::string_view FileNameOf(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 bool BadBuffer(const char* buffer, const int32_t* size) {
   return buffer == nullptr || size == nullptr || *size < 0;
 }
@@ -91,7 +87,7 @@ CONDMGR_EXPORT int32_t CmRemoveConduitByCreatorID(const char* creator) {
 CONDMGR_EXPORT int32_t CmGetCreatorName(const char* creator, char* buffer, int32_t* size) {
   if (BadBuffer(buffer, size)) return kCmErrBadArgument;
   return WithRegistration(creator, false, [&](ConduitRegistration& registration) {
-    return TextOut(FileNameOf(registration.library), buffer, size);
+    return TextOut(platform::FileNameOfPath(registration.library), buffer, size);
   });
 }
 

@@ -148,9 +148,8 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
       platform::ReadWholeFile(file, platform::kDefaultReadLimit, &error);
   if (!bytes) return Fail("cannot read \"" + file + "\": " + platform::DescribeReadError(error));
   options->content = std::move(*bytes);
-  const size_t slash = file.rfind('/');
-  const std::string typedTitle = arguments.Value("--title").value_or(
-      slash == std::string::npos ? file : file.substr(slash + 1));
+  const std::string typedTitle =
+      arguments.Value("--title").value_or(platform::FileNameOfPath(file));
   // The handheld keeps its titles in its own character set.
   options->title = conduit::TranscodeUtf8ToWindows1252(typedTitle);
   options->source = arguments.Value("--source").value_or(typedTitle);

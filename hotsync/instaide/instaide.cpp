@@ -1,13 +1,9 @@
 // The Install Aide's exports. The library finds the HotSync Manager beside
-// itself (through dladdr), and the users and their queues in the HotSync
+// itself (the folder it was loaded from), and the users and their queues in the HotSync
 // Manager's data folder; nothing is kept between calls.
 #include "instaide.h"
 
-#include <dlfcn.h>
-
-#include <climits>
-#include <cstdlib>
-#include <memory>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -26,13 +22,7 @@ constexpr std::string_view kInstallableExtensions[] = {".prc", ".pdb", ".pqa"};
 
 // The absolute path of this library's folder; empty when unknown.
 std::string LibraryFolder() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&PltGetPath), &info) == 0 || info.dli_fname == nullptr) {
-    return {};
-  }
-  std::unique_ptr<char, decltype(&std::free)> real(realpath(info.dli_fname, nullptr), &std::free);
-  if (!real) return {};
-  return platform::FolderOfPath(real.get());
+  return platform::FolderOfModuleAt(reinterpret_cast<const void*>(&PltGetPath));
 }
 
 bool EndsWithInstallableExtension(std::string_view name) {
@@ -48,11 +38,6 @@ bool EndsWithInstallableExtension(std::string_view name) {
     if (same) return true;
   }
   return false;
-}
-
-std::string FileNameOf(std::string_view path) {
-  const size_t slash = path.rfind('/');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace
@@ -89,7 +74,7 @@ INSTAIDE_EXPORT int32_t PltInstallFile(const char* user, const char* path) {
   std::optional<platform::FileStatus> userFolder = platform::GetFileStatus(UserFolder(home, user));
   if (!userFolder || !userFolder->isDirectory) return kPltErrNoSuchUser;
 
-  const std::string name = FileNameOf(path);
+  const std::string name = platform::FileNameOfPath(path);
   if (!EndsWithInstallableExtension(name)) return kPltErrNotInstallable;
   std::vector<uint8_t> bytes;
   if (int32_t result = ReadInstallableFile(path, bytes); result != kPltErrNone) return result;

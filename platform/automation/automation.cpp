@@ -6,7 +6,6 @@
 // found on PATH, as a user's installation puts it there.
 #include "automation/automation.h"
 
-#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include <mutex>
 
 #include "automation/server_connection.h"
+#include "fs/fs.h"
 
 namespace platform::automation {
 namespace {
@@ -55,16 +55,9 @@ bool IsOnPath(std::string_view program) {
 
 // The folder of the library or program that holds this code.
 std::string FolderOfThisModule() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&FolderOfThisModule), &info) == 0 ||
-      info.dli_fname == nullptr) {
-    return ".";
-  }
-  char* real = realpath(info.dli_fname, nullptr);
-  std::string path = real != nullptr ? real : info.dli_fname;
-  std::free(real);
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
+  const std::string folder =
+      platform::FolderOfModuleAt(reinterpret_cast<const void*>(&FolderOfThisModule));
+  return folder.empty() ? "." : folder;
 }
 
 }  // namespace

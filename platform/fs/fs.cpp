@@ -1,15 +1,20 @@
 // File status through statx, listings through readdir, and atomic
-// replacement through a temporary file and rename(2), folder creation.
+// replacement through a temporary file and rename(2), folder creation, and
+// the folders of the running program and of loaded modules.
 #include "fs.h"
 
 #include <dirent.h>
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -192,7 +197,7 @@ int WriteFileAtomically(const std::string& path, const std::vector<uint8_t>& byt
   // link names, and replaces that file; the link itself stays.
   const std::string target = ResolveFinalLink(path);
   std::string folder = FolderOfPath(target);
-  std::string name = target.substr(folder.empty() ? 0 : target.rfind('/') + 1);
+  std::string name = FileNameOfPath(target);
   RemoveStaleTemporaries(folder, name);
   std::string pattern = (folder.empty() ? std::string() : folder + "/") + "." + name + ".XXXXXX";
   std::vector<char> temporary(pattern.begin(), pattern.end());
@@ -236,6 +241,32 @@ std::string FolderOfPath(std::string_view path) {
   if (slash == std::string_view::npos) return {};
   if (slash == 0) return "/";
   return std::string(path.substr(0, slash));
+}
+
+std::string FileNameOfPath(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string FolderOfRunningProgram() {
+  std::array<char, PATH_MAX> path{};
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (length <= 0) return {};
+  return FolderOfPath(std::string_view(path.data(), static_cast<size_t>(length)));
+}
+
+std::string FolderOfModuleAt(const void* address) {
+  Dl_info info{};
+  link_map* module = nullptr;
+  if (dladdr1(address, &info, reinterpret_cast<void**>(&module), RTLD_DL_LINKMAP) == 0 ||
+      module == nullptr) {
+    return {};
+  }
+  // The program itself has no name in the list of loaded modules.
+  if (module->l_name == nullptr || module->l_name[0] == '\0') return FolderOfRunningProgram();
+  // A loaded library, by the path it was loaded with.
+  std::unique_ptr<char, decltype(&std::free)> real(realpath(module->l_name, nullptr), &std::free);
+  return FolderOfPath(real ? real.get() : module->l_name);
 }
 
 int MakeFolders(const std::string& path, mode_t mode) {

@@ -1,7 +1,8 @@
 // File-system services as the system uses them: a file's status (with its
 // creation time), folder listings with the PC's wildcards, folder creation,
 // whole-file reads and writes that replace a file through a temporary file
-// and a rename.
+// and a rename, the parts of a path, and the folder a program or a library
+// was started or loaded from.
 #pragma once
 
 #include <sys/types.h>
@@ -82,6 +83,17 @@ std::string ResolveFinalLink(const std::string& path);
 
 // Folder part of a path (before its last '/'), "" when it has none.
 std::string FolderOfPath(std::string_view path);
+// File name part of a path (after its last '/'), the whole path when it has
+// none. A ':' or '\' is an ordinary character of a name here.
+std::string FileNameOfPath(std::string_view path);
+
+// Folder of the running program (from /proc/self/exe); "" when unknown.
+std::string FolderOfRunningProgram();
+// Folder of the module (a loaded library, or the program itself) that holds
+// the code or data at `address`, by the module's real path; "" when unknown.
+// A library passes the address of one of its own functions to find the
+// folder it was loaded from, whatever the program that loaded it.
+std::string FolderOfModuleAt(const void* address);
 
 // Creates folder `path` and any missing parents with `mode`. Returns 0 when
 // it is a folder afterwards (an empty path asks for nothing), ENOTDIR when a

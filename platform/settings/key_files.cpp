@@ -57,7 +57,7 @@ std::optional<std::string> ConfNameOf(std::string_view name) {
 // The temporaries of `file` in its folder.
 std::vector<std::string> TemporariesOf(const std::string& file) {
   const std::string folder = FolderOfPath(file);
-  const std::string name = file.substr(file.rfind('/') + 1);
+  const std::string name = FileNameOfPath(file);
   std::vector<std::string> paths;
   for (const DirectoryEntry& entry : ListDirectory(folder, "." + name + ".*")) {
     if (IsTemporaryNameOf(entry.name, name)) paths.push_back(folder + "/" + entry.name);

@@ -19,11 +19,10 @@
 #include "file_list_lock.h"
 #include "file_list_store.h"
 #include "fs/fs.h"
+#include "program_names.h"
 #include "settings/settings.h"
 
 namespace {
-
-constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
 
 const char kUsage[] =
     "Usage: vlmlist [--data-dir DIR] show\n"
@@ -185,8 +184,7 @@ int Add(store::FileListStore& list, const Options& options) {
   store::FileListEntry entry;
   platform::CSrand(static_cast<uint32_t>(std::time(nullptr)));
   entry.id = list.NewId();
-  size_t slash = path.rfind('/');
-  entry.title = slash == std::string::npos ? path : path.substr(slash + 1);
+  entry.title = platform::FileNameOfPath(path);
   entry.path = path;
   entry.user = options.user;
   entry.created = store::HandheldDateTime::FromPcTime(status->creationTime, false);
@@ -252,7 +250,8 @@ int main(int argc, char** argv) {
   Options options;
   if (auto stop = ParseOptions(argc, argv, options)) return *stop;
   if (options.dataDirectory.empty()) {
-    options.dataDirectory = platform::settings::QueryValue(kDirectoriesKey, "DataDir").value_or("");
+    options.dataDirectory =
+        platform::settings::QueryValue(store::kDirectoriesKey, store::kDataDirValue).value_or("");
   }
   if (options.dataDirectory.empty()) {
     std::fprintf(stderr, "vlmlist: no data directory: give --data-dir or set DataDir\n");

@@ -80,14 +80,6 @@ INSTANTIATE_TEST_SUITE_P(
         Classification{"/a/long.abcdefghijk", kRoutePcFormatDefault},
         Classification{"/a/odd.t\xC3\xA9xt", kRoutePcFormatDefault}));
 
-TEST(FileNameOfPath, TakesThePartAfterTheLastSlash) {
-  EXPECT_EQ(FileNameOfPath("/home/user/notes.txt"), "notes.txt");
-  EXPECT_EQ(FileNameOfPath("notes.txt"), "notes.txt");
-  EXPECT_EQ(FileNameOfPath("/home/user/a:b.txt"), "a:b.txt");
-  EXPECT_EQ(FileNameOfPath("/home/user/"), "");
-  EXPECT_EQ(FileNameOfPath(""), "");
-}
-
 struct HandheldPath {
   const char* path;
   const char* name;

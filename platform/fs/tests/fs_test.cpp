@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <utility>
 
 #include "testing/temp_folder.h"
 
@@ -167,6 +168,30 @@ TEST(FolderOfPath, SplitsAtLastSlash) {
   EXPECT_EQ(FolderOfPath("/a/b/c.txt"), "/a/b");
   EXPECT_EQ(FolderOfPath("/c.txt"), "/");
   EXPECT_EQ(FolderOfPath("c.txt"), "");
+}
+
+// Only '/' ends the folder part: ':' and '\' are ordinary characters.
+TEST(FileNameOfPath, TakesThePartAfterTheLastSlash) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/home/user/notes.txt", "notes.txt"},
+      {"/home/anne/report.doc", "report.doc"},
+      {"notes.txt", "notes.txt"},
+      {"/home/user/a:b.txt", "a:b.txt"},
+      {"a:b.txt", "a:b.txt"},
+      {"dir\\name.txt", "dir\\name.txt"},
+      {"/home/user/", ""},
+      {"", ""},
+  };
+  for (const auto& [path, name] : cases) EXPECT_EQ(FileNameOfPath(path), name) << path;
+}
+
+TEST(FolderOfModuleAt, FindsTheProgramFolderAndNothingForAnUnmappedAddress) {
+  const std::string program =
+      FolderOfPath(std::filesystem::read_symlink("/proc/self/exe").string());
+  EXPECT_EQ(FolderOfRunningProgram(), program);
+  // This test's own code is linked into the program.
+  EXPECT_EQ(FolderOfModuleAt(reinterpret_cast<const void*>(&FolderOfModuleAt)), program);
+  EXPECT_EQ(FolderOfModuleAt(nullptr), "");
 }
 
 TEST(MakeFolders, CreatesMissingParentsAndRefusesAFileInTheWay) {
