@@ -17,11 +17,13 @@ inline constexpr char kParametersSubKey[] = "Parameters";
 inline constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
 inline constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
 
-// Values: the data directory under kDirectoriesKey, the programs that send
-// mail and faxes under kParametersKey.
+// Values: the data directory under kDirectoriesKey; the programs that send
+// mail and faxes, and the time limit of one conversion step in seconds,
+// under kParametersKey.
 inline constexpr char kDataDirValue[] = "DataDir";
 inline constexpr char kMailProgramValue[] = "MailProgram";
 inline constexpr char kFaxProgramValue[] = "FaxProgram";
+inline constexpr char kConversionTimeLimitValue[] = "ConversionTimeLimit";
 
 // The creator ID of the handheld application and its conduit, as text.
 inline constexpr char kCreatorIdText[] = "Vlmr";

@@ -9,9 +9,8 @@
 
 #include "convert/record_writer.h"
 #include "convert/transcode.h"
-#if VELLAMORE_HAVE_SETTINGS
+#include "program_names.h"  // store/
 #include "settings/settings.h"
-#endif
 
 namespace conduit {
 namespace {
@@ -22,9 +21,8 @@ constexpr long kLongestTimeLimit = 3600;
 }  // namespace
 
 std::chrono::seconds ConversionTimeLimit() {
-#if VELLAMORE_HAVE_SETTINGS
-  const std::optional<std::string> configured = platform::settings::QueryValue(
-      "Software\\Olvenmark\\Vellamore\\Parameters", "ConversionTimeLimit");
+  const std::optional<std::string> configured =
+      platform::settings::QueryValue(store::kParametersKey, store::kConversionTimeLimitValue);
   if (configured) {
     char* end = nullptr;
     errno = 0;
@@ -34,7 +32,6 @@ std::chrono::seconds ConversionTimeLimit() {
       return std::chrono::seconds(seconds);
     }
   }
-#endif
   return kDefaultTimeLimit;
 }
 

@@ -22,6 +22,7 @@
 #include "convert_test_support.h"
 #include "handheld_records.h"  // records/
 #include "process/process_runner.h"
+#include "program_names.h"  // store/
 #include "settings/settings.h"
 
 namespace conduit {
@@ -35,16 +36,15 @@ using testing::WriteFile;
 
 namespace clipboard = platform::clipboard;
 
-constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
-constexpr char kTimeLimitValue[] = "ConversionTimeLimit";
-
 // Settings of their own in `folder`, with the conversion time limit set to
 // `seconds` when it is given.
 class ScopedSettings {
  public:
   ScopedSettings(const TempFolder& folder, const char* seconds)
       : m_config("XDG_CONFIG_HOME", folder / "config") {
-    if (seconds != nullptr) platform::settings::SetValue(kParametersKey, kTimeLimitValue, seconds);
+    if (seconds != nullptr)
+      platform::settings::SetValue(store::kParametersKey, store::kConversionTimeLimitValue,
+                                   seconds);
   }
 
  private:
