@@ -121,7 +121,6 @@ TEST_F(InstallTest, ReportsAMissingLibraryOrCall) {
   EXPECT_EQ(ContentTextOf(*noCall.record), "Could not install file, error -1001");
 }
 
-#if VELLAMORE_HAVE_INSTAIDE
 TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
   const std::string home = m_folder / "hotsync-home";
   ScopedEnvironment hotsyncHome("HOTSYNC_HOME", home);
@@ -144,7 +143,6 @@ TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
   EXPECT_EQ(HeadOf(*refused.record).title, "Game.prc - Error");
   EXPECT_EQ(ContentTextOf(*refused.record).rfind("Could not install file, error -", 0), 0u);
 }
-#endif
 
 }  // namespace
 }  // namespace conduit
