@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "convert/eps_render.h"
+#include "sync_log.h"
 
 namespace conduit::imaging {
 namespace {
@@ -197,8 +198,16 @@ void InitialiseImaging() {
   Magick::ResourceLimits::area(kMemoryLimit);
   const ScopedExceptionInfo exception = NewExceptionInfo();
   // Should the library refuse the policy, the checks of the claimed size
-  // still bound what the decoders hold.
-  MagickCore::SetMagickSecurityPolicy(kMaxMemoryRequestPolicy, exception.get());
+  // still bound what the decoders hold; the log says the cap is missing.
+  if (MagickCore::SetMagickSecurityPolicy(kMaxMemoryRequestPolicy, exception.get()) ==
+          MagickCore::MagickFalse ||
+      exception->severity != MagickCore::UndefinedException) {
+    const char* reason = exception->reason != nullptr ? exception->reason : "refused";
+    LogWarning((std::string("Pictures are converted without the imaging library's cap on one "
+                            "memory request: ") +
+                reason)
+                   .c_str());
+  }
   // The library's time limit is left unset: it counts from the first
   // picture the process ever decoded and ends the whole process when it
   // runs out, which would take the HotSync Manager down with it. The limits

@@ -11,6 +11,7 @@
 #include "convert/transcode.h"
 #include "program_names.h"  // store/
 #include "settings/settings.h"
+#include "sync_log.h"
 
 namespace conduit {
 namespace {
@@ -30,6 +31,15 @@ std::chrono::seconds ConversionTimeLimit() {
     if (errno == 0 && end != configured->c_str() && *end == '\0' && seconds >= 1 &&
         seconds <= kLongestTimeLimit) {
       return std::chrono::seconds(seconds);
+    }
+    // Said once a HotSync (the conduit is loaded for each), not at every document.
+    static bool s_told = false;
+    if (!s_told) {
+      s_told = true;
+      LogWarning(("The setting ConversionTimeLimit \"" + *configured +
+                  "\" is not a whole number of seconds from 1 to 3600; conversions are given " +
+                  std::to_string(kDefaultTimeLimit.count()) + " seconds")
+                     .c_str());
     }
   }
   return kDefaultTimeLimit;

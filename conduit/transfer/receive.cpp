@@ -10,6 +10,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -137,11 +138,21 @@ class RecordReceiver {
 
   void RemoveFilesOfThisRequest() {
     std::vector<store::FileListEntry>& entries = m_destination.fileList.Entries();
+    bool allRemoved = true;
     for (size_t i = m_firstNewEntry; i < entries.size(); ++i) {
-      unlink(entries[i].receivedCopy.c_str());
+      const std::string& copy = entries[i].receivedCopy;
+      if (unlink(copy.c_str()) != 0 && errno != ENOENT) {
+        const int error = errno;
+        allRemoved = false;
+        LogWarning(("Couldn't remove " + copy +
+                    " after the file list could not be saved: " + std::strerror(error))
+                       .c_str());
+      }
     }
     entries.resize(m_firstNewEntry);
-    LogWarning("The received files were removed again, as the file list could not name them");
+    if (allRemoved) {
+      LogWarning("The received files were removed again, as the file list could not name them");
+    }
   }
 
   uint8_t m_handle;

@@ -13,6 +13,7 @@
 #include "hotsync_users.h"
 #include "main_frame.h"
 #include "messages.h"
+#include "program_names.h"  // store/
 #include "vellamore_app.h"
 
 namespace {
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
 
   desktop::ViewEnvironment environment;
   environment.programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
-  environment.installAidePath = environment.programFolder + "/" + desktop::kInstallAideLibrary;
+  environment.installAidePath = environment.programFolder + "/" + store::kInstallAideFileName;
 
   desktop::CVellamoreApp app;
   if (!app.InitInstance(environment)) {

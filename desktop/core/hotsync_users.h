@@ -9,8 +9,6 @@
 
 namespace desktop {
 
-inline constexpr char kInstallAideLibrary[] = "instaide.so";
-
 // The names of the HotSync users in the library's order. A name that the
 // library cannot hand over in an 80-byte buffer is left out.
 std::vector<std::string> ReadHotSyncUsers(const std::string& libraryPath);
