@@ -16,6 +16,9 @@ namespace platform {
 
 struct Failure {
   std::string reason;
+  // A code the caller can act on, where the failing layer has one (a
+  // protocol's error number); 0 when there is none.
+  int code = 0;
 };
 
 template <typename T>
@@ -31,11 +34,15 @@ class [[nodiscard]] Result {
   T& Value() & { return std::get<0>(m_state); }
   const T& Value() const& { return std::get<0>(m_state); }
   T&& Value() && { return std::get<0>(std::move(m_state)); }
+  T& operator*() & { return Value(); }
+  const T& operator*() const& { return Value(); }
   T* operator->() { return &Value(); }
   const T* operator->() const { return &Value(); }
 
   // Only when not Ok().
   const std::string& Reason() const { return std::get<1>(m_state).reason; }
+  int Code() const { return std::get<1>(m_state).code; }
+  const Failure& Error() const { return std::get<1>(m_state); }
 
  private:
   std::variant<T, Failure> m_state;
@@ -46,15 +53,17 @@ template <>
 class [[nodiscard]] Result<void> {
  public:
   Result() = default;
-  Result(Failure failure) : m_ok(false), m_reason(std::move(failure.reason)) {}
+  Result(Failure failure) : m_ok(false), m_failure(std::move(failure)) {}
 
   bool Ok() const { return m_ok; }
   explicit operator bool() const { return Ok(); }
-  const std::string& Reason() const { return m_reason; }
+  const std::string& Reason() const { return m_failure.reason; }
+  int Code() const { return m_failure.code; }
+  const Failure& Error() const { return m_failure; }
 
  private:
   bool m_ok = true;
-  std::string m_reason;
+  Failure m_failure;
 };
 
 }  // namespace platform

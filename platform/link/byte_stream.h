@@ -1,0 +1,45 @@
+// A connected byte stream (a TCP socket, one end of a socket pair or a
+// pseudo-terminal) read and written whole, under a time limit: a handheld
+// that stops answering ends the wait with a failure, never a hang.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+
+#include "result/result.h"
+
+namespace platform::link {
+
+using Clock = std::chrono::steady_clock;
+
+class ByteStream {
+ public:
+  // Takes ownership of `fd`.
+  explicit ByteStream(int fd) : m_fd(fd) {}
+  ~ByteStream();
+  ByteStream(ByteStream&& other) noexcept;
+  ByteStream& operator=(ByteStream&& other) noexcept;
+  ByteStream(const ByteStream&) = delete;
+  ByteStream& operator=(const ByteStream&) = delete;
+
+  // Fills `into` completely by `deadline`. Fails when the peer closes the
+  // stream first ("the handheld closed the connection"), on an error, or
+  // when the deadline passes ("the handheld did not answer in time").
+  Result<void> ReadExactly(std::span<uint8_t> into, Clock::time_point deadline);
+  // Writes all of `bytes` by `deadline`.
+  Result<void> WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline);
+
+  int Fd() const { return m_fd; }
+  bool IsOpen() const { return m_fd >= 0; }
+  void Close();
+
+ private:
+  // Waits until the stream is ready for `events`; false when the deadline
+  // passed first.
+  Result<void> WaitFor(short events, Clock::time_point deadline);
+
+  int m_fd = -1;
+};
+
+}  // namespace platform::link

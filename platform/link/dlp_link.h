@@ -1,0 +1,35 @@
+// The two ends of a link that carries DLP, whatever its framing.
+//
+// The desktop's end sends a request and waits for its reply; the handheld's
+// end waits for the next request and answers it. Each wait is bounded by the
+// link's time limit; a failure ends the HotSync, it is never retried here.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "result/result.h"
+
+namespace platform::link {
+
+class DesktopLink {
+ public:
+  virtual ~DesktopLink() = default;
+  // Sends one DLP request and returns the reply's bytes.
+  virtual Result<std::vector<uint8_t>> Call(std::span<const uint8_t> request) = 0;
+  // Ends the connection (after EndOfSync and its reply).
+  virtual void Close() = 0;
+};
+
+class HandheldLink {
+ public:
+  virtual ~HandheldLink() = default;
+  // The next DLP request from the desktop.
+  virtual Result<std::vector<uint8_t>> NextRequest() = 0;
+  // Answers the request NextRequest returned last.
+  virtual Result<void> Reply(std::span<const uint8_t> reply) = 0;
+  virtual void Close() = 0;
+};
+
+}  // namespace platform::link

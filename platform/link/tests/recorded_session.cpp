@@ -1,0 +1,108 @@
+#include "recorded_session.h"
+
+#include <sys/socket.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include "link/netsync_packet.h"
+
+namespace linktest {
+
+using platform::link::ByteStream;
+using platform::link::Clock;
+
+std::vector<uint8_t> FromHex(std::string_view hex) {
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+  }
+  return bytes;
+}
+
+// The recordings are arrays of {"type": ..., "data": ...} objects; the two
+// fields are read in turn, which is all their fixed shape needs.
+std::vector<RecordedChunk> LoadRecording(const std::string& name) {
+  std::ifstream file(std::string(VELLAMORE_TEST_DATA_DIR) + "/" + name);
+  if (!file) throw std::runtime_error("missing recording " + name);
+  std::stringstream text;
+  text << file.rdbuf();
+  const std::string json = text.str();
+  std::vector<RecordedChunk> chunks;
+  size_t at = 0;
+  while ((at = json.find("\"type\"", at)) != std::string::npos) {
+    const size_t type = json.find('"', json.find(':', at) + 1) + 1;
+    const size_t data = json.find('"', json.find(':', json.find("\"data\"", type)) + 1) + 1;
+    const size_t end = json.find('"', data);
+    chunks.push_back({json.compare(type, 4, "read") == 0, FromHex(json.substr(data, end - data))});
+    at = end;
+  }
+  return chunks;
+}
+
+std::vector<std::vector<uint8_t>> Packets(const std::vector<RecordedChunk>& chunks,
+                                          bool fromHandheld) {
+  std::vector<uint8_t> stream;
+  for (const RecordedChunk& chunk : chunks) {
+    if (chunk.fromHandheld == fromHandheld) {
+      stream.insert(stream.end(), chunk.bytes.begin(), chunk.bytes.end());
+    }
+  }
+  std::vector<std::vector<uint8_t>> packets;
+  size_t at = 0;
+  while (at + platform::link::kNetSyncHeadSize <= stream.size()) {
+    const size_t length = (size_t{stream[at + 2]} << 24) | (size_t{stream[at + 3]} << 16) |
+                          (size_t{stream[at + 4]} << 8) | stream[at + 5];
+    const size_t end = at + platform::link::kNetSyncHeadSize + length;
+    packets.emplace_back(stream.begin() + static_cast<ptrdiff_t>(at),
+                         stream.begin() + static_cast<ptrdiff_t>(end));
+    at = end;
+  }
+  return packets;
+}
+
+std::vector<uint8_t> DesktopBytes(const std::vector<RecordedChunk>& chunks) {
+  std::vector<uint8_t> bytes;
+  for (const RecordedChunk& chunk : chunks) {
+    if (!chunk.fromHandheld) bytes.insert(bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+  }
+  return bytes;
+}
+
+std::pair<ByteStream, ByteStream> StreamPair() {
+  int fds[2];
+  if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
+    throw std::runtime_error("socketpair failed");
+  }
+  return {ByteStream(fds[0]), ByteStream(fds[1])};
+}
+
+// The handheld sends each of its chunks once the desktop has sent all it
+// sent before that chunk in the recording; it stops at the first
+// difference or when the desktop closes.
+RecordedHandheld::RecordedHandheld(std::vector<RecordedChunk> chunks, ByteStream stream)
+    : m_player([this, chunks = std::move(chunks), stream = std::move(stream)]() mutable {
+        const auto deadline = [] { return Clock::now() + std::chrono::seconds(10); };
+        for (const RecordedChunk& chunk : chunks) {
+          if (chunk.fromHandheld) {
+            if (!stream.WriteAll(chunk.bytes, deadline())) return;
+            continue;
+          }
+          std::vector<uint8_t> got(chunk.bytes.size());
+          const bool read = static_cast<bool>(stream.ReadExactly(got, deadline()));
+          m_received.insert(m_received.end(), got.begin(), got.end());
+          if (!read || got != chunk.bytes) return;
+        }
+      }) {}
+
+RecordedHandheld::~RecordedHandheld() {
+  if (m_player.joinable()) m_player.join();
+}
+
+std::vector<uint8_t> RecordedHandheld::Join() {
+  if (m_player.joinable()) m_player.join();
+  return m_received;
+}
+
+}  // namespace linktest
