@@ -7,6 +7,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace hotsync {
 
@@ -23,5 +25,8 @@ struct SyncOptions {
 int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err);
 int RunConfigure(const std::string& creator, std::ostream& out, std::ostream& err);
 int RunResident(std::ostream& out, std::ostream& err);
+int RunConfigureNetwork(const std::vector<std::string_view>& arguments, std::ostream& out,
+                        std::ostream& err);
+int RunUsers(const std::vector<std::string_view>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace hotsync

@@ -18,6 +18,8 @@ constexpr char kUsage[] =
     "Usage: hotsync [-r | --resident]\n"
     "       hotsync sync IMAGE [--sync-type N]\n"
     "       hotsync configure CREATOR\n"
+    "       hotsync configure --network on|off [--port PORT]\n"
+    "       hotsync users [forget NAME]\n"
     "       hotsync COMMAND --help\n"
     "\n"
     "The HotSync Manager. Its data (HotSync users with their logs and install\n"
@@ -61,14 +63,27 @@ constexpr char kSyncUsage[] =
 
 constexpr char kConfigureUsage[] =
     "Usage: hotsync configure CREATOR\n"
+    "       hotsync configure --network on|off [--port PORT]\n"
     "\n"
     "Shows the action dialog of the conduit registered under CREATOR (Vellamore's\n"
     "is Vlmr), starting from its current sync type. A choice confirmed with \"Set\n"
     "as default\" becomes its sync type; otherwise it is used for the next\n"
     "HotSync only. Cancelling changes nothing.\n"
     "\n"
+    "With --network, turns network HotSync on or off: when it is on, the\n"
+    "resident HotSync Manager (hotsync -r) also waits for handhelds on TCP\n"
+    "port PORT (14238 unless set), as `hotsync listen` does.\n"
+    "\n"
     "Exit status: 0 chosen or cancelled, 1 the conduit failed or the choice\n"
     "could not be kept, 2 no such conduit or it cannot be loaded.\n";
+
+constexpr char kUsersUsage[] =
+    "Usage: hotsync users [forget NAME]\n"
+    "\n"
+    "Lists the HotSync users with the handheld each one syncs from. A user's\n"
+    "first HotSync from a handheld remembers that handheld's user ID; another\n"
+    "handheld that gives the same name is refused. 'forget NAME' lets the next\n"
+    "handheld of that name HotSync as the user (a new or reset handheld).\n";
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -115,12 +130,21 @@ int SyncCommand(const std::vector<std::string_view>& arguments) {
   return hotsync::RunHotSync(options, std::cout, std::cerr);
 }
 
-int ConfigureCommand(const std::vector<std::string_view>& arguments) {
+// Prints `usage` and returns true when the arguments ask for help.
+bool AskedForHelp(const std::vector<std::string_view>& arguments, const char* usage) {
   for (std::string_view argument : arguments) {
     if (IsHelp(argument)) {
-      std::cout << kConfigureUsage;
-      return kExitOk;
+      std::cout << usage;
+      return true;
     }
+  }
+  return false;
+}
+
+int ConfigureCommand(const std::vector<std::string_view>& arguments) {
+  if (AskedForHelp(arguments, kConfigureUsage)) return kExitOk;
+  if (!arguments.empty() && (arguments[0] == "--network" || arguments[0] == "--port")) {
+    return hotsync::RunConfigureNetwork(arguments, std::cout, std::cerr);
   }
   if (arguments.size() != 1) return UsageError("configure takes one creator ID");
   return hotsync::RunConfigure(std::string(arguments[0]), std::cout, std::cerr);
@@ -144,5 +168,9 @@ int main(int argc, char** argv) {
   }
   if (command == "sync") return SyncCommand(rest);
   if (command == "configure") return ConfigureCommand(rest);
+  if (command == "users") {
+    if (AskedForHelp(rest, kUsersUsage)) return kExitOk;
+    return hotsync::RunUsers(rest, std::cout, std::cerr);
+  }
   return UsageError("unknown command '" + std::string(command) + "'");
 }
