@@ -45,6 +45,11 @@ Failure ImageBackend::ImageFailure(pdb::ImageError error, int32_t notFound, int3
   return Failure{pdb::Describe(error), kSyncErrIo};
 }
 
+std::vector<uint8_t> ImageBackend::FirstBytes(std::span<const uint8_t> bytes, size_t count) {
+  const std::span<const uint8_t> first = bytes.first(std::min(bytes.size(), count));
+  return std::vector<uint8_t>(first.begin(), first.end());
+}
+
 Failure ImageBackend::TooManyOpen() {
   return Failure{"every database handle is in use", kSyncErrTooManyOpen};
 }
@@ -168,10 +173,10 @@ Result<std::vector<uint8_t>> ImageBackend::ReadAppInfo(uint8_t handle, uint16_t 
   const OpenHandle* open = FindHandle(handle);
   if (open == nullptr) return BadHandle();
   const std::vector<uint8_t>& block = open->loaded->database.appInfo;
-  if (block.empty())
+  if (block.empty()) {
     return Failure{"the database has no application-info block", kSyncErrNoAppInfo};
-  return std::vector<uint8_t>(block.begin(),
-                              block.begin() + std::min<size_t>(block.size(), maxBytes));
+  }
+  return FirstBytes(block, maxBytes);
 }
 
 Result<void> ImageBackend::WriteAppInfo(uint8_t handle, std::span<const uint8_t> block) {

@@ -73,6 +73,11 @@ class ImageBackend final : public Backend {
   // missing thing and a bad name, which mean different things to the calls.
   static Failure ImageFailure(pdb::ImageError error, int32_t notFound, int32_t badName);
   static Failure TooManyOpen();
+  // The first `count` bytes, or all when there are fewer.
+  static std::vector<uint8_t> FirstBytes(std::span<const uint8_t> bytes, size_t count);
+  // The stored record as the Sync Manager reports it, its data cut to
+  // `maxBytes`.
+  static HandheldRecord Reported(const pdb::PalmRecord& stored, size_t index, uint16_t maxBytes);
   // The open handle, or null.
   OpenHandle* FindHandle(uint8_t handle);
   const OpenHandle* FindHandle(uint8_t handle) const;

@@ -1,8 +1,6 @@
 // The image's records: read by index, write, delete and the category walk,
 // on the loaded database of a handle. Writes change the database in memory
 // until a handle on it is closed.
-#include <algorithm>
-
 #include "syncmgr/image_backend.h"
 
 namespace platform::syncmgr {
@@ -12,21 +10,19 @@ Failure NoRecord() {
   return Failure{"no such record", kSyncErrNoRecord};
 }
 
-// The stored record as the Sync Manager reports it, its data cut to
-// `maxBytes`.
-HandheldRecord Describe(const pdb::PalmRecord& stored, size_t index, uint16_t maxBytes) {
+}  // namespace
+
+HandheldRecord ImageBackend::Reported(const pdb::PalmRecord& stored, size_t index,
+                                      uint16_t maxBytes) {
   HandheldRecord record;
   record.id = stored.uniqueId;
   record.index = static_cast<uint16_t>(index);
   record.attributes = static_cast<uint8_t>((stored.attributes & pdb::kRecordFlagMask) |
                                            (stored.IsArchived() ? kRecAttrArchived : 0));
   record.category = stored.Category();
-  const size_t kept = std::min<size_t>(stored.data.size(), maxBytes);
-  record.data.assign(stored.data.begin(), stored.data.begin() + static_cast<std::ptrdiff_t>(kept));
+  record.data = FirstBytes(stored.data, maxBytes);
   return record;
 }
-
-}  // namespace
 
 Result<ImageBackend::OpenHandle*> ImageBackend::RecordHandle(uint8_t handle) {
   OpenHandle* open = FindHandle(handle);
@@ -53,7 +49,7 @@ Result<HandheldRecord> ImageBackend::ReadRecordByIndex(uint8_t handle, uint16_t 
   if (!open) return open.Error();
   const auto& records = (*open)->loaded->database.records;
   if (index >= records.size() || !(*open)->IsVisible(records[index])) return NoRecord();
-  return Describe(records[index], index, maxBytes);
+  return Reported(records[index], index, maxBytes);
 }
 
 Result<RecordPlace> ImageBackend::WriteRecord(uint8_t handle, HandheldRecord record) {
@@ -112,7 +108,7 @@ Result<HandheldRecord> ImageBackend::ReadNextRecordInCategory(uint8_t handle, ui
     const pdb::PalmRecord& stored = records[index];
     if (stored.IsDeleted() || !walk.IsVisible(stored) || stored.Category() != category) continue;
     walk.walkPosition = index + 1;
-    return Describe(stored, index, maxBytes);
+    return Reported(stored, index, maxBytes);
   }
   walk.walkPosition = records.size();
   return NoRecord();

@@ -1,7 +1,5 @@
 // The image's user: the identity in handheld.ini and the application
 // preferences in the two preferences databases, read and written at once.
-#include <algorithm>
-
 #include "syncmgr/image_backend.h"
 
 namespace platform::syncmgr {
@@ -15,8 +13,7 @@ Result<PreferenceRead> ImageBackend::ReadPreference(const PreferenceKey& key, ui
   PreferenceRead read;
   read.version = stored.version;
   read.size = static_cast<uint32_t>(stored.data.size());
-  const size_t kept = std::min<size_t>(stored.data.size(), maxBytes);
-  read.data.assign(stored.data.begin(), stored.data.begin() + static_cast<std::ptrdiff_t>(kept));
+  read.data = FirstBytes(stored.data, maxBytes);
   return read;
 }
 
