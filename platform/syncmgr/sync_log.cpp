@@ -80,7 +80,7 @@ int32_t LogAddEntry(const char* text, int32_t activity, int32_t /*timestamp*/) {
     if (text == nullptr) return kSyncErrBadArgument;
     auto& state = State();
     state.log.push_back({text, activity});
-    if (state.active && !state.logPath.empty()) {
+    if (state.Active() && !state.logPath.empty()) {
       AppendLine(state.logPath, LocalIsoTime() + "\t" + std::to_string(activity) + "\t" +
                                     EscapeLineBreaks(text) + "\n");
     }

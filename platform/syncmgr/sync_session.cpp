@@ -4,11 +4,16 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 
+#include "pdb/handheld_image.h"
+#include "syncmgr/sync_backend_session.h"
 #include "syncmgr/sync_state.h"
 #include "syncmgr/syncmgr.h"
 
+using platform::syncmgr::Backend;
 using platform::syncmgr::CallScope;
+using platform::syncmgr::CodeOf;
 using platform::syncmgr::State;
 using platform::syncmgr::StateLock;
 namespace pdb = platform::pdb;
@@ -21,49 +26,15 @@ constexpr const char* kKillVariable = "SYNCMGR_KILL";
 // limited like records.
 constexpr int32_t kMaxPreferenceSize = 0xFFFF - static_cast<int32_t>(pdb::kPreferenceVersionSize);
 
-int32_t ToSyncError(pdb::ImageError error, int32_t notFound) {
-  switch (error) {
-    case pdb::ImageError::kNone:
-      return kSyncErrNone;
-    case pdb::ImageError::kNotFound:
-      return notFound;
-    case pdb::ImageError::kDamaged:
-      return kSyncErrDamaged;
-    case pdb::ImageError::kBadName:
-      return kSyncErrBadArgument;
-    case pdb::ImageError::kIo:
-    case pdb::ImageError::kExists:
-      break;
-  }
-  return kSyncErrIo;
+platform::syncmgr::PreferenceKey KeyOf(const CRawPreferenceInfo& preference) {
+  return {preference.m_creator, preference.m_prefId, preference.m_backedUp != 0};
 }
 
-// Ends the HotSync with the lock held: every open database is closed and
-// written back when it changed.
-void EndSessionLocked() {
+// Begins a HotSync on `backend` with the lock held and no HotSync in
+// progress.
+int32_t BeginSessionLocked(std::unique_ptr<Backend> backend, const char* logPath) {
   auto& state = State();
-  for (size_t i = 0; i < state.handles.size(); ++i) {
-    if (state.handles[i]) platform::syncmgr::CloseHandle(static_cast<uint8_t>(i + 1));
-  }
-  state.active = false;
-  state.registered = 0;
-  state.injected.clear();
-  state.killPoint.reset();
-  state.callCounts.clear();
-}
-
-}  // namespace
-
-extern "C" {
-
-int32_t SyncSessionBegin(const char* imageDir, const char* logPath) {
-  std::lock_guard lock(StateLock());
-  auto& state = State();
-  if (imageDir == nullptr) return kSyncErrBadArgument;
-  if (state.active) return kSyncErrAlreadyRegistered;
-  pdb::HandheldImage image(imageDir);
-  if (!image.Exists()) return kSyncErrIo;
-  state.image = std::move(image);
+  state.backend = std::move(backend);
   state.logPath = logPath != nullptr ? logPath : "";
   state.log.clear();
   state.registered = 0;
@@ -74,13 +45,48 @@ int32_t SyncSessionBegin(const char* imageDir, const char* logPath) {
   if (const char* killPoint = std::getenv(kKillVariable)) {
     platform::syncmgr::SetKillPoint(killPoint);
   }
-  state.active = true;
   return kSyncErrNone;
+}
+
+// Ends the HotSync with the lock held: every open database is closed and
+// written back when it changed.
+void EndSessionLocked() {
+  auto& state = State();
+  state.backend->CloseAll();
+  state.backend.reset();
+  state.registered = 0;
+  state.injected.clear();
+  state.killPoint.reset();
+  state.callCounts.clear();
+}
+
+}  // namespace
+
+namespace platform::syncmgr {
+
+int32_t BeginSessionOn(std::unique_ptr<Backend> backend, const char* logPath) {
+  std::lock_guard lock(StateLock());
+  if (backend == nullptr) return kSyncErrBadArgument;
+  if (State().Active()) return kSyncErrAlreadyRegistered;
+  return BeginSessionLocked(std::move(backend), logPath);
+}
+
+}  // namespace platform::syncmgr
+
+extern "C" {
+
+int32_t SyncSessionBegin(const char* imageDir, const char* logPath) {
+  std::lock_guard lock(StateLock());
+  if (imageDir == nullptr) return kSyncErrBadArgument;
+  if (State().Active()) return kSyncErrAlreadyRegistered;
+  std::unique_ptr<Backend> image = platform::syncmgr::MakeImageBackend(imageDir);
+  if (image == nullptr) return kSyncErrIo;
+  return BeginSessionLocked(std::move(image), logPath);
 }
 
 void SyncSessionEnd(void) {
   std::lock_guard lock(StateLock());
-  if (State().active) EndSessionLocked();
+  if (State().Active()) EndSessionLocked();
 }
 
 void SyncInjectFailure(const char* call, int32_t code) {
@@ -117,12 +123,13 @@ int32_t SyncReadUserID(CUserIDInfo* info) {
   const CallScope call("SyncReadUserID");
   if (call.Refused() != 0) return call.Refused();
   if (info == nullptr) return kSyncErrBadArgument;
-  const std::string name = State().image.ReadUserName().value_or("");
-  const size_t length = std::min(name.size(), sizeof info->m_pName);
+  const auto user = call.Handheld().ReadUser();
+  if (!user) return CodeOf(user);
+  const size_t length = std::min(user->name.size(), sizeof info->m_pName);
   std::memset(info->m_pName, 0, sizeof info->m_pName);
-  std::memcpy(info->m_pName, name.data(), length);
+  std::memcpy(info->m_pName, user->name.data(), length);
   info->m_NameLength = static_cast<int32_t>(length);
-  info->m_UserId = State().image.ReadUserId();
+  info->m_UserId = user->id;
   return kSyncErrNone;
 }
 
@@ -133,17 +140,15 @@ int32_t SyncReadAppPreference(CRawPreferenceInfo* preference) {
       (preference->m_pBuffer == nullptr && preference->m_nBufSize > 0)) {
     return kSyncErrBadArgument;
   }
-  pdb::AppPreference stored;
-  const auto error = State().image.ReadPreference(preference->m_creator, preference->m_prefId,
-                                                  preference->m_backedUp != 0, &stored);
-  if (error != pdb::ImageError::kNone) return ToSyncError(error, kSyncErrNoPreference);
-  const size_t wanted = std::min<size_t>(preference->m_reqBytes, preference->m_nBufSize);
-  const size_t copied = std::min(wanted, stored.data.size());
-  if (copied > 0) std::memcpy(preference->m_pBuffer, stored.data.data(), copied);
-  preference->m_retBytes = static_cast<uint16_t>(copied);
-  preference->m_actSize = static_cast<uint16_t>(std::min<size_t>(stored.data.size(), 0xFFFF));
+  const auto wanted =
+      static_cast<uint16_t>(std::min<int32_t>(preference->m_reqBytes, preference->m_nBufSize));
+  const auto read = call.Handheld().ReadPreference(KeyOf(*preference), wanted);
+  if (!read) return CodeOf(read);
+  if (!read->data.empty()) std::memcpy(preference->m_pBuffer, read->data.data(), read->data.size());
+  preference->m_retBytes = static_cast<uint16_t>(read->data.size());
+  preference->m_actSize = static_cast<uint16_t>(std::min<uint32_t>(read->size, 0xFFFF));
   // The request carries an 8-bit version; the stored one has 16 bits.
-  preference->m_version = static_cast<uint8_t>(stored.version);
+  preference->m_version = static_cast<uint8_t>(read->version);
   return kSyncErrNone;
 }
 
@@ -155,14 +160,9 @@ int32_t SyncWriteAppPreference(CRawPreferenceInfo* preference) {
       (preference->m_pBuffer == nullptr && preference->m_nBufSize > 0)) {
     return kSyncErrBadArgument;
   }
-  pdb::AppPreference stored;
-  stored.version = preference->m_version;
-  if (preference->m_nBufSize > 0) {
-    stored.data.assign(preference->m_pBuffer, preference->m_pBuffer + preference->m_nBufSize);
-  }
-  const auto error = State().image.WritePreference(preference->m_creator, preference->m_prefId,
-                                                   preference->m_backedUp != 0, stored);
-  return ToSyncError(error, kSyncErrIo);
+  const std::span<const uint8_t> data(preference->m_pBuffer,
+                                      static_cast<size_t>(preference->m_nBufSize));
+  return CodeOf(call.Handheld().WritePreference(KeyOf(*preference), preference->m_version, data));
 }
 
 int32_t SyncYieldCycles(uint16_t /*maxMilliseconds*/) {

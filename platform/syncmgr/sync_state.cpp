@@ -1,13 +1,11 @@
 // The process-wide HotSync state and the helpers every call shares: the
-// entry check, handle bookkeeping, write-back of changed databases and the
-// parsing of injected failures.
+// entry check and the parsing of injected failures and the kill hook.
 #include "syncmgr/sync_state.h"
 
 #include <signal.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <ctime>
 
 namespace platform::syncmgr {
 namespace {
@@ -53,7 +51,7 @@ namespace {
 // Counts the call and answers whether the kill hook names this call now.
 bool CountsToKillPoint(std::string_view call, bool after) {
   SyncState& state = State();
-  if (!state.active || !state.killPoint || state.killPoint->call != call) return false;
+  if (!state.Active() || !state.killPoint || state.killPoint->call != call) return false;
   if (state.killPoint->after != after) return false;
   return state.callCounts[std::string(call)] == state.killPoint->count;
 }
@@ -67,61 +65,15 @@ bool CountsToKillPoint(std::string_view call, bool after) {
 
 CallScope::CallScope(std::string_view call, bool needsSession) : m_lock(StateLock()) {
   SyncState& state = State();
-  if (state.active) ++state.callCounts[std::string(call)];
+  if (state.Active()) ++state.callCounts[std::string(call)];
   if (CountsToKillPoint(call, false)) KillThisProcess();
   m_killAfter = CountsToKillPoint(call, true);
   m_refused = InjectedFailure(call);
-  if (m_refused == 0 && needsSession && !state.active) m_refused = kSyncErrNoSession;
+  if (m_refused == 0 && needsSession && !state.Active()) m_refused = kSyncErrNoSession;
 }
 
 CallScope::~CallScope() {
   if (m_killAfter) KillThisProcess();
-}
-
-OpenHandle* FindHandle(uint8_t handle) {
-  if (handle == 0 || handle > kMaxOpenDatabases) return nullptr;
-  auto& slot = State().handles[handle - 1];
-  return slot ? &*slot : nullptr;
-}
-
-uint8_t TakeHandle(std::shared_ptr<LoadedDatabase> loaded, uint8_t mode) {
-  auto& handles = State().handles;
-  for (size_t i = 0; i < handles.size(); ++i) {
-    if (!handles[i]) {
-      handles[i] = OpenHandle{std::move(loaded), mode, 0};
-      return static_cast<uint8_t>(i + 1);
-    }
-  }
-  return 0;
-}
-
-std::shared_ptr<LoadedDatabase> FindLoaded(std::string_view name) {
-  for (const auto& handle : State().handles) {
-    if (handle && handle->loaded->database.name == name) return handle->loaded;
-  }
-  return nullptr;
-}
-
-int32_t WriteBack(LoadedDatabase& loaded) {
-  if (!loaded.changed) return kSyncErrNone;
-  pdb::PalmDatabase& database = loaded.database;
-  database.modified = std::time(nullptr);
-  ++database.modificationNumber;
-  if (State().image.SaveDatabase(database) != pdb::ImageError::kNone) return kSyncErrIo;
-  loaded.changed = false;
-  return kSyncErrNone;
-}
-
-int32_t CloseHandle(uint8_t handle) {
-  OpenHandle* open = FindHandle(handle);
-  if (open == nullptr) return kSyncErrBadHandle;
-  const std::shared_ptr<LoadedDatabase> loaded = std::move(open->loaded);
-  State().handles[handle - 1].reset();
-  return WriteBack(*loaded);
-}
-
-void DiscardHandle(uint8_t handle) {
-  if (FindHandle(handle) != nullptr) State().handles[handle - 1].reset();
 }
 
 void SetKillPoint(std::string_view text) {

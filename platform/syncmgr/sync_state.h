@@ -1,13 +1,12 @@
 // The state of the HotSync in progress, shared by every Sync Manager call in
-// the process: the handheld image, the registered conduit, the open
-// databases with their handles, the injected failures and the log.
+// the process: the handheld it works on, the registered conduit, the
+// injected failures and the log.
 //
 // Every exported call opens a CallScope, which takes the lock and asks
 // whether the call may run (an injected failure, then the session), and
 // works on this state.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,34 +14,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
-#include "pdb/handheld_image.h"
-#include "pdb/palm_database.h"
+#include "result/result.h"
+#include "syncmgr/handheld_backend.h"
 #include "syncmgr/syncmgr.h"
 
 namespace platform::syncmgr {
-
-constexpr size_t kMaxOpenDatabases = 32;
-constexpr uint8_t kCreateMode = kDbRead | kDbWrite | kDbShowSecret;
-
-// One loaded database, shared by every handle open on it.
-struct LoadedDatabase {
-  pdb::PalmDatabase database;
-  bool changed = false;
-  std::optional<std::unordered_set<uint32_t>> idsInUse;  // built at the first new record
-};
-
-struct OpenHandle {
-  std::shared_ptr<LoadedDatabase> loaded;
-  uint8_t mode = 0;
-  size_t walkPosition = 0;  // next index the category walk looks at
-
-  bool CanWrite() const { return (mode & kDbWrite) != 0; }
-  bool CanRead() const { return (mode & kDbRead) != 0; }
-  bool ShowsSecret() const { return (mode & kDbShowSecret) != 0; }
-};
 
 struct LogEntry {
   std::string text;
@@ -61,16 +39,16 @@ struct KillPoint {
 };
 
 struct SyncState {
-  bool active = false;
-  pdb::HandheldImage image{""};
+  std::unique_ptr<Backend> backend;  // the handheld of the HotSync in progress
   std::string logPath;
   CONDHANDLE registered = 0;
   CONDHANDLE lastHandle = 0;
-  std::array<std::optional<OpenHandle>, kMaxOpenDatabases> handles;
   std::map<std::string, int32_t, std::less<>> injected;
   std::vector<LogEntry> log;
   std::optional<KillPoint> killPoint;
   std::map<std::string, int32_t, std::less<>> callCounts;  // calls of this HotSync, by name
+
+  bool Active() const { return backend != nullptr; }
 };
 
 // The process's state and the lock that guards it.
@@ -92,6 +70,9 @@ class CallScope {
   // 0 when the call may go on: no failure injected for it and, when it
   // needs one, a HotSync in progress; otherwise the code to return.
   int32_t Refused() const { return m_refused; }
+  // The handheld of the HotSync in progress; only for a call that needs a
+  // session and was not refused.
+  Backend& Handheld() const { return *State().backend; }
 
  private:
   std::lock_guard<std::mutex> m_lock;
@@ -102,19 +83,11 @@ class CallScope {
 // The failure injected for `call`, 0 when there is none.
 int32_t InjectedFailure(std::string_view call);
 
-// The open handle, or null.
-OpenHandle* FindHandle(uint8_t handle);
-// Takes a free handle for `loaded`; 0 when every handle is in use.
-uint8_t TakeHandle(std::shared_ptr<LoadedDatabase> loaded, uint8_t mode);
-// The loaded database of `name` when a handle has it open.
-std::shared_ptr<LoadedDatabase> FindLoaded(std::string_view name);
-// Writes a changed database back (temporary file, rename); 0 or kSyncErrIo.
-int32_t WriteBack(LoadedDatabase& loaded);
-// Closes the handle, writing back a changed database; 0 or kSyncErrIo.
-int32_t CloseHandle(uint8_t handle);
-// Closes the handle without writing anything back: what changed through it
-// is lost unless another handle still has the database open.
-void DiscardHandle(uint8_t handle);
+// 0 for a success, otherwise the Sync Manager code of the failure.
+template <typename T>
+int32_t CodeOf(const Result<T>& result) {
+  return result.Ok() ? kSyncErrNone : static_cast<int32_t>(result.Code());
+}
 
 // Adds "Call[=code],Call..." to the injected failures; a missing, zero or
 // unreadable code is kSyncErrInjected.

@@ -1,9 +1,12 @@
 // The Sync Manager's session calls: the HotSync outside and inside a
 // session, registration, the user, preferences, injected failures and the
 // HotSync log.
+#include <memory>
 #include <regex>
 
 #include "sync_fixture.h"
+#include "syncmgr/sync_backend_session.h"
+#include "testing/scoped_env.h"
 
 namespace syncmgr_test {
 namespace {
@@ -115,6 +118,30 @@ TEST_F(SyncSession, InjectsFailuresNamedInTheEnvironment) {
   Begin();
   EXPECT_EQ(SyncRegisterConduit(&conduit), 0);
   EXPECT_EQ(SyncWriteAppPreference(&write), 0);
+}
+
+TEST_F(SyncSession, AHotSyncBegunOnAGivenHandheldWorksOnItLikeAnyOther) {
+  using platform::syncmgr::BeginSessionOn;
+  using platform::syncmgr::MakeImageBackend;
+  EXPECT_EQ(BeginSessionOn(nullptr, nullptr), kSyncErrBadArgument);
+  EXPECT_EQ(MakeImageBackend(ImageDir() + "/missing"), nullptr);
+  InstallNotes();
+  {
+    const vlmtest::ScopedEnv failures("SYNCMGR_FAIL", "SyncGetDBRecordCount=0x4001");
+    ASSERT_EQ(BeginSessionOn(MakeImageBackend(ImageDir()), LogPath().c_str()), 0);
+  }
+  EXPECT_EQ(BeginSessionOn(MakeImageBackend(ImageDir()), nullptr), kSyncErrAlreadyRegistered);
+  EXPECT_EQ(SyncSessionBegin(ImageDir().c_str(), nullptr), kSyncErrAlreadyRegistered);
+  const uint8_t handle = Open("FixtureNotesDB", 0xD0);
+  uint16_t count = 0;
+  EXPECT_EQ(SyncGetDBRecordCount(handle, &count), 0x4001);
+  ASSERT_EQ(WriteText(handle, "left open"), 0);
+  ASSERT_EQ(LogAddEntry("on the given handheld", kSyncLogText, 0), 0);
+  // The end closes what the conduit left open on that handheld.
+  SyncSessionEnd();
+  EXPECT_EQ(Load("FixtureNotesDB").records.size(), 6u);
+  EXPECT_TRUE(platform::GetFileStatus(LogPath()).has_value());
+  Begin();  // and a HotSync on an image folder can follow
 }
 
 TEST_F(SyncSession, LogsToMemoryAndAppendsLinesToTheLogFile) {
