@@ -4,6 +4,9 @@
 // cannot drift apart.
 #pragma once
 
+#include <tuple>
+#include <utility>
+
 #include "link/dlp_database_layouts.h"
 #include "link/dlp_functions.h"
 #include "link/dlp_record_layouts.h"
@@ -62,6 +65,33 @@ using ReadAppPreference = DlpCall<F::kReadAppPreference, ReadPreferenceRequest, 
 using WriteAppPreference = DlpCall<F::kWriteAppPreference, WritePreferenceRequest, NoArguments>;
 
 }  // namespace calls
+
+// Every call above, for code that treats them all alike.
+using AllDlpCalls = std::tuple<
+    calls::ReadSysInfo, calls::ReadUserInfo, calls::WriteUserInfo, calls::GetSysDateTime,
+    calls::SetSysDateTime, calls::ReadStorageInfo, calls::ReadNetSyncInfo,
+    calls::WriteNetSyncInfo, calls::AddSyncLogEntry, calls::OpenConduit, calls::EndOfSync,
+    calls::ReadDBList, calls::FindDB, calls::OpenDB, calls::CreateDB, calls::CloseDB,
+    calls::DeleteDB, calls::ReadOpenDBInfo, calls::ReadAppBlock, calls::WriteAppBlock,
+    calls::ReadSortBlock, calls::WriteSortBlock, calls::CleanUpDatabase, calls::ResetSyncFlags,
+    calls::ResetRecordIndex, calls::ReadRecord, calls::ReadNextModifiedRec,
+    calls::ReadNextRecInCategory, calls::WriteRecord, calls::DeleteRecord,
+    calls::ReadRecordIDList, calls::ReadResource, calls::WriteResource,
+    calls::ReadAppPreference, calls::WriteAppPreference>;
+
+// Calls `visit.template operator()<Call>()` for the call of `function`;
+// false when no call has that function.
+template <typename Visitor>
+bool VisitDlpCall(uint8_t function, Visitor&& visit) {
+  return std::apply(
+      [&](auto... call) {
+        return ((static_cast<uint8_t>(decltype(call)::kFunction) == function
+                     ? (visit.template operator()<decltype(call)>(), true)
+                     : false) ||
+                ...);
+      },
+      AllDlpCalls{});
+}
 
 // A layout's arguments, whether its Encode can fail or not.
 inline Result<DlpArguments> EncodedArguments(Result<DlpArguments> arguments) { return arguments; }

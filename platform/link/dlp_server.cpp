@@ -2,6 +2,7 @@
 // DlpHandheld method through the call's layouts (dlp_calls.h).
 #include "link/dlp_server.h"
 
+#include <iterator>
 #include <type_traits>
 
 namespace platform::link {
@@ -94,6 +95,8 @@ constexpr Route kRoutes[] = {
     RouteTo<calls::ReadAppPreference, &H::ReadAppPreference>(),
     RouteTo<calls::WriteAppPreference, &H::WriteAppPreference>(),
 };
+
+static_assert(std::size(kRoutes) == std::tuple_size_v<AllDlpCalls>, "every call has its route");
 
 DlpReply Answer(const DlpRequest& request, DlpHandheld& handheld) {
   for (const Route& route : kRoutes) {
