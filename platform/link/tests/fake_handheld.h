@@ -17,6 +17,11 @@ using namespace platform::link;
 using platform::Failure;
 using platform::Result;
 
+// What a DlpHandheld method of `Call` returns.
+template <typename Call>
+using Answered = std::conditional_t<std::is_same_v<typename Call::Reply, NoArguments>,
+                                    Result<void>, Result<typename Call::Reply>>;
+
 class FakeHandheld final : public DlpHandheld {
  public:
   // What the next calls of `Call` answer.
@@ -134,21 +139,19 @@ class FakeHandheld final : public DlpHandheld {
   // Keeps the request; answers the set error, else the set reply (a call
   // without reply arguments succeeds), else kDlpErrNotFound.
   template <typename Call>
-  auto Handle(const typename Call::Request& request) {
+  Answered<Call> Handle(const typename Call::Request& request) {
     using Reply = typename Call::Reply;
-    constexpr bool kNoReply = std::is_same_v<Reply, NoArguments>;
-    using Answered = std::conditional_t<kNoReply, Result<void>, Result<Reply>>;
     std::lock_guard lock(m_mutex);
     m_requests[Call::kFunction] = request;
     if (auto error = m_errors.find(Call::kFunction); error != m_errors.end()) {
-      return Answered(Failure{"set by the test", error->second});
+      return Failure{"set by the test", error->second};
     }
-    if constexpr (kNoReply) {
-      return Answered();
+    if constexpr (std::is_same_v<Reply, NoArguments>) {
+      return {};
     } else {
       auto reply = m_replies.find(Call::kFunction);
-      if (reply == m_replies.end()) return Answered(Failure{"no answer set", kDlpErrNotFound});
-      return Answered(std::any_cast<Reply>(reply->second));
+      if (reply == m_replies.end()) return Failure{"no answer set", kDlpErrNotFound};
+      return std::any_cast<Reply>(reply->second);
     }
   }
 
