@@ -45,9 +45,13 @@ DlpDate ReadDate(ByteReader& reader) {
   return DlpDate::Decode(bytes.first<DlpDate::kSize>());
 }
 
-void WriteDate(ByteWriter& writer, const DlpDate& date) { writer.Bytes(date.Encode()); }
+void WriteDate(ByteWriter& writer, const DlpDate& date) {
+  writer.Bytes(date.Encode());
+}
 
-std::string ReadTextToEnd(ByteReader& reader) { return reader.FixedText(reader.Remaining()); }
+std::string ReadTextToEnd(ByteReader& reader) {
+  return reader.FixedText(reader.Remaining());
+}
 
 void WriteText(ByteWriter& writer, std::string_view text) {
   writer.Bytes(ByteSpan(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
@@ -66,6 +70,8 @@ Result<void> CheckDbName(std::string_view name) {
   return {};
 }
 
-DlpArgument MakeArgument(uint8_t id, ByteWriter& writer) { return {id, writer.Take()}; }
+DlpArgument MakeArgument(uint8_t id, ByteWriter& writer) {
+  return {id, writer.Take()};
+}
 
 }  // namespace platform::link

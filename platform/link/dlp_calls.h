@@ -69,14 +69,13 @@ using WriteAppPreference = DlpCall<F::kWriteAppPreference, WritePreferenceReques
 // Every call above, for code that treats them all alike.
 using AllDlpCalls = std::tuple<
     calls::ReadSysInfo, calls::ReadUserInfo, calls::WriteUserInfo, calls::GetSysDateTime,
-    calls::SetSysDateTime, calls::ReadStorageInfo, calls::ReadNetSyncInfo,
-    calls::WriteNetSyncInfo, calls::AddSyncLogEntry, calls::OpenConduit, calls::EndOfSync,
-    calls::ReadDBList, calls::FindDB, calls::OpenDB, calls::CreateDB, calls::CloseDB,
-    calls::DeleteDB, calls::ReadOpenDBInfo, calls::ReadAppBlock, calls::WriteAppBlock,
-    calls::ReadSortBlock, calls::WriteSortBlock, calls::CleanUpDatabase, calls::ResetSyncFlags,
-    calls::ResetRecordIndex, calls::ReadRecord, calls::ReadNextModifiedRec,
-    calls::ReadNextRecInCategory, calls::WriteRecord, calls::DeleteRecord,
-    calls::ReadRecordIDList, calls::ReadResource, calls::WriteResource,
+    calls::SetSysDateTime, calls::ReadStorageInfo, calls::ReadNetSyncInfo, calls::WriteNetSyncInfo,
+    calls::AddSyncLogEntry, calls::OpenConduit, calls::EndOfSync, calls::ReadDBList, calls::FindDB,
+    calls::OpenDB, calls::CreateDB, calls::CloseDB, calls::DeleteDB, calls::ReadOpenDBInfo,
+    calls::ReadAppBlock, calls::WriteAppBlock, calls::ReadSortBlock, calls::WriteSortBlock,
+    calls::CleanUpDatabase, calls::ResetSyncFlags, calls::ResetRecordIndex, calls::ReadRecord,
+    calls::ReadNextModifiedRec, calls::ReadNextRecInCategory, calls::WriteRecord,
+    calls::DeleteRecord, calls::ReadRecordIDList, calls::ReadResource, calls::WriteResource,
     calls::ReadAppPreference, calls::WriteAppPreference>;
 
 // Calls `visit.template operator()<Call>()` for the call of `function`;
@@ -94,7 +93,9 @@ bool VisitDlpCall(uint8_t function, Visitor&& visit) {
 }
 
 // A layout's arguments, whether its Encode can fail or not.
-inline Result<DlpArguments> EncodedArguments(Result<DlpArguments> arguments) { return arguments; }
+inline Result<DlpArguments> EncodedArguments(Result<DlpArguments> arguments) {
+  return arguments;
+}
 inline Result<DlpArguments> EncodedArguments(DlpArguments arguments) {
   return Result<DlpArguments>(std::move(arguments));
 }

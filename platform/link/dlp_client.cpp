@@ -32,9 +32,13 @@ Result<DlpReply> DlpClient::Exchange(DlpFunction function, const DlpArguments& a
   return reply;
 }
 
-Result<SysInfo> DlpClient::ReadSysInfo() { return Make<calls::ReadSysInfo>({}); }
+Result<SysInfo> DlpClient::ReadSysInfo() {
+  return Make<calls::ReadSysInfo>({});
+}
 
-Result<UserInfo> DlpClient::ReadUserInfo() { return Make<calls::ReadUserInfo>({}); }
+Result<UserInfo> DlpClient::ReadUserInfo() {
+  return Make<calls::ReadUserInfo>({});
+}
 
 Result<void> DlpClient::WriteUserInfo(const WriteUserInfoRequest& request) {
   return Done(Make<calls::WriteUserInfo>(request));
@@ -54,13 +58,17 @@ Result<StorageInfo> DlpClient::ReadStorageInfo(uint8_t firstCard) {
   return Make<calls::ReadStorageInfo>({firstCard});
 }
 
-Result<NetSyncInfo> DlpClient::ReadNetSyncInfo() { return Make<calls::ReadNetSyncInfo>({}); }
+Result<NetSyncInfo> DlpClient::ReadNetSyncInfo() {
+  return Make<calls::ReadNetSyncInfo>({});
+}
 
 Result<void> DlpClient::WriteNetSyncInfo(const WriteNetSyncInfoRequest& request) {
   return Done(Make<calls::WriteNetSyncInfo>(request));
 }
 
-Result<void> DlpClient::OpenConduit() { return Done(Make<calls::OpenConduit>({})); }
+Result<void> DlpClient::OpenConduit() {
+  return Done(Make<calls::OpenConduit>({}));
+}
 
 Result<void> DlpClient::AddSyncLogEntry(const std::string& text) {
   return Done(Make<calls::AddSyncLogEntry>({text}));
@@ -86,9 +94,9 @@ Result<std::vector<DbInfo>> DlpClient::ReadAllDBs(uint8_t flags, uint8_t card) {
       return page.Error();
     }
     if (page->databases.empty() || page->lastIndex < request.start) {
-      return Failure{"the handheld's database list does not move past index " +
-                         std::to_string(request.start),
-                     kDlpLinkFailure};
+      return Failure{
+          "the handheld's database list does not move past index " + std::to_string(request.start),
+          kDlpLinkFailure};
     }
     for (DbInfo& database : page->databases) databases.push_back(std::move(database));
     if (page->lastIndex == kDbIndexUnknown) return databases;
@@ -116,7 +124,9 @@ Result<void> DlpClient::CloseDB(uint8_t handle) {
   return Done(Make<calls::CloseDB>({false, handle}));
 }
 
-Result<void> DlpClient::CloseAllDBs() { return Done(Make<calls::CloseDB>({true, 0})); }
+Result<void> DlpClient::CloseAllDBs() {
+  return Done(Make<calls::CloseDB>({true, 0}));
+}
 
 Result<void> DlpClient::DeleteDB(const std::string& name, uint8_t card) {
   return Done(Make<calls::DeleteDB>({card, name}));

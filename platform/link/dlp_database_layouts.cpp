@@ -11,8 +11,7 @@ constexpr size_t kMaxSmall = std::numeric_limits<uint16_t>::max();
 constexpr uint8_t kDbListMoreFlag = 0x80;
 
 // A request of two bytes (card number, mode or options) and a name.
-Result<DlpArguments> EncodeTwoBytesAndName(uint8_t first, uint8_t second,
-                                           const std::string& name) {
+Result<DlpArguments> EncodeTwoBytesAndName(uint8_t first, uint8_t second, const std::string& name) {
   if (Result<void> checked = CheckDbName(name); !checked) return checked.Error();
   ByteWriter writer(2 + name.size() + 1);
   writer.U8(first);
@@ -37,8 +36,8 @@ void WriteSizes(ByteWriter& writer, const DbSizes& sizes) {
 
 DbSizes ReadSizes(ByteReader& reader) {
   DbSizes sizes;
-  for (uint32_t* value : {&sizes.records, &sizes.totalBytes, &sizes.dataBytes,
-                          &sizes.appBlockSize, &sizes.sortBlockSize, &sizes.maxRecordSize}) {
+  for (uint32_t* value : {&sizes.records, &sizes.totalBytes, &sizes.dataBytes, &sizes.appBlockSize,
+                          &sizes.sortBlockSize, &sizes.maxRecordSize}) {
     *value = reader.U32Be();
   }
   return sizes;
@@ -130,7 +129,9 @@ Result<DbListPage> DbListPage::Decode(const DlpArguments& arguments) {
   return page;
 }
 
-Result<DlpArguments> OpenDbRequest::Encode() const { return EncodeTwoBytesAndName(card, mode, name); }
+Result<DlpArguments> OpenDbRequest::Encode() const {
+  return EncodeTwoBytesAndName(card, mode, name);
+}
 
 Result<OpenDbRequest> OpenDbRequest::Decode(const DlpArguments& arguments) {
   Result<ByteReader> reader = ReadArgument(arguments, kDlpFirstArgument, kSize, "open request");
@@ -193,7 +194,9 @@ Result<CloseDbRequest> CloseDbRequest::Decode(const DlpArguments& arguments) {
   return CloseDbRequest{false, one->handle};
 }
 
-Result<DlpArguments> DeleteDbRequest::Encode() const { return EncodeTwoBytesAndName(card, 0, name); }
+Result<DlpArguments> DeleteDbRequest::Encode() const {
+  return EncodeTwoBytesAndName(card, 0, name);
+}
 
 Result<DeleteDbRequest> DeleteDbRequest::Decode(const DlpArguments& arguments) {
   Result<ByteReader> reader = ReadArgument(arguments, kDlpFirstArgument, kSize, "delete request");
@@ -276,8 +279,8 @@ Result<DlpArguments> FindDbReply::Encode() const {
 Result<FindDbReply> FindDbReply::Decode(const DlpArguments& arguments) {
   FindDbReply reply;
   if (HasArgument(arguments, kDlpFirstArgument)) {
-    Result<ByteReader> reader =
-        ReadArgument(arguments, kDlpFirstArgument, FoundDb::kSize + DbInfo::kSize, "found database");
+    Result<ByteReader> reader = ReadArgument(arguments, kDlpFirstArgument,
+                                             FoundDb::kSize + DbInfo::kSize, "found database");
     if (!reader) return reader.Error();
     FoundDb found;
     found.card = reader->U8();

@@ -50,28 +50,50 @@ constexpr std::pair<DlpFunction, const char*> kFunctionNames[] = {
 
 const char* DlpErrorText(int error) {
   switch (error) {
-    case kDlpErrNone: return "no error";
-    case kDlpErrSystem: return "the handheld's system failed";
-    case kDlpErrIllegalRequest: return "the handheld does not know this request";
-    case kDlpErrMemory: return "the handheld is out of working memory";
-    case kDlpErrParameter: return "a value in the request is not valid";
-    case kDlpErrNotFound: return "not found on the handheld";
-    case kDlpErrNoneOpen: return "no database is open";
-    case kDlpErrAlreadyOpen: return "the database is already open";
-    case kDlpErrTooManyOpen: return "too many databases are open";
-    case kDlpErrAlreadyExists: return "it already exists on the handheld";
-    case kDlpErrCannotOpen: return "the database cannot be opened";
-    case kDlpErrRecordDeleted: return "the record is deleted";
-    case kDlpErrRecordBusy: return "the record is in use";
-    case kDlpErrNotSupported: return "the handheld does not support this on that database";
-    case kDlpErrReadOnly: return "the database is read-only";
-    case kDlpErrNotEnoughSpace: return "the handheld has not enough storage space";
-    case kDlpErrLimitExceeded: return "a size limit was exceeded";
-    case kDlpErrCancelled: return "the HotSync was cancelled on the handheld";
-    case kDlpErrBadWrapper: return "the request's arguments are malformed";
-    case kDlpErrArgumentMissing: return "the request lacks an argument";
-    case kDlpErrBadArgumentSize: return "an argument of the request has the wrong size";
-    default: return "unknown DLP error";
+    case kDlpErrNone:
+      return "no error";
+    case kDlpErrSystem:
+      return "the handheld's system failed";
+    case kDlpErrIllegalRequest:
+      return "the handheld does not know this request";
+    case kDlpErrMemory:
+      return "the handheld is out of working memory";
+    case kDlpErrParameter:
+      return "a value in the request is not valid";
+    case kDlpErrNotFound:
+      return "not found on the handheld";
+    case kDlpErrNoneOpen:
+      return "no database is open";
+    case kDlpErrAlreadyOpen:
+      return "the database is already open";
+    case kDlpErrTooManyOpen:
+      return "too many databases are open";
+    case kDlpErrAlreadyExists:
+      return "it already exists on the handheld";
+    case kDlpErrCannotOpen:
+      return "the database cannot be opened";
+    case kDlpErrRecordDeleted:
+      return "the record is deleted";
+    case kDlpErrRecordBusy:
+      return "the record is in use";
+    case kDlpErrNotSupported:
+      return "the handheld does not support this on that database";
+    case kDlpErrReadOnly:
+      return "the database is read-only";
+    case kDlpErrNotEnoughSpace:
+      return "the handheld has not enough storage space";
+    case kDlpErrLimitExceeded:
+      return "a size limit was exceeded";
+    case kDlpErrCancelled:
+      return "the HotSync was cancelled on the handheld";
+    case kDlpErrBadWrapper:
+      return "the request's arguments are malformed";
+    case kDlpErrArgumentMissing:
+      return "the request lacks an argument";
+    case kDlpErrBadArgumentSize:
+      return "an argument of the request has the wrong size";
+    default:
+      return "unknown DLP error";
   }
 }
 

@@ -22,12 +22,15 @@ void WriteVersion(ByteWriter& writer, DlpVersion version) {
 }
 
 // Size of a text with its NUL, 0 for no text (the network settings' form).
-size_t OptionalTextSize(const std::string& text) { return text.empty() ? 0 : text.size() + 1; }
+size_t OptionalTextSize(const std::string& text) {
+  return text.empty() ? 0 : text.size() + 1;
+}
 
 // The body shared by the network settings' reply and request, from offset 2.
 Result<void> WriteNetSyncBody(ByteWriter& writer, const NetSyncInfo& info) {
   for (const std::string* text : {&info.hostName, &info.address, &info.mask}) {
-    if (OptionalTextSize(*text) > kMaxSmall) return TooLong("network setting", text->size(), kMaxSmall - 1);
+    if (OptionalTextSize(*text) > kMaxSmall)
+      return TooLong("network setting", text->size(), kMaxSmall - 1);
   }
   writer.Bytes(info.reserved);
   writer.U16Be(static_cast<uint16_t>(OptionalTextSize(info.hostName)));

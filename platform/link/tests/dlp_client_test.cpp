@@ -9,9 +9,9 @@
 namespace {
 
 using namespace platform::link;
+using linktest::FromHex;
 using platform::Failure;
 using platform::Result;
-using linktest::FromHex;
 
 // A desktop link that answers from a list, in turn, and keeps what the
 // client sent; past the list the handheld has gone away.
@@ -89,9 +89,15 @@ TEST(DlpClient, RequestsThatDoNotFitAreNotSent) {
   const ClientCall calls[] = {
       [](DlpClient& c) { return Outcome(c.OpenDB(std::string(32, 'n'), kDbOpenRead)); },
       [](DlpClient& c) { return Outcome(c.DeleteDB(std::string(32, 'n'))); },
-      [](DlpClient& c) { return Outcome(c.WriteUserInfo({.name = std::string(41, 'u')})); },
+      [](DlpClient& c) {
+        WriteUserInfoRequest request;
+        request.name = std::string(41, 'u');
+        return Outcome(c.WriteUserInfo(request));
+      },
       [&](DlpClient& c) { return Outcome(c.WriteAppBlock(1, tooBig)); },
-      [&](DlpClient& c) { return Outcome(c.WriteResource({1, 0x74455854, 1, tooBig})); },
+      [&](DlpClient& c) {
+        return Outcome(c.WriteResource({1, 0x74455854, 1, tooBig}));
+      },
   };
   for (const ClientCall& call : calls) {
     CannedLink link({});
@@ -104,7 +110,10 @@ TEST(DlpClient, RequestsThatDoNotFitAreNotSent) {
 std::vector<uint8_t> ListReply(uint16_t lastIndex, std::vector<uint16_t> indexes) {
   DbListPage page{lastIndex, true, {}};
   for (uint16_t index : indexes) {
-    page.databases.push_back({.index = index, .name = "db" + std::to_string(index)});
+    DbInfo database;
+    database.index = index;
+    database.name = "db" + std::to_string(index);
+    page.databases.push_back(database);
   }
   return DlpReply{static_cast<uint8_t>(DlpFunction::kReadDBList), 0, page.Encode().Value()}
       .Encode();
@@ -127,7 +136,7 @@ TEST(DlpClient, ReadAllDBsPagesUntilNotFound) {
 
   using Replies = std::vector<Result<std::vector<uint8_t>>>;
   for (const Replies& pages : std::vector<Replies>{
-           {ListReply(0, {0}), ListReply(0, {0})},  // the second page goes back
+           {ListReply(0, {0}), ListReply(0, {0})},    // the second page goes back
            {ListReply(3, {})},                        // an empty page
            {ListReply(3, {3}), FromHex("96000003")},  // another error than not found
        }) {

@@ -39,8 +39,8 @@ void DeviceInfoSession(DlpClient& client) {
     EXPECT_EQ(user->lastSync, (DlpDate{2023, 6, 12, 17, 0, 0}));
   }
   const DlpDate now{2023, 6, 13, 0, 0, 1};
-  EXPECT_TRUE(client.WriteUserInfo(
-      {0, 0, 0, now, kUserInfoModSyncDate | kUserInfoModName, "Test 0"}));
+  EXPECT_TRUE(
+      client.WriteUserInfo({0, 0, 0, now, kUserInfoModSyncDate | kUserInfoModName, "Test 0"}));
   Result<UserInfo> user = client.ReadUserInfo();
   ASSERT_TRUE(user);
   EXPECT_EQ(user->lastSync, now);
@@ -68,8 +68,7 @@ void DeviceInfoSession(DlpClient& client) {
   EXPECT_EQ(network->hostName, "");
   EXPECT_EQ(network->address, "192.168.2.4");
   EXPECT_TRUE(client.WriteNetSyncInfo(
-      {kNetSyncModLanSync | kNetSyncModHostName | kNetSyncModAddress | kNetSyncModMask,
-       *network}));
+      {kNetSyncModLanSync | kNetSyncModHostName | kNetSyncModAddress | kNetSyncModMask, *network}));
   EXPECT_TRUE(client.EndOfSync());
 }
 

@@ -19,8 +19,8 @@ using platform::Result;
 
 // What a DlpHandheld method of `Call` returns.
 template <typename Call>
-using Answered = std::conditional_t<std::is_same_v<typename Call::Reply, NoArguments>,
-                                    Result<void>, Result<typename Call::Reply>>;
+using Answered = std::conditional_t<std::is_same_v<typename Call::Reply, NoArguments>, Result<void>,
+                                    Result<typename Call::Reply>>;
 
 class FakeHandheld final : public DlpHandheld {
  public:
@@ -67,9 +67,7 @@ class FakeHandheld final : public DlpHandheld {
   Result<void> AddSyncLogEntry(const SyncLogEntry& r) override {
     return Handle<calls::AddSyncLogEntry>(r);
   }
-  Result<void> EndOfSync(const EndOfSyncRequest& r) override {
-    return Handle<calls::EndOfSync>(r);
-  }
+  Result<void> EndOfSync(const EndOfSyncRequest& r) override { return Handle<calls::EndOfSync>(r); }
   Result<DbListPage> ReadDBList(const ReadDbListRequest& r) override {
     return Handle<calls::ReadDBList>(r);
   }
