@@ -13,6 +13,14 @@ Result<ByteReader> ReadArgument(const DlpArguments& arguments, uint8_t id, size_
   return ArgumentMissing(what);
 }
 
+Result<std::optional<ByteReader>> ReadOptionalArgument(const DlpArguments& arguments, uint8_t id,
+                                                       size_t minimumSize, const char* what) {
+  if (!HasArgument(arguments, id)) return std::optional<ByteReader>();
+  Result<ByteReader> reader = ReadArgument(arguments, id, minimumSize, what);
+  if (!reader) return reader.Error();
+  return std::optional<ByteReader>(*reader);
+}
+
 bool HasArgument(const DlpArguments& arguments, uint8_t id) {
   return FindEither(arguments, id, id) != nullptr;
 }
@@ -37,6 +45,12 @@ Failure TooLong(const char* what, size_t size, size_t limit) {
   return Failure{std::string("the ") + what + " is " + std::to_string(size) +
                      " bytes long, more than the " + std::to_string(limit) + " it may have",
                  kDlpErrParameter};
+}
+
+Result<ByteReader> ReadEntry(ByteReader& reader, size_t minimumSize, const char* what) {
+  const uint8_t size = reader.U8();
+  if (size < minimumSize || reader.Remaining() + 1 < size) return BadArgumentSize(what);
+  return ByteReader(reader.Bytes(size - 1));
 }
 
 DlpDate ReadDate(ByteReader& reader) {

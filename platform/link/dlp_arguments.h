@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,10 @@ constexpr size_t kDlpMaxDbNameLength = 31;
 // `minimumSize` bytes; `what` names it in the failure.
 Result<ByteReader> ReadArgument(const DlpArguments& arguments, uint8_t id, size_t minimumSize,
                                 const char* what);
+// As ReadArgument, for an argument that may be left out: no reader when
+// it is absent.
+Result<std::optional<ByteReader>> ReadOptionalArgument(const DlpArguments& arguments, uint8_t id,
+                                                       size_t minimumSize, const char* what);
 bool HasArgument(const DlpArguments& arguments, uint8_t id);
 // The first argument of `arguments` that has one of two ids (a layout
 // whose form is chosen by id), or null.
@@ -50,6 +55,15 @@ Failure ArgumentMissing(const char* what);
 Failure BadArgumentSize(const char* what);
 // A field that does not fit its length on the wire.
 Failure TooLong(const char* what, size_t size, size_t limit);
+
+// An entry of a list inside an argument (a card, a database): a size byte
+// counting the whole entry, rounded up to even, then the entry. Reading
+// gives a reader over the entry after its size byte, which must hold at
+// least `minimumSize` bytes in all; EvenSize is the size to write.
+Result<ByteReader> ReadEntry(ByteReader& reader, size_t minimumSize, const char* what);
+constexpr size_t EvenSize(size_t size) {
+  return size + size % 2;
+}
 
 // Dates: 8 bytes (dlp_message.h).
 DlpDate ReadDate(ByteReader& reader);

@@ -34,6 +34,18 @@ void WriteSizes(ByteWriter& writer, const DbSizes& sizes) {
   }
 }
 
+Result<FoundDb> ReadFoundDb(ByteReader& reader) {
+  FoundDb found;
+  found.card = reader.U8();
+  reader.Skip(1);
+  found.localId = reader.U32Be();
+  found.openRef = reader.U32Be();
+  Result<DbInfo> info = DbInfo::DecodeFrom(reader);
+  if (!info) return info.Error();
+  found.info = std::move(info).Value();
+  return found;
+}
+
 DbSizes ReadSizes(ByteReader& reader) {
   DbSizes sizes;
   for (uint32_t* value : {&sizes.records, &sizes.totalBytes, &sizes.dataBytes, &sizes.appBlockSize,
@@ -48,7 +60,7 @@ DbSizes ReadSizes(ByteReader& reader) {
 Result<void> DbInfo::EncodeTo(ByteWriter& writer) const {
   if (Result<void> checked = CheckDbName(name); !checked) return checked;
   const size_t size = kSize + name.size() + 1;
-  const size_t padded = size + size % 2;
+  const size_t padded = EvenSize(size);
   writer.U8(static_cast<uint8_t>(padded));
   writer.U8(miscFlags);
   writer.U16Be(attributes);
@@ -66,9 +78,9 @@ Result<void> DbInfo::EncodeTo(ByteWriter& writer) const {
 }
 
 Result<DbInfo> DbInfo::DecodeFrom(ByteReader& reader) {
-  const uint8_t size = reader.U8();
-  if (size < kSize || reader.Remaining() + 1 < size) return BadArgumentSize("database entry");
-  ByteReader entry(reader.Bytes(size - 1));
+  Result<ByteReader> read = ReadEntry(reader, kSize, "database entry");
+  if (!read) return read.Error();
+  ByteReader& entry = *read;
   DbInfo info;
   info.miscFlags = entry.U8();
   info.attributes = entry.U16Be();
@@ -278,26 +290,18 @@ Result<DlpArguments> FindDbReply::Encode() const {
 
 Result<FindDbReply> FindDbReply::Decode(const DlpArguments& arguments) {
   FindDbReply reply;
-  if (HasArgument(arguments, kDlpFirstArgument)) {
-    Result<ByteReader> reader = ReadArgument(arguments, kDlpFirstArgument,
-                                             FoundDb::kSize + DbInfo::kSize, "found database");
-    if (!reader) return reader.Error();
-    FoundDb found;
-    found.card = reader->U8();
-    reader->Skip(1);
-    found.localId = reader->U32Be();
-    found.openRef = reader->U32Be();
-    Result<DbInfo> info = DbInfo::DecodeFrom(*reader);
-    if (!info) return info.Error();
-    found.info = std::move(info).Value();
-    reply.found = std::move(found);
+  Result<std::optional<ByteReader>> basic = ReadOptionalArgument(
+      arguments, kDlpFirstArgument, FoundDb::kSize + DbInfo::kSize, "found database");
+  if (!basic) return basic.Error();
+  if (basic->has_value()) {
+    Result<FoundDb> found = ReadFoundDb(**basic);
+    if (!found) return found.Error();
+    reply.found = std::move(found).Value();
   }
-  if (HasArgument(arguments, kDlpSecondArgument)) {
-    Result<ByteReader> reader =
-        ReadArgument(arguments, kDlpSecondArgument, DbSizes::kSize, "database sizes");
-    if (!reader) return reader.Error();
-    reply.sizes = ReadSizes(*reader);
-  }
+  Result<std::optional<ByteReader>> sizes =
+      ReadOptionalArgument(arguments, kDlpSecondArgument, DbSizes::kSize, "database sizes");
+  if (!sizes) return sizes.Error();
+  if (sizes->has_value()) reply.sizes = ReadSizes(**sizes);
   return reply;
 }
 

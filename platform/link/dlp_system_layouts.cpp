@@ -104,13 +104,15 @@ Result<SysInfo> SysInfo::Decode(const DlpArguments& arguments) {
   const ByteSpan product = reader->Bytes(productSize);
   info.productId.assign(product.begin(), product.end());
 
-  if (!HasArgument(arguments, kDlpSecondArgument)) return info;
-  Result<ByteReader> versions =
-      ReadArgument(arguments, kDlpSecondArgument, kVersionSize, "DLP versions");
+  Result<std::optional<ByteReader>> versions =
+      ReadOptionalArgument(arguments, kDlpSecondArgument, kVersionSize, "DLP versions");
   if (!versions) return versions.Error();
-  info.dlpVersion = ReadVersion(*versions);
-  info.compatibilityVersion = ReadVersion(*versions);
-  info.maxRecordSize = versions->U32Be();
+  if (versions->has_value()) {
+    ByteReader& reader = **versions;
+    info.dlpVersion = ReadVersion(reader);
+    info.compatibilityVersion = ReadVersion(reader);
+    info.maxRecordSize = reader.U32Be();
+  }
   return info;
 }
 
@@ -207,7 +209,7 @@ Result<StorageInfoRequest> StorageInfoRequest::Decode(const DlpArguments& argume
 
 Result<void> CardInfo::EncodeTo(ByteWriter& writer) const {
   const size_t size = kSize + name.size() + maker.size();
-  const size_t padded = size + size % 2;
+  const size_t padded = EvenSize(size);
   if (padded > kMaxTiny) return TooLong("card and maker name", size - kSize, kMaxTiny - 1 - kSize);
   writer.U8(static_cast<uint8_t>(padded));
   writer.U8(number);
@@ -225,9 +227,9 @@ Result<void> CardInfo::EncodeTo(ByteWriter& writer) const {
 }
 
 Result<CardInfo> CardInfo::DecodeFrom(ByteReader& reader) {
-  const uint8_t size = reader.U8();
-  if (size < kSize || reader.Remaining() + 1 < size) return BadArgumentSize("card info");
-  ByteReader entry(reader.Bytes(size - 1));
+  Result<ByteReader> read = ReadEntry(reader, kSize, "card info");
+  if (!read) return read.Error();
+  ByteReader& entry = *read;
   CardInfo card;
   card.number = entry.U8();
   card.version = entry.U16Be();
@@ -277,16 +279,18 @@ Result<StorageInfo> StorageInfo::Decode(const DlpArguments& arguments) {
     if (!card) return card.Error();
     info.cards.push_back(std::move(card).Value());
   }
-  if (!HasArgument(arguments, kDlpSecondArgument)) return info;
-  Result<ByteReader> extra =
-      ReadArgument(arguments, kDlpSecondArgument, StorageCounts::kSize, "database counts");
+  Result<std::optional<ByteReader>> extra =
+      ReadOptionalArgument(arguments, kDlpSecondArgument, StorageCounts::kSize, "database counts");
   if (!extra) return extra.Error();
-  StorageCounts counts;
-  counts.romDatabases = extra->U16Be();
-  counts.ramDatabases = extra->U16Be();
-  const ByteSpan reserved = extra->Bytes(counts.reserved.size());
-  std::copy(reserved.begin(), reserved.end(), counts.reserved.begin());
-  info.counts = counts;
+  if (extra->has_value()) {
+    ByteReader& reader = **extra;
+    StorageCounts counts;
+    counts.romDatabases = reader.U16Be();
+    counts.ramDatabases = reader.U16Be();
+    const ByteSpan reserved = reader.Bytes(counts.reserved.size());
+    std::copy(reserved.begin(), reserved.end(), counts.reserved.begin());
+    info.counts = counts;
+  }
   return info;
 }
 
