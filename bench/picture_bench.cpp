@@ -71,22 +71,22 @@ int Show(const std::string& path, const std::string& out, bool dither) {
   }
   const std::string extension = path.substr(path.rfind('.') + 1);
   auto picture = conduit::imaging::DecodePicture(bytes, extension == "png" ? "PNG" : "JPG",
-                                                 conduit::bitmap::kSide, why);
+                                                 records::bitmap::kSide, why);
   if (!picture) {
     std::fprintf(stderr, "%s\n", why.c_str());
     return 1;
   }
   Magick::Image canvas = conduit::imaging::PlaceOnCanvas(*picture);
   const std::vector<uint8_t> values = conduit::imaging::ReduceToGreys(
-      conduit::imaging::CanvasBytes(canvas), conduit::bitmap::kTwoBit,
+      conduit::imaging::CanvasBytes(canvas), records::bitmap::kTwoBit,
       dither ? conduit::imaging::Dithering::kErrorDiffusion : conduit::imaging::Dithering::kNone);
-  const auto content = conduit::bitmap::EncodeBitmap(conduit::bitmap::kTwoBit, values);
-  const auto colours = conduit::bitmap::DecodeBitmap(content, conduit::bitmap::kTwoBit);
+  const auto content = records::bitmap::EncodeBitmap(records::bitmap::kTwoBit, values);
+  const auto colours = records::bitmap::DecodeBitmap(content, records::bitmap::kTwoBit);
   std::vector<uint8_t> rgb;
   for (const auto& colour : *colours)
     rgb.insert(rgb.end(), {colour.red, colour.green, colour.blue});
   Magick::Image shown;
-  shown.read(conduit::bitmap::kSide, conduit::bitmap::kSide, "RGB", Magick::CharPixel, rgb.data());
+  shown.read(records::bitmap::kSide, records::bitmap::kSide, "RGB", Magick::CharPixel, rgb.data());
   shown.write(out);
   return 0;
 }

@@ -15,8 +15,8 @@ namespace conduit {
 
 namespace {
 
-constexpr size_t kFileIdOffset = file_record::kFileIdOffset;
-constexpr size_t kSizeOffset = file_record::kSizeOffset;
+constexpr size_t kFileIdOffset = records::file_record::kFileIdOffset;
+constexpr size_t kSizeOffset = records::file_record::kSizeOffset;
 
 // The PC-order fields are kept in the head exactly as the PC holds the
 // integers in memory.
@@ -45,8 +45,8 @@ uint32_t HandheldFileIndexElement::Size() const {
 }
 
 store::HandheldDateTime HandheldFileIndexElement::Modified() const {
-  return store::HandheldDateTime::FromBytes(
-      std::span(head).subspan(file_record::kModifiedOffset, store::HandheldDateTime::kSize));
+  return store::HandheldDateTime::FromBytes(std::span(head).subspan(
+      records::file_record::kModifiedOffset, store::HandheldDateTime::kSize));
 }
 
 bool HandheldFileIndexElement::IsDirty() const {
@@ -74,7 +74,7 @@ HandheldFileIndexElement HandheldFileIndexElement::WithFileId(uint16_t fileId) {
 void HandheldFileIndex::Load() {
   m_elements.clear();
   HandheldDatabase database;
-  if (database.Open(kFilesDatabaseName, kOpenReadSecret) != kSyncErrNone) return;
+  if (database.Open(records::kFilesDatabaseName, records::kOpenReadSecret) != kSyncErrNone) return;
 
   uint16_t count = 0;
   if (SyncGetDBRecordCount(database.Handle(), &count) != kSyncErrNone) {

@@ -20,7 +20,7 @@
 namespace conduit {
 
 struct HandheldFileIndexElement {
-  static constexpr size_t kHeadSize = file_record::kIndexHeadSize;  // 202
+  static constexpr size_t kHeadSize = records::file_record::kIndexHeadSize;  // 202
 
   // The first 202 bytes of the record, zero-padded when the record is
   // shorter, with the file ID (bytes 0-1) and size (bytes 196-199) converted

@@ -22,26 +22,27 @@ constexpr size_t kMaxPictureFileBytes = size_t{64} << 20;
 // JPEG photos decode at the smallest scale their decoder offers that keeps
 // at least this many pixels on either side; the filtered scaling then works
 // from a picture a few times the screen's size instead of the whole photo.
-constexpr int kDecodeSizeHint = bitmap::kSide;
+constexpr int kDecodeSizeHint = records::bitmap::kSide;
 
-std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& depth) {
+std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const records::bitmap::Depth& depth) {
   if (depth.hasColourTable) {
-    bitmap::ColourTable colours;
+    records::bitmap::ColourTable colours;
     const std::vector<uint8_t> indexes = imaging::ReduceToColours(canvas, colours);
-    return bitmap::EncodeBitmap(depth, indexes, colours);
+    return records::bitmap::EncodeBitmap(depth, indexes, colours);
   }
-  return bitmap::EncodeBitmap(depth, imaging::ReduceToGreys(imaging::CanvasBytes(canvas), depth));
+  return records::bitmap::EncodeBitmap(depth,
+                                       imaging::ReduceToGreys(imaging::CanvasBytes(canvas), depth));
 }
 
 std::vector<uint8_t> BuildBitmapRecord(const std::string& path, const FileContents& file,
                                        const std::vector<uint8_t>& bitmap,
-                                       const bitmap::Depth& depth) {
-  HandheldFileHead head = NewHead(path, {}, kContentBitmap);
+                                       const records::bitmap::Depth& depth) {
+  records::HandheldFileHead head = NewHead(path, {}, records::kContentBitmap);
   head.created = HeadStamp(file.creationTime);
   head.modified = HeadStamp(file.lastWriteTime);
   head.depthCode = depth.code;
   head.size = static_cast<uint32_t>(bitmap.size());
-  return EncodeFileRecord(head, bitmap, file_record::kPictureZeros);
+  return records::EncodeFileRecord(head, bitmap, records::file_record::kPictureZeros);
 }
 
 // The extension of the path's file name, upper case, without its dot.
@@ -72,7 +73,7 @@ ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode) 
     std::optional<Magick::Image> picture =
         imaging::DecodePicture(bytes, UpperExtension(path), kDecodeSizeHint, why);
     if (!picture) return NotLoaded(why);
-    const bitmap::Depth depth = bitmap::DepthForImageMode(imageMode);
+    const records::bitmap::Depth depth = records::bitmap::DepthForImageMode(imageMode);
     std::vector<uint8_t> bitmap;
     try {
       Magick::Image canvas = imaging::PlaceOnCanvas(*picture);

@@ -169,7 +169,7 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
                                                  outcome.sent ? kSentSuffix : kErrorSuffix, path);
     if (!result.record) return result;
     result.failure = outcome.reason;
-    ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+    records::ChangeFileHead(*result.record, [&](records::HandheldFileHead& head) {
       head.modified = HeadStamp(handled);
       // A file that cannot be found keeps the zero creation stamp and size.
       if (status) {

@@ -9,7 +9,7 @@
 namespace conduit::imaging {
 namespace {
 
-constexpr size_t kSide = bitmap::kSide;
+constexpr size_t kSide = records::bitmap::kSide;
 
 }  // namespace
 
@@ -37,7 +37,7 @@ Magick::Image PlaceOnCanvas(Magick::Image& picture) {
 }
 
 std::vector<uint8_t> CanvasBytes(Magick::Image& canvas) {
-  std::vector<uint8_t> rgb(bitmap::kPixelCount * 3);
+  std::vector<uint8_t> rgb(records::bitmap::kPixelCount * 3);
   canvas.write(0, 0, kSide, kSide, "RGB", Magick::CharPixel, rgb.data());
   return rgb;
 }

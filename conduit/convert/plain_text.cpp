@@ -66,7 +66,7 @@ ConversionResult ConvertPlainText(const std::string& path) {
     // shortens and line-break normalisation may lengthen the text
     // afterwards, so the record builder cuts the result to what a record
     // holds.
-    FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
+    FileContents file = ReadFileForConversion(path, records::file_record::kMaxContentBytes);
     if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
     std::string text = TranscodeUtf8ToWindows1252(WithoutUtf8Edges(file.bytes, file.cut));

@@ -20,8 +20,8 @@ using testing::LogLine;
 class FilesDatabaseTest : public ::testing::Test {
  protected:
   void WriteFiles(const std::vector<PalmRecord>& records) {
-    testing::WriteRecordDatabase(m_image.Path(), kFilesDatabaseName, kCreatorId, kFilesDatabaseType,
-                                 records);
+    testing::WriteRecordDatabase(m_image.Path(), records::kFilesDatabaseName, records::kCreatorId,
+                                 records::kFilesDatabaseType, records);
   }
   // Runs `work` inside a HotSync of the image with the conduit registered.
   template <typename Work>
@@ -154,13 +154,13 @@ TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
     // More opens than the Sync Manager has handles: each owner closed its own.
     for (int round = 0; round < 40; ++round) {
       HandheldDatabase database;
-      ASSERT_EQ(database.Open(kFilesDatabaseName, kOpenReadSecret), 0) << round;
+      ASSERT_EQ(database.Open(records::kFilesDatabaseName, records::kOpenReadSecret), 0) << round;
       if (round % 2 == 0) {
         EXPECT_EQ(database.Close(), 0) << "closed once, not again";
       }
     }
     HandheldDatabase missing;
-    EXPECT_EQ(missing.Open("NoSuchDB", kOpenReadSecret), kSyncErrNotFound);
+    EXPECT_EQ(missing.Open("NoSuchDB", records::kOpenReadSecret), kSyncErrNotFound);
     EXPECT_FALSE(missing.IsOpen());
   });
   EXPECT_TRUE(m_log.empty());
@@ -180,7 +180,7 @@ TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
     EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
   ASSERT_TRUE(database);
   EXPECT_EQ(database->records.size(), 2u);
 }
@@ -198,10 +198,10 @@ TEST_F(FilesDatabaseTest, OpenForWritingCreatesAMissingDatabase) {
     EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
   ASSERT_TRUE(database);
-  EXPECT_EQ(database->creator, kCreatorId);
-  EXPECT_EQ(database->type, kFilesDatabaseType);
+  EXPECT_EQ(database->creator, records::kCreatorId);
+  EXPECT_EQ(database->type, records::kFilesDatabaseType);
   EXPECT_EQ(database->version, 0);
   EXPECT_FALSE(database->IsResourceDatabase());
   ASSERT_EQ(database->records.size(), 1u);
@@ -224,7 +224,7 @@ TEST_F(FilesDatabaseTest, CreationFailureIsLoggedAndReturned) {
     EXPECT_EQ(OpenFilesDatabaseForWriting(database), 0x4108);
   });
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't create the Files database", 22}}));
-  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), kFilesDatabaseName));
+  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName));
 }
 
 }  // namespace

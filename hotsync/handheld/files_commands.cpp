@@ -20,11 +20,11 @@
 namespace handheld {
 namespace {
 
-namespace layout = conduit::file_record;
+namespace layout = records::file_record;
 using platform::pdb::PalmDatabase;
 using platform::pdb::PalmRecord;
 
-namespace bitmap = conduit::bitmap;
+namespace bitmap = records::bitmap;
 
 std::string AttributesInWords(uint8_t attributes) {
   std::string words;
@@ -40,11 +40,11 @@ std::string AttributesInWords(uint8_t attributes) {
 
 const char* KindInWords(uint8_t kind) {
   switch (kind) {
-    case conduit::kContentText:
+    case records::kContentText:
       return "text";
-    case conduit::kContentBitmap:
+    case records::kContentBitmap:
       return "bitmap";
-    case conduit::kContentPcFormat:
+    case records::kContentPcFormat:
       return "PC format";
     default:
       return "unknown";
@@ -53,7 +53,7 @@ const char* KindInWords(uint8_t kind) {
 
 int Files(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName, true);
+      OpenImageDatabase(arguments.Positional()[0], records::kFilesDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n";
@@ -65,7 +65,7 @@ int Files(const Arguments& arguments) {
     char uniqueId[16];
     std::snprintf(uniqueId, sizeof uniqueId, "0x%06X", record.uniqueId);
     std::cout << i << "\t";
-    if (const auto head = conduit::HandheldFileHead::Decode(data)) {
+    if (const auto head = records::HandheldFileHead::Decode(data)) {
       std::cout << head->fileId << "\t" << EscapeField(conduit::Windows1252ToUtf8(head->title))
                 << "\t" << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind)
                 << ")\t" << head->size;
@@ -81,11 +81,11 @@ int Files(const Arguments& arguments) {
 // The content bytes of a record: a text up to its NUL; other kinds as many
 // bytes as the size field gives, never more than the record holds.
 std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
-  const auto head = conduit::HandheldFileHead::Decode(data);
+  const auto head = records::HandheldFileHead::Decode(data);
   if (!head) return {};
-  const std::span<const uint8_t> content = conduit::FileRecordContent(data);
+  const std::span<const uint8_t> content = records::FileRecordContent(data);
   auto end = content.end();
-  if (head->contentKind == conduit::kContentText) {
+  if (head->contentKind == records::kContentText) {
     end = std::find(content.begin(), content.end(), uint8_t{0});
   } else if (head->size < content.size()) {
     end = content.begin() + static_cast<ptrdiff_t>(head->size);
@@ -97,7 +97,7 @@ std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
 // named by the second; nothing after a message.
 std::optional<ImageDatabase> OpenFilesRecord(const Arguments& arguments, size_t* index) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], records::kFilesDatabaseName);
   if (!opened) return std::nullopt;
   std::optional<size_t> parsed =
       ParseIndex(arguments.Positional()[1], opened->database.records.size());
@@ -173,7 +173,7 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
 std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind,
                                    uint16_t depthCode) {
   const store::HandheldDateTime now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
-  conduit::HandheldFileHead head;
+  records::HandheldFileHead head;
   head.fileId = 0;  // made on the handheld, not sent from the PC list
   head.title = options.title;
   head.sourcePath = options.source;
@@ -181,7 +181,7 @@ std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind
   head.depthCode = depthCode;
   head.size = static_cast<uint32_t>(options.content.size());
   head.contentKind = kind;
-  return conduit::EncodeFileRecord(head, options.content, layout::kHandheldZeros);
+  return records::EncodeFileRecord(head, options.content, layout::kHandheldZeros);
 }
 
 // Appends the record to "VlmrFilesDB", creating the database when missing.
@@ -194,13 +194,13 @@ int AppendRecord(const std::string& folder, const NewRecordOptions& options,
   auto image = OpenImage(folder);
   if (!image) return kExitFailed;
   std::optional<PalmDatabase> database;
-  if (image->HasDatabase(conduit::kFilesDatabaseName)) {
-    if (!(database = LoadDatabase(*image, conduit::kFilesDatabaseName))) return kExitFailed;
+  if (image->HasDatabase(records::kFilesDatabaseName)) {
+    if (!(database = LoadDatabase(*image, records::kFilesDatabaseName))) return kExitFailed;
   } else {
     database.emplace();
-    database->name = conduit::kFilesDatabaseName;
-    database->creator = conduit::kCreatorId;
-    database->type = conduit::kFilesDatabaseType;
+    database->name = records::kFilesDatabaseName;
+    database->creator = records::kCreatorId;
+    database->type = records::kFilesDatabaseType;
     database->created = time(nullptr);
   }
   PalmRecord record;
@@ -223,7 +223,7 @@ int AddText(const Arguments& arguments) {
   auto nul = std::find(options.content.begin(), options.content.end(), uint8_t{0});
   options.content.erase(nul, options.content.end());
   return AppendRecord(arguments.Positional()[0], options,
-                      NewRecordData(options, conduit::kContentText, 0));
+                      NewRecordData(options, records::kContentText, 0));
 }
 
 // A PNG or JPEG picture, by the signature its bytes begin with.
@@ -277,7 +277,7 @@ int AddBitmap(const Arguments& arguments) {
     return Fail("\"" + file + "\" is neither a PNG or JPEG picture nor a handheld bitmap");
   }
   return AppendRecord(arguments.Positional()[0], options,
-                      NewRecordData(options, conduit::kContentBitmap, depth));
+                      NewRecordData(options, records::kContentBitmap, depth));
 }
 
 int Edit(const Arguments& arguments) {
@@ -286,7 +286,7 @@ int Edit(const Arguments& arguments) {
   if (!opened) return kExitFailed;
   PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
-    const auto head = conduit::HandheldFileHead::Decode(record.data);
+    const auto head = records::HandheldFileHead::Decode(record.data);
     if (!head) return Fail("the record is short");
     int error = 0;
     std::optional<std::vector<uint8_t>> content =
@@ -294,7 +294,7 @@ int Edit(const Arguments& arguments) {
     if (!content) {
       return Fail("cannot read \"" + *file + "\": " + platform::DescribeReadError(error));
     }
-    const bool text = head->contentKind == conduit::kContentText;
+    const bool text = head->contentKind == records::kContentText;
     if (text)
       content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
     if (layout::kHeadSize + content->size() + 1 > layout::kMaxRecordSize) {
@@ -303,7 +303,7 @@ int Edit(const Arguments& arguments) {
     record.data.resize(layout::kHeadSize);
     record.data.insert(record.data.end(), content->begin(), content->end());
     record.data.push_back(0);
-    conduit::ChangeFileHead(record.data, [&content](conduit::HandheldFileHead& head) {
+    records::ChangeFileHead(record.data, [&content](records::HandheldFileHead& head) {
       head.size = static_cast<uint32_t>(content->size());
       head.modified = store::HandheldDateTime::FromPcTime(time(nullptr), true);
     });

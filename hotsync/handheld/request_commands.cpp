@@ -19,9 +19,9 @@
 namespace handheld {
 namespace {
 
-using conduit::RequestPreference;
 using platform::pdb::AppPreference;
 using platform::pdb::ImageError;
+using records::RequestPreference;
 
 constexpr uint16_t kRequestPreferenceId = 0;
 constexpr uint16_t kNewPreferenceVersion = 1;
@@ -34,12 +34,12 @@ struct RequestName {
 };
 
 constexpr RequestName kRequests[] = {
-    {"search", conduit::kRequestSearch, "search asked", "search done"},
-    {"fetch", conduit::kRequestFetch, "fetch asked", "fetch done"},
-    {"fax", conduit::kRequestFax, "fax asked", "fax done"},
-    {"email", conduit::kRequestEmail, "e-mail asked", "e-mail done"},
-    {"pcformat", conduit::kRequestPcFormat, "fetch in PC format asked", "fetch in PC format done"},
-    {"receive", conduit::kRequestReceive, "receive asked", "receive done"},
+    {"search", records::kRequestSearch, "search asked", "search done"},
+    {"fetch", records::kRequestFetch, "fetch asked", "fetch done"},
+    {"fax", records::kRequestFax, "fax asked", "fax done"},
+    {"email", records::kRequestEmail, "e-mail asked", "e-mail done"},
+    {"pcformat", records::kRequestPcFormat, "fetch in PC format asked", "fetch in PC format done"},
+    {"receive", records::kRequestReceive, "receive asked", "receive done"},
 };
 
 const char* RequestInWords(uint8_t code) {
@@ -76,7 +76,7 @@ const char* ImageModeInWords(uint8_t mode) {
 std::optional<AppPreference> ReadRequestPreference(const platform::pdb::HandheldImage& image) {
   AppPreference preference;
   const ImageError error =
-      image.ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+      image.ReadPreference(records::kCreatorId, kRequestPreferenceId, true, &preference);
   if (error == ImageError::kNotFound) {
     preference = AppPreference{kNewPreferenceVersion, {}};
   } else if (error != ImageError::kNone) {
@@ -185,7 +185,7 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
   const std::optional<std::string> record = arguments.Value("--record");
   const std::optional<std::string> category = arguments.Value("--category");
   if (!record && !category) return std::nullopt;
-  if (request != conduit::kRequestReceive || (record && category)) {
+  if (request != records::kRequestReceive || (record && category)) {
     status = UsageFail("--record or --category goes with a receive request, one of them");
     return std::nullopt;
   }
@@ -214,9 +214,9 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
 std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& image,
                                            const RecordName& name) {
   if (name.kind == RecordName::Kind::kIndex) return name.number;
-  namespace layout = conduit::file_record;
+  namespace layout = records::file_record;
   const std::optional<platform::pdb::PalmDatabase> files =
-      LoadDatabase(image, conduit::kFilesDatabaseName);
+      LoadDatabase(image, records::kFilesDatabaseName);
   if (!files) return std::nullopt;
   const std::string title = conduit::TranscodeUtf8ToWindows1252(name.title);
   std::vector<uint32_t> found;
@@ -283,7 +283,7 @@ int Request(const Arguments& arguments) {
   if (imageMode) asked.SetImageMode(static_cast<uint8_t>(*imageMode));
   asked.EncodeInto(preference->data);
   const ImageError error =
-      image->WritePreference(conduit::kCreatorId, kRequestPreferenceId, true, *preference);
+      image->WritePreference(records::kCreatorId, kRequestPreferenceId, true, *preference);
   if (error != ImageError::kNone) {
     return Fail(std::string("cannot write the request preference: ") +
                 platform::pdb::Describe(error));
@@ -297,7 +297,7 @@ int ShowRequest(const Arguments& arguments) {
   if (!image) return kExitFailed;
   AppPreference preference;
   const ImageError error =
-      image->ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+      image->ReadPreference(records::kCreatorId, kRequestPreferenceId, true, &preference);
   if (error == ImageError::kNotFound) {
     std::cout << "No request preference.\n";
     return kExitOk;

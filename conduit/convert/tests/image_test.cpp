@@ -25,7 +25,7 @@ using testing::ScopedEnvironment;
 using testing::TempFolder;
 using testing::WriteFile;
 
-constexpr int kSide = bitmap::kSide;
+constexpr int kSide = records::bitmap::kSide;
 using Painter = std::function<Magick::Color(size_t row, size_t column)>;
 
 Magick::Color Grey(int level) {
@@ -56,7 +56,7 @@ std::vector<uint8_t> Convert(const std::string& path, uint8_t imageMode) {
 }
 
 std::span<const uint8_t> ContentSpan(const std::vector<uint8_t>& record) {
-  return std::span(record).subspan(file_record::kContentOffset);
+  return std::span(record).subspan(records::file_record::kContentOffset);
 }
 
 // The 2-bit value of every pixel of a converted picture.
@@ -64,7 +64,8 @@ std::vector<uint8_t> TwoBitValues(const std::vector<uint8_t>& record) {
   std::vector<uint8_t> values;
   for (int row = 0; row < kSide; ++row) {
     for (int column = 0; column < kSide; ++column) {
-      values.push_back(bitmap::PixelValue(ContentSpan(record), bitmap::kTwoBit, row, column));
+      values.push_back(
+          records::bitmap::PixelValue(ContentSpan(record), records::bitmap::kTwoBit, row, column));
     }
   }
   return values;
@@ -85,7 +86,7 @@ TEST_P(ImagePlacementTest, ScalesToTheLongerSideAndCentresOnBlack) {
   const std::string path =
       MakePicture(folder, "white.png", p.width, p.height, [](size_t, size_t) { return Grey(255); });
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
-  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  ASSERT_EQ(values.size(), records::bitmap::kPixelCount);
   for (size_t row = 0; row < kSide; ++row) {
     for (size_t column = 0; column < kSide; ++column) {
       const bool inside = row >= p.top && row < p.top + p.shownHeight && column >= p.left &&
@@ -125,7 +126,7 @@ TEST_P(ImageDepthTest, PacksTheGreysOfEachDepthByteForByte) {
   const std::vector<uint8_t> record = Convert(path, c.imageMode);
   ASSERT_EQ(record.size(), c.recordSize);
   EXPECT_EQ(HeadOf(record).depthCode, c.depthCode);
-  EXPECT_EQ(HeadOf(record).contentKind, kContentBitmap);
+  EXPECT_EQ(HeadOf(record).contentKind, records::kContentBitmap);
   EXPECT_EQ(HeadOf(record).size, c.recordSize - 202);
   EXPECT_EQ(HeadOf(record).title, "bands.bmp");
   const std::span<const uint8_t> content = ContentSpan(record);
@@ -159,16 +160,16 @@ TEST(ConvertImage, EightBitPixelsIndexTheColourTableAfterThePixels) {
   EXPECT_EQ(HeadOf(record).depthCode, 3);
   const std::span<const uint8_t> content = ContentSpan(record);
   EXPECT_EQ(content[9], 2) << "version";
-  for (size_t i = 0; i < bitmap::kColourCount; ++i) {
-    ASSERT_EQ(content[bitmap::kColourTableOffset + 4 * i], i);
+  for (size_t i = 0; i < records::bitmap::kColourCount; ++i) {
+    ASSERT_EQ(content[records::bitmap::kColourTableOffset + 4 * i], i);
   }
-  const auto colours = bitmap::DecodeBitmap(content, bitmap::kEightBit);
+  const auto colours = records::bitmap::DecodeBitmap(content, records::bitmap::kEightBit);
   ASSERT_TRUE(colours);
   auto at = [&](size_t y, size_t x) { return (*colours)[y * kSide + x]; };
-  EXPECT_EQ(at(10, 10), (bitmap::Rgb{255, 0, 0}));
-  EXPECT_EQ(at(10, 150), (bitmap::Rgb{0, 0, 255}));
-  EXPECT_EQ(at(150, 10), (bitmap::Rgb{255, 255, 0}));
-  EXPECT_EQ(at(150, 150), (bitmap::Rgb{0, 0, 0}));
+  EXPECT_EQ(at(10, 10), (records::bitmap::Rgb{255, 0, 0}));
+  EXPECT_EQ(at(10, 150), (records::bitmap::Rgb{0, 0, 255}));
+  EXPECT_EQ(at(150, 10), (records::bitmap::Rgb{255, 255, 0}));
+  EXPECT_EQ(at(150, 150), (records::bitmap::Rgb{0, 0, 0}));
 }
 
 // A mid grey that no handheld grey matches shows, on average, as that grey:
@@ -178,10 +179,10 @@ TEST(ConvertImage, DiffusesTheErrorOfShadesBetweenTheGreys) {
   const std::string path =
       MakePicture(folder, "grey.png", kSide, kSide, [](size_t, size_t) { return Grey(150); });
   const std::vector<uint8_t> record = Convert(path, 1);
-  const auto colours = bitmap::DecodeBitmap(ContentSpan(record), bitmap::kTwoBit);
+  const auto colours = records::bitmap::DecodeBitmap(ContentSpan(record), records::bitmap::kTwoBit);
   ASSERT_TRUE(colours);
   double sum = 0;
-  for (const bitmap::Rgb& colour : *colours) sum += colour.red;
+  for (const records::bitmap::Rgb& colour : *colours) sum += colour.red;
   // The PC shows 2-bit values as 255, 200, 100 and 0: the mean of the
   // reduced picture is the grey of the handheld palette it was reduced to.
   EXPECT_NEAR(sum / static_cast<double>(colours->size()), 150.0, 4.0);
@@ -245,7 +246,7 @@ TEST_P(ImageOrientationTest, ShowsThePhotoUpright) {
   photo.write(path);
 
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
-  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  ASSERT_EQ(values.size(), records::bitmap::kPixelCount);
   for (int candidate = 1; candidate <= 8; ++candidate) {
     const auto [row, column] = Upright(candidate, 20, 50);
     const uint8_t value = values[size_t(row) * kSide + size_t(column)];
@@ -346,7 +347,7 @@ TEST_P(ImageRefusalTest, GivesStatus12AndThePcFormatFallback) {
   EXPECT_TRUE(std::filesystem::is_empty(temporary.Path()));
   const ConversionResult sent = ConvertForHandheld(path);
   ASSERT_TRUE(sent.record);
-  EXPECT_EQ(HeadOf(*sent.record).contentKind, kContentPcFormat);
+  EXPECT_EQ(HeadOf(*sent.record).contentKind, records::kContentPcFormat);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -425,7 +426,7 @@ TEST(ConvertImage, RendersEpsThroughGhostscript) {
   const std::string path = folder / "box.eps";
   WriteFile(path, kWhiteBoxEps);
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
-  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  ASSERT_EQ(values.size(), records::bitmap::kPixelCount);
   EXPECT_EQ(values[0], 3) << "black bar above the 2:1 picture";
   EXPECT_EQ(values[80 * kSide + 80], 0) << "the white box";
 }
@@ -468,7 +469,7 @@ TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
                 " deletefile } try\n"
                 "reached { 1 } { 0 } ifelse setgray 0 0 100 100 rectfill showpage\n");
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
-  ASSERT_EQ(values.size(), bitmap::kPixelCount);
+  ASSERT_EQ(values.size(), records::bitmap::kPixelCount);
   EXPECT_EQ(values[80 * kSide + 80], 3) << "a file operation succeeded";
   EXPECT_EQ(NamesIn(shared.Path()), std::vector<std::string>{"canary"});
   EXPECT_EQ(ReadFile(shared / "canary"), "secret");
