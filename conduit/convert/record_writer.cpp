@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 namespace conduit {
 
@@ -13,7 +13,7 @@ std::string HandheldTitle(std::string_view name, std::string_view suffix) {
   std::string title;
   title.reserve(name.size() + suffix.size());
   title.append(name).append(suffix);
-  return TranscodeUtf8ToWindows1252(title);
+  return platform::text::TranscodeUtf8ToWindows1252(title);
 }
 
 records::HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix,

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "bytes/bytes.h"
-#include "convert/transcode.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 
 namespace conduit::receive {
 namespace {
@@ -23,7 +23,7 @@ store::FileListEntry EntryOf(const records::HandheldFileHead& head,
                              const RecordDescription& description) {
   store::FileListEntry entry;
   // The title as the PC shows it; the path stays the handheld's bytes.
-  entry.title = HandheldNameToUtf8(head.title);
+  entry.title = platform::text::HandheldNameToUtf8(head.title);
   entry.path = head.sourcePath;
   entry.created = head.created;
   entry.modified = head.modified;
@@ -53,7 +53,7 @@ std::vector<uint8_t> TextFileBytes(std::span<const uint8_t> content) {
     if (*byte == '\r' && byte + 1 != end && byte[1] == '\n') continue;
     text += static_cast<char>(*byte);
   }
-  const std::string utf8 = Windows1252ToUtf8(text);
+  const std::string utf8 = platform::text::Windows1252ToUtf8(text);
   return std::vector<uint8_t>(utf8.begin(), utf8.end());
 }
 

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "files_database.h"
 #include "handheld_database.h"
 #include "handheld_records.h"  // records/
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 #include "transfer/handheld_record.h"
 
 namespace conduit::transfer {
@@ -122,9 +122,9 @@ std::optional<std::vector<uint8_t>> RecordOfResult(FetchMode mode,
     LogWarning((std::string(FailureVerb(mode)) + name + ": " + built.failure).c_str());
   }
   if (!built.record) {
-    built = BuildMessageRecord(
-        TranscodeUtf8ToWindows1252("The file could not be fetched: " + built.failure + "."),
-        kErrorSuffix, path);
+    built = BuildMessageRecord(platform::text::TranscodeUtf8ToWindows1252(
+                                   "The file could not be fetched: " + built.failure + "."),
+                               kErrorSuffix, path);
   }
   RetitleRecord(built, name);
   return std::move(built.record);

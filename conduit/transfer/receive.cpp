@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld_database.h"
 #include "handheld_records.h"  // records/
 #include "receive/received_file.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 
 namespace conduit::transfer {
 namespace {
@@ -50,7 +50,7 @@ records::SearchAppInfo ReadReceiveChoice() {
 std::string TitleOf(std::span<const uint8_t> bytes) {
   const records::HandheldFileHead head =
       records::HandheldFileHead::Decode(bytes).value_or(records::HandheldFileHead{});
-  return head.title.empty() ? "a file" : HandheldNameToUtf8(head.title);
+  return head.title.empty() ? "a file" : platform::text::HandheldNameToUtf8(head.title);
 }
 
 class RecordReceiver {

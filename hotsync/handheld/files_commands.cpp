@@ -11,11 +11,11 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "text/transcode.h"
 
 namespace handheld {
 namespace {
@@ -66,9 +66,10 @@ int Files(const Arguments& arguments) {
     std::snprintf(uniqueId, sizeof uniqueId, "0x%06X", record.uniqueId);
     std::cout << i << "\t";
     if (const auto head = records::HandheldFileHead::Decode(data)) {
-      std::cout << head->fileId << "\t" << EscapeField(conduit::Windows1252ToUtf8(head->title))
-                << "\t" << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind)
-                << ")\t" << head->size;
+      std::cout << head->fileId << "\t"
+                << EscapeField(platform::text::Windows1252ToUtf8(head->title)) << "\t"
+                << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind) << ")\t"
+                << head->size;
     } else {
       std::cout << "-\t(short record)\t-\t-";
     }
@@ -151,7 +152,7 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
   const std::string typedTitle =
       arguments.Value("--title").value_or(platform::FileNameOfPath(file));
   // The handheld keeps its titles in its own character set.
-  options->title = conduit::TranscodeUtf8ToWindows1252(typedTitle);
+  options->title = platform::text::TranscodeUtf8ToWindows1252(typedTitle);
   options->source = arguments.Value("--source").value_or(typedTitle);
   if (options->title.size() > layout::kMaxTitleLength) {
     return UsageFail("a title holds at most 39 characters");
@@ -212,7 +213,7 @@ int AppendRecord(const std::string& folder, const NewRecordOptions& options,
   database->modified = time(nullptr);
   if (!SaveDatabase(*image, *database)) return kExitFailed;
   std::cout << "Added record " << database->records.size() - 1 << " \""
-            << conduit::Windows1252ToUtf8(options.title) << "\".\n";
+            << platform::text::Windows1252ToUtf8(options.title) << "\".\n";
   return kExitOk;
 }
 

@@ -11,10 +11,10 @@
 
 #include "bytes/bytes.h"
 #include "common/hotsync_home.h"
-#include "convert/transcode.h"
 #include "file_list_entry.h"
 #include "handheld/companion.h"
 #include "handheld_records.h"  // records/
+#include "text/transcode.h"
 
 namespace handheld {
 namespace {
@@ -218,7 +218,7 @@ std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& i
   const std::optional<platform::pdb::PalmDatabase> files =
       LoadDatabase(image, records::kFilesDatabaseName);
   if (!files) return std::nullopt;
-  const std::string title = conduit::TranscodeUtf8ToWindows1252(name.title);
+  const std::string title = platform::text::TranscodeUtf8ToWindows1252(name.title);
   std::vector<uint32_t> found;
   for (size_t i = 0; i < files->records.size(); ++i) {
     const platform::pdb::PalmRecord& record = files->records[i];
