@@ -10,11 +10,11 @@
 #include <span>
 
 #include "bytes/bytes.h"
-#include "convert/convert.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "picture_to_bitmap.h"  // imaging/
 #include "text/transcode.h"
 
 namespace handheld {
@@ -238,20 +238,22 @@ bool IsPngOrJpeg(const std::vector<uint8_t>& bytes) {
   return startsWith(kPng) || startsWith(kJpeg);
 }
 
-// The handheld bitmap of the picture in `path` at the depth of `depthCode`,
-// made as the conduit makes the bitmaps it fetches: scaled to fit the
-// 160 x 160 screen, centred on black and reduced to the depth. Nothing,
-// with `why` set, when the picture cannot be decoded.
-std::optional<std::vector<uint8_t>> PictureAsBitmap(const std::string& path, uint16_t depthCode,
-                                                    std::string& why) {
-  // The depth codes 1, 2 and 3 are the image modes that ask for them.
-  conduit::ConversionResult converted =
-      conduit::ConvertImageAtMode(path, static_cast<uint8_t>(depthCode));
-  if (!converted.record) {
-    why = converted.failure.empty() ? "it could not be decoded" : converted.failure;
+// The handheld bitmap of the picture in `bytes` at the depth of
+// `depthCode`, made as the conduit makes the bitmaps it fetches: scaled to
+// fit the 160 x 160 screen, centred on black and reduced to the depth.
+// Nothing, with `why` set, when the picture cannot be decoded.
+std::optional<std::vector<uint8_t>> PictureAsBitmap(std::span<const uint8_t> bytes,
+                                                    uint16_t depthCode, std::string& why) {
+  // The bytes begin with a PNG or JPEG signature, which names their format
+  // without an extension. The imaging library's warnings are the HotSync
+  // log's; the companion has none.
+  platform::Result<std::vector<uint8_t>> made =
+      imaging::PictureToBitmap(bytes, {}, bitmap::DepthForCode(depthCode), nullptr);
+  if (!made) {
+    why = made.Reason();
     return std::nullopt;
   }
-  return ContentOf(*converted.record);
+  return std::move(made).Value();
 }
 
 int AddBitmap(const Arguments& arguments) {
@@ -271,7 +273,7 @@ int AddBitmap(const Arguments& arguments) {
   } else if (IsPngOrJpeg(options.content)) {
     depth = givenDepth.value_or(bitmap::kTwoBit.code);
     std::string why;
-    std::optional<std::vector<uint8_t>> made = PictureAsBitmap(file, depth, why);
+    std::optional<std::vector<uint8_t>> made = PictureAsBitmap(options.content, depth, why);
     if (!made) return Fail("cannot read the picture \"" + file + "\": " + why);
     options.content = std::move(*made);
   } else {

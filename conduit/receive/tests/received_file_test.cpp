@@ -13,10 +13,10 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
-#include "convert/imaging.h"
-#include "receive/pc_path.h"
-#include "handheld_bitmap.h"  // records/
+#include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "imaging.h"           // imaging/
+#include "receive/pc_path.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 

@@ -1,12 +1,12 @@
 // Scaling a picture to the handheld's screen and centring it on black.
-#include "convert/picture_canvas.h"
+#include "picture_canvas.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "handheld_bitmap.h"  // records/
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
 constexpr size_t kSide = records::bitmap::kSide;
@@ -42,4 +42,4 @@ std::vector<uint8_t> CanvasBytes(Magick::Image& canvas) {
   return rgb;
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

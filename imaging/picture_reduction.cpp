@@ -1,11 +1,11 @@
 // Floyd-Steinberg error diffusion onto the grey palettes, and the library's
 // own colour quantisation for 256 colours.
-#include "convert/picture_reduction.h"
+#include "picture_reduction.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
 constexpr int kSide = records::bitmap::kSide;
@@ -97,4 +97,4 @@ std::vector<uint8_t> ReduceToColours(Magick::Image& canvas, records::bitmap::Col
   return values;
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

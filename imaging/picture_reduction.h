@@ -12,7 +12,7 @@
 
 #include "handheld_bitmap.h"  // records/
 
-namespace conduit::imaging {
+namespace imaging {
 
 enum class Dithering { kErrorDiffusion, kNone };
 
@@ -30,4 +30,4 @@ std::vector<uint8_t> ReduceToGreys(std::span<const uint8_t> rgb,
 // receives the palette (unused entries black).
 std::vector<uint8_t> ReduceToColours(Magick::Image& canvas, records::bitmap::ColourTable& colours);
 
-}  // namespace conduit::imaging
+}  // namespace imaging
