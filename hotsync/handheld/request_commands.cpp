@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <iostream>
 
-#include "bytes/bytes.h"
 #include "common/hotsync_home.h"
 #include "file_list_entry.h"
 #include "handheld/companion.h"
@@ -207,6 +206,16 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
   return ReceiveChoice{false, 0, std::move(*name)};
 }
 
+// True when `record` has the ID `name` gives, or its title; `handheldTitle`
+// is that title in the handheld's character set.
+bool IsNamed(const platform::pdb::PalmRecord& record, const RecordName& name,
+             const std::string& handheldTitle) {
+  if (name.kind == RecordName::Kind::kId) return record.uniqueId == name.number;
+  const std::optional<records::HandheldFileHead> head =
+      records::HandheldFileHead::Decode(record.data);
+  return head && head->title == handheldTitle;
+}
+
 // The index of the live record of "VlmrFilesDB" that `name` names, as the
 // conduit's receive takes it; nothing after a message when no record or
 // more than one has that ID or title. A title is compared as the handheld
@@ -214,7 +223,6 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
 std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& image,
                                            const RecordName& name) {
   if (name.kind == RecordName::Kind::kIndex) return name.number;
-  namespace layout = records::file_record;
   const std::optional<platform::pdb::PalmDatabase> files =
       LoadDatabase(image, records::kFilesDatabaseName);
   if (!files) return std::nullopt;
@@ -223,12 +231,7 @@ std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& i
   for (size_t i = 0; i < files->records.size(); ++i) {
     const platform::pdb::PalmRecord& record = files->records[i];
     if (record.IsDeleted()) continue;
-    const bool matches = name.kind == RecordName::Kind::kId
-                             ? record.uniqueId == name.number
-                             : record.data.size() >= layout::kHeadSize &&
-                                   platform::GetFixedText(record.data, layout::kTitleOffset,
-                                                          layout::kTitleSize) == title;
-    if (matches) found.push_back(static_cast<uint32_t>(i));
+    if (IsNamed(record, name, title)) found.push_back(static_cast<uint32_t>(i));
   }
   char id[16];
   std::snprintf(id, sizeof id, "0x%06X", name.number);
