@@ -12,7 +12,7 @@
 #include <string>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ BENCHMARK(BM_NormaliseLineBreaks)->Unit(benchmark::kMillisecond);
 
 void BM_TranscodeUtf8ToWindows1252(benchmark::State& state) {
   for (auto _ : state) {
-    benchmark::DoNotOptimize(conduit::TranscodeUtf8ToWindows1252(Page()));
+    benchmark::DoNotOptimize(platform::text::TranscodeUtf8ToWindows1252(Page()));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Page().size()));
 }

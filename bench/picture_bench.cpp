@@ -16,17 +16,17 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "convert/imaging.h"
-#include "convert/picture_canvas.h"
-#include "convert/picture_reduction.h"
 #include "handheld_bitmap.h"  // records/
+#include "imaging.h"          // imaging/
+#include "picture_canvas.h"   // imaging/
+#include "picture_reduction.h"  // imaging/
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
 int Make(const std::string& out, size_t width, size_t height) {
-  conduit::imaging::InitialiseImaging();
+  imaging::InitialiseImaging();
   Magick::SetRandomSeed(7);
   Magick::Image picture(Magick::Geometry(width, height), Magick::Color("black"));
   picture.read("plasma:fractal");
@@ -62,7 +62,6 @@ int Peak(const std::string& path, uint8_t imageMode) {
 }
 
 int Show(const std::string& path, const std::string& out, bool dither) {
-  std::string why;
   std::vector<uint8_t> bytes;
   if (FILE* file = std::fopen(path.c_str(), "rb")) {
     int c;
@@ -70,23 +69,23 @@ int Show(const std::string& path, const std::string& out, bool dither) {
     std::fclose(file);
   }
   const std::string extension = path.substr(path.rfind('.') + 1);
-  auto picture = conduit::imaging::DecodePicture(bytes, extension == "png" ? "PNG" : "JPG",
-                                                 conduit::bitmap::kSide, why);
+  auto picture =
+      imaging::DecodePicture(bytes, extension == "png" ? "PNG" : "JPG", records::bitmap::kSide);
   if (!picture) {
-    std::fprintf(stderr, "%s\n", why.c_str());
+    std::fprintf(stderr, "%s\n", picture.Reason().c_str());
     return 1;
   }
-  Magick::Image canvas = conduit::imaging::PlaceOnCanvas(*picture);
-  const std::vector<uint8_t> values = conduit::imaging::ReduceToGreys(
-      conduit::imaging::CanvasBytes(canvas), conduit::bitmap::kTwoBit,
-      dither ? conduit::imaging::Dithering::kErrorDiffusion : conduit::imaging::Dithering::kNone);
-  const auto content = conduit::bitmap::EncodeBitmap(conduit::bitmap::kTwoBit, values);
-  const auto colours = conduit::bitmap::DecodeBitmap(content, conduit::bitmap::kTwoBit);
+  Magick::Image canvas = imaging::PlaceOnCanvas(picture.Value());
+  const std::vector<uint8_t> values = imaging::ReduceToGreys(
+      imaging::CanvasBytes(canvas), records::bitmap::kTwoBit,
+      dither ? imaging::Dithering::kErrorDiffusion : imaging::Dithering::kNone);
+  const auto content = records::bitmap::EncodeBitmap(records::bitmap::kTwoBit, values);
+  const auto colours = records::bitmap::DecodeBitmap(content, records::bitmap::kTwoBit);
   std::vector<uint8_t> rgb;
   for (const auto& colour : *colours)
     rgb.insert(rgb.end(), {colour.red, colour.green, colour.blue});
   Magick::Image shown;
-  shown.read(conduit::bitmap::kSide, conduit::bitmap::kSide, "RGB", Magick::CharPixel, rgb.data());
+  shown.read(records::bitmap::kSide, records::bitmap::kSide, "RGB", Magick::CharPixel, rgb.data());
   shown.write(out);
   return 0;
 }

@@ -14,12 +14,13 @@ namespace {
 
 int32_t CreateFilesDatabase(HandheldDatabase& database) {
   CDbCreateDB create{};
-  create.m_Creator = kCreatorId;
+  create.m_Creator = records::kCreatorId;
   create.m_Flags = 0;
   create.m_CardNo = 0;
-  static_assert(sizeof kFilesDatabaseName <= sizeof create.m_Name);
-  std::copy(std::begin(kFilesDatabaseName), std::end(kFilesDatabaseName), create.m_Name);
-  create.m_Type = kFilesDatabaseType;
+  static_assert(sizeof records::kFilesDatabaseName <= sizeof create.m_Name);
+  std::copy(std::begin(records::kFilesDatabaseName), std::end(records::kFilesDatabaseName),
+            create.m_Name);
+  create.m_Type = records::kFilesDatabaseType;
   create.m_Version = 0;
   const int32_t result = SyncCreateDB(&create);
   if (result != kSyncErrNone) {
@@ -33,7 +34,7 @@ int32_t CreateFilesDatabase(HandheldDatabase& database) {
 }  // namespace
 
 int32_t OpenFilesDatabaseForWriting(HandheldDatabase& database) {
-  const int32_t result = database.Open(kFilesDatabaseName, kOpenReadWriteSecret);
+  const int32_t result = database.Open(records::kFilesDatabaseName, records::kOpenReadWriteSecret);
   if (result == kSyncErrNone) return kSyncErrNone;
   if (result == kSyncErrNotFound) return CreateFilesDatabase(database);
   LogWarning("Couldn't open the Files database");

@@ -4,50 +4,13 @@
 #include "handheld_file_index.h"
 
 #include <algorithm>
-#include <cstring>
+#include <array>
 
-#include "bytes/bytes.h"
 #include "handheld_database.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
 
 namespace conduit {
-
-namespace {
-
-constexpr size_t kFileIdOffset = file_record::kFileIdOffset;
-constexpr size_t kSizeOffset = file_record::kSizeOffset;
-
-// The PC-order fields are kept in the head exactly as the PC holds the
-// integers in memory.
-template <typename T>
-void StoreHostOrder(std::array<uint8_t, HandheldFileIndexElement::kHeadSize>& head, size_t offset,
-                    T value) {
-  std::memcpy(head.data() + offset, &value, sizeof value);
-}
-
-template <typename T>
-T LoadHostOrder(const std::array<uint8_t, HandheldFileIndexElement::kHeadSize>& head,
-                size_t offset) {
-  T value;
-  std::memcpy(&value, head.data() + offset, sizeof value);
-  return value;
-}
-
-}  // namespace
-
-uint16_t HandheldFileIndexElement::FileId() const {
-  return LoadHostOrder<uint16_t>(head, kFileIdOffset);
-}
-
-uint32_t HandheldFileIndexElement::Size() const {
-  return LoadHostOrder<uint32_t>(head, kSizeOffset);
-}
-
-store::HandheldDateTime HandheldFileIndexElement::Modified() const {
-  return store::HandheldDateTime::FromBytes(
-      std::span(head).subspan(file_record::kModifiedOffset, store::HandheldDateTime::kSize));
-}
 
 bool HandheldFileIndexElement::IsDirty() const {
   return (attributes & kRecAttrDirty) != 0;
@@ -56,10 +19,10 @@ bool HandheldFileIndexElement::IsDirty() const {
 HandheldFileIndexElement HandheldFileIndexElement::FromRecord(std::span<const uint8_t> record,
                                                               uint32_t recordId,
                                                               uint8_t attributes) {
+  std::array<uint8_t, kHeadSize> padded{};
+  std::copy_n(record.begin(), std::min(record.size(), kHeadSize), padded.begin());
   HandheldFileIndexElement element;
-  std::copy_n(record.begin(), std::min(record.size(), kHeadSize), element.head.begin());
-  StoreHostOrder(element.head, kFileIdOffset, platform::GetU16Be(element.head, kFileIdOffset));
-  StoreHostOrder(element.head, kSizeOffset, platform::GetU32Be(element.head, kSizeOffset));
+  element.head = records::HandheldFileHead::Decode(padded).value_or(records::HandheldFileHead{});
   element.recordId = recordId;
   element.attributes = attributes;
   return element;
@@ -67,14 +30,14 @@ HandheldFileIndexElement HandheldFileIndexElement::FromRecord(std::span<const ui
 
 HandheldFileIndexElement HandheldFileIndexElement::WithFileId(uint16_t fileId) {
   HandheldFileIndexElement element;
-  StoreHostOrder(element.head, kFileIdOffset, fileId);
+  element.head.fileId = fileId;
   return element;
 }
 
 void HandheldFileIndex::Load() {
   m_elements.clear();
   HandheldDatabase database;
-  if (database.Open(kFilesDatabaseName, kOpenReadSecret) != kSyncErrNone) return;
+  if (database.Open(records::kFilesDatabaseName, records::kOpenReadSecret) != kSyncErrNone) return;
 
   uint16_t count = 0;
   if (SyncGetDBRecordCount(database.Handle(), &count) != kSyncErrNone) {

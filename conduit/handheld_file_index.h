@@ -9,7 +9,6 @@
 // that ID and nothing else.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -20,25 +19,24 @@
 namespace conduit {
 
 struct HandheldFileIndexElement {
-  static constexpr size_t kHeadSize = file_record::kIndexHeadSize;  // 202
+  // How much of each record is read: the head and one byte more.
+  static constexpr size_t kHeadSize = records::file_record::kIndexHeadSize;  // 202
 
-  // The first 202 bytes of the record, zero-padded when the record is
-  // shorter, with the file ID (bytes 0-1) and size (bytes 196-199) converted
-  // to the PC's byte order.
-  std::array<uint8_t, kHeadSize> head{};
+  // The record's head; a record shorter than a head reads as if it were
+  // padded with zeros.
+  records::HandheldFileHead head;
   // The Sync Manager's unique ID of the record.
   uint32_t recordId = 0;
   // The record's attributes: 0x40 dirty, 0x10 secret.
   uint8_t attributes = 0;
 
-  uint16_t FileId() const;
-  uint32_t Size() const;
-  // The record's modified stamp (bytes 178-185).
-  store::HandheldDateTime Modified() const;
+  uint16_t FileId() const { return head.fileId; }
+  uint32_t Size() const { return head.size; }
+  store::HandheldDateTime Modified() const { return head.modified; }
   // Changed on the handheld since the last HotSync.
   bool IsDirty() const;
 
-  // An element for a record head as read from the handheld (big-endian).
+  // An element for the first bytes of a record as read from the handheld.
   static HandheldFileIndexElement FromRecord(std::span<const uint8_t> record, uint32_t recordId,
                                              uint8_t attributes);
   // An element that holds only a file ID, everything else zero.

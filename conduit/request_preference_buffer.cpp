@@ -3,8 +3,8 @@
 
 namespace conduit {
 
-RequestPreference& RequestPreferenceBuffer() {
-  static RequestPreference buffer;
+records::RequestPreference& RequestPreferenceBuffer() {
+  static records::RequestPreference buffer;
   return buffer;
 }
 

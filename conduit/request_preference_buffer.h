@@ -12,7 +12,7 @@
 namespace conduit {
 
 // The buffer itself; the synchronisation driver fills and writes it.
-RequestPreference& RequestPreferenceBuffer();
+records::RequestPreference& RequestPreferenceBuffer();
 
 // imageMode of the synchronisation in progress: 2 and 3 choose a bitmap
 // depth, every other value the default one. 1 when the preference could not

@@ -32,13 +32,13 @@ struct RequestOutcome {
   int32_t result = 0;
 };
 
-CRawPreferenceInfo PreferenceRequest(RequestPreference& preference) {
+CRawPreferenceInfo PreferenceRequest(records::RequestPreference& preference) {
   CRawPreferenceInfo request{};
   request.m_version = kPreferenceStructVersion;
-  request.m_creator = kCreatorId;
+  request.m_creator = records::kCreatorId;
   request.m_prefId = kRequestPreferenceId;
   request.m_backedUp = 1;
-  request.m_nBufSize = static_cast<int32_t>(RequestPreference::kSize);
+  request.m_nBufSize = static_cast<int32_t>(records::RequestPreference::kSize);
   request.m_pBuffer = preference.bytes.data();
   return request;
 }
@@ -46,14 +46,15 @@ CRawPreferenceInfo PreferenceRequest(RequestPreference& preference) {
 // Reads the bytes of a preference longer than the request record into
 // `tail`; they belong to the handheld application. False when the whole
 // preference cannot be read.
-bool ReadPreferenceTail(RequestPreference& preference, uint16_t size, std::vector<uint8_t>& tail) {
+bool ReadPreferenceTail(records::RequestPreference& preference, uint16_t size,
+                        std::vector<uint8_t>& tail) {
   std::vector<uint8_t> whole(size);
   CRawPreferenceInfo request = PreferenceRequest(preference);
   request.m_reqBytes = size;
   request.m_nBufSize = size;
   request.m_pBuffer = whole.data();
   if (SyncReadAppPreference(&request) != kSyncErrNone || request.m_retBytes != size) return false;
-  tail.assign(whole.begin() + RequestPreference::kSize, whole.end());
+  tail.assign(whole.begin() + records::RequestPreference::kSize, whole.end());
   return true;
 }
 
@@ -61,13 +62,13 @@ bool ReadPreferenceTail(RequestPreference& preference, uint16_t size, std::vecto
 // 18 bytes leaves zeros after its end; a longer one keeps the rest for the
 // write. When it cannot be read, imageMode is 1 and false is returned.
 bool ReadRequestPreference(SyncContext& context) {
-  RequestPreference& preference = context.preference;
+  records::RequestPreference& preference = context.preference;
   preference.bytes.fill(0);
   context.preferenceTail.clear();
   CRawPreferenceInfo request = PreferenceRequest(preference);
-  request.m_reqBytes = static_cast<uint16_t>(RequestPreference::kSize);
+  request.m_reqBytes = static_cast<uint16_t>(records::RequestPreference::kSize);
   if (SyncReadAppPreference(&request) == kSyncErrNone &&
-      (request.m_actSize <= RequestPreference::kSize ||
+      (request.m_actSize <= records::RequestPreference::kSize ||
        ReadPreferenceTail(preference, request.m_actSize, context.preferenceTail))) {
     return true;
   }
@@ -88,12 +89,12 @@ bool WriteRequestPreference(SyncContext& context) {
 
 // Records the outcome of a fetch or receive: the "done" code and status 0 on
 // success, status 1 with the request left as it was on failure.
-RequestOutcome Conclude(RequestPreference& preference, int32_t result, uint8_t doneCode) {
+RequestOutcome Conclude(records::RequestPreference& preference, int32_t result, uint8_t doneCode) {
   if (result == 0) {
     preference.SetRequest(doneCode);
-    preference.SetStatus(RequestPreference::kStatusSuccess);
+    preference.SetStatus(records::RequestPreference::kStatusSuccess);
   } else {
-    preference.SetStatus(RequestPreference::kStatusFailure);
+    preference.SetStatus(records::RequestPreference::kStatusFailure);
   }
   return {true, result};
 }
@@ -108,9 +109,9 @@ RequestOutcome RunSearch(SyncContext& context, SyncOperations& operations) {
   const uint8_t status = operations.Search(context, stopAfterSearch);
   if (!stopAfterSearch) {
     // The search asked for its results at once: go on as a fetch request.
-    return RunFetch(context, operations, FetchMode::kConvert, kRequestFetchDone);
+    return RunFetch(context, operations, FetchMode::kConvert, records::kRequestFetchDone);
   }
-  context.preference.SetRequest(kRequestSearchDone);
+  context.preference.SetRequest(records::kRequestSearchDone);
   context.preference.SetStatus(status);
   return {true, 0};
 }
@@ -131,24 +132,24 @@ int32_t SaveFileList(SyncContext& context, bool notify) {
 }
 
 RequestOutcome CarryOutRequest(SyncContext& context, SyncOperations& operations) {
-  RequestPreference& preference = context.preference;
+  records::RequestPreference& preference = context.preference;
   switch (preference.Request()) {
-    case kRequestSearch:
+    case records::kRequestSearch:
       return RunSearch(context, operations);
-    case kRequestFetch:
-      return RunFetch(context, operations, FetchMode::kConvert, kRequestFetchDone);
-    case kRequestFax:
-      return RunFetch(context, operations, FetchMode::kFax, kRequestFaxDone);
-    case kRequestEmail:
-      return RunFetch(context, operations, FetchMode::kEmail, kRequestEmailDone);
-    case kRequestPcFormat:
-      return RunFetch(context, operations, FetchMode::kPcFormat, kRequestPcFormatDone);
-    case kRequestReceive:
+    case records::kRequestFetch:
+      return RunFetch(context, operations, FetchMode::kConvert, records::kRequestFetchDone);
+    case records::kRequestFax:
+      return RunFetch(context, operations, FetchMode::kFax, records::kRequestFaxDone);
+    case records::kRequestEmail:
+      return RunFetch(context, operations, FetchMode::kEmail, records::kRequestEmailDone);
+    case records::kRequestPcFormat:
+      return RunFetch(context, operations, FetchMode::kPcFormat, records::kRequestPcFormatDone);
+    case records::kRequestReceive:
       // The received files are listed before the handheld hears of them.
       return Conclude(preference,
                       operations.Receive(
                           context, [&context] { return SaveFileList(context, /*notify=*/false); }),
-                      kRequestReceiveDone);
+                      records::kRequestReceiveDone);
     default:
       return {};  // nothing requested
   }
@@ -189,9 +190,10 @@ int32_t SendListedFilesAndSave(SyncContext& context, SyncOperations& operations)
 // returns the result of the call: the request's failure first, then the
 // sending's or the save's.
 int32_t RunRequestAndSend(SyncContext& context, SyncOperations& operations) {
-  RequestPreference& preference = context.preference;
+  records::RequestPreference& preference = context.preference;
   RequestOutcome outcome;
-  if (ReadRequestPreference(context) && preference.Status() == RequestPreference::kStatusPending) {
+  if (ReadRequestPreference(context) &&
+      preference.Status() == records::RequestPreference::kStatusPending) {
     outcome = CarryOutRequest(context, operations);
   }
   if (outcome.writePreference && !WriteRequestPreference(context)) {

@@ -45,7 +45,8 @@ using SaveFileList = std::function<int32_t()>;
 // Everything one synchronisation works on. It lives for one call of
 // OpenConduit, so the lists start empty at every call.
 struct SyncContext {
-  explicit SyncContext(RequestPreference& requestPreference) : preference(requestPreference) {}
+  explicit SyncContext(records::RequestPreference& requestPreference)
+      : preference(requestPreference) {}
   SyncContext(const SyncContext&) = delete;
   SyncContext& operator=(const SyncContext&) = delete;
 
@@ -68,7 +69,7 @@ struct SyncContext {
   // "VlmrFilesDB" as it was when the synchronisation began.
   HandheldFileIndex fileIndex;
   // The request record read from the handheld (the process-wide buffer).
-  RequestPreference& preference;
+  records::RequestPreference& preference;
   // The preference's bytes after the request record, when the handheld
   // keeps more than 18: written back as they were read.
   std::vector<uint8_t> preferenceTail;

@@ -4,7 +4,7 @@
 
 #include "bytes/bytes.h"
 
-namespace conduit::bitmap {
+namespace records::bitmap {
 namespace {
 
 constexpr int PixelsPerByte(const Depth& depth) {
@@ -113,4 +113,4 @@ std::optional<std::vector<Rgb>> DecodeBitmap(std::span<const uint8_t> content, c
   return colours;
 }
 
-}  // namespace conduit::bitmap
+}  // namespace records::bitmap

@@ -25,7 +25,7 @@
 #include <span>
 #include <vector>
 
-namespace conduit::bitmap {
+namespace records::bitmap {
 
 constexpr int kSide = 160;
 constexpr size_t kPixelCount = size_t{kSide} * kSide;
@@ -85,4 +85,4 @@ uint8_t PixelValue(std::span<const uint8_t> content, const Depth& depth, int row
 // colour table. Nothing when the content is shorter than its depth needs.
 std::optional<std::vector<Rgb>> DecodeBitmap(std::span<const uint8_t> content, const Depth& depth);
 
-}  // namespace conduit::bitmap
+}  // namespace records::bitmap

@@ -8,7 +8,7 @@
 
 #include "bytes/bytes.h"
 
-namespace conduit {
+namespace records {
 
 namespace {
 
@@ -212,4 +212,4 @@ void SearchAppInfo::SetReceiveSelector(uint32_t selector) {
   platform::PutU32Be(m_bytes, kReceiveSelectorOffset, selector);
 }
 
-}  // namespace conduit
+}  // namespace records

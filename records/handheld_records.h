@@ -52,7 +52,7 @@
 #include "file_list_entry.h"     // store/
 #include "handheld_date_time.h"  // store/
 
-namespace conduit {
+namespace records {
 
 constexpr char kFilesDatabaseName[] = "VlmrFilesDB";
 constexpr char kSearchDatabaseName[] = "VlmrSearchDB";
@@ -269,4 +269,4 @@ enum HandheldRequest : uint8_t {
   kRequestReceiveDone = 12,
 };
 
-}  // namespace conduit
+}  // namespace records

@@ -22,14 +22,14 @@ HandheldSession::~HandheldSession() {
   SyncInjectFailure(nullptr, 0);
 }
 
-void HandheldSession::PutSearchDatabase(const conduit::SearchAppInfo& block,
-                                        const std::vector<conduit::SearchResult>& results) const {
+void HandheldSession::PutSearchDatabase(const records::SearchAppInfo& block,
+                                        const std::vector<records::SearchResult>& results) const {
   platform::pdb::PalmDatabase database;
-  database.name = conduit::kSearchDatabaseName;
-  database.creator = conduit::kCreatorId;
+  database.name = records::kSearchDatabaseName;
+  database.creator = records::kCreatorId;
   database.type = platform::pdb::FourCC("Srch");
   database.appInfo.assign(block.Bytes().begin(), block.Bytes().end());
-  for (const conduit::SearchResult& result : results) {
+  for (const records::SearchResult& result : results) {
     database.records.push_back({0, database.NextUniqueId(), result.Encode()});
   }
   PutDatabase(database);

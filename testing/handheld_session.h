@@ -32,8 +32,8 @@ class HandheldSession {
   }
 
   // Replaces "VlmrSearchDB" with the block and result records.
-  void PutSearchDatabase(const conduit::SearchAppInfo& block,
-                         const std::vector<conduit::SearchResult>& results = {}) const;
+  void PutSearchDatabase(const records::SearchAppInfo& block,
+                         const std::vector<records::SearchResult>& results = {}) const;
   // The database as the image holds it now; fails the test when unreadable.
   platform::pdb::PalmDatabase Database(const std::string& name) const;
   void PutDatabase(const platform::pdb::PalmDatabase& database) const;

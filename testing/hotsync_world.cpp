@@ -77,14 +77,14 @@ std::vector<LogLine> HotSyncWorld::Log() const {
 
 uint8_t HotSyncWorld::Request() const {
   platform::pdb::AppPreference preference;
-  EXPECT_EQ(m_image.ReadPreference(conduit::kCreatorId, 0, true, &preference),
+  EXPECT_EQ(m_image.ReadPreference(records::kCreatorId, 0, true, &preference),
             platform::pdb::ImageError::kNone);
   return preference.data.size() > 0 ? preference.data[0] : 0;
 }
 
 uint8_t HotSyncWorld::Status() const {
   platform::pdb::AppPreference preference;
-  EXPECT_EQ(m_image.ReadPreference(conduit::kCreatorId, 0, true, &preference),
+  EXPECT_EQ(m_image.ReadPreference(records::kCreatorId, 0, true, &preference),
             platform::pdb::ImageError::kNone);
   return preference.data.size() > 1 ? preference.data[1] : 0;
 }

@@ -17,8 +17,8 @@
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "convert/record_writer.h"
-#include "convert/transcode.h"
 #include "handheld_records.h"  // records/
+#include "text/transcode.h"
 
 namespace conduit {
 namespace {
@@ -193,7 +193,8 @@ ConversionResult ConvertHtml(const std::string& path) {
     FileContents file = ReadFileForConversion(path, kMaxHtmlSourceBytes);
     if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
-    std::string text = TranscodeUtf8ToWindows1252(WithoutUtf8Edges(file.bytes, file.cut));
+    std::string text = platform::text::TranscodeUtf8ToWindows1252(
+        platform::text::WithoutUtf8Edges(file.bytes, file.cut));
     file.bytes = std::string();
     HtmlToText(text);
     // The record builder cuts the text to what a record holds.

@@ -1,47 +1,33 @@
-// Pictures to handheld bitmaps. The picture is decoded (upright, as its
-// file says), scaled to fit 160 pixels on its longer side, centred on a
-// black 160 x 160 canvas, reduced to the depth the handheld asked for and
-// packed into a bitmap record (content kind 2). A picture that cannot be
-// decoded is status 12, after which the dispatcher sends it in PC format.
+// Picture files to bitmap records. The file is read whole, the imaging
+// room makes the handheld bitmap at the depth the handheld asked for
+// (picture_to_bitmap.h), and the bitmap is packed into a bitmap record
+// (content kind 2). A picture that cannot be decoded is status 12, after
+// which the dispatcher sends it in PC format.
 #include <algorithm>
 
 #include "convert/convert.h"
 #include "convert/file_reader.h"
-#include "convert/imaging.h"
-#include "convert/picture_canvas.h"
-#include "convert/picture_reduction.h"
 #include "convert/record_writer.h"
-#include "handheld_bitmap.h"  // records/
+#include "handheld_bitmap.h"    // records/
+#include "picture_to_bitmap.h"  // imaging/
 #include "request_preference_buffer.h"
+#include "sync_log.h"
 
 namespace conduit {
 namespace {
 
 // Pictures are read whole; one larger than this is no picture to send.
 constexpr size_t kMaxPictureFileBytes = size_t{64} << 20;
-// JPEG photos decode at the smallest scale their decoder offers that keeps
-// at least this many pixels on either side; the filtered scaling then works
-// from a picture a few times the screen's size instead of the whole photo.
-constexpr int kDecodeSizeHint = bitmap::kSide;
-
-std::vector<uint8_t> BuildBitmap(Magick::Image& canvas, const bitmap::Depth& depth) {
-  if (depth.hasColourTable) {
-    bitmap::ColourTable colours;
-    const std::vector<uint8_t> indexes = imaging::ReduceToColours(canvas, colours);
-    return bitmap::EncodeBitmap(depth, indexes, colours);
-  }
-  return bitmap::EncodeBitmap(depth, imaging::ReduceToGreys(imaging::CanvasBytes(canvas), depth));
-}
 
 std::vector<uint8_t> BuildBitmapRecord(const std::string& path, const FileContents& file,
                                        const std::vector<uint8_t>& bitmap,
-                                       const bitmap::Depth& depth) {
-  HandheldFileHead head = NewHead(path, {}, kContentBitmap);
+                                       const records::bitmap::Depth& depth) {
+  records::HandheldFileHead head = NewHead(path, {}, records::kContentBitmap);
   head.created = HeadStamp(file.creationTime);
   head.modified = HeadStamp(file.lastWriteTime);
   head.depthCode = depth.code;
   head.size = static_cast<uint32_t>(bitmap.size());
-  return EncodeFileRecord(head, bitmap, file_record::kPictureZeros);
+  return records::EncodeFileRecord(head, bitmap, records::file_record::kPictureZeros);
 }
 
 // The extension of the path's file name, upper case, without its dot.
@@ -68,19 +54,11 @@ ConversionResult ConvertImageAtMode(const std::string& path, uint8_t imageMode) 
     if (file.cut) return NotLoaded("the picture file is larger than 64 MiB");
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(file.bytes.data()),
                                          file.bytes.size());
-    std::string why;
-    std::optional<Magick::Image> picture =
-        imaging::DecodePicture(bytes, UpperExtension(path), kDecodeSizeHint, why);
-    if (!picture) return NotLoaded(why);
-    const bitmap::Depth depth = bitmap::DepthForImageMode(imageMode);
-    std::vector<uint8_t> bitmap;
-    try {
-      Magick::Image canvas = imaging::PlaceOnCanvas(*picture);
-      bitmap = BuildBitmap(canvas, depth);
-    } catch (const Magick::Exception& error) {
-      return NotLoaded("the picture could not be scaled (" + imaging::PlainReason(error) + ")");
-    }
-    return ConversionResult{BuildBitmapRecord(path, file, bitmap, depth), kConvOk, {}, {}};
+    const records::bitmap::Depth depth = records::bitmap::DepthForImageMode(imageMode);
+    platform::Result<std::vector<uint8_t>> bitmap =
+        imaging::PictureToBitmap(bytes, UpperExtension(path), depth, LogWarning);
+    if (!bitmap) return NotLoaded(bitmap.Reason());
+    return ConversionResult{BuildBitmapRecord(path, file, bitmap.Value(), depth), kConvOk, {}, {}};
   });
 }
 

@@ -33,7 +33,7 @@ ConversionResult InstallOnHandheldWith(const std::string& path, const std::strin
   if (!result.record) return result;
   if (error != 0)
     result.failure = "the Install Aide refused it (error " + std::to_string(error) + ")";
-  ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+  records::ChangeFileHead(*result.record, [&](records::HandheldFileHead& head) {
     head.created = HeadStamp(file.creationTime);
     head.modified = HeadStamp(file.lastWriteTime);
     head.size = SizeFieldOf(file.size);

@@ -17,11 +17,11 @@
 #include "convert/file_reader.h"
 #include "convert/mime_message.h"
 #include "convert/record_writer.h"
-#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "process/process_runner.h"
 #include "program_names.h"  // store/
 #include "settings/settings.h"
+#include "text/transcode.h"
 
 namespace conduit {
 namespace {
@@ -156,8 +156,8 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
     const std::optional<platform::FileStatus> status = platform::GetFileStatus(path);
     const time_t handled = time(nullptr);
     // The handheld's texts are Windows-1252; the PC's are UTF-8.
-    const std::string target = Windows1252ToUtf8(address);
-    const std::string note = Windows1252ToUtf8(thirdText);
+    const std::string target = platform::text::Windows1252ToUtf8(address);
+    const std::string note = platform::text::Windows1252ToUtf8(thirdText);
     const bool fax = mode == kRequestModeFax;
     const std::string recipient = (fax ? "FAX:" : "SMTP:") + target;
     // The address proper is what follows the recipient's prefix.
@@ -165,11 +165,12 @@ ConversionResult RequestMailOrFax(int mode, std::string_view address, std::strin
     const Outcome outcome = fax ? SendFax(addressed, recipient, note, path)
                                 : SendMail(addressed, recipient, note, path);
 
-    ConversionResult result = BuildMessageRecord(TranscodeUtf8ToWindows1252(outcome.message),
-                                                 outcome.sent ? kSentSuffix : kErrorSuffix, path);
+    ConversionResult result =
+        BuildMessageRecord(platform::text::TranscodeUtf8ToWindows1252(outcome.message),
+                           outcome.sent ? kSentSuffix : kErrorSuffix, path);
     if (!result.record) return result;
     result.failure = outcome.reason;
-    ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+    records::ChangeFileHead(*result.record, [&](records::HandheldFileHead& head) {
       head.modified = HeadStamp(handled);
       // A file that cannot be found keeps the zero creation stamp and size.
       if (status) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "convert/transcode.h"
+#include "text/transcode.h"
 #include "text/utf8.h"
 
 namespace conduit {
@@ -113,8 +113,9 @@ std::string AsciiFallbackOf(std::string_view name) {
 // own. A name that is not UTF-8 is taken as Windows-1252.
 std::string FileNameParameters(std::string_view name) {
   if (IsPrintableAscii(name)) return QuotedFileName(name);
-  const std::string utf8 =
-      platform::text::IsValidUtf8(name) ? std::string(name) : Windows1252ToUtf8(name);
+  const std::string utf8 = platform::text::IsValidUtf8(name)
+                               ? std::string(name)
+                               : platform::text::Windows1252ToUtf8(name);
   std::string encoded = QuotedFileName(AsciiFallbackOf(utf8)) + ";\n filename*=UTF-8''";
   constexpr std::string_view kHex = "0123456789ABCDEF";
   for (char c : utf8) {

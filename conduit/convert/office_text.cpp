@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "convert/record_writer.h"
-#include "convert/transcode.h"
 #include "program_names.h"  // store/
 #include "settings/settings.h"
 #include "sync_log.h"
+#include "text/transcode.h"
 
 namespace conduit {
 namespace {
@@ -49,7 +49,7 @@ ConversionResult BuildDocumentTextRecord(const std::string& path, std::string_vi
                                          std::string_view cutSuffix, time_t created,
                                          time_t modified) {
   return CatchNoMemory([&] {
-    std::string text = TranscodeUtf8ToWindows1252(utf8Text);
+    std::string text = platform::text::TranscodeUtf8ToWindows1252(utf8Text);
     NormaliseLineBreaks(text);
     const bool cut = text.size() + 1 > kMaxDocumentTextWithZero;
     if (cut) text.resize(kMaxDocumentTextWithZero - 1);

@@ -8,8 +8,8 @@
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "convert/record_writer.h"
-#include "convert/transcode.h"
 #include "handheld_records.h"  // records/
+#include "text/transcode.h"
 
 namespace conduit {
 namespace {
@@ -66,10 +66,11 @@ ConversionResult ConvertPlainText(const std::string& path) {
     // shortens and line-break normalisation may lengthen the text
     // afterwards, so the record builder cuts the result to what a record
     // holds.
-    FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
+    FileContents file = ReadFileForConversion(path, records::file_record::kMaxContentBytes);
     if (file.status != kConvOk) return UnreadFile(file);
     EndAtFirstNul(file.bytes);
-    std::string text = TranscodeUtf8ToWindows1252(WithoutUtf8Edges(file.bytes, file.cut));
+    std::string text = platform::text::TranscodeUtf8ToWindows1252(
+        platform::text::WithoutUtf8Edges(file.bytes, file.cut));
     file.bytes = std::string();
     NormaliseLineBreaks(text);
     TextRecordFields fields;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 namespace conduit {
 
@@ -13,11 +13,12 @@ std::string HandheldTitle(std::string_view name, std::string_view suffix) {
   std::string title;
   title.reserve(name.size() + suffix.size());
   title.append(name).append(suffix);
-  return TranscodeUtf8ToWindows1252(title);
+  return platform::text::TranscodeUtf8ToWindows1252(title);
 }
 
-HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix, uint8_t kind) {
-  HandheldFileHead head;
+records::HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix,
+                                  uint8_t kind) {
+  records::HandheldFileHead head;
   head.title = HandheldTitle(FileNameOfPath(path), titleSuffix);
   head.sourcePath = path;
   head.contentKind = kind;
@@ -37,11 +38,12 @@ ConversionResult BuildTextRecord(const std::string& path, const TextRecordFields
     const bool cut = fields.cut || fields.text.size() > kMaxRecordTextBytes;
     const std::string_view text = fields.text.substr(0, kMaxRecordTextBytes);
     const std::string_view suffix = cut ? fields.cutSuffix : std::string_view();
-    HandheldFileHead head = NewHead(path, suffix, kContentText);
+    records::HandheldFileHead head = NewHead(path, suffix, records::kContentText);
     head.created = HeadStamp(fields.created);
     head.modified = HeadStamp(fields.modified);
     head.size = static_cast<uint32_t>(text.size() + (fields.sizeCountsZero ? 1 : 0));
-    std::vector<uint8_t> record = EncodeFileRecord(head, text, file_record::kTextZeros);
+    std::vector<uint8_t> record =
+        records::EncodeFileRecord(head, text, records::file_record::kTextZeros);
     return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }

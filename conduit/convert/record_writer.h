@@ -23,7 +23,8 @@ std::string HandheldTitle(std::string_view name, std::string_view suffix);
 // The head of a new record of content kind `kind` for the file at `path`:
 // titled with its file name and `titleSuffix`, its path as the source path,
 // every other field zero.
-HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix, uint8_t kind);
+records::HandheldFileHead NewHead(const std::string& path, std::string_view titleSuffix,
+                                  uint8_t kind);
 // The head's form of a PC time: local time without seconds.
 store::HandheldDateTime HeadStamp(time_t pcTime);
 // A PC file size in the 32-bit size field: sizes beyond it are held at the
@@ -36,8 +37,9 @@ constexpr std::string_view kTextCutSuffix = "- Cut";
 // The longest text a text record carries: with the head, the text's zero
 // and the spare byte, the record is then exactly the largest the handheld
 // holds.
-constexpr size_t kMaxRecordTextBytes =
-    file_record::kMaxRecordSize - file_record::kHeadSize - file_record::kTextZeros;
+constexpr size_t kMaxRecordTextBytes = records::file_record::kMaxRecordSize -
+                                       records::file_record::kHeadSize -
+                                       records::file_record::kTextZeros;
 
 // A converted text record (content kind 1): 203 + text length bytes, the
 // text, its zero and one spare zero byte; titled with the file name, and

@@ -21,14 +21,15 @@ constexpr std::string_view kUnnamedFile = "unnamed";
 
 ConversionResult SendAsPcFormat(const std::string& path) {
   return CatchNoMemory([&] {
-    FileContents file = ReadFileForConversion(path, file_record::kMaxContentBytes);
+    FileContents file = ReadFileForConversion(path, records::file_record::kMaxContentBytes);
     if (file.status != kConvOk) return UnreadFile(file);
     const std::string_view suffix = file.cut ? kPcFormatCutSuffix : kPcFormatSuffix;
-    HandheldFileHead head = NewHead(path, suffix, kContentPcFormat);
+    records::HandheldFileHead head = NewHead(path, suffix, records::kContentPcFormat);
     head.created = HeadStamp(file.creationTime);
     head.modified = HeadStamp(file.lastWriteTime);
     head.size = static_cast<uint32_t>(file.bytes.size());
-    std::vector<uint8_t> record = EncodeFileRecord(head, file.bytes, file_record::kPcFormatZeros);
+    std::vector<uint8_t> record =
+        records::EncodeFileRecord(head, file.bytes, records::file_record::kPcFormatZeros);
     return ConversionResult{std::move(record), kConvOk, {}, std::string(suffix)};
   });
 }
@@ -36,8 +37,9 @@ ConversionResult SendAsPcFormat(const std::string& path) {
 ConversionResult BuildMessageRecord(std::string_view message, std::string_view titleSuffix,
                                     const std::string& path) {
   return CatchNoMemory([&] {
-    std::vector<uint8_t> record = EncodeFileRecord(NewHead(path, titleSuffix, kContentText),
-                                                   message, file_record::kMessageZeros);
+    std::vector<uint8_t> record =
+        records::EncodeFileRecord(NewHead(path, titleSuffix, records::kContentText), message,
+                                  records::file_record::kMessageZeros);
     return ConversionResult{std::move(record), kConvOk, {}, std::string(titleSuffix)};
   });
 }
@@ -65,7 +67,7 @@ std::string FileNameOfHandheldPath(std::string_view path) {
 
 void RetitleRecord(ConversionResult& result, std::string_view name) {
   if (!result.record) return;
-  ChangeFileHead(*result.record, [&](HandheldFileHead& head) {
+  records::ChangeFileHead(*result.record, [&](records::HandheldFileHead& head) {
     head.title = HandheldTitle(name, result.titleSuffix);
   });
 }

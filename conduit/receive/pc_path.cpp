@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "data_directory_names.h"  // store/
+#include "text/transcode.h"
 
 namespace conduit::receive {
 namespace {
@@ -74,7 +74,7 @@ bool FillNewFile(int fd, const std::string& path, std::span<const uint8_t> bytes
 
 std::optional<std::string> ChoosePcPath(std::string_view dataDirectory, std::string_view sourcePath,
                                         PathVariant variant, int counter) {
-  const std::string name = HandheldNameToUtf8(FileNameOfHandheldPath(sourcePath));
+  const std::string name = platform::text::HandheldNameToUtf8(FileNameOfHandheldPath(sourcePath));
   const size_t dot = name.rfind('.');
   std::string base = dot == std::string::npos ? name : name.substr(0, dot);
   std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);

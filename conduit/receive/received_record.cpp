@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "bytes/bytes.h"
-#include "convert/transcode.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 
 namespace conduit::receive {
 namespace {
@@ -16,13 +16,14 @@ namespace {
 // The BMP file header and its 40-byte information header.
 constexpr size_t kBmpFileHeaderSize = 14;
 constexpr size_t kBmpInfoHeaderSize = 40;
-constexpr size_t kBmpRowBytes = size_t{bitmap::kSide} * 3;  // a multiple of 4
+constexpr size_t kBmpRowBytes = size_t{records::bitmap::kSide} * 3;  // a multiple of 4
 constexpr uint32_t kBmpPixelsPerMetre = 2835;               // 72 dots per inch
 
-store::FileListEntry EntryOf(const HandheldFileHead& head, const RecordDescription& description) {
+store::FileListEntry EntryOf(const records::HandheldFileHead& head,
+                             const RecordDescription& description) {
   store::FileListEntry entry;
   // The title as the PC shows it; the path stays the handheld's bytes.
-  entry.title = HandheldNameToUtf8(head.title);
+  entry.title = platform::text::HandheldNameToUtf8(head.title);
   entry.path = head.sourcePath;
   entry.created = head.created;
   entry.modified = head.modified;
@@ -52,15 +53,16 @@ std::vector<uint8_t> TextFileBytes(std::span<const uint8_t> content) {
     if (*byte == '\r' && byte + 1 != end && byte[1] == '\n') continue;
     text += static_cast<char>(*byte);
   }
-  const std::string utf8 = Windows1252ToUtf8(text);
+  const std::string utf8 = platform::text::Windows1252ToUtf8(text);
   return std::vector<uint8_t>(utf8.begin(), utf8.end());
 }
 
-std::optional<std::vector<uint8_t>> BitmapFileBytes(const HandheldFileHead& head,
+std::optional<std::vector<uint8_t>> BitmapFileBytes(const records::HandheldFileHead& head,
                                                     std::span<const uint8_t> content,
                                                     std::string& why) {
-  const bitmap::Depth depth = bitmap::DepthForCode(head.depthCode);
-  const std::optional<std::vector<bitmap::Rgb>> colours = bitmap::DecodeBitmap(content, depth);
+  const records::bitmap::Depth depth = records::bitmap::DepthForCode(head.depthCode);
+  const std::optional<std::vector<records::bitmap::Rgb>> colours =
+      records::bitmap::DecodeBitmap(content, depth);
   if (!colours) {
     why = "the picture holds " + std::to_string(content.size()) + " bytes of the " +
           std::to_string(depth.ContentSize()) + " its depth needs";
@@ -68,7 +70,7 @@ std::optional<std::vector<uint8_t>> BitmapFileBytes(const HandheldFileHead& head
   }
   std::vector<uint8_t> rgb;
   rgb.reserve(colours->size() * 3);
-  for (const bitmap::Rgb& colour : *colours) {
+  for (const records::bitmap::Rgb& colour : *colours) {
     rgb.insert(rgb.end(), {colour.red, colour.green, colour.blue});
   }
   return EncodeBmp(rgb);
@@ -88,21 +90,21 @@ std::optional<std::vector<uint8_t>> DataFileBytes(std::span<const uint8_t> conte
 
 std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
                                            const RecordDescription& description, std::string& why) {
-  const std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
+  const std::optional<records::HandheldFileHead> head = records::HandheldFileHead::Decode(record);
   if (!head) {
     why = "the record is " + std::to_string(record.size()) + " bytes, shorter than its head";
     return std::nullopt;
   }
   PcFilePlan plan;
   plan.entry = EntryOf(*head, description);
-  const std::span<const uint8_t> content = FileRecordContent(record);
+  const std::span<const uint8_t> content = records::FileRecordContent(record);
   std::optional<std::vector<uint8_t>> bytes;
   switch (head->contentKind) {
-    case kContentText:
+    case records::kContentText:
       plan.variant = PathVariant::kText;
       bytes = TextFileBytes(content);
       break;
-    case kContentBitmap:
+    case records::kContentBitmap:
       plan.variant = PathVariant::kBitmap;
       bytes = BitmapFileBytes(*head, content, why);
       break;
@@ -117,15 +119,15 @@ std::optional<PcFilePlan> PlanReceivedFile(std::span<const uint8_t> record,
 }
 
 bool IsCutText(std::span<const uint8_t> record) {
-  if (record.size() < file_record::kMaxRecordSize) return false;
-  const std::optional<HandheldFileHead> head = HandheldFileHead::Decode(record);
-  if (!head || head->contentKind != kContentText) return false;
-  const std::span<const uint8_t> content = FileRecordContent(record);
+  if (record.size() < records::file_record::kMaxRecordSize) return false;
+  const std::optional<records::HandheldFileHead> head = records::HandheldFileHead::Decode(record);
+  if (!head || head->contentKind != records::kContentText) return false;
+  const std::span<const uint8_t> content = records::FileRecordContent(record);
   return std::find(content.begin(), content.end(), uint8_t{0}) == content.end();
 }
 
 std::vector<uint8_t> EncodeBmp(std::span<const uint8_t> rgb) {
-  const size_t pixelBytes = kBmpRowBytes * bitmap::kSide;
+  const size_t pixelBytes = kBmpRowBytes * records::bitmap::kSide;
   const size_t offset = kBmpFileHeaderSize + kBmpInfoHeaderSize;
   platform::ByteWriter writer(offset + pixelBytes);
   writer.Bytes(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>("BM"), 2));
@@ -133,8 +135,8 @@ std::vector<uint8_t> EncodeBmp(std::span<const uint8_t> rgb) {
   writer.U32Le(0);  // reserved
   writer.U32Le(static_cast<uint32_t>(offset));
   writer.U32Le(kBmpInfoHeaderSize);
-  writer.U32Le(bitmap::kSide);  // width
-  writer.U32Le(bitmap::kSide);  // height; positive: rows stored bottom first
+  writer.U32Le(records::bitmap::kSide);  // width
+  writer.U32Le(records::bitmap::kSide);  // height; positive: rows stored bottom first
   writer.U16Le(1);              // planes
   writer.U16Le(24);             // bits per pixel
   writer.U32Le(0);              // no compression
@@ -143,9 +145,9 @@ std::vector<uint8_t> EncodeBmp(std::span<const uint8_t> rgb) {
   writer.U32Le(kBmpPixelsPerMetre);
   writer.U32Le(0);  // colours used
   writer.U32Le(0);  // important colours
-  for (int row = bitmap::kSide - 1; row >= 0; --row) {
-    for (int column = 0; column < bitmap::kSide; ++column) {
-      const size_t at = 3 * (size_t(row) * bitmap::kSide + size_t(column));
+  for (int row = records::bitmap::kSide - 1; row >= 0; --row) {
+    for (int column = 0; column < records::bitmap::kSide; ++column) {
+      const size_t at = 3 * (size_t(row) * records::bitmap::kSide + size_t(column));
       const bool inside = at + 2 < rgb.size();
       writer.U8(inside ? rgb[at + 2] : 0);  // blue, green, red
       writer.U8(inside ? rgb[at + 1] : 0);

@@ -21,14 +21,14 @@ namespace {
 // The search block as read: the fields the conduit knows, and every byte
 // the handheld keeps, past the 736 the conduit knows too.
 struct StoredSearchBlock {
-  SearchAppInfo fields;
+  records::SearchAppInfo fields;
   std::vector<uint8_t> bytes;
 };
 
 bool ReadSearchBlock(const HandheldDatabase& database, StoredSearchBlock& block) {
   std::vector<uint8_t> bytes(UINT16_MAX);  // the largest block there can be
   if (database.ReadAppInfoBlock(bytes) != kSyncErrNone) return false;
-  block.fields = SearchAppInfo::FromBytes(bytes);
+  block.fields = records::SearchAppInfo::FromBytes(bytes);
   block.bytes = std::move(bytes);
   return true;
 }
@@ -46,19 +46,19 @@ bool WriteSearchBlock(uint8_t handle, const StoredSearchBlock& block) {
 // The result record of the file at `path`. A file whose status cannot be
 // read (it vanished after the walk) is listed with zero stamps and size;
 // sizes beyond the 32-bit field read as its largest value.
-SearchResult ResultFor(const std::string& path, bool selected) {
-  SearchResult result;
+records::SearchResult ResultFor(const std::string& path, bool selected) {
+  records::SearchResult result;
   result.selected = selected ? 1 : 0;
   result.path = path;
   if (auto status = platform::GetFileStatus(path)) {
-    result.created = SearchResultStamp(status->creationTime);
-    result.modified = SearchResultStamp(status->lastWriteTime);
+    result.created = records::SearchResultStamp(status->creationTime);
+    result.modified = records::SearchResultStamp(status->lastWriteTime);
     result.size = status->size > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(status->size);
   }
   return result;
 }
 
-bool WriteResult(uint8_t handle, const SearchResult& result) {
+bool WriteResult(uint8_t handle, const records::SearchResult& result) {
   std::vector<uint8_t> bytes = result.Encode();
   CRawRecordInfo record{};
   record.m_FileHandle = handle;
@@ -71,7 +71,7 @@ bool WriteResult(uint8_t handle, const SearchResult& result) {
   return SyncWriteRec(&record) == kSyncErrNone;
 }
 
-std::vector<std::string> FindFiles(const SearchAppInfo& block) {
+std::vector<std::string> FindFiles(const records::SearchAppInfo& block) {
   std::string spec = block.SearchSpec();
   SearchSpecParts parts = SplitSearchSpec(spec);
   WalkRequest walk;
@@ -89,7 +89,7 @@ std::vector<std::string> FindFiles(const SearchAppInfo& block) {
 
 uint8_t RunSearch(bool& stopAfterSearch) {
   HandheldDatabase database;
-  if (database.Open(kSearchDatabaseName, kOpenReadWriteSecret) != kSyncErrNone) {
+  if (database.Open(records::kSearchDatabaseName, records::kOpenReadWriteSecret) != kSyncErrNone) {
     LogWarning("Couldn't open Search database");
     return kSearchFailed;
   }
@@ -100,7 +100,7 @@ uint8_t RunSearch(bool& stopAfterSearch) {
   }
   if (SyncPurgeAllRecs(database.Handle()) != kSyncErrNone) LogWarning("SyncPurge failed");
 
-  SearchAppInfo& block = stored.fields;
+  records::SearchAppInfo& block = stored.fields;
   const std::string spec = block.SearchSpec();
   block.SetLastSearchSpec(spec);
   if (!WriteSearchBlock(database.Handle(), stored)) {
@@ -114,7 +114,7 @@ uint8_t RunSearch(bool& stopAfterSearch) {
 
   const bool listOnly = block.ListOnly();
   for (const std::string& path : FindFiles(block)) {
-    if (path.size() > file_record::kMaxPathLength) continue;
+    if (path.size() > records::file_record::kMaxPathLength) continue;
     if (!WriteResult(database.Handle(), ResultFor(path, !listOnly))) {
       LogWarning("Couldn't write Search results");
       return kSearchFailed;

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "files_database.h"
 #include "handheld_database.h"
 #include "sync_test_support.h"
@@ -17,11 +15,22 @@ namespace {
 using platform::pdb::PalmRecord;
 using testing::LogLine;
 
+// The bytes of `head` as a record head.
+std::vector<uint8_t> HeadBytes(const records::HandheldFileHead& head) {
+  return records::EncodeFileRecord(head, std::span<const uint8_t>(), 0);
+}
+
+// `bytes` followed by zeros to the size of a record head.
+std::vector<uint8_t> PaddedHead(std::vector<uint8_t> bytes) {
+  bytes.resize(records::file_record::kHeadSize, 0);
+  return bytes;
+}
+
 class FilesDatabaseTest : public ::testing::Test {
  protected:
   void WriteFiles(const std::vector<PalmRecord>& records) {
-    testing::WriteRecordDatabase(m_image.Path(), kFilesDatabaseName, kCreatorId, kFilesDatabaseType,
-                                 records);
+    testing::WriteRecordDatabase(m_image.Path(), records::kFilesDatabaseName, records::kCreatorId,
+                                 records::kFilesDatabaseType, records);
   }
   // Runs `work` inside a HotSync of the image with the conduit registered.
   template <typename Work>
@@ -39,7 +48,7 @@ class FilesDatabaseTest : public ::testing::Test {
   std::vector<LogLine> m_log;
 };
 
-TEST_F(FilesDatabaseTest, IndexHoldsEveryRecordInOrderWithPcOrderFields) {
+TEST_F(FilesDatabaseTest, IndexHoldsEveryRecordInOrderWithItsHead) {
   WriteFiles({
       {0x40, 0x101, testing::FileRecordBytes(0x1234, 0x00010203)},
       {0x10 | 3, 0x102, testing::FileRecordBytes(7, 5000)},
@@ -55,10 +64,7 @@ TEST_F(FilesDatabaseTest, IndexHoldsEveryRecordInOrderWithPcOrderFields) {
   EXPECT_EQ(first.recordId, 0x101u);
   EXPECT_TRUE(first.IsDirty());
   EXPECT_EQ(first.Modified().bytes, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(&first.head[2])), "title");
-  uint16_t hostId = 0;
-  std::memcpy(&hostId, first.head.data(), sizeof hostId);
-  EXPECT_EQ(hostId, 0x1234) << "the head holds the file ID in the PC's order";
+  EXPECT_EQ(first.head.title, "title");
 
   EXPECT_EQ(index.Elements()[1].attributes & kRecAttrSecret, kRecAttrSecret)
       << "secret records are read too";
@@ -77,11 +83,7 @@ TEST_F(FilesDatabaseTest, ShortRecordsAreZeroPaddedNotFilledFromTheRecordBefore)
   HandheldFileIndex index;
   InSession([&] { index.Load(); });
   ASSERT_EQ(index.Size(), 3u);
-  EXPECT_EQ(index.Elements()[1].FileId(), 9);
-  EXPECT_EQ(index.Elements()[1].head[2], 'a');
-  for (size_t i = 3; i < HandheldFileIndexElement::kHeadSize; ++i) {
-    ASSERT_EQ(index.Elements()[1].head[i], 0) << i;
-  }
+  EXPECT_EQ(HeadBytes(index.Elements()[1].head), PaddedHead({0x00, 0x09, 'a'}));
   EXPECT_EQ(index.Elements()[2].FileId(), 0);
   EXPECT_EQ(index.Elements()[2].Size(), 0u);
 }
@@ -145,7 +147,7 @@ TEST(HandheldFileIndex, AppendedElementsHoldOnlyTheirFileId) {
   ASSERT_NE(added, nullptr);
   EXPECT_EQ(added->recordId, 0u);
   EXPECT_EQ(added->attributes, 0);
-  for (size_t i = 2; i < HandheldFileIndexElement::kHeadSize; ++i) ASSERT_EQ(added->head[i], 0);
+  EXPECT_EQ(HeadBytes(added->head), PaddedHead({0x00, 0x08}));
 }
 
 TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
@@ -154,13 +156,13 @@ TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
     // More opens than the Sync Manager has handles: each owner closed its own.
     for (int round = 0; round < 40; ++round) {
       HandheldDatabase database;
-      ASSERT_EQ(database.Open(kFilesDatabaseName, kOpenReadSecret), 0) << round;
+      ASSERT_EQ(database.Open(records::kFilesDatabaseName, records::kOpenReadSecret), 0) << round;
       if (round % 2 == 0) {
         EXPECT_EQ(database.Close(), 0) << "closed once, not again";
       }
     }
     HandheldDatabase missing;
-    EXPECT_EQ(missing.Open("NoSuchDB", kOpenReadSecret), kSyncErrNotFound);
+    EXPECT_EQ(missing.Open("NoSuchDB", records::kOpenReadSecret), kSyncErrNotFound);
     EXPECT_FALSE(missing.IsOpen());
   });
   EXPECT_TRUE(m_log.empty());
@@ -180,7 +182,7 @@ TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
     EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
   ASSERT_TRUE(database);
   EXPECT_EQ(database->records.size(), 2u);
 }
@@ -198,10 +200,10 @@ TEST_F(FilesDatabaseTest, OpenForWritingCreatesAMissingDatabase) {
     EXPECT_EQ(database.Close(), 0);
   });
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), kFilesDatabaseName);
+  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
   ASSERT_TRUE(database);
-  EXPECT_EQ(database->creator, kCreatorId);
-  EXPECT_EQ(database->type, kFilesDatabaseType);
+  EXPECT_EQ(database->creator, records::kCreatorId);
+  EXPECT_EQ(database->type, records::kFilesDatabaseType);
   EXPECT_EQ(database->version, 0);
   EXPECT_FALSE(database->IsResourceDatabase());
   ASSERT_EQ(database->records.size(), 1u);
@@ -224,7 +226,7 @@ TEST_F(FilesDatabaseTest, CreationFailureIsLoggedAndReturned) {
     EXPECT_EQ(OpenFilesDatabaseForWriting(database), 0x4108);
   });
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't create the Files database", 22}}));
-  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), kFilesDatabaseName));
+  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName));
 }
 
 }  // namespace

@@ -373,7 +373,7 @@ TEST_F(SyncDriverTest, ListThatCannotBeSavedFailsTheCall) {
 
 TEST_F(SyncDriverTest, IndexIsLoadedBeforeTheRequest) {
   testing::WriteRecordDatabase(
-      m_image, kFilesDatabaseName, kCreatorId, kFilesDatabaseType,
+      m_image, records::kFilesDatabaseName, records::kCreatorId, records::kFilesDatabaseType,
       {{0, 1, testing::FileRecordBytes(3, 0)}, {0, 2, testing::FileRecordBytes(4, 0)}});
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_operations.indexAtSend, 2u);

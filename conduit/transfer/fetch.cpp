@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "files_database.h"
 #include "handheld_database.h"
 #include "handheld_records.h"  // records/
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 #include "transfer/handheld_record.h"
 
 namespace conduit::transfer {
@@ -25,7 +25,7 @@ namespace {
 constexpr std::string_view kErrorSuffix = "- Error";
 
 struct SelectedResults {
-  SearchAppInfo block;
+  records::SearchAppInfo block;
   std::vector<std::string> paths;  // in record order
   size_t leftOver = 0;             // selected beyond kMaxSelectedResults
 };
@@ -34,17 +34,17 @@ struct SelectedResults {
 // the failing call's code, after logging it and closing the database.
 int32_t ReadSelectedResults(SelectedResults& selected) {
   HandheldDatabase database;
-  int32_t result = database.Open(kSearchDatabaseName, kOpenReadWriteSecret);
+  int32_t result = database.Open(records::kSearchDatabaseName, records::kOpenReadWriteSecret);
   if (result != kSyncErrNone) {
     LogWarning("Couldn't find Search database");
     return result;
   }
-  std::vector<uint8_t> blockBytes(SearchAppInfo::kSize);
+  std::vector<uint8_t> blockBytes(records::SearchAppInfo::kSize);
   if ((result = database.ReadAppInfoBlock(blockBytes)) != kSyncErrNone) {
     LogWarning("Couldn't read Search App Info data");
     return result;
   }
-  selected.block = SearchAppInfo::FromBytes(blockBytes);
+  selected.block = records::SearchAppInfo::FromBytes(blockBytes);
 
   uint16_t count = 0;
   if ((result = SyncGetDBRecordCount(database.Handle(), &count)) != kSyncErrNone) {
@@ -52,7 +52,7 @@ int32_t ReadSelectedResults(SelectedResults& selected) {
     return result;
   }
   for (uint16_t index = 0; index < count; ++index) {
-    std::array<uint8_t, SearchResult::kSize> bytes{};  // a short record reads as zeros
+    std::array<uint8_t, records::SearchResult::kSize> bytes{};  // a short record reads as zeros
     CRawRecordInfo record{};
     record.m_FileHandle = database.Handle();
     record.m_RecIndex = index;
@@ -62,7 +62,8 @@ int32_t ReadSelectedResults(SelectedResults& selected) {
       LogWarning("Couldn't read Search Results database");
       return result;
     }
-    const SearchResult found = SearchResult::Decode(bytes).value_or(SearchResult{});
+    const records::SearchResult found =
+        records::SearchResult::Decode(bytes).value_or(records::SearchResult{});
     if (found.selected == 0) continue;
     if (selected.paths.size() == kMaxSelectedResults) {
       ++selected.leftOver;
@@ -77,7 +78,8 @@ int32_t ReadSelectedResults(SelectedResults& selected) {
   return kSyncErrNone;
 }
 
-ConversionResult BuildRecord(FetchMode mode, const SearchAppInfo& block, const std::string& path) {
+ConversionResult BuildRecord(FetchMode mode, const records::SearchAppInfo& block,
+                             const std::string& path) {
   switch (mode) {
     case FetchMode::kConvert:
       return ConvertForHandheld(path);
@@ -106,7 +108,8 @@ std::string_view FailureVerb(FetchMode mode) {
 // The record of one selected result, titled by the file name of its path
 // as the handheld made it: the record built in `mode`, or a message record
 // that tells the handheld user why there is none. Every failure is logged.
-std::optional<std::vector<uint8_t>> RecordOfResult(FetchMode mode, const SearchAppInfo& block,
+std::optional<std::vector<uint8_t>> RecordOfResult(FetchMode mode,
+                                                   const records::SearchAppInfo& block,
                                                    const std::string& path) {
   ConversionResult built = BuildRecord(mode, block, path);
   const std::string name = FileNameOfHandheldPath(path);
@@ -119,9 +122,9 @@ std::optional<std::vector<uint8_t>> RecordOfResult(FetchMode mode, const SearchA
     LogWarning((std::string(FailureVerb(mode)) + name + ": " + built.failure).c_str());
   }
   if (!built.record) {
-    built = BuildMessageRecord(
-        TranscodeUtf8ToWindows1252("The file could not be fetched: " + built.failure + "."),
-        kErrorSuffix, path);
+    built = BuildMessageRecord(platform::text::TranscodeUtf8ToWindows1252(
+                                   "The file could not be fetched: " + built.failure + "."),
+                               kErrorSuffix, path);
   }
   RetitleRecord(built, name);
   return std::move(built.record);

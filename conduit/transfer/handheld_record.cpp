@@ -7,15 +7,17 @@
 namespace conduit::transfer {
 
 bool IsWritableRecord(const std::vector<uint8_t>& record) {
-  return record.size() >= file_record::kHeadSize && record.size() <= file_record::kMaxRecordSize;
+  return record.size() >= records::file_record::kHeadSize &&
+         record.size() <= records::file_record::kMaxRecordSize;
 }
 
 void SetFileId(std::vector<uint8_t>& record, uint16_t fileId) {
-  ChangeFileHead(record, [fileId](HandheldFileHead& head) { head.fileId = fileId; });
+  records::ChangeFileHead(record,
+                          [fileId](records::HandheldFileHead& head) { head.fileId = fileId; });
 }
 
 void SetSentStamp(std::vector<uint8_t>& record, const store::HandheldDateTime& sent) {
-  ChangeFileHead(record, [&sent](HandheldFileHead& head) { head.sent = sent; });
+  records::ChangeFileHead(record, [&sent](records::HandheldFileHead& head) { head.sent = sent; });
 }
 
 store::HandheldDateTime RestampToMinute(const store::HandheldDateTime& stamp, time_t pcTime) {

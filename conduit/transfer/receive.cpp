@@ -16,13 +16,13 @@
 #include <vector>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld_database.h"
 #include "handheld_records.h"  // records/
 #include "receive/received_file.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "text/transcode.h"
 
 namespace conduit::transfer {
 namespace {
@@ -32,31 +32,32 @@ namespace {
 constexpr mode_t kDataDirectoryMode = 0700;
 
 // The search block; all zeros (receive record 0) when it cannot be read.
-SearchAppInfo ReadReceiveChoice() {
+records::SearchAppInfo ReadReceiveChoice() {
   HandheldDatabase database;
-  if (database.Open(kSearchDatabaseName, kOpenReadWriteSecret) != kSyncErrNone) {
+  if (database.Open(records::kSearchDatabaseName, records::kOpenReadWriteSecret) != kSyncErrNone) {
     LogWarning("Couldn't find Search database");
-    return SearchAppInfo();
+    return records::SearchAppInfo();
   }
-  std::vector<uint8_t> bytes(SearchAppInfo::kSize);
+  std::vector<uint8_t> bytes(records::SearchAppInfo::kSize);
   if (database.ReadAppInfoBlock(bytes) != kSyncErrNone) {
     LogWarning("Couldn't read Search App Info data");
-    return SearchAppInfo();
+    return records::SearchAppInfo();
   }
-  return SearchAppInfo::FromBytes(bytes);
+  return records::SearchAppInfo::FromBytes(bytes);
 }
 
 // The title of a record for log lines, as PC text.
 std::string TitleOf(std::span<const uint8_t> bytes) {
-  const HandheldFileHead head = HandheldFileHead::Decode(bytes).value_or(HandheldFileHead{});
-  return head.title.empty() ? "a file" : HandheldNameToUtf8(head.title);
+  const records::HandheldFileHead head =
+      records::HandheldFileHead::Decode(bytes).value_or(records::HandheldFileHead{});
+  return head.title.empty() ? "a file" : platform::text::HandheldNameToUtf8(head.title);
 }
 
 class RecordReceiver {
  public:
   RecordReceiver(uint8_t handle, SyncContext& context)
       : m_handle(handle),
-        m_buffer(file_record::kMaxRecordSize),
+        m_buffer(records::file_record::kMaxRecordSize),
         m_destination{context.dataDirectory, context.fileList, GetHandheldUserName()},
         m_firstNewEntry(context.fileList.Entries().size()) {}
 
@@ -128,7 +129,7 @@ class RecordReceiver {
     }
     if (receive::IsCutText(bytes)) {
       LogWarning((TitleOf(bytes) + " was cut to its first " +
-                  std::to_string(file_record::kMaxRecordSize) +
+                  std::to_string(records::file_record::kMaxRecordSize) +
                   " bytes on the way from the handheld: " +
                   m_destination.fileList.Entries().back().receivedCopy +
                   " holds only the beginning of its text")
@@ -182,9 +183,9 @@ int32_t ReceiveHandheldFiles(SyncContext& context, const SaveFileList& saveFileL
                    : "Couldn't receive handheld files: there is no data directory");
     return kErrNothingReceived;
   }
-  const SearchAppInfo choice = ReadReceiveChoice();
+  const records::SearchAppInfo choice = ReadReceiveChoice();
   HandheldDatabase database;
-  if (const int32_t opened = database.Open(kFilesDatabaseName, kOpenReadSecret);
+  if (const int32_t opened = database.Open(records::kFilesDatabaseName, records::kOpenReadSecret);
       opened != kSyncErrNone) {
     if (opened == kSyncErrNotFound) {
       LogText("No handheld files to receive: the handheld has no Files database");

@@ -10,21 +10,21 @@
 #include <span>
 
 #include "bytes/bytes.h"
-#include "convert/convert.h"
-#include "convert/transcode.h"
 #include "fs/fs.h"
 #include "handheld/companion.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "picture_to_bitmap.h"  // imaging/
+#include "text/transcode.h"
 
 namespace handheld {
 namespace {
 
-namespace layout = conduit::file_record;
+namespace layout = records::file_record;
 using platform::pdb::PalmDatabase;
 using platform::pdb::PalmRecord;
 
-namespace bitmap = conduit::bitmap;
+namespace bitmap = records::bitmap;
 
 std::string AttributesInWords(uint8_t attributes) {
   std::string words;
@@ -40,11 +40,11 @@ std::string AttributesInWords(uint8_t attributes) {
 
 const char* KindInWords(uint8_t kind) {
   switch (kind) {
-    case conduit::kContentText:
+    case records::kContentText:
       return "text";
-    case conduit::kContentBitmap:
+    case records::kContentBitmap:
       return "bitmap";
-    case conduit::kContentPcFormat:
+    case records::kContentPcFormat:
       return "PC format";
     default:
       return "unknown";
@@ -53,7 +53,7 @@ const char* KindInWords(uint8_t kind) {
 
 int Files(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName, true);
+      OpenImageDatabase(arguments.Positional()[0], records::kFilesDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tfile ID\ttitle\tkind\tsize\trecord size\tcategory\tattributes\trecord ID\n";
@@ -65,10 +65,11 @@ int Files(const Arguments& arguments) {
     char uniqueId[16];
     std::snprintf(uniqueId, sizeof uniqueId, "0x%06X", record.uniqueId);
     std::cout << i << "\t";
-    if (const auto head = conduit::HandheldFileHead::Decode(data)) {
-      std::cout << head->fileId << "\t" << EscapeField(conduit::Windows1252ToUtf8(head->title))
-                << "\t" << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind)
-                << ")\t" << head->size;
+    if (const auto head = records::HandheldFileHead::Decode(data)) {
+      std::cout << head->fileId << "\t"
+                << EscapeField(platform::text::Windows1252ToUtf8(head->title)) << "\t"
+                << unsigned{head->contentKind} << " (" << KindInWords(head->contentKind) << ")\t"
+                << head->size;
     } else {
       std::cout << "-\t(short record)\t-\t-";
     }
@@ -81,11 +82,11 @@ int Files(const Arguments& arguments) {
 // The content bytes of a record: a text up to its NUL; other kinds as many
 // bytes as the size field gives, never more than the record holds.
 std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
-  const auto head = conduit::HandheldFileHead::Decode(data);
+  const auto head = records::HandheldFileHead::Decode(data);
   if (!head) return {};
-  const std::span<const uint8_t> content = conduit::FileRecordContent(data);
+  const std::span<const uint8_t> content = records::FileRecordContent(data);
   auto end = content.end();
-  if (head->contentKind == conduit::kContentText) {
+  if (head->contentKind == records::kContentText) {
     end = std::find(content.begin(), content.end(), uint8_t{0});
   } else if (head->size < content.size()) {
     end = content.begin() + static_cast<ptrdiff_t>(head->size);
@@ -97,7 +98,7 @@ std::vector<uint8_t> ContentOf(const std::vector<uint8_t>& data) {
 // named by the second; nothing after a message.
 std::optional<ImageDatabase> OpenFilesRecord(const Arguments& arguments, size_t* index) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kFilesDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], records::kFilesDatabaseName);
   if (!opened) return std::nullopt;
   std::optional<size_t> parsed =
       ParseIndex(arguments.Positional()[1], opened->database.records.size());
@@ -151,7 +152,7 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
   const std::string typedTitle =
       arguments.Value("--title").value_or(platform::FileNameOfPath(file));
   // The handheld keeps its titles in its own character set.
-  options->title = conduit::TranscodeUtf8ToWindows1252(typedTitle);
+  options->title = platform::text::TranscodeUtf8ToWindows1252(typedTitle);
   options->source = arguments.Value("--source").value_or(typedTitle);
   if (options->title.size() > layout::kMaxTitleLength) {
     return UsageFail("a title holds at most 39 characters");
@@ -173,7 +174,7 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
 std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind,
                                    uint16_t depthCode) {
   const store::HandheldDateTime now = store::HandheldDateTime::FromPcTime(time(nullptr), true);
-  conduit::HandheldFileHead head;
+  records::HandheldFileHead head;
   head.fileId = 0;  // made on the handheld, not sent from the PC list
   head.title = options.title;
   head.sourcePath = options.source;
@@ -181,7 +182,7 @@ std::vector<uint8_t> NewRecordData(const NewRecordOptions& options, uint8_t kind
   head.depthCode = depthCode;
   head.size = static_cast<uint32_t>(options.content.size());
   head.contentKind = kind;
-  return conduit::EncodeFileRecord(head, options.content, layout::kHandheldZeros);
+  return records::EncodeFileRecord(head, options.content, layout::kHandheldZeros);
 }
 
 // Appends the record to "VlmrFilesDB", creating the database when missing.
@@ -194,13 +195,13 @@ int AppendRecord(const std::string& folder, const NewRecordOptions& options,
   auto image = OpenImage(folder);
   if (!image) return kExitFailed;
   std::optional<PalmDatabase> database;
-  if (image->HasDatabase(conduit::kFilesDatabaseName)) {
-    if (!(database = LoadDatabase(*image, conduit::kFilesDatabaseName))) return kExitFailed;
+  if (image->HasDatabase(records::kFilesDatabaseName)) {
+    if (!(database = LoadDatabase(*image, records::kFilesDatabaseName))) return kExitFailed;
   } else {
     database.emplace();
-    database->name = conduit::kFilesDatabaseName;
-    database->creator = conduit::kCreatorId;
-    database->type = conduit::kFilesDatabaseType;
+    database->name = records::kFilesDatabaseName;
+    database->creator = records::kCreatorId;
+    database->type = records::kFilesDatabaseType;
     database->created = time(nullptr);
   }
   PalmRecord record;
@@ -212,7 +213,7 @@ int AppendRecord(const std::string& folder, const NewRecordOptions& options,
   database->modified = time(nullptr);
   if (!SaveDatabase(*image, *database)) return kExitFailed;
   std::cout << "Added record " << database->records.size() - 1 << " \""
-            << conduit::Windows1252ToUtf8(options.title) << "\".\n";
+            << platform::text::Windows1252ToUtf8(options.title) << "\".\n";
   return kExitOk;
 }
 
@@ -223,7 +224,7 @@ int AddText(const Arguments& arguments) {
   auto nul = std::find(options.content.begin(), options.content.end(), uint8_t{0});
   options.content.erase(nul, options.content.end());
   return AppendRecord(arguments.Positional()[0], options,
-                      NewRecordData(options, conduit::kContentText, 0));
+                      NewRecordData(options, records::kContentText, 0));
 }
 
 // A PNG or JPEG picture, by the signature its bytes begin with.
@@ -237,20 +238,22 @@ bool IsPngOrJpeg(const std::vector<uint8_t>& bytes) {
   return startsWith(kPng) || startsWith(kJpeg);
 }
 
-// The handheld bitmap of the picture in `path` at the depth of `depthCode`,
-// made as the conduit makes the bitmaps it fetches: scaled to fit the
-// 160 x 160 screen, centred on black and reduced to the depth. Nothing,
-// with `why` set, when the picture cannot be decoded.
-std::optional<std::vector<uint8_t>> PictureAsBitmap(const std::string& path, uint16_t depthCode,
-                                                    std::string& why) {
-  // The depth codes 1, 2 and 3 are the image modes that ask for them.
-  conduit::ConversionResult converted =
-      conduit::ConvertImageAtMode(path, static_cast<uint8_t>(depthCode));
-  if (!converted.record) {
-    why = converted.failure.empty() ? "it could not be decoded" : converted.failure;
+// The handheld bitmap of the picture in `bytes` at the depth of
+// `depthCode`, made as the conduit makes the bitmaps it fetches: scaled to
+// fit the 160 x 160 screen, centred on black and reduced to the depth.
+// Nothing, with `why` set, when the picture cannot be decoded.
+std::optional<std::vector<uint8_t>> PictureAsBitmap(std::span<const uint8_t> bytes,
+                                                    uint16_t depthCode, std::string& why) {
+  // The bytes begin with a PNG or JPEG signature, which names their format
+  // without an extension. The imaging library's warnings are the HotSync
+  // log's; the companion has none.
+  platform::Result<std::vector<uint8_t>> made =
+      imaging::PictureToBitmap(bytes, {}, bitmap::DepthForCode(depthCode), nullptr);
+  if (!made) {
+    why = made.Reason();
     return std::nullopt;
   }
-  return ContentOf(*converted.record);
+  return std::move(made).Value();
 }
 
 int AddBitmap(const Arguments& arguments) {
@@ -270,14 +273,14 @@ int AddBitmap(const Arguments& arguments) {
   } else if (IsPngOrJpeg(options.content)) {
     depth = givenDepth.value_or(bitmap::kTwoBit.code);
     std::string why;
-    std::optional<std::vector<uint8_t>> made = PictureAsBitmap(file, depth, why);
+    std::optional<std::vector<uint8_t>> made = PictureAsBitmap(options.content, depth, why);
     if (!made) return Fail("cannot read the picture \"" + file + "\": " + why);
     options.content = std::move(*made);
   } else {
     return Fail("\"" + file + "\" is neither a PNG or JPEG picture nor a handheld bitmap");
   }
   return AppendRecord(arguments.Positional()[0], options,
-                      NewRecordData(options, conduit::kContentBitmap, depth));
+                      NewRecordData(options, records::kContentBitmap, depth));
 }
 
 int Edit(const Arguments& arguments) {
@@ -286,7 +289,7 @@ int Edit(const Arguments& arguments) {
   if (!opened) return kExitFailed;
   PalmRecord& record = opened->database.records[index];
   if (std::optional<std::string> file = arguments.Value("--content")) {
-    const auto head = conduit::HandheldFileHead::Decode(record.data);
+    const auto head = records::HandheldFileHead::Decode(record.data);
     if (!head) return Fail("the record is short");
     int error = 0;
     std::optional<std::vector<uint8_t>> content =
@@ -294,7 +297,7 @@ int Edit(const Arguments& arguments) {
     if (!content) {
       return Fail("cannot read \"" + *file + "\": " + platform::DescribeReadError(error));
     }
-    const bool text = head->contentKind == conduit::kContentText;
+    const bool text = head->contentKind == records::kContentText;
     if (text)
       content->erase(std::find(content->begin(), content->end(), uint8_t{0}), content->end());
     if (layout::kHeadSize + content->size() + 1 > layout::kMaxRecordSize) {
@@ -303,7 +306,7 @@ int Edit(const Arguments& arguments) {
     record.data.resize(layout::kHeadSize);
     record.data.insert(record.data.end(), content->begin(), content->end());
     record.data.push_back(0);
-    conduit::ChangeFileHead(record.data, [&content](conduit::HandheldFileHead& head) {
+    records::ChangeFileHead(record.data, [&content](records::HandheldFileHead& head) {
       head.size = static_cast<uint32_t>(content->size());
       head.modified = store::HandheldDateTime::FromPcTime(time(nullptr), true);
     });

@@ -11,14 +11,14 @@ namespace handheld {
 
 std::optional<std::vector<uint8_t>> BitmapRecordAsPng(const std::vector<uint8_t>& record,
                                                       std::string& why) {
-  namespace bitmap = conduit::bitmap;
-  const auto head = conduit::HandheldFileHead::Decode(record);
-  if (!head || head->contentKind != conduit::kContentBitmap) {
+  namespace bitmap = records::bitmap;
+  const auto head = records::HandheldFileHead::Decode(record);
+  if (!head || head->contentKind != records::kContentBitmap) {
     why = "it is not a bitmap record";
     return std::nullopt;
   }
   const bitmap::Depth depth = bitmap::DepthForCode(head->depthCode);
-  const auto colours = bitmap::DecodeBitmap(conduit::FileRecordContent(record), depth);
+  const auto colours = bitmap::DecodeBitmap(records::FileRecordContent(record), depth);
   if (!colours) {
     why = "its bitmap is shorter than its depth needs";
     return std::nullopt;

@@ -9,19 +9,18 @@
 #include <cstdio>
 #include <iostream>
 
-#include "bytes/bytes.h"
 #include "common/hotsync_home.h"
-#include "convert/transcode.h"
 #include "file_list_entry.h"
 #include "handheld/companion.h"
 #include "handheld_records.h"  // records/
+#include "text/transcode.h"
 
 namespace handheld {
 namespace {
 
-using conduit::RequestPreference;
 using platform::pdb::AppPreference;
 using platform::pdb::ImageError;
+using records::RequestPreference;
 
 constexpr uint16_t kRequestPreferenceId = 0;
 constexpr uint16_t kNewPreferenceVersion = 1;
@@ -34,12 +33,12 @@ struct RequestName {
 };
 
 constexpr RequestName kRequests[] = {
-    {"search", conduit::kRequestSearch, "search asked", "search done"},
-    {"fetch", conduit::kRequestFetch, "fetch asked", "fetch done"},
-    {"fax", conduit::kRequestFax, "fax asked", "fax done"},
-    {"email", conduit::kRequestEmail, "e-mail asked", "e-mail done"},
-    {"pcformat", conduit::kRequestPcFormat, "fetch in PC format asked", "fetch in PC format done"},
-    {"receive", conduit::kRequestReceive, "receive asked", "receive done"},
+    {"search", records::kRequestSearch, "search asked", "search done"},
+    {"fetch", records::kRequestFetch, "fetch asked", "fetch done"},
+    {"fax", records::kRequestFax, "fax asked", "fax done"},
+    {"email", records::kRequestEmail, "e-mail asked", "e-mail done"},
+    {"pcformat", records::kRequestPcFormat, "fetch in PC format asked", "fetch in PC format done"},
+    {"receive", records::kRequestReceive, "receive asked", "receive done"},
 };
 
 const char* RequestInWords(uint8_t code) {
@@ -76,7 +75,7 @@ const char* ImageModeInWords(uint8_t mode) {
 std::optional<AppPreference> ReadRequestPreference(const platform::pdb::HandheldImage& image) {
   AppPreference preference;
   const ImageError error =
-      image.ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+      image.ReadPreference(records::kCreatorId, kRequestPreferenceId, true, &preference);
   if (error == ImageError::kNotFound) {
     preference = AppPreference{kNewPreferenceVersion, {}};
   } else if (error != ImageError::kNone) {
@@ -185,7 +184,7 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
   const std::optional<std::string> record = arguments.Value("--record");
   const std::optional<std::string> category = arguments.Value("--category");
   if (!record && !category) return std::nullopt;
-  if (request != conduit::kRequestReceive || (record && category)) {
+  if (request != records::kRequestReceive || (record && category)) {
     status = UsageFail("--record or --category goes with a receive request, one of them");
     return std::nullopt;
   }
@@ -207,6 +206,16 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
   return ReceiveChoice{false, 0, std::move(*name)};
 }
 
+// True when `record` has the ID `name` gives, or its title; `handheldTitle`
+// is that title in the handheld's character set.
+bool IsNamed(const platform::pdb::PalmRecord& record, const RecordName& name,
+             const std::string& handheldTitle) {
+  if (name.kind == RecordName::Kind::kId) return record.uniqueId == name.number;
+  const std::optional<records::HandheldFileHead> head =
+      records::HandheldFileHead::Decode(record.data);
+  return head && head->title == handheldTitle;
+}
+
 // The index of the live record of "VlmrFilesDB" that `name` names, as the
 // conduit's receive takes it; nothing after a message when no record or
 // more than one has that ID or title. A title is compared as the handheld
@@ -214,21 +223,15 @@ std::optional<ReceiveChoice> ReadReceiveChoice(const Arguments& arguments, uint8
 std::optional<uint32_t> FindReceivedRecord(const platform::pdb::HandheldImage& image,
                                            const RecordName& name) {
   if (name.kind == RecordName::Kind::kIndex) return name.number;
-  namespace layout = conduit::file_record;
   const std::optional<platform::pdb::PalmDatabase> files =
-      LoadDatabase(image, conduit::kFilesDatabaseName);
+      LoadDatabase(image, records::kFilesDatabaseName);
   if (!files) return std::nullopt;
-  const std::string title = conduit::TranscodeUtf8ToWindows1252(name.title);
+  const std::string title = platform::text::TranscodeUtf8ToWindows1252(name.title);
   std::vector<uint32_t> found;
   for (size_t i = 0; i < files->records.size(); ++i) {
     const platform::pdb::PalmRecord& record = files->records[i];
     if (record.IsDeleted()) continue;
-    const bool matches = name.kind == RecordName::Kind::kId
-                             ? record.uniqueId == name.number
-                             : record.data.size() >= layout::kHeadSize &&
-                                   platform::GetFixedText(record.data, layout::kTitleOffset,
-                                                          layout::kTitleSize) == title;
-    if (matches) found.push_back(static_cast<uint32_t>(i));
+    if (IsNamed(record, name, title)) found.push_back(static_cast<uint32_t>(i));
   }
   char id[16];
   std::snprintf(id, sizeof id, "0x%06X", name.number);
@@ -283,7 +286,7 @@ int Request(const Arguments& arguments) {
   if (imageMode) asked.SetImageMode(static_cast<uint8_t>(*imageMode));
   asked.EncodeInto(preference->data);
   const ImageError error =
-      image->WritePreference(conduit::kCreatorId, kRequestPreferenceId, true, *preference);
+      image->WritePreference(records::kCreatorId, kRequestPreferenceId, true, *preference);
   if (error != ImageError::kNone) {
     return Fail(std::string("cannot write the request preference: ") +
                 platform::pdb::Describe(error));
@@ -297,7 +300,7 @@ int ShowRequest(const Arguments& arguments) {
   if (!image) return kExitFailed;
   AppPreference preference;
   const ImageError error =
-      image->ReadPreference(conduit::kCreatorId, kRequestPreferenceId, true, &preference);
+      image->ReadPreference(records::kCreatorId, kRequestPreferenceId, true, &preference);
   if (error == ImageError::kNotFound) {
     std::cout << "No request preference.\n";
     return kExitOk;

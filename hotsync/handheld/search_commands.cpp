@@ -10,9 +10,9 @@
 namespace handheld {
 namespace {
 
-using conduit::SearchAppInfo;
 using platform::pdb::PalmDatabase;
 using platform::pdb::PalmRecord;
+using records::SearchAppInfo;
 
 constexpr uint32_t kSearchDatabaseType = 0x53726368;  // 'Srch'
 
@@ -45,8 +45,8 @@ constexpr FlagField kFlagFields[] = {
 
 PalmDatabase NewSearchDatabase() {
   PalmDatabase database;
-  database.name = conduit::kSearchDatabaseName;
-  database.creator = conduit::kCreatorId;
+  database.name = records::kSearchDatabaseName;
+  database.creator = records::kCreatorId;
   database.type = kSearchDatabaseType;
   database.attributes = platform::pdb::kDbAttrBackup;
   database.created = database.modified = time(nullptr);
@@ -105,8 +105,8 @@ int SearchFields(const Arguments& arguments) {
   auto image = OpenImage(arguments.Positional()[0]);
   if (!image) return kExitFailed;
   std::optional<PalmDatabase> database;
-  if (image->HasDatabase(conduit::kSearchDatabaseName)) {
-    if (!(database = LoadDatabase(*image, conduit::kSearchDatabaseName))) return kExitFailed;
+  if (image->HasDatabase(records::kSearchDatabaseName)) {
+    if (!(database = LoadDatabase(*image, records::kSearchDatabaseName))) return kExitFailed;
   } else {
     database = NewSearchDatabase();
   }
@@ -116,7 +116,7 @@ int SearchFields(const Arguments& arguments) {
   SearchAppInfo fields = SearchAppInfo::FromBytes(block);
   if (int status = ApplyFields(arguments, fields); status != kExitOk) return status;
   fields.EncodeInto(block);
-  if (block != before || !image->HasDatabase(conduit::kSearchDatabaseName)) {
+  if (block != before || !image->HasDatabase(records::kSearchDatabaseName)) {
     database->modified = time(nullptr);
     if (!SaveDatabase(*image, *database)) return kExitFailed;
   }
@@ -126,13 +126,13 @@ int SearchFields(const Arguments& arguments) {
 
 int Results(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName, true);
+      OpenImageDatabase(arguments.Positional()[0], records::kSearchDatabaseName, true);
   if (!opened) return kExitFailed;
   const std::vector<PalmRecord>& records = opened->database.records;
   std::cout << "index\tselected\tpath\tcreated\tmodified\tsize\n";
   for (size_t i = 0; i < records.size(); ++i) {
     const std::vector<uint8_t>& data = records[i].data;
-    const std::optional<conduit::SearchResult> result = conduit::SearchResult::Decode(data);
+    const std::optional<records::SearchResult> result = records::SearchResult::Decode(data);
     if (!result) {
       std::cout << i << "\t-\t(short record of " << data.size() << " bytes)\n";
       continue;
@@ -161,7 +161,7 @@ std::optional<std::vector<bool>> WantedSelection(const std::vector<std::string>&
 
 int Select(const Arguments& arguments) {
   std::optional<ImageDatabase> opened =
-      OpenImageDatabase(arguments.Positional()[0], conduit::kSearchDatabaseName);
+      OpenImageDatabase(arguments.Positional()[0], records::kSearchDatabaseName);
   if (!opened) return kExitFailed;
   std::vector<PalmRecord>& records = opened->database.records;
   const std::vector<std::string> words(arguments.Positional().begin() + 1,
@@ -174,8 +174,8 @@ int Select(const Arguments& arguments) {
     if (record.data.empty()) continue;
     const uint8_t value = (*wanted)[i] ? 1 : 0;
     selected += value;
-    if (record.data[conduit::SearchResult::kSelectedOffset] == value) continue;
-    record.data[conduit::SearchResult::kSelectedOffset] = value;
+    if (record.data[records::SearchResult::kSelectedOffset] == value) continue;
+    record.data[records::SearchResult::kSelectedOffset] = value;
     record.attributes |= platform::pdb::kRecordDirty;  // changed on the handheld
   }
   if (!SaveDatabase(opened->image, opened->database)) return kExitFailed;
@@ -221,8 +221,8 @@ constexpr char kSelectUsage[] =
 bool WriteReceiveChoice(const platform::pdb::HandheldImage& image, bool wholeCategory,
                         uint32_t selector) {
   std::optional<PalmDatabase> database;
-  if (image.HasDatabase(conduit::kSearchDatabaseName)) {
-    if (!(database = LoadDatabase(image, conduit::kSearchDatabaseName))) return false;
+  if (image.HasDatabase(records::kSearchDatabaseName)) {
+    if (!(database = LoadDatabase(image, records::kSearchDatabaseName))) return false;
   } else {
     database = NewSearchDatabase();
   }

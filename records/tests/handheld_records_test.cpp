@@ -8,7 +8,7 @@
 
 #include "handheld_bitmap.h"  // records/
 
-namespace conduit {
+namespace records {
 namespace {
 
 // Local time 5 March 2001 14:07:33.
@@ -352,4 +352,4 @@ TEST(HandheldBitmap, DepthIsReadFromAWholeBitmapOnly) {
 }
 
 }  // namespace
-}  // namespace conduit
+}  // namespace records

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "convert/convert.h"
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 namespace {
 
@@ -75,9 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (text.find('\r') != std::string::npos || text.find('\t') != std::string::npos) std::abort();
   if (size <= 4096 && text != StepByStepLineBreaks(input)) std::abort();
 
-  const std::string handheld = conduit::TranscodeUtf8ToWindows1252(input);
+  const std::string handheld = platform::text::TranscodeUtf8ToWindows1252(input);
   if (handheld.size() > input.size()) std::abort();
-  if (conduit::TranscodeUtf8ToWindows1252(conduit::Windows1252ToUtf8(handheld)) != handheld) {
+  if (platform::text::TranscodeUtf8ToWindows1252(platform::text::Windows1252ToUtf8(handheld)) !=
+      handheld) {
     std::abort();
   }
 

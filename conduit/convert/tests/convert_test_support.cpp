@@ -25,7 +25,7 @@ std::string UserImage(const TempFolder& folder, const std::string& user) {
 }
 
 RecordHead HeadOf(const std::vector<uint8_t>& record) {
-  using namespace file_record;
+  using namespace records::file_record;
   RecordHead head;
   head.fileId = platform::GetU16Be(record, kFileIdOffset);
   head.title = platform::GetFixedText(record, kTitleOffset, kTitleSize);
@@ -46,8 +46,8 @@ RecordHead HeadOf(const std::vector<uint8_t>& record) {
 }
 
 std::string ContentOf(const std::vector<uint8_t>& record) {
-  if (record.size() <= file_record::kContentOffset) return {};
-  return std::string(record.begin() + file_record::kContentOffset, record.end());
+  if (record.size() <= records::file_record::kContentOffset) return {};
+  return std::string(record.begin() + records::file_record::kContentOffset, record.end());
 }
 
 std::string ContentTextOf(const std::vector<uint8_t>& record) {

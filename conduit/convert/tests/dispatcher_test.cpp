@@ -121,7 +121,7 @@ TEST(BuildMessageRecord, BuildsATextRecordOfTheMessageAndItsZero) {
   const auto head = HeadOf(record);
   EXPECT_EQ(head.title, "a.txt- Not found");
   EXPECT_EQ(head.sourcePath, "/pc/a.txt");
-  EXPECT_EQ(head.contentKind, kContentText);
+  EXPECT_EQ(head.contentKind, records::kContentText);
   EXPECT_EQ(head.size, 0u);
   EXPECT_EQ(head.created, (std::array<uint8_t, 8>{}));
   EXPECT_EQ(ContentOf(record), std::string("The file was not found.\0", 24));
@@ -140,8 +140,8 @@ TEST(BuildMessageRecord, CutsLongTitlesAndPathsWithinTheirFields) {
   EXPECT_EQ(head.title, std::string(39, 'n'));
   EXPECT_EQ(head.sourcePath, path.substr(0, 127));
   // Both fields keep their terminating zero.
-  EXPECT_EQ((*result.record)[file_record::kTitleOffset + 39], 0);
-  EXPECT_EQ((*result.record)[file_record::kSourcePathOffset + 127], 0);
+  EXPECT_EQ((*result.record)[records::file_record::kTitleOffset + 39], 0);
+  EXPECT_EQ((*result.record)[records::file_record::kSourcePathOffset + 127], 0);
 }
 
 TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
@@ -159,7 +159,7 @@ TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
   const auto head = HeadOf(*result.record);
   EXPECT_EQ(head.title, "tool.bin - PC Format");
   EXPECT_EQ(head.sourcePath, path);
-  EXPECT_EQ(head.contentKind, kContentPcFormat);
+  EXPECT_EQ(head.contentKind, records::kContentPcFormat);
   EXPECT_EQ(head.size, bytes.size());
   EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
   EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(path)->creationTime));
@@ -247,7 +247,7 @@ TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   const ConversionResult result = ConvertForHandheld(path);
   EXPECT_EQ(result.status, kConvOk);
   ASSERT_TRUE(result.record);
-  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentPcFormat);
   EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + " - PC Format");
   EXPECT_EQ(ContentTextOf(*result.record), GetParam().bytes);
   const std::vector<vlmtest::LogLine> entries = vlmtest::SessionLog();
@@ -281,7 +281,7 @@ TEST(ConvertForHandheld, ConvertsTextAndHtmlByTheirRoutes) {
   WriteFile(folder / "page.htm", "<P>Hello");
   const ConversionResult text = ConvertForHandheld(folder / "Notes.TxT");
   ASSERT_TRUE(text.record);
-  EXPECT_EQ(HeadOf(*text.record).contentKind, kContentText);
+  EXPECT_EQ(HeadOf(*text.record).contentKind, records::kContentText);
   EXPECT_EQ(ContentTextOf(*text.record), "a\nb");
   const ConversionResult html = ConvertForHandheld(folder / "page.htm");
   ASSERT_TRUE(html.record);

@@ -58,7 +58,7 @@ TEST_F(InstallTest, ReportsAQueuedFileWithTheFileSizeAndTimes) {
   EXPECT_EQ(head.title, "Game.prc - OK");
   EXPECT_EQ(head.sourcePath, m_program);
   EXPECT_EQ(head.size, 1234u);
-  EXPECT_EQ(head.contentKind, kContentText);
+  EXPECT_EQ(head.contentKind, records::kContentText);
   EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
   EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(m_program)->creationTime));
   // No HotSync is running, so the user is unknown.
@@ -72,7 +72,7 @@ TEST_F(InstallTest, ReportsAnInstallAideErrorWithoutFallingBack) {
   EXPECT_EQ(result.status, kConvOk);
   EXPECT_EQ(ContentTextOf(*result.record), "Could not install file, error 5");
   EXPECT_EQ(HeadOf(*result.record).title, "Game.prc - Error");
-  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentText);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentText);
   EXPECT_EQ(HeadOf(*result.record).size, 1234u);
 }
 

@@ -309,7 +309,7 @@ TEST_P(RefusedDocumentTest, GoesInPcFormat) {
   WriteFile(folder / GetParam(), noise);
   const ConversionResult result = ConvertForHandheld(folder / GetParam());
   ASSERT_TRUE(result.record);
-  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentPcFormat);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RefusedDocumentTest,
@@ -378,7 +378,7 @@ TEST_F(OfficeTest, KillsALibreOfficeThatNeverAnswers) {
   ScopedSettings settings(folder, "2");
   const ConversionResult result = ConvertForHandheld(folder / "letter.doc");
   ASSERT_TRUE(result.record);
-  EXPECT_EQ(HeadOf(*result.record).contentKind, kContentPcFormat);
+  EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentPcFormat);
   const pid_t office = std::stoi(testing::ReadFile(pidFile));
   EXPECT_TRUE(HasEnded(office)) << "LibreOffice was left running";
 }

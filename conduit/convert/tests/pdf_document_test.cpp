@@ -72,7 +72,7 @@ TEST_P(PdfDocumentTest, ArrivesAsTextOnlyWhenPdftotextReadsIt) {
   const ConversionResult result = ConvertForHandheld(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(HeadOf(*result.record).contentKind, GetParam().kind);
-  if (GetParam().kind == kContentText && GetParam().reader == nullptr) {
+  if (GetParam().kind == records::kContentText && GetParam().reader == nullptr) {
     EXPECT_EQ(ContentTextOf(*result.record), "First page\n\n\nSecond page\n\n");
     EXPECT_EQ(HeadOf(*result.record).title, "paper.pdf");
   }
@@ -83,12 +83,13 @@ TEST_P(PdfDocumentTest, ArrivesAsTextOnlyWhenPdftotextReadsIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Pdfs, PdfDocumentTest,
-                         ::testing::Values(PdfCase{"readable", true, true, kContentText},
-                                           PdfCase{"damaged", false, true, kContentPcFormat},
-                                           PdfCase{"noPdftotext", true, false, kContentPcFormat},
-                                           PdfCase{"endless", true, true, kContentText,
-                                                   "#!/bin/sh\nexec yes 'Page text'\n"}));
+INSTANTIATE_TEST_SUITE_P(
+    Pdfs, PdfDocumentTest,
+    ::testing::Values(PdfCase{"readable", true, true, records::kContentText},
+                      PdfCase{"damaged", false, true, records::kContentPcFormat},
+                      PdfCase{"noPdftotext", true, false, records::kContentPcFormat},
+                      PdfCase{"endless", true, true, records::kContentText,
+                              "#!/bin/sh\nexec yes 'Page text'\n"}));
 
 }  // namespace
 }  // namespace conduit

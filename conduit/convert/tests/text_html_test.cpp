@@ -132,7 +132,7 @@ TEST(ConvertPlainText, TranscodesAndNormalisesTheText) {
   const auto head = HeadOf(*result.record);
   EXPECT_EQ(head.size, expected.size());
   EXPECT_EQ(head.title, "notes.txt");
-  EXPECT_EQ(head.contentKind, kContentText);
+  EXPECT_EQ(head.contentKind, records::kContentText);
   EXPECT_EQ(head.sourcePath, path);
 }
 

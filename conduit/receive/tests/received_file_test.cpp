@@ -13,17 +13,17 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
-#include "convert/imaging.h"
-#include "receive/pc_path.h"
-#include "handheld_bitmap.h"  // records/
+#include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "imaging.h"           // imaging/
+#include "receive/pc_path.h"
 #include "testing/files.h"
 #include "testing/temp_folder.h"
 
 namespace conduit::receive {
 namespace {
 
-namespace layout = file_record;
+namespace layout = records::file_record;
 using vlmtest::ReadFile;
 using vlmtest::TempFolder;
 using vlmtest::WriteFile;
@@ -46,7 +46,7 @@ std::vector<uint8_t> Record(uint8_t kind, const std::string& source, std::string
 }
 
 std::vector<uint8_t> TextRecord(const std::string& source, std::string_view text) {
-  return Record(kContentText, source, std::string(text) + '\0', uint32_t(text.size() + 1));
+  return Record(records::kContentText, source, std::string(text) + '\0', uint32_t(text.size() + 1));
 }
 
 struct Receiver {
@@ -86,7 +86,7 @@ TEST(SaveReceivedFile, WritesTextWithLfLineEndsInUtf8AndListsIt) {
   EXPECT_EQ(entry.lastSent.bytes, (std::array<uint8_t, 8>{20, 3, 5, 7, 16, 9, 10, 0}));
   EXPECT_EQ(entry.kind, store::kReceivedFile);
   EXPECT_EQ(entry.action, store::kActionReceived);
-  EXPECT_EQ(entry.format, kContentText);
+  EXPECT_EQ(entry.format, records::kContentText);
   EXPECT_EQ(entry.size, 10u);
 }
 
@@ -113,7 +113,7 @@ TEST(SaveReceivedFile, NeverWritesThroughANameThatIsTaken) {
   Receiver receiver;
   TempFolder outside;
   ASSERT_EQ(symlink((outside / "planted").c_str(), (receiver.folder / "song.mid").c_str()), 0);
-  ASSERT_EQ(receiver.Save(Record(kContentPcFormat, "song.mid", "abc", 3)), 0);
+  ASSERT_EQ(receiver.Save(Record(records::kContentPcFormat, "song.mid", "abc", 3)), 0);
   EXPECT_EQ(receiver.list.Entries()[0].receivedCopy, receiver.folder / "song1.mid");
   EXPECT_FALSE(std::filesystem::exists(outside / "planted"));
 }
@@ -124,7 +124,7 @@ TEST(SaveReceivedFile, RefusesTheRecordWhenEveryNumberedNameIsTaken) {
   for (int n = 1; n < kNameCounterLimit; ++n) {
     WriteFile(receiver.folder / ("x" + std::to_string(n) + ".dat"), "");
   }
-  EXPECT_EQ(receiver.Save(Record(kContentPcFormat, "x.dat", "abc", 3)), -1);
+  EXPECT_EQ(receiver.Save(Record(records::kContentPcFormat, "x.dat", "abc", 3)), -1);
   EXPECT_TRUE(receiver.list.Entries().empty());
 }
 
@@ -157,14 +157,15 @@ TEST_P(OwnNameTest, TakesTheCounterAndSurvivesTheListsSave) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, OwnNameTest,
-    ::testing::Values(OwnName{"Vellamore.dat", kContentPcFormat, "Vellamore1.dat"},
-                      OwnName{"C:\\Palm\\Vellamore.hlp", kContentPcFormat, "Vellamore1.hlp"},
-                      OwnName{".Vellamore.dat.lock", kContentPcFormat, ".Vellamore.dat1.lock"},
-                      OwnName{".Vellamore.dat.a1B2c3", kContentPcFormat, ".Vellamore.dat1.a1B2c3"},
-                      OwnName{".Vellamore.dat", kContentText, ".Vellamore.dat1.txt"},
-                      OwnName{"Vellamore.dat", kContentText, "Vellamore.dat.txt"},
-                      OwnName{"vellamore.dat", kContentPcFormat, "vellamore.dat"},
-                      OwnName{".Vellamore.dat.x.y", kContentPcFormat, ".Vellamore.dat.x.y"}));
+    ::testing::Values(
+        OwnName{"Vellamore.dat", records::kContentPcFormat, "Vellamore1.dat"},
+        OwnName{"C:\\Palm\\Vellamore.hlp", records::kContentPcFormat, "Vellamore1.hlp"},
+        OwnName{".Vellamore.dat.lock", records::kContentPcFormat, ".Vellamore.dat1.lock"},
+        OwnName{".Vellamore.dat.a1B2c3", records::kContentPcFormat, ".Vellamore.dat1.a1B2c3"},
+        OwnName{".Vellamore.dat", records::kContentText, ".Vellamore.dat1.txt"},
+        OwnName{"Vellamore.dat", records::kContentText, "Vellamore.dat.txt"},
+        OwnName{"vellamore.dat", records::kContentPcFormat, "vellamore.dat"},
+        OwnName{".Vellamore.dat.x.y", records::kContentPcFormat, ".Vellamore.dat.x.y"}));
 
 struct HandheldName {
   std::string source;  // as the handheld wrote it
@@ -189,7 +190,7 @@ class HandheldNameTest : public ::testing::TestWithParam<HandheldName> {};
 TEST_P(HandheldNameTest, BecomesAValidUtf8FileNameAndTitle) {
   const HandheldName& h = GetParam();
   Receiver receiver;
-  ASSERT_EQ(receiver.Save(Record(kContentPcFormat, h.source, "x", 1)), 0);
+  ASSERT_EQ(receiver.Save(Record(records::kContentPcFormat, h.source, "x", 1)), 0);
   const store::FileListEntry& entry = receiver.list.Entries()[0];
   EXPECT_EQ(entry.receivedCopy, receiver.folder / h.file);
   EXPECT_EQ(entry.title, h.title);
@@ -250,26 +251,28 @@ INSTANTIATE_TEST_SUITE_P(
     Records, HostileRecordTest,
     ::testing::Values(
         HostileRecord{"ShorterThanItsHead", Cut(TextRecord("a", "b"), 200), false, "", ""},
-        HostileRecord{"TextWithoutNul", Record(kContentText, "t", "no end", 6), true, "t.txt",
-                      "no end"},
+        HostileRecord{"TextWithoutNul", Record(records::kContentText, "t", "no end", 6), true,
+                      "t.txt", "no end"},
         HostileRecord{"SizeBeyondTheRecord",
-                      Record(kContentPcFormat, "big.bin", "abc", 0xFFFFFFFFu), false, "", ""},
-        HostileRecord{"DataOfExactlyItsSize",
-                      Record(kContentPcFormat, "song.mid", "0123456789junk", 10), true, "song.mid",
-                      "0123456789"},
-        HostileRecord{"BitmapShorterThanItsDepth",
-                      Record(kContentBitmap, "photo", std::string(6415, '\0'), 6416, 1), false, "",
+                      Record(records::kContentPcFormat, "big.bin", "abc", 0xFFFFFFFFu), false, "",
                       ""},
+        HostileRecord{"DataOfExactlyItsSize",
+                      Record(records::kContentPcFormat, "song.mid", "0123456789junk", 10), true,
+                      "song.mid", "0123456789"},
+        HostileRecord{"BitmapShorterThanItsDepth",
+                      Record(records::kContentBitmap, "photo", std::string(6415, '\0'), 6416, 1),
+                      false, "", ""},
         HostileRecord{"EightBitWithoutItsColourTable",
-                      Record(kContentBitmap, "photo", std::string(25616, '\0'), 25616, 3), false,
-                      "", ""},
+                      Record(records::kContentBitmap, "photo", std::string(25616, '\0'), 25616, 3),
+                      false, "", ""},
         HostileRecord{"NameWithFolders", TextRecord("../../etc/passwd", "x"), true, "passwd.txt",
                       "x"},
         HostileRecord{"WindowsFolders", TextRecord("C:\\..\\..\\boot.ini", "x"), true,
                       "boot.ini.txt", "x"},
         HostileRecord{"OnlyDots", TextRecord("..", "x"), true, "unnamed.txt", "x"},
-        HostileRecord{"FolderOnly", Record(kContentPcFormat, "a/b/", "x", 1), true, "b", "x"},
-        HostileRecord{"LongestName", Record(kContentPcFormat, kLongName, "x", 1), true,
+        HostileRecord{"FolderOnly", Record(records::kContentPcFormat, "a/b/", "x", 1), true, "b",
+                      "x"},
+        HostileRecord{"LongestName", Record(records::kContentPcFormat, kLongName, "x", 1), true,
                       "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn", "x"}));
 
 struct ChosenPath {
@@ -310,7 +313,7 @@ struct BitmapPixels {
   uint16_t depthCode;
   size_t contentSize;
   std::vector<std::pair<size_t, uint8_t>> bytes;  // content offset, value
-  std::vector<bitmap::Rgb> firstPixels;           // of row 0, from the left
+  std::vector<records::bitmap::Rgb> firstPixels;  // of row 0, from the left
 };
 
 void PrintTo(const BitmapPixels& b, std::ostream* os) {
@@ -325,9 +328,9 @@ TEST_P(ReceivedBitmapTest, WritesA24BitBmpWithTheHandheldsColours) {
   std::string content(b.contentSize, '\0');
   for (const auto& [offset, value] : b.bytes) content[offset] = static_cast<char>(value);
   Receiver receiver;
-  ASSERT_EQ(
-      receiver.Save(Record(kContentBitmap, "photo", content, uint32_t(b.contentSize), b.depthCode)),
-      0);
+  ASSERT_EQ(receiver.Save(Record(records::kContentBitmap, "photo", content, uint32_t(b.contentSize),
+                                 b.depthCode)),
+            0);
   imaging::InitialiseImaging();
   Magick::Image image(receiver.folder / "photo.bmp");
   ASSERT_EQ(image.columns(), 160u);
@@ -335,9 +338,9 @@ TEST_P(ReceivedBitmapTest, WritesA24BitBmpWithTheHandheldsColours) {
   EXPECT_EQ(image.depth(), 8u);
   for (size_t x = 0; x < b.firstPixels.size(); ++x) {
     const Magick::ColorRGB colour = image.pixelColor(x, 0);
-    EXPECT_EQ((bitmap::Rgb{uint8_t(std::lround(colour.red() * 255)),
-                           uint8_t(std::lround(colour.green() * 255)),
-                           uint8_t(std::lround(colour.blue() * 255))}),
+    EXPECT_EQ((records::bitmap::Rgb{uint8_t(std::lround(colour.red() * 255)),
+                                    uint8_t(std::lround(colour.green() * 255)),
+                                    uint8_t(std::lround(colour.blue() * 255))}),
               b.firstPixels[x])
         << "column " << x;
   }
@@ -365,7 +368,7 @@ class PictureRoundTripTest : public ::testing::TestWithParam<uint8_t> {};
 // received back, comes back pixel for pixel.
 TEST_P(PictureRoundTripTest, ComesBackPixelForPixel) {
   const uint8_t imageMode = GetParam();
-  auto colourAt = [imageMode](size_t row, size_t column) -> bitmap::Rgb {
+  auto colourAt = [imageMode](size_t row, size_t column) -> records::bitmap::Rgb {
     static constexpr uint8_t kFourGreys[] = {0, 100, 200, 255};
     if (imageMode == 1) {
       const uint8_t grey = kFourGreys[(row / 10 + column / 10) % 4];
@@ -383,7 +386,7 @@ TEST_P(PictureRoundTripTest, ComesBackPixelForPixel) {
   picture.modifyImage();
   for (size_t row = 0; row < 160; ++row) {
     for (size_t column = 0; column < 160; ++column) {
-      const bitmap::Rgb c = colourAt(row, column);
+      const records::bitmap::Rgb c = colourAt(row, column);
       picture.pixelColor(column, row,
                          Magick::ColorRGB(c.red / 255.0, c.green / 255.0, c.blue / 255.0));
     }
@@ -400,7 +403,7 @@ TEST_P(PictureRoundTripTest, ComesBackPixelForPixel) {
   for (size_t row = 0; row < 160; ++row) {
     for (size_t column = 0; column < 160; ++column) {
       const size_t at = 3 * (row * 160 + column);
-      ASSERT_EQ((bitmap::Rgb{rgb[at], rgb[at + 1], rgb[at + 2]}), colourAt(row, column))
+      ASSERT_EQ((records::bitmap::Rgb{rgb[at], rgb[at + 1], rgb[at + 2]}), colourAt(row, column))
           << row << "," << column;
     }
   }

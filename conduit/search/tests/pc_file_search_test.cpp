@@ -27,14 +27,14 @@ class PcFileSearchTest : public testing::Test {
     m_session.WritePcFile("old/older/deep.txt", "deep down");
   }
 
-  SearchAppInfo Block(const std::string& spec, bool listOnly, bool subFolders) {
-    SearchAppInfo block;
-    for (size_t i = 0; i < SearchAppInfo::kSearchSpecOffset; ++i) {
+  records::SearchAppInfo Block(const std::string& spec, bool listOnly, bool subFolders) {
+    records::SearchAppInfo block;
+    for (size_t i = 0; i < records::SearchAppInfo::kSearchSpecOffset; ++i) {
       m_handheldBytes.push_back(static_cast<uint8_t>(i * 7));
     }
     std::vector<uint8_t> bytes(block.Bytes().begin(), block.Bytes().end());
     std::copy(m_handheldBytes.begin(), m_handheldBytes.end(), bytes.begin());
-    block = SearchAppInfo::FromBytes(bytes);
+    block = records::SearchAppInfo::FromBytes(bytes);
     block.SetSearchSpec(spec);
     block.SetListOnly(listOnly);
     block.SetIncludeSubFolders(subFolders);
@@ -52,12 +52,12 @@ class PcFileSearchTest : public testing::Test {
     return status;
   }
 
-  std::vector<SearchResult> Results() {
-    std::vector<SearchResult> results;
-    for (const auto& record : m_session.Database(kSearchDatabaseName).records) {
-      EXPECT_EQ(record.data.size(), SearchResult::kSize);
+  std::vector<records::SearchResult> Results() {
+    std::vector<records::SearchResult> results;
+    for (const auto& record : m_session.Database(records::kSearchDatabaseName).records) {
+      EXPECT_EQ(record.data.size(), records::SearchResult::kSize);
       EXPECT_EQ(record.attributes, 0);
-      auto result = SearchResult::Decode(record.data);
+      auto result = records::SearchResult::Decode(record.data);
       EXPECT_TRUE(result.has_value());
       if (result) results.push_back(*result);
     }
@@ -77,7 +77,7 @@ class PcFileSearchTest : public testing::Test {
 };
 
 TEST_F(PcFileSearchTest, ListOnlySearchWritesUnselectedResultsAndStops) {
-  SearchResult stale;
+  records::SearchResult stale;
   stale.selected = 1;
   stale.path = "/stale/result.txt";
   m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.txt", true, false), {stale});
@@ -85,7 +85,7 @@ TEST_F(PcFileSearchTest, ListOnlySearchWritesUnselectedResultsAndStops) {
   EXPECT_EQ(Search(stop), kSearchDone);
   EXPECT_TRUE(stop);
 
-  std::vector<SearchResult> results = Results();
+  std::vector<records::SearchResult> results = Results();
   ASSERT_EQ(results.size(), 2u);  // the stale result was purged
   EXPECT_EQ(results[0].path, Pc("notes.TXT"));
   EXPECT_EQ(results[1].path, Pc("report.txt"));
@@ -93,8 +93,8 @@ TEST_F(PcFileSearchTest, ListOnlySearchWritesUnselectedResultsAndStops) {
   ASSERT_TRUE(status);
   EXPECT_EQ(results[1].selected, 0);
   EXPECT_EQ(results[1].size, 24u);
-  EXPECT_EQ(results[1].modified, SearchResultStamp(status->lastWriteTime));
-  EXPECT_EQ(results[1].created, SearchResultStamp(status->creationTime));
+  EXPECT_EQ(results[1].modified, records::SearchResultStamp(status->lastWriteTime));
+  EXPECT_EQ(results[1].created, records::SearchResultStamp(status->creationTime));
   EXPECT_EQ(results[1].modified.bytes[0], 208);  // the century form of the 2000s
   EXPECT_TRUE(m_session.Log().empty());
 }
@@ -104,7 +104,8 @@ TEST_F(PcFileSearchTest, BlockKeepsHandheldBytesAndRecordsTheLastSpec) {
   m_session.PutSearchDatabase(Block(spec, true, false));
   bool stop = true;
   ASSERT_EQ(Search(stop), kSearchDone);
-  auto block = SearchAppInfo::FromBytes(m_session.Database(kSearchDatabaseName).appInfo);
+  auto block =
+      records::SearchAppInfo::FromBytes(m_session.Database(records::kSearchDatabaseName).appInfo);
   EXPECT_EQ(block.LastSearchSpec(), spec);
   EXPECT_EQ(block.SearchSpec(), spec);
   EXPECT_EQ(block.FaxNumber(), "555-0100");
@@ -114,16 +115,17 @@ TEST_F(PcFileSearchTest, BlockKeepsHandheldBytesAndRecordsTheLastSpec) {
 TEST_F(PcFileSearchTest, LongerBlockKeepsEveryByteAfterItsFields) {
   const std::string spec = m_session.PcFolder() + "/*.doc";
   m_session.PutSearchDatabase(Block(spec, true, false));
-  platform::pdb::PalmDatabase database = m_session.Database(kSearchDatabaseName);
+  platform::pdb::PalmDatabase database = m_session.Database(records::kSearchDatabaseName);
   const std::vector<uint8_t> tail(40, 0x5A);
   database.appInfo.insert(database.appInfo.end(), tail.begin(), tail.end());
   m_session.PutDatabase(database);
   bool stop = true;
   ASSERT_EQ(Search(stop), kSearchDone);
-  const std::vector<uint8_t> written = m_session.Database(kSearchDatabaseName).appInfo;
-  ASSERT_EQ(written.size(), SearchAppInfo::kSize + tail.size());
-  EXPECT_TRUE(std::equal(tail.begin(), tail.end(), written.begin() + SearchAppInfo::kSize));
-  EXPECT_EQ(SearchAppInfo::FromBytes(written).LastSearchSpec(), spec);
+  const std::vector<uint8_t> written = m_session.Database(records::kSearchDatabaseName).appInfo;
+  ASSERT_EQ(written.size(), records::SearchAppInfo::kSize + tail.size());
+  EXPECT_TRUE(
+      std::equal(tail.begin(), tail.end(), written.begin() + records::SearchAppInfo::kSize));
+  EXPECT_EQ(records::SearchAppInfo::FromBytes(written).LastSearchSpec(), spec);
 }
 
 TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
@@ -131,7 +133,7 @@ TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
   bool stop = true;
   EXPECT_EQ(Search(stop), kSearchDone);
   EXPECT_FALSE(stop);
-  std::vector<SearchResult> results = Results();
+  std::vector<records::SearchResult> results = Results();
   EXPECT_EQ(ResultPaths(),
             (std::vector<std::string>{Pc("letter.doc"), Pc("notes.TXT"), Pc("report.txt"),
                                       Pc("old/archive.txt"), Pc("old/older/deep.txt")}));
@@ -139,7 +141,7 @@ TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
 }
 
 TEST_F(PcFileSearchTest, TextSearchKeepsFilesHoldingTheTextOnlyWhenSwitchedOn) {
-  SearchAppInfo block = Block(m_session.PcFolder() + "/*.*", true, true);
+  records::SearchAppInfo block = Block(m_session.PcFolder() + "/*.*", true, true);
   block.SetSearchText("Budget");
   m_session.PutSearchDatabase(block);
   bool stop = true;
@@ -209,7 +211,7 @@ class PcFileSearchFailure : public PcFileSearchTest,
 
 TEST_P(PcFileSearchFailure, IsLoggedAndAnswered) {
   const FailureCase& c = GetParam();
-  SearchResult stale;
+  records::SearchResult stale;
   stale.path = "/stale.txt";
   m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.txt", false, false), {stale});
   bool stop = true;

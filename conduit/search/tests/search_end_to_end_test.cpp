@@ -33,12 +33,12 @@ class SearchEndToEnd : public testing::Test {
     m_world.Handheld("request", {"search"});
   }
 
-  std::vector<SearchResult> Results() {
+  std::vector<records::SearchResult> Results() {
     const platform::pdb::PalmDatabase database =
-        vlmtest::DatabaseOf(m_world.Image(), kSearchDatabaseName);
-    std::vector<SearchResult> results;
+        vlmtest::DatabaseOf(m_world.Image(), records::kSearchDatabaseName);
+    std::vector<records::SearchResult> results;
     for (const auto& record : database.records) {
-      if (auto result = SearchResult::Decode(record.data)) results.push_back(*result);
+      if (auto result = records::SearchResult::Decode(record.data)) results.push_back(*result);
     }
     return results;
   }
@@ -50,7 +50,7 @@ class SearchEndToEnd : public testing::Test {
   }
 
   size_t FileRecordCount() {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
     return database ? database->records.size() : 0;
   }
 
@@ -63,7 +63,7 @@ TEST_F(SearchEndToEnd, ListOnlySearchOfOneFolder) {
   AskForSearch(Pc("*.TXT"), {"--list-only", "on", "--subfolders", "off"});
   auto run = m_world.HotSync();
   EXPECT_TRUE(run.Succeeded()) << run.standardOutput << run.standardError;
-  EXPECT_EQ(m_world.Request(), kRequestSearchDone);
+  EXPECT_EQ(m_world.Request(), records::kRequestSearchDone);
   EXPECT_EQ(m_world.Status(), 0);
   EXPECT_EQ(ResultPaths(), (std::vector<std::string>{Pc("minutes.txt"), Pc("plan.txt")}));
   for (const auto& result : Results()) EXPECT_EQ(result.selected, 0);
@@ -75,7 +75,7 @@ TEST_F(SearchEndToEnd, ListOnlySearchWithSubFoldersAndText) {
   AskForSearch(Pc("*.*"), {"--list-only", "on", "--subfolders", "on", "--text", "budget",
                            "--text-search", "on"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
-  EXPECT_EQ(m_world.Request(), kRequestSearchDone);
+  EXPECT_EQ(m_world.Request(), records::kRequestSearchDone);
   EXPECT_EQ(ResultPaths(),
             (std::vector<std::string>{Pc("plan.txt"), Pc("sheet.csv"), Pc("archive/old.txt")}));
 }
@@ -83,9 +83,9 @@ TEST_F(SearchEndToEnd, ListOnlySearchWithSubFoldersAndText) {
 TEST_F(SearchEndToEnd, SearchThatIsNotListOnlyFetchesEveryResultAtOnce) {
   AskForSearch(Pc("*.txt"), {"--list-only", "off", "--subfolders", "on"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
-  EXPECT_EQ(m_world.Request(), kRequestFetchDone);
+  EXPECT_EQ(m_world.Request(), records::kRequestFetchDone);
   EXPECT_EQ(m_world.Status(), 0);
-  std::vector<SearchResult> results = Results();
+  std::vector<records::SearchResult> results = Results();
   ASSERT_EQ(results.size(), 4u);
   for (const auto& result : results) EXPECT_EQ(result.selected, 1);
   EXPECT_EQ(FileRecordCount(), 4u);
@@ -97,8 +97,8 @@ TEST_F(SearchEndToEnd, SearchOfAMissingFolderAnswersFour) {
   AskForSearch(Pc("nowhere/*.txt"), {"--list-only", "off"});
   auto run = m_world.HotSync();
   EXPECT_TRUE(run.Succeeded());
-  EXPECT_EQ(m_world.Request(), kRequestSearchDone);
-  EXPECT_EQ(m_world.Status(), RequestPreference::kStatusNoSearchPath);
+  EXPECT_EQ(m_world.Request(), records::kRequestSearchDone);
+  EXPECT_EQ(m_world.Status(), records::RequestPreference::kStatusNoSearchPath);
   EXPECT_TRUE(Results().empty());
   EXPECT_EQ(m_world.Log(),
             (std::vector<LogLine>{

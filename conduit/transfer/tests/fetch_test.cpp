@@ -34,15 +34,15 @@ class FetchTest : public testing::Test {
     m_binary = m_session.WritePcFile("data.bin", std::string("\x01\x02\x00\x03", 4));
   }
 
-  SearchResult Result(const std::string& path, bool selected) {
-    SearchResult result;
+  records::SearchResult Result(const std::string& path, bool selected) {
+    records::SearchResult result;
     result.selected = selected ? 1 : 0;
     result.path = path;
     return result;
   }
 
-  void PutResults(const std::vector<SearchResult>& results) {
-    SearchAppInfo block;
+  void PutResults(const std::vector<records::SearchResult>& results) {
+    records::SearchAppInfo block;
     block.SetEmailAddress("ada@example.org");
     block.SetFaxNumber("555 0100");
     block.SetThirdText("From the handheld");
@@ -59,19 +59,20 @@ class FetchTest : public testing::Test {
   }
 
   std::vector<platform::pdb::PalmRecord> FileRecords() {
-    if (!m_session.Image().HasDatabase(kFilesDatabaseName)) return {};
-    return m_session.Database(kFilesDatabaseName).records;
+    if (!m_session.Image().HasDatabase(records::kFilesDatabaseName)) return {};
+    return m_session.Database(records::kFilesDatabaseName).records;
   }
 
   static std::string Title(const platform::pdb::PalmRecord& record) {
-    return platform::GetFixedText(record.data, file_record::kTitleOffset, file_record::kTitleSize);
+    return platform::GetFixedText(record.data, records::file_record::kTitleOffset,
+                                  records::file_record::kTitleSize);
   }
   static uint8_t Kind(const platform::pdb::PalmRecord& record) {
-    return record.data.at(file_record::kContentKindOffset);
+    return record.data.at(records::file_record::kContentKindOffset);
   }
   static std::string Content(const platform::pdb::PalmRecord& record) {
-    return platform::GetFixedText(record.data, file_record::kContentOffset,
-                                  record.data.size() - file_record::kContentOffset);
+    return platform::GetFixedText(record.data, records::file_record::kContentOffset,
+                                  record.data.size() - records::file_record::kContentOffset);
   }
 
   HandheldSession m_session;
@@ -92,16 +93,17 @@ TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
   EXPECT_EQ(Title(records[1]), "gone.txt- Error");
   EXPECT_EQ(Title(records[2]), "data.bin - PC Format");
   for (const auto& record : records) {
-    EXPECT_EQ(Kind(record), &record == &records[1] ? kContentText : kContentPcFormat);
-    EXPECT_EQ(platform::GetU16Be(record.data, file_record::kFileIdOffset), 0);
+    EXPECT_EQ(Kind(record),
+              &record == &records[1] ? records::kContentText : records::kContentPcFormat);
+    EXPECT_EQ(platform::GetU16Be(record.data, records::file_record::kFileIdOffset), 0);
     EXPECT_EQ(record.attributes, 0);
     auto sent = store::HandheldDateTime::FromBytes(
-        std::span(record.data).subspan(file_record::kSentOffset, 8));
+        std::span(record.data).subspan(records::file_record::kSentOffset, 8));
     EXPECT_TRUE(before <= sent && sent <= after);
   }
-  auto database = m_session.Database(kFilesDatabaseName);
-  EXPECT_EQ(database.creator, kCreatorId);
-  EXPECT_EQ(database.type, kFilesDatabaseType);
+  auto database = m_session.Database(records::kFilesDatabaseName);
+  EXPECT_EQ(database.creator, records::kCreatorId);
+  EXPECT_EQ(database.type, records::kFilesDatabaseType);
   EXPECT_EQ(
       m_session.Log(),
       (std::vector<LogLine>{{"Couldn't fetch gone.txt: it vanished before it could be read", 22}}));
@@ -112,7 +114,7 @@ TEST_F(FetchTest, ConvertingFetchAnswersAMissingFileWithAMessage) {
   EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
   std::vector<platform::pdb::PalmRecord> records = FileRecords();
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Kind(records[0]), records::kContentText);
   EXPECT_EQ(Content(records[0]), "Buy milk\n");
   EXPECT_EQ(Title(records[1]), "gone.txt- Not found");
 }
@@ -149,8 +151,8 @@ TEST_P(AccentedTitleTest, TitleIsInTheHandheldsCharacterSet) {
   std::vector<platform::pdb::PalmRecord> records = FileRecords();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(Title(records[0]), t.title);
-  EXPECT_EQ(platform::GetFixedText(records[0].data, file_record::kSourcePathOffset,
-                                   file_record::kSourcePathSize),
+  EXPECT_EQ(platform::GetFixedText(records[0].data, records::file_record::kSourcePathOffset,
+                                   records::file_record::kSourcePathSize),
             path);
 }
 
@@ -174,11 +176,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
   platform::pdb::PalmDatabase files;
-  files.name = kFilesDatabaseName;
-  files.creator = kCreatorId;
-  files.type = kFilesDatabaseType;
+  files.name = records::kFilesDatabaseName;
+  files.creator = records::kCreatorId;
+  files.type = records::kFilesDatabaseType;
   files.records.push_back({platform::pdb::kRecordDeleted, 1, {}});
-  files.records.push_back({0, 2, std::vector<uint8_t>(file_record::kIndexHeadSize, 0)});
+  files.records.push_back({0, 2, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)});
   m_session.PutDatabase(files);
   PutResults({Result(m_text, false)});
   EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
@@ -189,7 +191,7 @@ TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
 }
 
 TEST_F(FetchTest, AtMost2000SelectedResultsAreFetchedAndTheRestIsLogged) {
-  std::vector<SearchResult> results(kMaxSelectedResults + 3, Result(m_binary, true));
+  std::vector<records::SearchResult> results(kMaxSelectedResults + 3, Result(m_binary, true));
   PutResults(results);
   EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
   EXPECT_EQ(FileRecords().size(), kMaxSelectedResults);
@@ -222,9 +224,9 @@ TEST_F(MailFetchTest, EmailFetchSendsToTheBlocksAddressAndWritesTheOutcome) {
   EXPECT_EQ(Fetch(FetchMode::kEmail), 0);
   std::vector<platform::pdb::PalmRecord> records = FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Kind(records[0]), records::kContentText);
   EXPECT_EQ(Content(records[0]), "The file was sent to SMTP:ada@example.org.");
-  EXPECT_EQ(platform::GetU16Be(records[0].data, file_record::kFileIdOffset), 0);
+  EXPECT_EQ(platform::GetU16Be(records[0].data, records::file_record::kFileIdOffset), 0);
   EXPECT_NE(Captured(".stdin").find("ada@example.org"), std::string::npos);
   EXPECT_NE(Captured(".stdin").find("From the handheld"), std::string::npos);
 }
@@ -258,7 +260,7 @@ TEST_P(FetchStepFailure, ReturnsTheStepsCode) {
   PutResults({Result(m_text, true)});
   EXPECT_EQ(Fetch(FetchMode::kPcFormat, c.call), kInjected);
   EXPECT_EQ(m_session.Log(), c.log);
-  EXPECT_EQ(m_session.Image().HasDatabase(kFilesDatabaseName), c.filesTouched);
+  EXPECT_EQ(m_session.Image().HasDatabase(records::kFilesDatabaseName), c.filesTouched);
   EXPECT_TRUE(FileRecords().empty());
 }
 
@@ -320,7 +322,7 @@ TEST_P(HostileFileFetch, IsAnsweredAndLoggedWithItsReason) {
 
   std::vector<platform::pdb::PalmRecord> records = FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Kind(records[0]), kContentText);
+  EXPECT_EQ(Kind(records[0]), records::kContentText);
   EXPECT_EQ(Title(records[0]).rfind(name, 0), 0u) << Title(records[0]);
   const std::vector<LogLine> log = m_session.Log();
   ASSERT_EQ(log.size(), 1u);

@@ -33,11 +33,11 @@ TEST(PictureEndToEnd, FetchedAsABitmapShownAsPngAndReceivedAsBmp) {
   world.Handheld("request", {"search", "--image-mode", "2"});
   ASSERT_TRUE(world.HotSync().Succeeded());
   platform::pdb::PalmDatabase files;
-  ASSERT_EQ(world.Image().LoadDatabase(kFilesDatabaseName, &files),
+  ASSERT_EQ(world.Image().LoadDatabase(records::kFilesDatabaseName, &files),
             platform::pdb::ImageError::kNone);
   ASSERT_EQ(files.records.size(), 1u);
   EXPECT_EQ(files.records[0].data.size(), 13018u) << "16 greys, as asked";
-  EXPECT_EQ(platform::GetU16Be(files.records[0].data, file_record::kDepthCodeOffset), 2);
+  EXPECT_EQ(platform::GetU16Be(files.records[0].data, records::file_record::kDepthCodeOffset), 2);
 
   const std::string png = world.Root() + "/shown.png";
   world.Handheld("extract", {"0", png, "--png"});
@@ -49,13 +49,13 @@ TEST(PictureEndToEnd, FetchedAsABitmapShownAsPngAndReceivedAsBmp) {
 
   world.Handheld("request", {"receive", "--record", "0"});
   ASSERT_TRUE(world.HotSync().Succeeded());
-  EXPECT_EQ(world.Request(), kRequestReceiveDone);
+  EXPECT_EQ(world.Request(), records::kRequestReceiveDone);
   EXPECT_EQ(world.Status(), 0);
   const store::FileListStore list = world.LoadStore();
   ASSERT_EQ(list.Entries().size(), 1u);
   const store::FileListEntry& entry = list.Entries()[0];
   EXPECT_EQ(entry.kind, store::kReceivedFile);
-  EXPECT_EQ(entry.format, kContentBitmap);
+  EXPECT_EQ(entry.format, records::kContentBitmap);
   EXPECT_EQ(entry.receivedCopy, world.DataFolder() + "/photo.png.bmp");
   Magick::Image received(entry.receivedCopy);
   EXPECT_EQ(received.magick().substr(0, 3), "BMP");

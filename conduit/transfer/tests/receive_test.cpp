@@ -30,11 +30,11 @@ using vlmtest::LogLine;
 std::vector<uint8_t> TextRecord(const std::string& name, const std::string& text) {
   platform::ByteWriter writer;
   writer.U16Be(0);
-  writer.FixedText(name, file_record::kTitleSize);
-  writer.FixedText(name, file_record::kSourcePathSize);
+  writer.FixedText(name, records::file_record::kTitleSize);
+  writer.FixedText(name, records::file_record::kSourcePathSize);
   writer.Zeros(3 * 8 + 2);
   writer.U32Be(static_cast<uint32_t>(text.size() + 1));
-  writer.U8(kContentText);
+  writer.U8(records::kContentText);
   writer.Bytes(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
   writer.U8(0);
   return writer.Take();
@@ -45,9 +45,9 @@ class ReceiveTest : public testing::Test {
   // "VlmrFilesDB" with one record per (name, attributes with category).
   void PutFiles(const std::vector<std::pair<std::string, uint8_t>>& files) {
     platform::pdb::PalmDatabase database;
-    database.name = kFilesDatabaseName;
-    database.creator = kCreatorId;
-    database.type = kFilesDatabaseType;
+    database.name = records::kFilesDatabaseName;
+    database.creator = records::kCreatorId;
+    database.type = records::kFilesDatabaseType;
     uint32_t id = 1;
     for (const auto& [name, attributes] : files) {
       std::vector<uint8_t> data =
@@ -59,7 +59,7 @@ class ReceiveTest : public testing::Test {
   }
 
   void Choose(bool wholeCategory, uint32_t selector) {
-    SearchAppInfo block;
+    records::SearchAppInfo block;
     block.SetReceiveWholeCategory(wholeCategory);
     block.SetReceiveSelector(selector);
     m_session.PutSearchDatabase(block);
@@ -106,11 +106,11 @@ class ReceiveTest : public testing::Test {
 
 TEST_F(ReceiveTest, OneRecordByItsIndexLeavingTheHandheldUnchanged) {
   PutFiles({{"a", 0}, {"b", 0x40}, {"c", 0}});
-  const auto before = m_session.Database(kFilesDatabaseName).records;
+  const auto before = m_session.Database(records::kFilesDatabaseName).records;
   Choose(false, 0x00070001);  // only the low 16 bits count
   EXPECT_EQ(Receive(), 0);
   EXPECT_EQ(m_received, std::vector<std::string>{"b.txt"});
-  EXPECT_EQ(m_session.Database(kFilesDatabaseName).records, before);
+  EXPECT_EQ(m_session.Database(records::kFilesDatabaseName).records, before);
 }
 
 TEST_F(ReceiveTest, EveryRecordOfTheCategoryPrivateOnesToo) {
@@ -171,7 +171,7 @@ TEST_F(ReceiveTest, ATextLongerThanOneRecordIsSavedCutAndLogged) {
   EXPECT_EQ(Receive(), 0);
   ASSERT_EQ(m_received, std::vector<std::string>{"long.txt"});
   EXPECT_EQ(std::filesystem::file_size(m_dataDirectory + "/long.txt"),
-            file_record::kMaxRecordSize - file_record::kHeadSize);
+            records::file_record::kMaxRecordSize - records::file_record::kHeadSize);
   ASSERT_EQ(m_session.Log().size(), 1u);
   EXPECT_EQ(m_session.Log()[0],
             (LogLine{"long was cut to its first 65000 bytes on the way from the handheld: " +

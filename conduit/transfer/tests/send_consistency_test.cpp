@@ -132,15 +132,16 @@ class SendConsistency : public testing::Test {
   }
 
   std::vector<Copy> Copies() const {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
     if (!database) return {};
     std::vector<Copy> copies;
     for (const auto& record : database->records) {
       Copy copy;
-      copy.fileId = platform::GetU16Be(record.data, file_record::kFileIdOffset);
-      if (record.data.size() > file_record::kContentOffset) {
-        copy.text = platform::GetFixedText(record.data, file_record::kContentOffset,
-                                           record.data.size() - file_record::kContentOffset);
+      copy.fileId = platform::GetU16Be(record.data, records::file_record::kFileIdOffset);
+      if (record.data.size() > records::file_record::kContentOffset) {
+        copy.text =
+            platform::GetFixedText(record.data, records::file_record::kContentOffset,
+                                   record.data.size() - records::file_record::kContentOffset);
       }
       copies.push_back(copy);
     }

@@ -58,8 +58,8 @@ class SendListedFilesTest : public testing::Test {
   }
 
   std::vector<platform::pdb::PalmRecord> Records() {
-    if (!m_session.Image().HasDatabase(kFilesDatabaseName)) return {};
-    return m_session.Database(kFilesDatabaseName).records;
+    if (!m_session.Image().HasDatabase(records::kFilesDatabaseName)) return {};
+    return m_session.Database(records::kFilesDatabaseName).records;
   }
   std::vector<uint16_t> RecordFileIds() {
     std::vector<uint16_t> ids;
@@ -69,7 +69,7 @@ class SendListedFilesTest : public testing::Test {
 
   // Marks every record of the files database as edited on the handheld.
   void EditOnHandheld() {
-    auto database = m_session.Database(kFilesDatabaseName);
+    auto database = m_session.Database(records::kFilesDatabaseName);
     for (auto& record : database.records) record.attributes |= platform::pdb::kRecordDirty;
     m_session.PutDatabase(database);
   }
@@ -191,8 +191,8 @@ TEST_F(SendListedFilesTest, FormatChoosesPcFormatOrConversion) {
   Sync();
   std::vector<platform::pdb::PalmRecord> records = Records();
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].data[file_record::kContentKindOffset], kContentPcFormat);
-  EXPECT_EQ(records[1].data[file_record::kContentKindOffset], kContentText);
+  EXPECT_EQ(records[0].data[records::file_record::kContentKindOffset], records::kContentPcFormat);
+  EXPECT_EQ(records[1].data[records::file_record::kContentKindOffset], records::kContentText);
 }
 
 TEST_F(SendListedFilesTest, ModifiedStampIsRefreshedForEveryPcFileWithItsSecondKept) {
@@ -212,10 +212,10 @@ TEST_F(SendListedFilesTest, ModifiedStampIsRefreshedForEveryPcFileWithItsSecondK
 TEST_F(SendListedFilesTest, EntryWithIdZeroNeverReplacesAFetchedFile) {
   // A fetched file on the handheld carries file ID 0.
   platform::pdb::PalmDatabase files;
-  files.name = kFilesDatabaseName;
-  files.creator = kCreatorId;
-  files.type = kFilesDatabaseType;
-  files.records.push_back({0, 7, std::vector<uint8_t>(file_record::kIndexHeadSize, 0)});
+  files.name = records::kFilesDatabaseName;
+  files.creator = records::kCreatorId;
+  files.type = records::kFilesDatabaseType;
+  files.records.push_back({0, 7, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)});
   m_session.PutDatabase(files);
   Add("zero.txt", store::kActionAlways).id = 0;
   Sync();
@@ -337,10 +337,10 @@ TEST_P(ShouldSendTest, FollowsUserActionAndStamps) {
   entry.action = c.action;
   entry.changed = c.changed;
   entry.modified = store::HandheldDateTime::FromPcTime(kLongAgo, false);
-  std::vector<uint8_t> record(file_record::kIndexHeadSize, 0);
+  std::vector<uint8_t> record(records::file_record::kIndexHeadSize, 0);
   auto copyStamp = store::HandheldDateTime::FromPcTime(kLongAgo - 60 * c.copyMinutesOlder, false);
   std::copy(copyStamp.bytes.begin(), copyStamp.bytes.end(),
-            record.begin() + file_record::kModifiedOffset);
+            record.begin() + records::file_record::kModifiedOffset);
   auto copy = HandheldFileIndex::Element::FromRecord(record, 1, 0);
   EXPECT_EQ(ShouldSend(entry, "Ada", c.hasCopy ? &copy : nullptr), c.expected);
 }

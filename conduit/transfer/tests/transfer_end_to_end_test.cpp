@@ -35,23 +35,24 @@ struct FileRecord {
 class TransferEndToEnd : public testing::Test {
  protected:
   std::vector<FileRecord> FileRecords() {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), kFilesDatabaseName);
+    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
     if (!database) return {};
     std::vector<FileRecord> records;
     for (const auto& stored : database->records) {
       FileRecord record;
-      record.fileId = platform::GetU16Be(stored.data, file_record::kFileIdOffset);
-      record.title =
-          platform::GetFixedText(stored.data, file_record::kTitleOffset, file_record::kTitleSize);
-      record.kind = stored.data.size() > file_record::kContentKindOffset
-                        ? stored.data[file_record::kContentKindOffset]
+      record.fileId = platform::GetU16Be(stored.data, records::file_record::kFileIdOffset);
+      record.title = platform::GetFixedText(stored.data, records::file_record::kTitleOffset,
+                                            records::file_record::kTitleSize);
+      record.kind = stored.data.size() > records::file_record::kContentKindOffset
+                        ? stored.data[records::file_record::kContentKindOffset]
                         : 0;
       record.uniqueId = stored.uniqueId;
       record.category = stored.Category();
       record.secret = stored.IsSecret();
-      if (stored.data.size() > file_record::kContentOffset) {
-        record.text = platform::GetFixedText(stored.data, file_record::kContentOffset,
-                                             stored.data.size() - file_record::kContentOffset);
+      if (stored.data.size() > records::file_record::kContentOffset) {
+        record.text =
+            platform::GetFixedText(stored.data, records::file_record::kContentOffset,
+                                   stored.data.size() - records::file_record::kContentOffset);
       }
       records.push_back(record);
     }
@@ -75,7 +76,7 @@ TEST_F(TransferEndToEnd, NothingSelectedIsLoggedAndTheFetchIsDone) {
   ListResults(m_world.PcFolder() + "/*.txt");
   m_world.Handheld("request", {"fetch"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
-  EXPECT_EQ(m_world.Request(), kRequestFetchDone);
+  EXPECT_EQ(m_world.Request(), records::kRequestFetchDone);
   EXPECT_EQ(m_world.Status(), 0);
   EXPECT_EQ(m_world.Log(),
             (std::vector<LogLine>{{"", 19}, {"No files to fetch.", -1}, {"Vellamore", 20}}));
@@ -118,13 +119,14 @@ TEST_P(FetchModeEndToEnd, WritesTheRecordOfItsMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FetchModeEndToEnd,
-    testing::Values(ModeCase{"fetch", kRequestFetchDone, kContentText, "agenda.txt",
-                             "Item one\nItem two\n"},
-                    ModeCase{"pcformat", kRequestPcFormatDone, kContentPcFormat,
+    testing::Values(ModeCase{"fetch", records::kRequestFetchDone, records::kContentText,
+                             "agenda.txt", "Item one\nItem two\n"},
+                    ModeCase{"pcformat", records::kRequestPcFormatDone, records::kContentPcFormat,
                              "agenda.txt - PC Format", "Item one\r\nItem two\r\n"},
-                    ModeCase{"email", kRequestEmailDone, kContentText, "agenda.txt - Sent",
-                             "The file was sent to SMTP:ada@example.org."},
-                    ModeCase{"fax", kRequestFaxDone, kContentText, "agenda.txt - Sent",
+                    ModeCase{"email", records::kRequestEmailDone, records::kContentText,
+                             "agenda.txt - Sent", "The file was sent to SMTP:ada@example.org."},
+                    ModeCase{"fax", records::kRequestFaxDone, records::kContentText,
+                             "agenda.txt - Sent",
                              "The file was queued for faxing to FAX:555 0100."}),
     [](const testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.request); });
 
@@ -148,8 +150,8 @@ TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
   auto run = m_world.HotSync({"SYNCMGR_FAIL=SyncWriteRec=16962"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.standardOutput.find("returned 16962"), std::string::npos) << run.standardOutput;
-  EXPECT_EQ(m_world.Request(), kRequestFetch);
-  EXPECT_EQ(m_world.Status(), RequestPreference::kStatusFailure);
+  EXPECT_EQ(m_world.Request(), records::kRequestFetch);
+  EXPECT_EQ(m_world.Status(), records::RequestPreference::kStatusFailure);
   EXPECT_EQ(m_world.Log(),
             (std::vector<LogLine>{
                 {"", 19},
@@ -159,7 +161,7 @@ TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
   // The handheld asks again and this time it works.
   m_world.Handheld("request", {"fetch"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
-  EXPECT_EQ(m_world.Request(), kRequestFetchDone);
+  EXPECT_EQ(m_world.Request(), records::kRequestFetchDone);
   EXPECT_EQ(FileRecords().size(), 1u);
 }
 
@@ -226,7 +228,7 @@ TEST_F(ListedFilesEndToEnd, FirstHotSyncSendsWhatTheActionsAndUsersAllow) {
   }
   EXPECT_TRUE(records["private.txt"].secret);
   EXPECT_EQ(records["business.txt"].category, 3);
-  EXPECT_EQ(records["pc.txt - PC Format"].kind, kContentPcFormat);
+  EXPECT_EQ(records["pc.txt - PC Format"].kind, records::kContentPcFormat);
   EXPECT_EQ(records["always.txt"].text, "The file always.txt\n");
 
   store::FileListStore list = m_world.LoadStore();

@@ -1,7 +1,7 @@
 // UTF-8 <-> Windows-1252. The decoder accepts only well-formed UTF-8 (no
 // overlong forms, no surrogates, nothing above U+10FFFF); anything else is
 // copied one byte at a time as Windows-1252.
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 #include <array>
 #include <cstdint>
@@ -9,7 +9,7 @@
 
 #include "text/utf8.h"
 
-namespace conduit {
+namespace platform::text {
 namespace {
 
 // Characters of the bytes 0x80 to 0x9F; the undefined bytes map to the C1
@@ -71,7 +71,7 @@ std::string TranscodeUtf8ToWindows1252(std::string_view text) {
     i = run;
     if (i == text.size()) break;
     const size_t start = i;
-    const std::optional<char32_t> codePoint = platform::text::NextCodePoint(text, i);
+    const std::optional<char32_t> codePoint = NextCodePoint(text, i);
     // A byte that starts no well-formed sequence is Windows-1252 already.
     out += codePoint ? Windows1252Of(*codePoint) : text[start];
   }
@@ -91,23 +91,22 @@ std::string Windows1252ToUtf8(std::string_view text) {
     if (byte < 0x80) {
       out += c;
     } else if (byte < 0xA0) {
-      platform::text::AppendUtf8(out, kHighControlRange[byte - 0x80]);
+      AppendUtf8(out, kHighControlRange[byte - 0x80]);
     } else {
-      platform::text::AppendUtf8(out, byte);
+      AppendUtf8(out, byte);
     }
   }
   return out;
 }
 
 std::string HandheldNameToUtf8(std::string_view name) {
-  const std::string utf8 =
-      platform::text::IsValidUtf8(name) ? std::string(name) : Windows1252ToUtf8(name);
+  const std::string utf8 = IsValidUtf8(name) ? std::string(name) : Windows1252ToUtf8(name);
   std::string out;
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
     const size_t start = i;
-    const std::optional<char32_t> codePoint = platform::text::NextCodePoint(utf8, i);
+    const std::optional<char32_t> codePoint = NextCodePoint(utf8, i);
     const bool control =
         !codePoint || *codePoint < 0x20 || (*codePoint >= 0x7F && *codePoint < 0xA0);
     if (control) {
@@ -119,4 +118,4 @@ std::string HandheldNameToUtf8(std::string_view name) {
   return out;
 }
 
-}  // namespace conduit
+}  // namespace platform::text

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace conduit::imaging {
+namespace imaging {
 
 struct TargetSize {
   size_t width;
@@ -27,4 +27,4 @@ Magick::Image PlaceOnCanvas(Magick::Image& picture);
 // The canvas's red, green and blue bytes, row by row from the top.
 std::vector<uint8_t> CanvasBytes(Magick::Image& canvas);
 
-}  // namespace conduit::imaging
+}  // namespace imaging

@@ -5,18 +5,18 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-namespace conduit::imaging {
+#include "result/result.h"
+
+namespace imaging {
 
 // The PNG of the EPS document in `bytes` (plain, or with the binary header
 // of EPS files that carry a preview), cropped to its bounding box and
-// rendered so that its longer side is about `longestSide` pixels. Nothing
-// when Ghostscript is missing, fails or runs out of time; `why` says which.
-std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide,
-                                              std::string& why);
+// rendered so that its longer side is about `longestSide` pixels. A failure
+// when Ghostscript is missing, fails or runs out of time says which.
+platform::Result<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide);
 
-}  // namespace conduit::imaging
+}  // namespace imaging

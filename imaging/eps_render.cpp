@@ -8,7 +8,7 @@
 // its working folder, and the folder goes with everything in it when the
 // rendering ends; the shared temporary folder is never reachable. Folders
 // left by a process killed while it rendered go at a later rendering.
-#include "convert/eps_render.h"
+#include "eps_render.h"
 
 #include <stdlib.h>
 
@@ -20,13 +20,14 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "bytes/bytes.h"
 #include "fs/fs.h"
 #include "process/process_runner.h"
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
 constexpr std::chrono::seconds kRenderTimeLimit{20};
@@ -130,18 +131,14 @@ class PrivateFolder {
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide,
-                                              std::string& why) {
+platform::Result<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide) {
   const std::optional<std::string_view> postScript = PostScriptOf(bytes);
-  if (!postScript) {
-    why = "its EPS header points outside the file";
-    return std::nullopt;
-  }
+  if (!postScript) return platform::Failure{"its EPS header points outside the file"};
   const PrivateFolder scratch;
   if (scratch.Path().empty()) {
-    why = std::string("no private temporary folder could be made for Ghostscript: ") +
-          std::strerror(scratch.Error());
-    return std::nullopt;
+    return platform::Failure{
+        std::string("no private temporary folder could be made for Ghostscript: ") +
+        std::strerror(scratch.Error())};
   }
   char resolution[32];
   std::snprintf(resolution, sizeof resolution, "-r%.2f", ResolutionFor(*postScript, longestSide));
@@ -159,10 +156,10 @@ std::optional<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, in
        "-sOutputFile=%stdout", "-"},
       options);
   if (!result.Succeeded() || result.standardOutput.empty()) {
-    why = "Ghostscript could not render it: " + platform::DescribeProcessResult(result);
-    return std::nullopt;
+    return platform::Failure{"Ghostscript could not render it: " +
+                             platform::DescribeProcessResult(result)};
   }
   return std::vector<uint8_t>(result.standardOutput.begin(), result.standardOutput.end());
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

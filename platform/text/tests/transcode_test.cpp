@@ -1,11 +1,11 @@
 // The transcoder between the PC's UTF-8 and the handheld's Windows-1252:
 // the characters of the 0x80-0x9F range, characters with no form, and
 // malformed UTF-8 taken as Windows-1252.
-#include "convert/transcode.h"
+#include "text/transcode.h"
 
 #include <gtest/gtest.h>
 
-namespace conduit {
+namespace platform::text {
 namespace {
 
 struct Transcoding {
@@ -63,4 +63,4 @@ TEST(TranscodeUtf8ToWindows1252, NeverLengthensTheText) {
 }
 
 }  // namespace
-}  // namespace conduit
+}  // namespace platform::text

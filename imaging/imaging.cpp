@@ -1,16 +1,15 @@
 // Starting ImageMagick with bounded resources and decoding picture bytes
 // through the decoders of the picture route only.
-#include "convert/imaging.h"
+#include "imaging.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
 
-#include "convert/eps_render.h"
-#include "sync_log.h"
+#include "eps_render.h"
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
 constexpr Magick::MagickSizeType kMiB = Magick::MagickSizeType{1} << 20;
@@ -139,11 +138,12 @@ std::string CheckClaimedSize(const Magick::Blob& blob, std::string_view decoder)
   }
 }
 
-std::optional<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_view decoder,
-                                    int sizeHint, std::string& why) {
+platform::Result<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_view decoder,
+                                       int sizeHint) {
   const Magick::Blob blob(bytes.data(), bytes.size());
-  why = CheckClaimedSize(blob, decoder);
-  if (!why.empty()) return std::nullopt;
+  if (std::string refusal = CheckClaimedSize(blob, decoder); !refusal.empty()) {
+    return platform::Failure{std::move(refusal)};
+  }
   try {
     Magick::Image image;
     image.quiet(true);  // warnings do not stop a picture that decoded
@@ -155,17 +155,15 @@ std::optional<Magick::Image> Decode(std::span<const uint8_t> bytes, std::string_
     }
     image.read(blob);
     if (image.columns() == 0 || image.rows() == 0) {
-      why = "the picture has no pixels";
-      return std::nullopt;
+      return platform::Failure{"the picture has no pixels"};
     }
     image.autoOrient();
     return image;
   } catch (const Magick::ErrorResourceLimit& error) {
-    why = "the picture needs more memory than the conduit allows (" + PlainReason(error) + ")";
-    return std::nullopt;
+    return platform::Failure{"the picture needs more memory than the conduit allows (" +
+                             PlainReason(error) + ")"};
   } catch (const Magick::Exception& error) {
-    why = "the picture could not be decoded (" + PlainReason(error) + ")";
-    return std::nullopt;
+    return platform::Failure{"the picture could not be decoded (" + PlainReason(error) + ")"};
   }
 }
 
@@ -180,7 +178,7 @@ std::string PlainReason(const Magick::Exception& error) {
   return std::string(text.substr(0, text.find(" `")));
 }
 
-void InitialiseImaging() {
+void InitialiseImaging(WarningSink warn) {
   // The one flag shared by the picture conversion and the received bitmaps.
   static bool initialised = false;
   if (initialised) return;
@@ -198,15 +196,16 @@ void InitialiseImaging() {
   Magick::ResourceLimits::area(kMemoryLimit);
   const ScopedExceptionInfo exception = NewExceptionInfo();
   // Should the library refuse the policy, the checks of the claimed size
-  // still bound what the decoders hold; the log says the cap is missing.
-  if (MagickCore::SetMagickSecurityPolicy(kMaxMemoryRequestPolicy, exception.get()) ==
-          MagickCore::MagickFalse ||
-      exception->severity != MagickCore::UndefinedException) {
+  // still bound what the decoders hold; the warning says the cap is missing.
+  if ((MagickCore::SetMagickSecurityPolicy(kMaxMemoryRequestPolicy, exception.get()) ==
+           MagickCore::MagickFalse ||
+       exception->severity != MagickCore::UndefinedException) &&
+      warn != nullptr) {
     const char* reason = exception->reason != nullptr ? exception->reason : "refused";
-    LogWarning((std::string("Pictures are converted without the imaging library's cap on one "
-                            "memory request: ") +
-                reason)
-                   .c_str());
+    warn((std::string("Pictures are converted without the imaging library's cap on one "
+                      "memory request: ") +
+          reason)
+             .c_str());
   }
   // The library's time limit is left unset: it counts from the first
   // picture the process ever decoded and ends the whole process when it
@@ -215,23 +214,22 @@ void InitialiseImaging() {
   initialised = true;
 }
 
-std::optional<Magick::Image> DecodePicture(std::span<const uint8_t> bytes,
-                                           std::string_view extension, int sizeHint,
-                                           std::string& why) {
+platform::Result<Magick::Image> DecodePicture(std::span<const uint8_t> bytes,
+                                              std::string_view extension, int sizeHint) {
   InitialiseImaging();
   std::string decoder = SignatureFormat(bytes);
   if (decoder.empty()) decoder = DecoderOfExtension(extension);
   if (IsPostScript(decoder)) {
-    std::optional<std::vector<uint8_t>> raster = RenderEps(bytes, sizeHint, why);
-    if (!raster) return std::nullopt;
-    return Decode(*raster, "PNG", sizeHint, why);
+    platform::Result<std::vector<uint8_t>> raster = RenderEps(bytes, sizeHint);
+    if (!raster) return platform::Failure{raster.Reason()};
+    return Decode(raster.Value(), "PNG", sizeHint);
   }
   if (!Allowed(decoder)) {
-    why = decoder.empty() ? "its picture format is not known"
-                          : "its picture format (" + decoder + ") is not one the conduit reads";
-    return std::nullopt;
+    return platform::Failure{decoder.empty() ? "its picture format is not known"
+                                             : "its picture format (" + decoder +
+                                                   ") is not one the conduit reads"};
   }
-  return Decode(bytes, decoder, sizeHint, why);
+  return Decode(bytes, decoder, sizeHint);
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

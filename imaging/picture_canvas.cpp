@@ -1,15 +1,15 @@
 // Scaling a picture to the handheld's screen and centring it on black.
-#include "convert/picture_canvas.h"
+#include "picture_canvas.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "handheld_bitmap.h"  // records/
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
-constexpr size_t kSide = bitmap::kSide;
+constexpr size_t kSide = records::bitmap::kSide;
 
 }  // namespace
 
@@ -37,9 +37,9 @@ Magick::Image PlaceOnCanvas(Magick::Image& picture) {
 }
 
 std::vector<uint8_t> CanvasBytes(Magick::Image& canvas) {
-  std::vector<uint8_t> rgb(bitmap::kPixelCount * 3);
+  std::vector<uint8_t> rgb(records::bitmap::kPixelCount * 3);
   canvas.write(0, 0, kSide, kSide, "RGB", Magick::CharPixel, rgb.data());
   return rgb;
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

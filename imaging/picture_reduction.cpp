@@ -1,14 +1,14 @@
 // Floyd-Steinberg error diffusion onto the grey palettes, and the library's
 // own colour quantisation for 256 colours.
-#include "convert/picture_reduction.h"
+#include "picture_reduction.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace conduit::imaging {
+namespace imaging {
 namespace {
 
-constexpr int kSide = bitmap::kSide;
+constexpr int kSide = records::bitmap::kSide;
 constexpr int kFourBitStep = 17;
 
 // Brightness of a colour, as a television shows it.
@@ -29,13 +29,13 @@ uint8_t TwoBitValue(int grey) {
 constexpr int kTwoBitGreys[] = {255, 200, 100, 0};  // by value
 
 // The palette grey nearest to `brightness`.
-int NearestGrey(float brightness, const bitmap::Depth& depth) {
+int NearestGrey(float brightness, const records::bitmap::Depth& depth) {
   const int grey = static_cast<int>(std::lround(std::clamp(brightness, 0.0f, 255.0f)));
   if (depth.bitsPerPixel == 2) return kTwoBitGreys[TwoBitValue(grey)];
   return (grey + kFourBitStep / 2) / kFourBitStep * kFourBitStep;
 }
 
-uint8_t ValueOfGrey(int grey, const bitmap::Depth& depth) {
+uint8_t ValueOfGrey(int grey, const records::bitmap::Depth& depth) {
   if (depth.bitsPerPixel == 2) return TwoBitValue(grey);
   return static_cast<uint8_t>(15 - grey / kFourBitStep);
 }
@@ -53,13 +53,13 @@ void Diffuse(std::vector<float>& light, int row, int column, float error) {
 
 }  // namespace
 
-std::vector<uint8_t> ReduceToGreys(std::span<const uint8_t> rgb, const bitmap::Depth& depth,
-                                   Dithering dithering) {
-  std::vector<float> light(bitmap::kPixelCount, 0.0f);
+std::vector<uint8_t> ReduceToGreys(std::span<const uint8_t> rgb,
+                                   const records::bitmap::Depth& depth, Dithering dithering) {
+  std::vector<float> light(records::bitmap::kPixelCount, 0.0f);
   for (size_t i = 0; i < light.size() && 3 * i + 2 < rgb.size(); ++i) {
     light[i] = Brightness(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
   }
-  std::vector<uint8_t> values(bitmap::kPixelCount);
+  std::vector<uint8_t> values(records::bitmap::kPixelCount);
   for (int row = 0; row < kSide; ++row) {
     for (int column = 0; column < kSide; ++column) {
       const size_t i = size_t(row) * kSide + size_t(column);
@@ -73,23 +73,23 @@ std::vector<uint8_t> ReduceToGreys(std::span<const uint8_t> rgb, const bitmap::D
   return values;
 }
 
-std::vector<uint8_t> ReduceToColours(Magick::Image& canvas, bitmap::ColourTable& colours) {
+std::vector<uint8_t> ReduceToColours(Magick::Image& canvas, records::bitmap::ColourTable& colours) {
   canvas.quantizeColorSpace(Magick::sRGBColorspace);
-  canvas.quantizeColors(bitmap::kColourCount);
+  canvas.quantizeColors(records::bitmap::kColourCount);
   canvas.quantizeDither(true);
   canvas.quantizeDitherMethod(Magick::FloydSteinbergDitherMethod);
   canvas.quantize();
   colours = {};
-  const size_t used = std::min<size_t>(canvas.colorMapSize(), bitmap::kColourCount);
+  const size_t used = std::min<size_t>(canvas.colorMapSize(), records::bitmap::kColourCount);
   for (size_t i = 0; i < used; ++i) {
     const Magick::Color colour = canvas.colorMap(i);
-    colours[i] = bitmap::Rgb{MagickCore::ScaleQuantumToChar(colour.redQuantum()),
-                             MagickCore::ScaleQuantumToChar(colour.greenQuantum()),
-                             MagickCore::ScaleQuantumToChar(colour.blueQuantum())};
+    colours[i] = records::bitmap::Rgb{MagickCore::ScaleQuantumToChar(colour.redQuantum()),
+                                      MagickCore::ScaleQuantumToChar(colour.greenQuantum()),
+                                      MagickCore::ScaleQuantumToChar(colour.blueQuantum())};
   }
   canvas.getConstPixels(0, 0, kSide, kSide);
   const Magick::IndexPacket* indexes = canvas.getConstIndexes();
-  std::vector<uint8_t> values(bitmap::kPixelCount, 0);
+  std::vector<uint8_t> values(records::bitmap::kPixelCount, 0);
   if (indexes == nullptr || used == 0) return values;
   for (size_t i = 0; i < values.size(); ++i) {
     values[i] = static_cast<uint8_t>(std::min<size_t>(indexes[i], used - 1));
@@ -97,4 +97,4 @@ std::vector<uint8_t> ReduceToColours(Magick::Image& canvas, bitmap::ColourTable&
   return values;
 }
 
-}  // namespace conduit::imaging
+}  // namespace imaging

@@ -18,7 +18,7 @@
 #include <string>
 #include <string_view>
 
-namespace conduit {
+namespace platform::text {
 
 std::string TranscodeUtf8ToWindows1252(std::string_view text);
 
@@ -35,4 +35,4 @@ std::string Windows1252ToUtf8(std::string_view text);
 // the name can stand in a file name, a list row or a log line.
 std::string HandheldNameToUtf8(std::string_view name);
 
-}  // namespace conduit
+}  // namespace platform::text
