@@ -27,6 +27,9 @@ class TcpListener {
   // reason then says so and Code() is kTimedOut) or the listener fails.
   Result<ByteStream> Accept(std::chrono::milliseconds timeout);
   uint16_t Port() const { return m_port; }
+  // For waiting on it beside other descriptors: readable when a handheld
+  // is connecting.
+  int Fd() const { return m_fd; }
 
   static constexpr int kTimedOut = 1;
 
