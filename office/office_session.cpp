@@ -121,7 +121,7 @@ platform::Result<void> OfficeSession::Launch() {
        "--nolockcheck", "-env:UserInstallation=" + FileUrlOf(m_profile),
        "--accept=pipe,name=" + m_pipeName + ";urp;"},
       options);
-  if (!started.Ok()) return platform::Failure{"LibreOffice could not be started"};
+  if (!started.Ok()) return platform::Failure{"LibreOffice " + started.Reason()};
   m_office = started.Value();
   return {};
 }

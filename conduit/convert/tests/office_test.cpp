@@ -383,6 +383,20 @@ TEST_F(OfficeTest, KillsALibreOfficeThatNeverAnswers) {
   EXPECT_TRUE(HasEnded(office)) << "LibreOffice was left running";
 }
 
+// A LibreOffice that cannot be run fails the conversion with the reason.
+TEST_F(OfficeTest, ALibreOfficeThatCannotRunIsReportedWithTheReason) {
+  TempFolder folder;
+  WriteFile(folder / "soffice", "#!/nonexistent/interpreter\n");
+  chmod((folder / "soffice").c_str(), 0755);
+  WriteFile(folder / "letter.doc", "text");
+  ScopedEnvironment brokenOffice("PATH", folder.Path());
+  const ConversionResult result = ConvertWordDocument(folder / "letter.doc");
+  EXPECT_EQ(result.status, kConvWordNotCreated);
+  EXPECT_NE(result.failure.find("LibreOffice could not be started: No such file or directory"),
+            std::string::npos)
+      << result.failure;
+}
+
 // A HotSync killed with SIGKILL while its conversion waits for LibreOffice
 // takes the office server and LibreOffice with it. LibreOffice ran under a
 // memory bound. The next conversion removes the folder and the pipe name
