@@ -165,7 +165,9 @@ platform::Result<OfficeSession::Document> OfficeSession::Load(const std::string&
       platform::Failure{filters.empty() ? "LibreOffice reads no files of this type"
                                         : "it is not the kind of file its name says"};
   for (const ImportFilter& filter : filters) {
-    if (!BeginsWith(path, filter.signature)) continue;
+    const platform::Result<bool> begins = BeginsWith(path, filter.signature);
+    if (!begins.Ok()) return platform::Failure{begins.Reason()};
+    if (!begins.Value()) continue;
     loaded = LoadWith(path, filter.name);
     if (loaded.Ok()) break;
   }

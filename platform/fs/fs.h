@@ -53,6 +53,10 @@ constexpr uint64_t kDefaultReadLimit = uint64_t{64} << 20;  // 64 MiB
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
                                                   uint64_t limit = kDefaultReadLimit,
                                                   int* error = nullptr);
+// The first `count` bytes of the regular file at `path`, all of it when it
+// is shorter; read and refused as ReadWholeFile reads and refuses.
+std::optional<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t count,
+                                                  int* error = nullptr);
 // The error ReadWholeFile gives for a pipe, device or socket.
 constexpr int kNotRegularFile = ENODEV;
 // A reason for a failed read, for messages: "is not a regular file" for

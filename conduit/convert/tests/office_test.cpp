@@ -3,7 +3,9 @@
 // the test; each conversion starts and ends a LibreOffice of its own, so
 // the cases are few and each checks a whole record.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -395,6 +397,28 @@ TEST_F(OfficeTest, ALibreOfficeThatCannotRunIsReportedWithTheReason) {
   EXPECT_NE(result.failure.find("LibreOffice could not be started: No such file or directory"),
             std::string::npos)
       << result.failure;
+}
+
+// A document the office server may not read fails with the read's reason,
+// not as a document of another kind. The conversion runs in a child whose
+// programs lose root's power to read any file.
+TEST_F(OfficeTest, ADocumentTheServerCannotReadIsReportedAsUnreadable) {
+  TempFolder folder;
+  WriteFile(folder / "locked.doc", "text");
+  chmod((folder / "locked.doc").c_str(), 0);
+  const std::string reason = folder / "reason";
+  const pid_t hotsync = fork();
+  ASSERT_GE(hotsync, 0);
+  if (hotsync == 0) {
+    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+    WriteFile(reason, ConvertWordDocument(folder / "locked.doc").failure);
+    _exit(0);
+  }
+  waitpid(hotsync, nullptr, 0);
+  EXPECT_NE(testing::ReadFile(reason).find("it cannot be read: Permission denied"),
+            std::string::npos)
+      << testing::ReadFile(reason);
 }
 
 // A HotSync killed with SIGKILL while its conversion waits for LibreOffice
