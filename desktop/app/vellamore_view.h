@@ -6,7 +6,6 @@
 // view shows and writes whole after every change.
 #pragma once
 
-#include <QFont>
 #include <QFrame>
 #include <QIcon>
 #include <QImage>
@@ -93,16 +92,10 @@ class CVellamoreView : public QWidget {
 
   // Printing the pane (vellamore_view_print.cpp): the print dialog, the
   // preview and the page setup share one printer and its settings, which
-  // start with margins of 15 mm.
-  QPrinter& Printer();
+  // start with margins of 15 mm. Printouts use the device's default font.
   void OnFilePrint();
   void OnFilePrintPreview();
   void OnFilePrintSetup();
-  // Prints the selected entry's title over the pane's text (or the picture
-  // shown) on `printer`; false when nothing was printed.
-  bool PrintTo(QPrinter& printer);
-  // The font printouts use; by default the printer's own.
-  void SetPrintFont(const QFont& font) { m_printFont = font; }
 
   // The rows and the store image the view shows.
   const FileListModel& Model() const { return m_model; }
@@ -217,6 +210,10 @@ class CVellamoreView : public QWidget {
   // names the job and is proposed as the name of a file printed to; false
   // (and the user told) when nothing is selected.
   bool PrepareToPrint();
+  QPrinter& Printer();
+  // Prints the selected entry's title over the pane's text (or the picture
+  // shown) on `printer`.
+  void PrintTo(QPrinter& printer);
   void PrintPage(QPainter& painter, const PrintLayout& layout, int page);
   void PrintPicture(QPainter& painter, const PrintLayout& layout);
 
@@ -255,7 +252,6 @@ class CVellamoreView : public QWidget {
   QImage m_loadedPicture;
   QString m_pictureProblem;
   std::unique_ptr<QPrinter> m_printer;
-  std::optional<QFont> m_printFont;
 };
 
 }  // namespace desktop

@@ -133,14 +133,14 @@ void CVellamoreView::OnFilePrintSetup() {
   dialog.exec();
 }
 
-bool CVellamoreView::PrintTo(QPrinter& printer) {
+void CVellamoreView::PrintTo(QPrinter& printer) {
   int row = GetSelectedRow();
   if (row < 0) {
     m_prompts.MessageBox(kSelectItemText, kPrintCaption, kMbOk);
-    return false;
+    return;
   }
   const store::FileListEntry* entry = m_model.FindById(RowId(row));
-  if (entry == nullptr) return false;
+  if (entry == nullptr) return;
   std::string heading = entry->title;
 
   // The title of a PDF, and the job's name on a printer.
@@ -148,9 +148,8 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) {
     m_prompts.MessageBox(kPrintFailedText, kPrintCaption, kMbOk | kMbIconExclamation);
-    return false;
+    return;
   }
-  if (m_printFont) painter.setFont(*m_printFont);
   TwipScale scale = ScaleOf(painter);
   int lineHeight = scale.TwipsOfY(painter.fontMetrics().lineSpacing());
   // The painter's origin is the top left corner inside the margins; the
@@ -166,7 +165,6 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
     PrintPage(painter, layout, page);
   }
   painter.end();
-  return true;
 }
 
 void CVellamoreView::PrintPage(QPainter& painter, const PrintLayout& layout, int page) {
