@@ -207,13 +207,14 @@ class CVellamoreView : public QWidget {
   void PaintPictureCanvas();
   bool CanSaveText() const;
   // Printing: before a print dialog or preview, the selected entry's title
-  // names the job and is proposed as the name of a file printed to; false
-  // (and the user told) when nothing is selected.
-  bool PrepareToPrint();
+  // names the job and is proposed as the name of a file printed to. The
+  // entry's ID; nothing (and the user told) when nothing is selected.
+  std::optional<uint16_t> PrepareToPrint();
   QPrinter& Printer();
-  // Prints the selected entry's title over the pane's text (or the picture
-  // shown) on `printer`.
-  void PrintTo(QPrinter& printer);
+  // After the print dialog: prints the title of the entry of `id` over the
+  // pane's text (or the picture shown) on `printer`; when a reload took the
+  // entry out of the list meanwhile, tells the user and prints nothing.
+  void PrintTo(QPrinter& printer, uint16_t id);
   void PrintPage(QPainter& painter, const PrintLayout& layout, int page);
   void PrintPicture(QPainter& painter, const PrintLayout& layout);
 
