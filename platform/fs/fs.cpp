@@ -125,6 +125,11 @@ std::optional<FileStatus> GetFileStatus(const std::string& path) {
   return status;
 }
 
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
+}
+
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") return true;
   return MatchFrom(pattern, name);

@@ -29,6 +29,10 @@ struct FileStatus {
 // Status of the file or folder at `path`; nothing when it cannot be read.
 std::optional<FileStatus> GetFileStatus(const std::string& path);
 
+// True when anything stands at `path`, a link (even one to nothing)
+// included.
+bool PathExists(const std::string& path);
+
 // True when `name` matches `pattern`: `*` any run, `?` any one character,
 // letters compared without regard to case, and "*.*" matches every name.
 bool WildcardMatch(std::string_view pattern, std::string_view name);

@@ -28,11 +28,6 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 
-bool Exists(const std::string& path) {
-  struct stat status {};
-  return lstat(path.c_str(), &status) == 0;
-}
-
 bool IsConfName(std::string_view name) {
   return name.size() > kConfExtension.size() && name.ends_with(kConfExtension);
 }
@@ -182,14 +177,14 @@ void ConfLock::RemoveFile() {
 
 int RemoveConfFile(const std::string& file, bool removeLink) {
   const std::string lockPath = LockPathOf(file);
-  if (!Exists(file) && !Exists(lockPath) && TemporariesOf(file).empty()) return 0;
+  if (!PathExists(file) && !PathExists(lockPath) && TemporariesOf(file).empty()) return 0;
   ConfLock lock;
   if (int error = lock.Acquire(lockPath)) return error;
   // Under the lock no rewrite is running: every temporary is a leftover.
   for (const std::string& temporary : TemporariesOf(file)) UnlinkFile(temporary, false);
   if (int error = UnlinkFile(file, removeLink)) return error;
   // A lock stays as long as the file it guards.
-  if (!Exists(file)) lock.RemoveFile();
+  if (!PathExists(file)) lock.RemoveFile();
   return 0;
 }
 
