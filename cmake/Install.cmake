@@ -13,11 +13,8 @@
 #
 # Programs and libraries find one another through run paths relative to
 # $ORIGIN, so the installed tree also works when unpacked anywhere. The
-# office server vlmoffice also looks in LibreOffice's program folder: the
-# UNO libraries it links against find their own private libraries
-# (libreglo.so and others, which live only there) relative to the folder
-# they were loaded from, so they must be loaded from that folder and not
-# through their links in the system's library folder.
+# office server's run path, which adds LibreOffice's program folder, is set
+# beside its target in office/.
 #
 # Adding a program or a library is one line in the lists below; a target a
 # build does not define (the desktop program without Qt) is left out.
@@ -44,10 +41,6 @@ set(VELLAMORE_INSTALLED_PROGRAMS
   "uninst:-"
   "vlmoffice:-")
 
-if(TARGET vlmoffice)
-  set_target_properties(vlmoffice PROPERTIES
-    INSTALL_RPATH "$ORIGIN;${LIBREOFFICE_DIR}/program")
-endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vellamore)
 

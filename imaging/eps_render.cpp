@@ -10,8 +10,6 @@
 // left by a process killed while it rendered go at a later rendering.
 #include "eps_render.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -25,6 +23,7 @@
 
 #include "bytes/bytes.h"
 #include "fs/fs.h"
+#include "fs/private_folder.h"
 #include "process/process_runner.h"
 
 namespace imaging {
@@ -81,11 +80,6 @@ constexpr std::string_view kFolderPrefix = "vellamore-eps-";
 // killed while it rendered; no rendering lasts a fraction of it.
 constexpr time_t kStaleFolderAge = 10 * 60;
 
-std::string SharedTemporaryFolder() {
-  const char* shared = std::getenv("TMPDIR");
-  return shared != nullptr && *shared != '\0' ? shared : "/tmp";
-}
-
 // Removes the rendering folders that killed processes left behind.
 void RemoveStaleFolders(const std::string& shared) {
   const time_t now = std::time(nullptr);
@@ -99,42 +93,13 @@ void RemoveStaleFolders(const std::string& shared) {
   }
 }
 
-// An empty folder only this user can enter (mkdtemp makes it 0700), in the
-// process's temporary folder, removed with its contents on destruction.
-class PrivateFolder {
- public:
-  PrivateFolder() {
-    const std::string shared = SharedTemporaryFolder();
-    RemoveStaleFolders(shared);
-    std::string pattern = shared + "/" + std::string(kFolderPrefix) + "XXXXXX";
-    if (mkdtemp(pattern.data()) != nullptr) {
-      m_path = std::move(pattern);
-    } else {
-      m_error = errno;
-    }
-  }
-  ~PrivateFolder() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  PrivateFolder(const PrivateFolder&) = delete;
-  PrivateFolder& operator=(const PrivateFolder&) = delete;
-
-  // Empty when the folder could not be made; Error() then says why.
-  const std::string& Path() const { return m_path; }
-  int Error() const { return m_error; }
-
- private:
-  std::string m_path;
-  int m_error = 0;
-};
-
 }  // namespace
 
 platform::Result<std::vector<uint8_t>> RenderEps(std::span<const uint8_t> bytes, int longestSide) {
   const std::optional<std::string_view> postScript = PostScriptOf(bytes);
   if (!postScript) return platform::Failure{"its EPS header points outside the file"};
-  const PrivateFolder scratch;
+  RemoveStaleFolders(platform::TemporaryFolder());
+  const platform::PrivateFolder scratch(kFolderPrefix);
   if (scratch.Path().empty()) {
     return platform::Failure{
         std::string("no private temporary folder could be made for Ghostscript: ") +

@@ -5,8 +5,11 @@
 #include "import_filters.h"
 
 #include <array>
-#include <fstream>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "fs/fs.h"
 
 namespace office {
 namespace {
@@ -72,11 +75,12 @@ constexpr std::array<Row, 28> kRows = {{
 
 }  // namespace
 
-bool BeginsWith(const std::string& path, std::string_view signature) {
-  std::ifstream file(path, std::ios::binary);
-  std::string start(signature.size(), '\0');
-  file.read(start.data(), static_cast<std::streamsize>(start.size()));
-  return file && start == signature;
+platform::Result<bool> BeginsWith(const std::string& path, std::string_view signature) {
+  int error = 0;
+  const std::optional<std::vector<uint8_t>> start =
+      platform::ReadFileStart(path, signature.size(), &error);
+  if (!start) return platform::Failure{"it cannot be read: " + platform::DescribeReadError(error)};
+  return std::string_view(reinterpret_cast<const char*>(start->data()), start->size()) == signature;
 }
 
 Filters ImportFiltersOf(std::string_view path, bool& detect) {

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
+
+#include "result/result.h"
 
 namespace office {
 
@@ -24,7 +27,8 @@ struct ImportFilter {
 // extension is left to LibreOffice's detection: `detect` is set.
 std::span<const ImportFilter> ImportFiltersOf(std::string_view path, bool& detect);
 
-// True when the file at `path` begins with `signature`.
-bool BeginsWith(const std::string& path, std::string_view signature);
+// Whether the file at `path` begins with `signature` (any readable file
+// begins with an empty one); why not when it cannot be read.
+platform::Result<bool> BeginsWith(const std::string& path, std::string_view signature);
 
 }  // namespace office

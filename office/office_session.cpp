@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "automation/scratch_folder.h"
+#include "fs/private_folder.h"
 #include "import_filters.h"
 #include "process/process_start.h"
 
@@ -38,15 +39,11 @@ constexpr auto kConnectRetry = std::chrono::milliseconds(20);
 // instead of taking the PC's memory.
 constexpr uint64_t kOfficeAddressSpace = uint64_t{1024} * 1024 * 1024;
 
-std::string TempFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
 // This user's folder of profile templates, made private on first use; empty
 // when it cannot be had safely (someone else's, or not a folder).
 std::string TemplateFolder() {
-  const std::string folder = TempFolder() + "/vellamore-office-" + std::to_string(getuid());
+  const std::string folder =
+      platform::TemporaryFolder() + "/vellamore-office-" + std::to_string(getuid());
   mkdir(folder.c_str(), 0700);
   struct stat status {};
   if (lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
@@ -121,7 +118,7 @@ platform::Result<void> OfficeSession::Launch() {
        "--nolockcheck", "-env:UserInstallation=" + FileUrlOf(m_profile),
        "--accept=pipe,name=" + m_pipeName + ";urp;"},
       options);
-  if (!started.Ok()) return platform::Failure{"LibreOffice could not be started"};
+  if (!started.Ok()) return platform::Failure{"LibreOffice " + started.Reason()};
   m_office = started.Value();
   return {};
 }
@@ -165,7 +162,9 @@ platform::Result<OfficeSession::Document> OfficeSession::Load(const std::string&
       platform::Failure{filters.empty() ? "LibreOffice reads no files of this type"
                                         : "it is not the kind of file its name says"};
   for (const ImportFilter& filter : filters) {
-    if (!BeginsWith(path, filter.signature)) continue;
+    const platform::Result<bool> begins = BeginsWith(path, filter.signature);
+    if (!begins.Ok()) return platform::Failure{begins.Reason()};
+    if (!begins.Value()) continue;
     loaded = LoadWith(path, filter.name);
     if (loaded.Ok()) break;
   }

@@ -43,12 +43,16 @@ class ObjectTable {
   uint32_t m_next = kApplicationObject;
 };
 
+// A number the table does not hold names an object already released. An
+// object that is no ServerObject cannot fill the clipboard and answers
+// through Invoke alone.
 Reply Answer(ObjectTable& objects, const Request& request) {
   const DispatchPtr object = objects.Find(request.object);
+  if (!object) return Reply{office::Failure(kDisconnected, "no such object"), std::nullopt};
   if (auto* serverObject = dynamic_cast<office::ServerObject*>(object.get())) {
     return serverObject->Call(request.dispid, request.kind, request.args);
   }
-  return Reply{office::Failure(kDisconnected, "no such object"), std::nullopt};
+  return Reply{object->Invoke(request.dispid, request.kind, request.args), std::nullopt};
 }
 
 // Answers requests until the caller goes or LibreOffice has been ended.

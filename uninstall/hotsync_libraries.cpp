@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "command_line.h"
+#include "fs/fs.h"
 #include "message_box.h"
 #include "program_names.h"  // store/
 #include "uninstall_strings.h"
@@ -47,11 +47,10 @@ void* LoadedLibrary::Lookup(const char* name) const {
 
 std::string LoadedLibrary::Folder() const {
   link_map* map = nullptr;
-  if (dlinfo(m_handle.get(), RTLD_DI_LINKMAP, &map) != 0 || map == nullptr ||
-      map->l_name == nullptr) {
-    return {};
-  }
-  return SplitAtLastSlash(map->l_name).folder;
+  if (dlinfo(m_handle.get(), RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return {};
+  // Any address inside the library names it; its dynamic section is one.
+  const std::string folder = platform::FolderOfModuleAt(map->l_ld);
+  return folder.empty() ? folder : folder + "/";
 }
 
 InstallAideAnswer AskInstallAide(const std::string& commandLineFolder) {

@@ -21,8 +21,8 @@ class LoadedLibrary {
     return reinterpret_cast<Fn>(Lookup(name));
   }
 
-  // The folder the library was loaded from, with its trailing '/'; "" when
-  // unknown.
+  // The folder the library was loaded from (by its real path), with its
+  // trailing '/'; "" when unknown.
   std::string Folder() const;
 
  private:

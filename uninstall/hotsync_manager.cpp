@@ -41,12 +41,16 @@ void WaitUntilGone(const winsta::WindowInfo& window) {
   }
 }
 
-void WaitForWindow() {
+// True once the manager's window is up; false when it is not within the
+// start limit.
+bool WaitForWindow() {
   const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
-  while (!winsta::FindWindowByClass(LoadUninstallString(kIdsHotSyncClass)) &&
-         std::chrono::steady_clock::now() < deadline) {
+  const std::string_view managerClass = LoadUninstallString(kIdsHotSyncClass);
+  while (!winsta::FindWindowByClass(managerClass)) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(kPollInterval);
   }
+  return true;
 }
 
 }  // namespace
@@ -72,8 +76,7 @@ bool ShutDownHotSyncManager() {
 
 bool StartHotSyncManager(const std::string& program) {
   if (!platform::StartDetachedProcess({program, kRestartArgument}).Ok()) return false;
-  WaitForWindow();
-  return true;
+  return WaitForWindow();
 }
 
 }  // namespace uninstall

@@ -26,7 +26,7 @@ bool ShutDownHotSyncManager();
 // Starts `program` with "-r" as a new, detached process (its own session,
 // standard streams on /dev/null, the caller's environment) and waits a few
 // seconds at most for its window, so that the next uninstallation finds
-// it. False when it could not be started.
+// it. False when it could not be started or its window never came.
 bool StartHotSyncManager(const std::string& program);
 
 }  // namespace uninstall

@@ -1,11 +1,10 @@
 // The registry steps of the uninstallation, on the settings files.
 #include "settings_removal.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 
+#include "fs/fs.h"
 #include "message_box.h"
 #include "program_names.h"  // store/
 #include "settings/settings.h"
@@ -45,9 +44,8 @@ void RemoveVellamoreSettings() {
 }
 
 bool VellamoreSettingsRemain() {
-  struct stat status {};
   return !settings::EnumValues(kProgramKey).empty() || !settings::EnumKeys(kProgramKey).empty() ||
-         lstat(VellamoreSettingsFile().c_str(), &status) == 0;
+         platform::PathExists(VellamoreSettingsFile());
 }
 
 std::string VellamoreSettingsFile() {

@@ -6,7 +6,6 @@
 // view shows and writes whole after every change.
 #pragma once
 
-#include <QFont>
 #include <QFrame>
 #include <QIcon>
 #include <QImage>
@@ -93,16 +92,10 @@ class CVellamoreView : public QWidget {
 
   // Printing the pane (vellamore_view_print.cpp): the print dialog, the
   // preview and the page setup share one printer and its settings, which
-  // start with margins of 15 mm.
-  QPrinter& Printer();
+  // start with margins of 15 mm. Printouts use the device's default font.
   void OnFilePrint();
   void OnFilePrintPreview();
   void OnFilePrintSetup();
-  // Prints the selected entry's title over the pane's text (or the picture
-  // shown) on `printer`; false when nothing was printed.
-  bool PrintTo(QPrinter& printer);
-  // The font printouts use; by default the printer's own.
-  void SetPrintFont(const QFont& font) { m_printFont = font; }
 
   // The rows and the store image the view shows.
   const FileListModel& Model() const { return m_model; }
@@ -214,9 +207,14 @@ class CVellamoreView : public QWidget {
   void PaintPictureCanvas();
   bool CanSaveText() const;
   // Printing: before a print dialog or preview, the selected entry's title
-  // names the job and is proposed as the name of a file printed to; false
-  // (and the user told) when nothing is selected.
-  bool PrepareToPrint();
+  // names the job and is proposed as the name of a file printed to. The
+  // entry's ID; nothing (and the user told) when nothing is selected.
+  std::optional<uint16_t> PrepareToPrint();
+  QPrinter& Printer();
+  // After the print dialog: prints the title of the entry of `id` over the
+  // pane's text (or the picture shown) on `printer`; when a reload took the
+  // entry out of the list meanwhile, tells the user and prints nothing.
+  void PrintTo(QPrinter& printer, uint16_t id);
   void PrintPage(QPainter& painter, const PrintLayout& layout, int page);
   void PrintPicture(QPainter& painter, const PrintLayout& layout);
 
@@ -255,7 +253,6 @@ class CVellamoreView : public QWidget {
   QImage m_loadedPicture;
   QString m_pictureProblem;
   std::unique_ptr<QPrinter> m_printer;
-  std::optional<QFont> m_printFont;
 };
 
 }  // namespace desktop

@@ -90,13 +90,13 @@ QPrinter& CVellamoreView::Printer() {
   return *m_printer;
 }
 
-bool CVellamoreView::PrepareToPrint() {
+std::optional<uint16_t> CVellamoreView::PrepareToPrint() {
   // Nothing to print: say so before asking for a printer.
   int row = GetSelectedRow();
   const store::FileListEntry* entry = row >= 0 ? m_model.FindById(RowId(row)) : nullptr;
   if (entry == nullptr) {
     m_prompts.MessageBox(kSelectItemText, kPrintCaption, kMbOk);
-    return false;
+    return std::nullopt;
   }
   QPrinter& printer = Printer();
   QString title = QString::fromStdString(entry->title);
@@ -110,21 +110,23 @@ bool CVellamoreView::PrepareToPrint() {
     QString name = QString::fromStdString(PdfFileNameFor(entry->title));
     printer.setOutputFileName(QDir(folder).filePath(name));
   }
-  return true;
+  return entry->id;
 }
 
 void CVellamoreView::OnFilePrint() {
-  if (!PrepareToPrint()) return;
+  const std::optional<uint16_t> id = PrepareToPrint();
+  if (!id) return;
   QPrintDialog dialog(&Printer(), this);
   if (dialog.exec() != QDialog::Accepted) return;
-  PrintTo(Printer());
+  PrintTo(Printer(), *id);
 }
 
 void CVellamoreView::OnFilePrintPreview() {
-  if (!PrepareToPrint()) return;
+  const std::optional<uint16_t> id = PrepareToPrint();
+  if (!id) return;
   QPrintPreviewDialog preview(&Printer(), this);
   connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-          [this](QPrinter* printer) { PrintTo(*printer); });
+          [this, id](QPrinter* printer) { PrintTo(*printer, *id); });
   preview.exec();
 }
 
@@ -133,24 +135,17 @@ void CVellamoreView::OnFilePrintSetup() {
   dialog.exec();
 }
 
-bool CVellamoreView::PrintTo(QPrinter& printer) {
-  int row = GetSelectedRow();
-  if (row < 0) {
-    m_prompts.MessageBox(kSelectItemText, kPrintCaption, kMbOk);
-    return false;
-  }
-  const store::FileListEntry* entry = m_model.FindById(RowId(row));
-  if (entry == nullptr) return false;
-  std::string heading = entry->title;
+void CVellamoreView::PrintTo(QPrinter& printer, uint16_t id) {
+  if (!StillListedAfterQuestion(id, kPrintCaption)) return;
+  std::string heading = m_model.FindById(id)->title;
 
   // The title of a PDF, and the job's name on a printer.
   printer.setDocName(QString::fromStdString(heading));
   QPainter painter;
   if (!painter.begin(&printer)) {
     m_prompts.MessageBox(kPrintFailedText, kPrintCaption, kMbOk | kMbIconExclamation);
-    return false;
+    return;
   }
-  if (m_printFont) painter.setFont(*m_printFont);
   TwipScale scale = ScaleOf(painter);
   int lineHeight = scale.TwipsOfY(painter.fontMetrics().lineSpacing());
   // The painter's origin is the top left corner inside the margins; the
@@ -166,7 +161,6 @@ bool CVellamoreView::PrintTo(QPrinter& printer) {
     PrintPage(painter, layout, page);
   }
   painter.end();
-  return true;
 }
 
 void CVellamoreView::PrintPage(QPainter& painter, const PrintLayout& layout, int page) {

@@ -1,7 +1,7 @@
 // Changes made while another writer rewrites the list, on real store files:
-// a HotSync's reload arriving while "Really delete this item?" or the
-// details dialog is open, and a save made while a HotSync holds the list
-// lock.
+// a HotSync's reload arriving while "Really delete this item?", the details
+// dialog or the print dialog is open, and a save made while a HotSync holds
+// the list lock.
 #include "list_change_test.h"
 
 #include <QPushButton>
@@ -51,15 +51,16 @@ void HotSyncRewrites(Harness& harness, bool removesTwo) {
 }  // namespace
 
 void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone_data() {
-  QTest::addColumn<bool>("delete_");
+  QTest::addColumn<QString>("command");
   QTest::addColumn<bool>("removesTwo");
-  QTest::newRow("delete, entry gone") << true << true;
-  QTest::newRow("details, entry gone") << false << true;
-  QTest::newRow("details, entry stamped") << false << false;
+  QTest::newRow("delete, entry gone") << "delete" << true;
+  QTest::newRow("details, entry gone") << "details" << true;
+  QTest::newRow("details, entry stamped") << "details" << false;
+  QTest::newRow("print, entry gone") << "print" << true;
 }
 
 void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
-  QFETCH(bool, delete_);
+  QFETCH(QString, command);
   QFETCH(bool, removesTwo);
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Bob"});
@@ -68,13 +69,22 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
   harness.SelectRow(1);
   QCOMPARE(harness.SelectedName(), QStringLiteral("two"));
 
-  const char* caption = delete_ ? kDeleteCaption : kDetailsCaption;
-  if (delete_) {
+  const char* caption = kDetailsCaption;
+  const QString printout = QString::fromStdString(harness.sandbox.Root() + "/two.pdf");
+  if (command == "delete") {
+    caption = kDeleteCaption;
     harness.prompts.whileShown = [&](const ScriptedPrompts::Shown&) {
       harness.prompts.whileShown = nullptr;
       HotSyncRewrites(harness, removesTwo);
     };
     harness.View()->DeleteSelectedEntry();
+  } else if (command == "print") {
+    caption = kPrintCaption;
+    PrintThroughDialog(harness, [&](QPrinter& printer) {
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(printout);
+      HotSyncRewrites(harness, removesTwo);
+    });
   } else {
     WhenShown<CPcFileDetailsDlg>([&](CPcFileDetailsDlg* dialog) {
       Harness::Choose(FindControl<QComboBox>(dialog, kIdDetailsUser), QStringLiteral("Bob"));
@@ -87,6 +97,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
   std::vector<store::FileListEntry> expected = AfterHotSync(removesTwo);
   if (removesTwo) {
     // Nothing changes, and the user is told so.
+    QVERIFY(!harness.prompts.shown.empty());
     QCOMPARE(harness.prompts.shown.back().text, std::string(kEntryGoneText));
     QCOMPARE(harness.prompts.shown.back().caption, std::string(caption));
   } else {
@@ -94,6 +105,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
     expected[1].user = "Bob";
   }
   QVERIFY(Encoded(ReadStore(harness.sandbox.StorePath())->Entries()) == Encoded(expected));
+  QVERIFY(!platform::GetFileStatus(printout.toStdString()).has_value());
 }
 
 void ListChangeTest::saveWaitsForTheHotSyncAndKeepsWhatItWrote() {

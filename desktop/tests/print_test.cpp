@@ -3,6 +3,8 @@
 // edge, and a shown picture printed in place of the pane's stale text.
 #include "print_test.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -11,7 +13,6 @@
 #include <QTest>
 #include <fstream>
 
-#include "fs/fs.h"
 #include "messages.h"
 #include "widget_test_harness.h"
 
@@ -60,6 +61,21 @@ void MakePdfPrinter(QPrinter& printer, const QString& path) {
   printer.setPageMargins(QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch);
   printer.setOutputFileName(path);
 }
+
+// Makes `font` the application's default font, which is every device's,
+// while it lives.
+class ScopedDefaultFont {
+ public:
+  explicit ScopedDefaultFont(const QFont& font) : m_saved(QApplication::font()) {
+    QApplication::setFont(font);
+  }
+  ~ScopedDefaultFont() { QApplication::setFont(m_saved); }
+  ScopedDefaultFont(const ScopedDefaultFont&) = delete;
+  ScopedDefaultFont& operator=(const ScopedDefaultFont&) = delete;
+
+ private:
+  QFont m_saved;
+};
 
 // A font whose line height on `printer` is `twips`; the default font when
 // none is found.
@@ -134,15 +150,17 @@ void PrintTest::printsPagesWithHeadingLinesAndNumbers() {
   QVERIFY(harness.Start());
 
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
-  QPrinter printer(QPrinter::HighResolution);
-  MakePdfPrinter(printer, pdf);
   // At 1440 dots per inch a dot is a twip: a font's line height in dots is
   // then exactly the line height in twips.
-  printer.setResolution(1440);
-  QFont font = FontWithLineHeight(printer, 240);
+  QPrinter measure(QPrinter::HighResolution);
+  measure.setResolution(1440);
+  QFont font = FontWithLineHeight(measure, 240);
   QVERIFY(font != QFont());
-  harness.View()->SetPrintFont(font);
-  QVERIFY(harness.View()->PrintTo(printer));
+  const ScopedDefaultFont printFont(font);
+  PrintThroughDialog(harness, [&pdf](QPrinter& printer) {
+    MakePdfPrinter(printer, pdf);
+    printer.setResolution(1440);
+  });
 
   QList<PdfWord> words = PdfWords(pdf);
   QCOMPARE(words.isEmpty() ? 0 : words.last().page, pages);
@@ -195,13 +213,13 @@ void PrintTest::printsInsideTheMarginsOnAnyPaper() {
   WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
   QVERIFY(harness.Start());
 
-  // The program's own printer, as the page setup leaves it.
-  QPrinter& printer = harness.View()->Printer();
+  // The program's own printer and margins, on the paper chosen.
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
-  printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(paper)));
-  printer.setOutputFileName(pdf);
-  QVERIFY(harness.View()->PrintTo(printer));
+  PrintThroughDialog(harness, [&pdf, paper](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(paper)));
+    printer.setOutputFileName(pdf);
+  });
   QCOMPARE(PdfInfo(pdf, QStringLiteral("Title")), QStringLiteral("memo.txt"));
 
   QSizeF paperPoints = QPageSize(static_cast<QPageSize::PageSizeId>(paper)).size(QPageSize::Point);
@@ -236,17 +254,21 @@ void PrintTest::printToFileProposesTheTitle() {
   std::ofstream(copy, std::ios::binary) << "one line";
   WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
   QVERIFY(harness.Start());
-  QPrinter& printer = harness.View()->Printer();
   // Printed to a file before, in another folder.
-  printer.setOutputFileName(QString::fromStdString(harness.sandbox.Root() + "/old.pdf"));
+  QString folder = QString::fromStdString(harness.sandbox.Root() + "/printouts");
+  QVERIFY(QDir().mkpath(folder));
+  PrintThroughDialog(harness, [&folder](QPrinter& printer) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder + "/earlier.pdf");
+  });
   QString proposed;
   QString docName;
-  WhenShown<QPrintDialog>([&](QPrintDialog*) {
-    proposed = printer.outputFileName();
-    docName = printer.docName();
+  WhenShown<QPrintDialog>([&](QPrintDialog* dialog) {
+    proposed = dialog->printer()->outputFileName();
+    docName = dialog->printer()->docName();
   });
   harness.View()->OnFilePrint();
-  QCOMPARE(proposed, QString::fromStdString(harness.sandbox.Root() + "/memo.pdf"));
+  QCOMPARE(proposed, folder + "/memo.pdf");
   QCOMPARE(docName, QStringLiteral("memo.txt"));
 }
 
@@ -265,9 +287,7 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   QVERIFY(harness.IsPictureShown());
 
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/photo.pdf");
-  QPrinter printer(QPrinter::HighResolution);
-  MakePdfPrinter(printer, pdf);
-  QVERIFY(harness.View()->PrintTo(printer));
+  PrintThroughDialog(harness, [&pdf](QPrinter& printer) { MakePdfPrinter(printer, pdf); });
   QStringList texts;
   for (const PdfWord& word : PdfWords(pdf)) texts << word.text;
   QCOMPARE(texts, QStringList({"photo", "Page", "1"}));
@@ -286,14 +306,11 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   QVERIFY(Near(page.pixelColor(margin + 216 - 3, 100), QColor(255, 255, 255)));
   QVERIFY(Near(page.pixelColor(margin + 360 + 3, 100), QColor(255, 255, 255)));
 
-  // Nothing selected: it says so and prints nothing.
+  // Nothing selected: it says so, before any print dialog.
   harness.List()->clearSelection();
-  QString unprinted = QString::fromStdString(harness.sandbox.Root() + "/none.pdf");
-  MakePdfPrinter(printer, unprinted);
-  QVERIFY(!harness.View()->PrintTo(printer));
+  harness.View()->OnFilePrint();
   QCOMPARE(harness.prompts.shown.back().text, std::string(kSelectItemText));
   QCOMPARE(harness.prompts.shown.back().caption, std::string(kPrintCaption));
-  QVERIFY(!platform::GetFileStatus(unprinted.toStdString()).has_value());
 }
 
 }  // namespace desktop::test

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -93,6 +95,17 @@ void WhenShown(std::function<void(Dialog*)> action) {
     }
   });
   timer->start();
+}
+
+// Prints the selected entry through File > Print, as if the user had
+// chosen in the print dialog what `choose` sets on its printer. The dialog
+// closes with OK but without putting its own fields over those choices.
+inline void PrintThroughDialog(const Harness& harness, std::function<void(QPrinter&)> choose) {
+  WhenShown<QPrintDialog>([choose](QPrintDialog* dialog) {
+    choose(*dialog->printer());
+    dialog->done(QDialog::Accepted);
+  });
+  harness.View()->OnFilePrint();
 }
 
 }  // namespace desktop::test

@@ -151,9 +151,10 @@ int ReadNewRecordOptions(const Arguments& arguments, NewRecordOptions* options) 
   options->content = std::move(*bytes);
   const std::string typedTitle =
       arguments.Value("--title").value_or(platform::FileNameOfPath(file));
-  // The handheld keeps its titles in its own character set.
+  // The handheld keeps its titles and source paths in its own character set.
   options->title = platform::text::TranscodeUtf8ToWindows1252(typedTitle);
-  options->source = arguments.Value("--source").value_or(typedTitle);
+  options->source = platform::text::TranscodeUtf8ToWindows1252(
+      arguments.Value("--source").value_or(typedTitle));
   if (options->title.size() > layout::kMaxTitleLength) {
     return UsageFail("a title holds at most 39 characters");
   }

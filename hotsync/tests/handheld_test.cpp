@@ -452,13 +452,15 @@ TEST_F(HandheldTest, ControlCharactersInATitleAreEscapedInTheListing) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 2);
 }
 
-TEST_F(HandheldTest, ATitleIsKeptInTheHandheldCharacterSetAndListedAsTyped) {
+TEST_F(HandheldTest, ATitleAndASourceAreKeptInTheHandheldCharacterSetAndListedAsTyped) {
   const std::string file = WriteFile("t.txt", "x");
-  ASSERT_EQ(
-      Run({"add-text", m_path, "--file", file, "--title", "caf\xC3\xA9 \xE2\x82\xAC"}).exitStatus,
-      0);
-  EXPECT_EQ(platform::GetFixedText(Database("VlmrFilesDB").records.at(0).data, 2, 40),
-            "caf\xE9 \x80");
+  ASSERT_EQ(Run({"add-text", m_path, "--file", file, "--title", "caf\xC3\xA9 \xE2\x82\xAC",
+                 "--source", "C:\\caf\xC3\xA9.txt"})
+                .exitStatus,
+            0);
+  const std::vector<uint8_t> record = Database("VlmrFilesDB").records.at(0).data;
+  EXPECT_EQ(platform::GetFixedText(record, 2, 40), "caf\xE9 \x80");
+  EXPECT_EQ(platform::GetFixedText(record, 42, 128), "C:\\caf\xE9.txt");
   const std::string out = Run({"files", m_path}).out;
   EXPECT_NE(out.find("\tcaf\xC3\xA9 \xE2\x82\xAC\t"), std::string::npos) << out;
 }

@@ -29,11 +29,6 @@ constexpr char kLockName[] = "/owner.lock";
 constexpr char kPipeFolder[] = "/tmp";
 constexpr time_t kUnlockedFolderAge = 60 * 60;
 
-std::string TempFolder() {
-  const char* tmp = std::getenv("TMPDIR");
-  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-}
-
 // The names in `folder` that begin with `prefix`.
 std::vector<std::string> NamesStartingWith(const std::string& folder, std::string_view prefix) {
   std::vector<std::string> names;
@@ -75,7 +70,7 @@ bool NobodyListens(const std::string& path) {
 }
 
 void RemoveLeftovers() {
-  const std::string folder = TempFolder();
+  const std::string folder = TemporaryFolder();
   for (const std::string& name : NamesStartingWith(folder, kFolderPrefix)) {
     const std::string path = folder + "/" + name;
     std::error_code ignored;
@@ -97,17 +92,21 @@ void RemoveLeftovers() {
 
 bool ScratchFolder::Create() {
   RemoveLeftovers();
-  std::string pattern = TempFolder() + "/" + std::string(kFolderPrefix) + "XXXXXX";
-  if (mkdtemp(pattern.data()) == nullptr) return false;
-  m_path = pattern;
-  m_lock = open((m_path + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  m_folder.emplace(kFolderPrefix);
+  if (Path().empty()) return false;
+  m_lock = open((Path() + kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   return m_lock >= 0 && flock(m_lock, LOCK_EX) == 0;
 }
 
+const std::string& ScratchFolder::Path() const {
+  static const std::string kNone;
+  return m_folder ? m_folder->Path() : kNone;
+}
+
 ScratchFolder::~ScratchFolder() {
-  if (m_path.empty()) return;
-  std::error_code ignored;
-  std::filesystem::remove_all(m_path, ignored);
+  // The folder goes while it is still locked, so that no one else takes it
+  // for a leftover meanwhile.
+  m_folder.reset();
   if (m_lock >= 0) close(m_lock);
 }
 

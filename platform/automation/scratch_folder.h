@@ -4,13 +4,16 @@
 // to the layer.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "fs/private_folder.h"
+
 namespace platform::automation {
 
-// A new folder in $TMPDIR (or /tmp), locked by this process until the
-// object goes, then removed with everything in it.
+// A private folder in the temporary folder, locked by this process until
+// the object goes, then removed with everything in it.
 class ScratchFolder {
  public:
   ScratchFolder() = default;
@@ -21,10 +24,11 @@ class ScratchFolder {
   // Removes the leftovers of runs whose owner is gone, then makes the
   // folder; false when it cannot be made.
   bool Create();
-  const std::string& Path() const { return m_path; }
+  // Empty before Create(), or when it failed to make the folder.
+  const std::string& Path() const;
 
  private:
-  std::string m_path;
+  std::optional<PrivateFolder> m_folder;
   int m_lock = -1;
 };
 

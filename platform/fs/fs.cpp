@@ -125,6 +125,11 @@ std::optional<FileStatus> GetFileStatus(const std::string& path) {
   return status;
 }
 
+bool PathExists(const std::string& path) {
+  struct stat status {};
+  return lstat(path.c_str(), &status) == 0;
+}
+
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") return true;
   return MatchFrom(pattern, name);
@@ -149,8 +154,13 @@ std::vector<DirectoryEntry> ListDirectory(const std::string& folder, std::string
   return entries;
 }
 
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t limit,
-                                                  int* error) {
+namespace {
+
+// Reads the regular file at `path` to its end, or up to `count` bytes when
+// `cut` is set; a file beyond `count` without `cut` fails with EFBIG. The
+// open never blocks, so a pipe or a device cannot hang the caller.
+std::optional<std::vector<uint8_t>> ReadRegularFile(const std::string& path, uint64_t count,
+                                                    bool cut, int* error) {
   auto fail = [error](int reason) -> std::optional<std::vector<uint8_t>> {
     if (error != nullptr) *error = reason;
     return std::nullopt;
@@ -161,24 +171,39 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint6
   if (fstat(file.fd, &status) != 0) return fail(errno);
   if (S_ISDIR(status.st_mode)) return fail(EISDIR);
   if (!S_ISREG(status.st_mode)) return fail(kNotRegularFile);
-  if (static_cast<uint64_t>(status.st_size) > limit) return fail(EFBIG);
+  if (!cut && static_cast<uint64_t>(status.st_size) > count) return fail(EFBIG);
   std::vector<uint8_t> bytes;
-  bytes.reserve(static_cast<size_t>(status.st_size));
+  bytes.reserve(static_cast<size_t>(std::min<uint64_t>(status.st_size, count)));
   uint8_t chunk[65536];
   // Read to the end rather than to the size the status gave: the file may
   // grow or shrink meanwhile, and some (such as /sys files) report no size.
   for (;;) {
-    ssize_t n = read(file.fd, chunk, sizeof chunk);
+    size_t wanted = sizeof chunk;
+    if (cut) wanted = static_cast<size_t>(std::min<uint64_t>(wanted, count - bytes.size()));
+    if (wanted == 0) break;
+    ssize_t n = read(file.fd, chunk, wanted);
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail(errno);
     }
     if (n == 0) break;
-    if (bytes.size() + static_cast<size_t>(n) > limit) return fail(EFBIG);
+    if (bytes.size() + static_cast<size_t>(n) > count) return fail(EFBIG);
     bytes.insert(bytes.end(), chunk, chunk + n);
   }
   if (error != nullptr) *error = 0;
   return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, uint64_t limit,
+                                                  int* error) {
+  return ReadRegularFile(path, limit, false, error);
+}
+
+std::optional<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t count,
+                                                  int* error) {
+  return ReadRegularFile(path, count, true, error);
 }
 
 std::string DescribeReadError(int error) {

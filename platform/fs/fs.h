@@ -29,6 +29,10 @@ struct FileStatus {
 // Status of the file or folder at `path`; nothing when it cannot be read.
 std::optional<FileStatus> GetFileStatus(const std::string& path);
 
+// True when anything stands at `path`, a link (even one to nothing)
+// included.
+bool PathExists(const std::string& path);
+
 // True when `name` matches `pattern`: `*` any run, `?` any one character,
 // letters compared without regard to case, and "*.*" matches every name.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
@@ -52,6 +56,10 @@ constexpr uint64_t kDefaultReadLimit = uint64_t{64} << 20;  // 64 MiB
 // kNotRegularFile for a pipe, device or socket, EFBIG above `limit`.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
                                                   uint64_t limit = kDefaultReadLimit,
+                                                  int* error = nullptr);
+// The first `count` bytes of the regular file at `path`, all of it when it
+// is shorter; read and refused as ReadWholeFile reads and refuses.
+std::optional<std::vector<uint8_t>> ReadFileStart(const std::string& path, size_t count,
                                                   int* error = nullptr);
 // The error ReadWholeFile gives for a pipe, device or socket.
 constexpr int kNotRegularFile = ENODEV;

@@ -47,10 +47,10 @@ void ConnectStandardStreams(const StartOptions& options) {
 [[noreturn]] void ExecChild(const ChildPlan& plan) {
   const StartOptions& options = plan.options;
   if (options.ownProcessGroup) setpgid(0, 0);
-  // A caller that died before the request misses it, so the child checks.
-  if (options.deathSignal != 0 &&
-      (prctl(PR_SET_PDEATHSIG, options.deathSignal) != 0 || getppid() != plan.caller)) {
-    _exit(127);
+  if (options.deathSignal != 0) {
+    if (prctl(PR_SET_PDEATHSIG, options.deathSignal) != 0) FailInChild(plan.reportFd, errno);
+    // A caller that died before the request misses it, so the child checks.
+    if (getppid() != plan.caller) FailInChild(plan.reportFd, ESRCH);
   }
   if (options.addressSpaceLimit) {
     const struct rlimit bound = {*options.addressSpaceLimit, *options.addressSpaceLimit};

@@ -28,11 +28,6 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 
-bool Exists(const std::string& path) {
-  struct stat status {};
-  return lstat(path.c_str(), &status) == 0;
-}
-
 bool IsConfName(std::string_view name) {
   return name.size() > kConfExtension.size() && name.ends_with(kConfExtension);
 }
@@ -80,32 +75,47 @@ struct FolderEntries {
   std::vector<std::string> subfolders;
 };
 
-FolderEntries ReadFolder(int folderFd) {
-  FolderEntries entries;
+// True for the errors of an entry that is none of ours to remove: gone
+// since the listing, or a link or a file where a folder was. Any other
+// error may leave settings files behind.
+bool IsNothingToRemove(int error) {
+  return error == ENOENT || error == ELOOP || error == ENOTDIR;
+}
+
+// The settings files and subfolders of the folder open as `folderFd`;
+// 0, or the errno of a listing or an entry that could not be read.
+int ReadFolder(int folderFd, FolderEntries& entries) {
   const int listFd = dup(folderFd);
-  if (listFd < 0) return entries;
+  if (listFd < 0) return errno;
   std::unique_ptr<DIR, DirCloser> dir(fdopendir(listFd));
   if (!dir) {
+    const int error = errno;
     close(listFd);
-    return entries;
+    return error;
   }
-  while (const dirent* entry = readdir(dir.get())) {
+  int firstError = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir.get());
+    if (entry == nullptr) return errno != 0 ? errno : firstError;
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     struct stat status {};
-    if (fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (fstatat(folderFd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+      if (!IsNothingToRemove(errno) && firstError == 0) firstError = errno;
+      continue;
+    }
     if (S_ISDIR(status.st_mode)) {
       entries.subfolders.emplace_back(name);
     } else if (S_ISREG(status.st_mode)) {
       if (std::optional<std::string> conf = ConfNameOf(name)) entries.confFiles.insert(*conf);
     }
   }
-  return entries;
 }
 
 int RemoveSettingsBelow(int folderFd, const std::string& folder) {
-  const FolderEntries entries = ReadFolder(folderFd);
-  int firstError = 0;
+  FolderEntries entries;
+  int firstError = ReadFolder(folderFd, entries);
   auto note = [&firstError](int error) {
     if (firstError == 0) firstError = error;
   };
@@ -114,7 +124,10 @@ int RemoveSettingsBelow(int folderFd, const std::string& folder) {
   }
   for (const std::string& name : entries.subfolders) {
     const int fd = openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) continue;  // replaced by a link or gone meanwhile: left alone
+    if (fd < 0) {
+      if (!IsNothingToRemove(errno)) note(errno);
+      continue;
+    }
     note(RemoveSettingsBelow(fd, folder + "/" + name));
     close(fd);
     // A folder that still holds something not ours stays.
@@ -164,14 +177,14 @@ void ConfLock::RemoveFile() {
 
 int RemoveConfFile(const std::string& file, bool removeLink) {
   const std::string lockPath = LockPathOf(file);
-  if (!Exists(file) && !Exists(lockPath) && TemporariesOf(file).empty()) return 0;
+  if (!PathExists(file) && !PathExists(lockPath) && TemporariesOf(file).empty()) return 0;
   ConfLock lock;
   if (int error = lock.Acquire(lockPath)) return error;
   // Under the lock no rewrite is running: every temporary is a leftover.
   for (const std::string& temporary : TemporariesOf(file)) UnlinkFile(temporary, false);
   if (int error = UnlinkFile(file, removeLink)) return error;
   // A lock stays as long as the file it guards.
-  if (!Exists(file)) lock.RemoveFile();
+  if (!PathExists(file)) lock.RemoveFile();
   return 0;
 }
 

@@ -47,7 +47,8 @@ int RemoveConfFile(const std::string& file, bool removeLink);
 // Removes the settings files inside `folder`, at any depth, and then the
 // folders that are left empty, `folder` included. Links, other files and
 // the folders holding them stay. A link in the place of `folder` is left
-// alone. Returns 0, or the errno of the first settings file that stayed.
+// alone. Returns 0, or the errno of the first settings file that stayed or
+// of the first folder that could not be read.
 int RemoveSettingsFolder(const std::string& folder);
 
 }  // namespace platform::settings

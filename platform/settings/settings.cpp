@@ -94,11 +94,6 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool Exists(const std::string& path) {
-  struct stat status {};
-  return lstat(path.c_str(), &status) == 0;
-}
-
 // The parsed file; nothing when it does not exist or cannot be read.
 std::optional<IniFile> ReadIni(const std::string& file) {
   if (file.empty()) return std::nullopt;
@@ -134,14 +129,14 @@ int ChangeLockedFile(const std::string& file, bool create,
 
 // Changes `file` under its lock (see ChangeLockedFile).
 int ChangeFile(const std::string& file, bool create, const std::function<int(IniFile&)>& change) {
-  if (!create && !Exists(file)) return ENOENT;
+  if (!create && !PathExists(file)) return ENOENT;
   ConfLock lock;
   if (int error = lock.Acquire(LockPathOf(file))) return error;
   const int result = ChangeLockedFile(file, create, change);
   // A lock without its file (removed while we waited, or never written
   // because the change failed) guards nothing and would only keep the
   // folder from being removed.
-  if (!Exists(file)) lock.RemoveFile();
+  if (!PathExists(file)) lock.RemoveFile();
   return result;
 }
 
@@ -180,7 +175,7 @@ std::vector<std::string> NamesBelow(const IniFile& ini, const std::string& prefi
 // of the same key (see key_files.h). A lock left behind by a writer that was
 // killed goes too, even when the key itself was not there.
 int DeleteFileKey(const std::string& file, const std::string& folder) {
-  const bool existed = Exists(file) || IsFolder(folder);
+  const bool existed = PathExists(file) || IsFolder(folder);
   int error = IsFolder(FolderOfPath(file)) ? RemoveConfFile(file, true) : 0;
   if (int folderError = RemoveSettingsFolder(folder); error == 0) error = folderError;
   if (error != 0) return error;
@@ -250,7 +245,7 @@ bool KeyExists(std::string_view key) {
   std::optional<KeyLocation> location = Locate(key);
   if (!location) return false;
   if (location->depth <= 2) {
-    return IsFolder(location->folder) || (!location->file.empty() && Exists(location->file));
+    return IsFolder(location->folder) || (!location->file.empty() && PathExists(location->file));
   }
   std::optional<IniFile> ini = ReadIni(location->file);
   if (!ini) return false;

@@ -79,6 +79,7 @@ struct RestartCase {
   Before before;
   bool uninstallFails;  // the Palm directory has no Install Aide
   bool managerAfter;
+  bool windowless = false;  // the Palm directory's hotsync runs but opens no window
 };
 
 class RestartTest : public UnVellamoreTest, public ::testing::WithParamInterface<RestartCase> {};
@@ -88,11 +89,14 @@ TEST_P(RestartTest, OnlyARunningManagerIsStartedAgainAndAlwaysOurOwnProgram) {
   std::unique_ptr<Impostor> impostor;
   if (GetParam().before == Before::kManager) manager = StartManager();
   if (GetParam().before == Before::kImpostor) impostor = std::make_unique<Impostor>();
-  const std::string folder = PalmFolder({"condmgr.so", "hotsync"}, !GetParam().uninstallFails);
+  const std::string folder =
+      GetParam().windowless ? PalmFolder({"condmgr.so"})
+                            : PalmFolder({"condmgr.so", "hotsync"}, !GetParam().uninstallFails);
+  if (GetParam().windowless) std::filesystem::create_symlink("/bin/true", folder + "/hotsync");
 
   const ProgramResult result = Uninstall("-c" + folder + "/instaide.so");
   EXPECT_EQ(result.exitStatus, GetParam().uninstallFails ? 1 : 0) << result.err;
-  EXPECT_FALSE(Contains(result.err, "Could not launch HotSync.")) << result.err;
+  EXPECT_EQ(Contains(result.err, "Could not launch HotSync."), GetParam().windowless) << result.err;
   if (manager) manager->Wait();
   const int oldPid = impostor ? impostor->Pid() : 0;
   std::optional<winsta::WindowInfo> after =
@@ -106,7 +110,8 @@ TEST_P(RestartTest, OnlyARunningManagerIsStartedAgainAndAlwaysOurOwnProgram) {
 std::string RestartCaseName(const ::testing::TestParamInfo<RestartCase>& info) {
   constexpr const char* kBefore[] = {"Nothing", "Manager", "Impostor"};
   return std::string(kBefore[static_cast<int>(info.param.before)]) + "Running" +
-         (info.param.uninstallFails ? "AndFailing" : "AndSucceeding");
+         (info.param.uninstallFails ? "AndFailing" : "AndSucceeding") +
+         (info.param.windowless ? "WithAWindowlessRestart" : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RestartTest,
@@ -114,6 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RestartTest,
                                            RestartCase{Before::kNothing, true, false},
                                            RestartCase{Before::kManager, false, true},
                                            RestartCase{Before::kManager, true, true},
+                                           RestartCase{Before::kManager, false, false, true},
                                            RestartCase{Before::kImpostor, true, true}),
                          RestartCaseName);
 

@@ -3,7 +3,9 @@
 // the test; each conversion starts and ends a LibreOffice of its own, so
 // the cases are few and each checks a whole record.
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -381,6 +383,42 @@ TEST_F(OfficeTest, KillsALibreOfficeThatNeverAnswers) {
   EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentPcFormat);
   const pid_t office = std::stoi(testing::ReadFile(pidFile));
   EXPECT_TRUE(HasEnded(office)) << "LibreOffice was left running";
+}
+
+// A LibreOffice that cannot be run fails the conversion with the reason.
+TEST_F(OfficeTest, ALibreOfficeThatCannotRunIsReportedWithTheReason) {
+  TempFolder folder;
+  WriteFile(folder / "soffice", "#!/nonexistent/interpreter\n");
+  chmod((folder / "soffice").c_str(), 0755);
+  WriteFile(folder / "letter.doc", "text");
+  ScopedEnvironment brokenOffice("PATH", folder.Path());
+  const ConversionResult result = ConvertWordDocument(folder / "letter.doc");
+  EXPECT_EQ(result.status, kConvWordNotCreated);
+  EXPECT_NE(result.failure.find("LibreOffice could not be started: No such file or directory"),
+            std::string::npos)
+      << result.failure;
+}
+
+// A document the office server may not read fails with the read's reason,
+// not as a document of another kind. The conversion runs in a child whose
+// programs lose root's power to read any file.
+TEST_F(OfficeTest, ADocumentTheServerCannotReadIsReportedAsUnreadable) {
+  TempFolder folder;
+  WriteFile(folder / "locked.doc", "text");
+  chmod((folder / "locked.doc").c_str(), 0);
+  const std::string reason = folder / "reason";
+  const pid_t hotsync = fork();
+  ASSERT_GE(hotsync, 0);
+  if (hotsync == 0) {
+    prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+    prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH, 0, 0, 0);
+    WriteFile(reason, ConvertWordDocument(folder / "locked.doc").failure);
+    _exit(0);
+  }
+  waitpid(hotsync, nullptr, 0);
+  EXPECT_NE(testing::ReadFile(reason).find("it cannot be read: Permission denied"),
+            std::string::npos)
+      << testing::ReadFile(reason);
 }
 
 // A HotSync killed with SIGKILL while its conversion waits for LibreOffice

@@ -126,8 +126,14 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
     int error = 0;
     EXPECT_FALSE(ReadWholeFile(c.path, c.limit, &error)) << c.path;
     EXPECT_EQ(error, c.error) << c.path;
+    // The start of a file is refused alike, a large file excepted.
+    error = 0;
+    EXPECT_EQ(ReadFileStart(c.path, c.limit, &error).has_value(), c.error == EFBIG) << c.path;
+    EXPECT_EQ(error, c.error == EFBIG ? 0 : c.error) << c.path;
   }
   EXPECT_EQ(ReadWholeFile(dir.PathOf("big"), 101).value_or(std::vector<uint8_t>()).size(), 101u);
+  EXPECT_EQ(ReadFileStart(dir.PathOf("big"), 100).value_or(std::vector<uint8_t>()).size(), 100u);
+  EXPECT_EQ(ReadFileStart(dir.PathOf("big"), 500).value_or(std::vector<uint8_t>()).size(), 101u);
 }
 
 TEST(WriteFileAtomically, WritesThroughASymbolicLinkAndKeepsIt) {

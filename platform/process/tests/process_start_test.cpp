@@ -46,6 +46,12 @@ TEST(StartProcess, ReportsAProgramThatCannotRunAndLeavesNoChild) {
     EXPECT_EQ(detached.Reason(), started.Reason());
   }
   EXPECT_FALSE(StartProcess({}).Ok());
+  // A death signal the system does not know is refused in the child.
+  StartOptions unknownSignal;
+  unknownSignal.deathSignal = 1000;
+  const Result<pid_t> unsignalled = StartProcess({"true"}, unknownSignal);
+  ASSERT_FALSE(unsignalled.Ok());
+  EXPECT_EQ(unsignalled.Reason(), "could not be started: Invalid argument");
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
 }

@@ -3,7 +3,9 @@
 // and writers in several processes at once.
 #include "settings/settings.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "testing/scoped_env.h"
 
@@ -218,6 +221,38 @@ TEST_F(SettingsTest, NeverReplacesAFileItCannotRead) {
   EXPECT_EQ(SetValue(kDirectories, "Other", "x"), EACCES);
   chmod(Path("Olvenmark/Vellamore.conf").c_str(), 0600);
   EXPECT_EQ(QueryValue(kDirectories, "DataDir"), "/keep");
+}
+
+// Leaves the caller `count` more descriptors while it lives.
+class ScopedDescriptorLimit {
+ public:
+  explicit ScopedDescriptorLimit(int count) {
+    getrlimit(RLIMIT_NOFILE, &m_saved);
+    std::vector<int> spare;
+    for (int i = 0; i < count; ++i) spare.push_back(open("/dev/null", O_RDONLY | O_CLOEXEC));
+    rlimit limited = m_saved;
+    limited.rlim_cur = static_cast<rlim_t>(spare.back() + 1);
+    for (int fd : spare) close(fd);
+    setrlimit(RLIMIT_NOFILE, &limited);
+  }
+  ~ScopedDescriptorLimit() { setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+ private:
+  rlimit m_saved{};
+};
+
+// Two descriptors let the removal open the key's folder and a folder in
+// it, but not list that one: its settings stay, and the removal says so.
+TEST_F(SettingsTest, AFolderThatCannotBeReadFailsTheRemoval) {
+  ASSERT_EQ(SetValue(kDirectories, "DataDir", "/d"), 0);
+  WriteText(Path("Olvenmark/Vellamore/deep/Old.conf"), "[General]\nOld=1\n");
+  int error = 0;
+  {
+    const ScopedDescriptorLimit limit(2);
+    error = DeleteKey(kProgram);
+  }
+  EXPECT_EQ(error, EMFILE);
+  EXPECT_TRUE(std::filesystem::exists(Path("Olvenmark/Vellamore/deep/Old.conf")));
 }
 
 TEST_F(SettingsTest, AFileWhereAFolderBelongsIsAnError) {
