@@ -2,7 +2,7 @@
 // a HotSync's reload arriving while "Really delete this item?" or the
 // details dialog is open, and a save made while a HotSync holds the list
 // lock.
-#include "list_change_test.h"
+#include "widget_tests.h"
 
 #include <QPushButton>
 #include <QStatusBar>
@@ -31,7 +31,7 @@ std::vector<store::FileListEntry> AfterHotSync(bool removesTwo) {
   entries[1].lastSent.bytes = {20, 24, 6, 1, 12, 30, 0, 0};
   entries[1].action = store::kActionDontSend;
   if (removesTwo) entries[1].id = 9;
-  entries.push_back(MakeEntry({.id = 4, .title = "Memo.txt", .kind = 1, .action = 4, .format = 1}));
+  entries.push_back(ReceivedEntry(4, "Memo.txt", 1));
   return entries;
 }
 
@@ -63,8 +63,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
   QFETCH(bool, removesTwo);
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Bob"});
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   harness.SelectRow(1);
   QCOMPARE(harness.SelectedName(), QStringLiteral("two"));
 
@@ -98,8 +97,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
 
 void ListChangeTest::saveWaitsForTheHotSyncAndKeepsWhatItWrote() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   CMainFrame* frame = harness.Frame();
   auto hotSync = std::make_unique<store::FileListLock>();
   QCOMPARE(hotSync->TryLock(harness.sandbox.StorePath()), store::FileListLock::Result::kLocked);

@@ -1,7 +1,7 @@
 // Printing the content pane to real PDF files: pages, heading, lines and
 // page numbers where the twips geometry puts them, lines cut at the page
 // edge, and a shown picture printed in place of the pane's stale text.
-#include "print_test.h"
+#include "widget_tests.h"
 
 #include <QFontMetrics>
 #include <QPrintDialog>
@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
-#include <fstream>
 
 #include "fs/fs.h"
 #include "messages.h"
@@ -73,13 +72,6 @@ QFont FontWithLineHeight(QPrinter& printer, int twips) {
   return QFont();
 }
 
-store::FileListEntry ReceivedText(uint16_t id, const char* title, const std::string& copy) {
-  store::FileListEntry entry =
-      MakeEntry({.id = id, .title = title, .kind = 1, .action = 4, .format = 1});
-  entry.receivedCopy = copy;
-  return entry;
-}
-
 // Line n of a numbered text reads "Ln"; the first line may be one wider
 // than the page.
 std::string NumberedText(int lines, bool endsWithBreak, const std::string& firstLine) {
@@ -128,10 +120,8 @@ void PrintTest::printsPagesWithHeadingLinesAndNumbers() {
   QFETCH(int, pages);
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
-  std::ofstream(copy, std::ios::binary)
-      << NumberedText(lines, endsWithBreak, firstLine.toStdString());
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, NumberedText(lines, endsWithBreak, firstLine.toStdString()));
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
 
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
   QPrinter printer(QPrinter::HighResolution);
@@ -190,10 +180,8 @@ void PrintTest::printsInsideTheMarginsOnAnyPaper() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
   constexpr int kLines = 90;
-  std::ofstream(copy, std::ios::binary)
-      << NumberedText(kLines, false, "START" + std::string(400, 'x') + "END");
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, NumberedText(kLines, false, "START" + std::string(400, 'x') + "END"));
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
 
   // The program's own printer, as the page setup leaves it.
   QPrinter& printer = harness.View()->Printer();
@@ -233,9 +221,8 @@ void PrintTest::printsInsideTheMarginsOnAnyPaper() {
 void PrintTest::printToFileProposesTheTitle() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
-  std::ofstream(copy, std::ios::binary) << "one line";
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, "one line");
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
   QPrinter& printer = harness.View()->Printer();
   // Printed to a file before, in another folder.
   printer.setOutputFileName(QString::fromStdString(harness.sandbox.Root() + "/old.pdf"));
@@ -256,11 +243,8 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   QImage picture(160, 160, QImage::Format_RGB888);
   picture.fill(QColor(0, 0, 255));
   QVERIFY(picture.save(QString::fromStdString(copy), "BMP"));
-  store::FileListEntry received =
-      MakeEntry({.id = 2, .title = "photo", .kind = 1, .action = 4, .format = 2});
-  received.receivedCopy = copy;
-  WriteStore(harness.sandbox.StorePath(), {received, MakeEntry({.id = 1, .title = "notes.doc"})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(
+      {ReceivedEntry(2, "photo", 2, copy), MakeEntry({.id = 1, .title = "notes.doc"})}));
   harness.SelectRow(1);  // the pane's text still describes notes.doc
   QVERIFY(harness.IsPictureShown());
 

@@ -10,19 +10,24 @@
 #include "convert_test_support.h"
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
 #include "testing/hotsync_session.h"
+#include "testing/image.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentOf;
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::UserImage;
-using testing::ScopedEnvironment;
 using testing::StampOf;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentOf;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
+using vlmtest::WriteFileBelow;
 
 TEST(FileTypeTable, HoldsUpperCaseExtensionsOnceEachWithTheLaterFormatsAfterTheFirst83) {
   const auto table = FileTypeTable();
@@ -105,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StampDateTime, WritesCenturyYearMonthDayHourMinuteAndNoSeconds) {
   const std::array<uint8_t, 8> expected = {20, 1, 3, 5, 14, 7, 0, 0};
-  EXPECT_EQ(StampOf(testing::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
+  EXPECT_EQ(StampOf(vlmtest::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
   std::array<uint8_t, 7> tooShort{};
   StampDateTime(0, tooShort);
   EXPECT_EQ(tooShort, (std::array<uint8_t, 7>{}));
@@ -149,8 +154,7 @@ TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
   const std::string path = folder / "tool.bin";
   const std::string bytes("\x00\x01\xFF\r\n\tend", 8);
   WriteFile(path, bytes);
-  const time_t modified = testing::LocalTime(2001, 3, 5, 14, 7, 30);
-  testing::SetModifiedTime(path, modified);
+  vlmtest::SetModifiedTime(path, vlmtest::LocalTime(2001, 3, 5, 14, 7, 30));
 
   const ConversionResult result = SendAsPcFormat(path);
   ASSERT_TRUE(result.record);
@@ -187,8 +191,7 @@ TEST(SendAsPcFormat, CutsAFileLongerThanARecordHolds) {
 
 TEST(SendAsPcFormat, KeepsTheFullLengthOfAFileThatJustFits) {
   TempFolder folder;
-  const std::string path = folder / "exact.dat";
-  WriteFile(path, std::string(64798, 'x'));
+  const std::string path = WriteFileBelow(folder.Path(), "exact.dat", std::string(64798, 'x'));
   const ConversionResult result = SendAsPcFormat(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.record->size(), 65000u);
@@ -220,17 +223,12 @@ TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {
   EXPECT_EQ(ContentTextOf(*result.record), "The file was not found.");
 }
 
-struct Fallback {
-  const char* name;
+struct Fallback : vlmtest::NamedRow {
   const char* bytes;
   // The reason the log gives after the file's name; nullptr when the route
   // has no converter (no warning), "" when any reason will do.
   const char* reason;
 };
-
-void PrintTo(const Fallback& f, std::ostream* os) {
-  *os << f.name;
-}
 
 class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 
@@ -239,11 +237,10 @@ class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 // as on a PC without one.
 TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   TempFolder folder;
-  vlmtest::HotSyncSession session(UserImage(folder, "Ann"));
+  vlmtest::HotSyncSession session(vlmtest::MakeHandheldImage(folder / "handheld", "Ann"));
   ASSERT_TRUE(session.Ok());
-  ScopedEnvironment noPrograms("PATH", folder.Path());
-  const std::string path = folder / GetParam().name;
-  WriteFile(path, GetParam().bytes);
+  vlmtest::ScopedEnv noPrograms("PATH", folder.Path());
+  const std::string path = WriteFileBelow(folder.Path(), GetParam().name, GetParam().bytes);
   const ConversionResult result = ConvertForHandheld(path);
   EXPECT_EQ(result.status, kConvOk);
   ASSERT_TRUE(result.record);

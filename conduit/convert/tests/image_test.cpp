@@ -12,18 +12,23 @@
 #include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "convert/imaging.h"
-#include "convert_test_support.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::HeadOf;
-using testing::ReadFile;
-using testing::ScopedEnvironment;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::HeadOf;
+using vlmtest::ReadFile;
+using vlmtest::ScopedEnv;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
+using vlmtest::WriteFileBelow;
 
 constexpr int kSide = bitmap::kSide;
 using Painter = std::function<Magick::Color(size_t row, size_t column)>;
@@ -317,14 +322,9 @@ std::string JpegClaiming(uint16_t width, uint16_t height, bool progressive) {
   return {};
 }
 
-struct Refused {
-  const char* name;
+struct Refused : vlmtest::NamedRow {
   std::function<std::string()> bytes;
 };
-
-void PrintTo(const Refused& r, std::ostream* os) {
-  *os << r.name;
-}
 
 class ImageRefusalTest : public ::testing::TestWithParam<Refused> {};
 
@@ -334,10 +334,9 @@ class ImageRefusalTest : public ::testing::TestWithParam<Refused> {};
 TEST_P(ImageRefusalTest, GivesStatus12AndThePcFormatFallback) {
   TempFolder folder;
   TempFolder temporary;
-  const std::string path = folder / GetParam().name;
-  WriteFile(path, GetParam().bytes());
+  const std::string path = WriteFileBelow(folder.Path(), GetParam().name, GetParam().bytes());
   {
-    const ScopedEnvironment tmpdir("TMPDIR", temporary.Path());
+    const ScopedEnv tmpdir("TMPDIR", temporary.Path());
     const ConversionResult result = ConvertImageAtMode(path, 1);
     EXPECT_EQ(result.status, kConvPictureNotLoaded);
     EXPECT_FALSE(result.record);
@@ -368,14 +367,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"progressive_4097x3072.jpg", [] { return JpegClaiming(4097, 3072, true); }},
         Refused{"baseline_16000x8389.jpg", [] { return JpegClaiming(16000, 8389, false); }}));
 
-struct Accepted {
-  const char* name;
+struct Accepted : vlmtest::NamedRow {
   std::function<std::string(const TempFolder&)> make;  // the picture's path
 };
-
-void PrintTo(const Accepted& a, std::ostream* os) {
-  *os << a.name;
-}
 
 class ImageLargestAcceptedTest : public ::testing::TestWithParam<Accepted> {};
 
@@ -402,8 +396,8 @@ std::string WholeAreaPng(const TempFolder& folder) {
 std::function<std::string(const TempFolder&)> JpegFile(const char* name, uint16_t width,
                                                        uint16_t height, bool progressive) {
   return [=](const TempFolder& folder) {
-    const std::string path = folder / name;
-    WriteFile(path, JpegClaiming(width, height, progressive));
+    const std::string path =
+        WriteFileBelow(folder.Path(), name, JpegClaiming(width, height, progressive));
     return path;
   };
 }
@@ -422,8 +416,7 @@ constexpr std::string_view kWhiteBoxEps =
 // EPS, which the imaging library may not read, is rendered by Ghostscript.
 TEST(ConvertImage, RendersEpsThroughGhostscript) {
   TempFolder folder;
-  const std::string path = folder / "box.eps";
-  WriteFile(path, kWhiteBoxEps);
+  const std::string path = WriteFileBelow(folder.Path(), "box.eps", kWhiteBoxEps);
   const std::vector<uint8_t> values = TwoBitValues(Convert(path, 1));
   ASSERT_EQ(values.size(), bitmap::kPixelCount);
   EXPECT_EQ(values[0], 3) << "black bar above the 2:1 picture";
@@ -446,7 +439,7 @@ std::vector<std::string> NamesIn(const std::string& folder) {
 TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
   TempFolder pictures;
   TempFolder shared;
-  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  const ScopedEnv tmpdir("TMPDIR", shared.Path());
   WriteFile(shared / "canary", "secret");
   auto name = [&](const char* file) { return "(" + shared / file + ")"; };
   const std::string path = pictures / "hostile.eps";
@@ -479,12 +472,12 @@ TEST(ConvertImage, EpsCannotTouchTheSharedTemporaryFolder) {
 TEST(ConvertImage, EpsRenderingRemovesFoldersOfKilledRuns) {
   TempFolder pictures;
   TempFolder shared;
-  const ScopedEnvironment tmpdir("TMPDIR", shared.Path());
+  const ScopedEnv tmpdir("TMPDIR", shared.Path());
   for (const char* name : {"vellamore-eps-killed", "vellamore-eps-running"}) {
     std::filesystem::create_directory(shared / name);
     WriteFile(shared / name + "/scratch", "left");
   }
-  testing::SetModifiedTime(shared / "vellamore-eps-killed", std::time(nullptr) - 3600);
+  vlmtest::SetModifiedTime(shared / "vellamore-eps-killed", std::time(nullptr) - 3600);
   const std::string path = pictures / "box.eps";
   WriteFile(path, kWhiteBoxEps);
   Convert(path, 1);

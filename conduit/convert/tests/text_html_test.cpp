@@ -4,17 +4,21 @@
 #include <gtest/gtest.h>
 
 #include "convert/convert.h"
-#include "convert_test_support.h"
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentOf;
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentOf;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
+using vlmtest::WriteFileBelow;
 
 struct Rewrite {
   std::string input;
@@ -120,8 +124,9 @@ TEST(HtmlToText, ConvertsTenMegabytesOfMarkUp) {
 
 TEST(ConvertPlainText, TranscodesAndNormalisesTheText) {
   TempFolder folder;
-  const std::string path = folder / "notes.txt";
-  WriteFile(path, "caf\xC3\xA9 \xE2\x82\xAC\r\nsecond\tline \xE4\xB8\xAD \xE9t\xE9");
+  const std::string path =
+      WriteFileBelow(folder.Path(), "notes.txt",
+                     "caf\xC3\xA9 \xE2\x82\xAC\r\nsecond\tline \xE4\xB8\xAD \xE9t\xE9");
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
@@ -138,8 +143,8 @@ TEST(ConvertPlainText, TranscodesAndNormalisesTheText) {
 
 TEST(ConvertPlainText, EndsTheTextAtTheFirstZeroByte) {
   TempFolder folder;
-  const std::string path = folder / "zero.txt";
-  WriteFile(path, std::string("0123456789\0tail", 15));
+  const std::string path =
+      WriteFileBelow(folder.Path(), "zero.txt", std::string("0123456789\0tail", 15));
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(ContentTextOf(*result.record), "0123456789");
@@ -163,15 +168,10 @@ TEST(ConvertPlainText, ReadsALongFileUpToTheBoundAndMarksItCut) {
   EXPECT_LT(head.size, 64798u);
 }
 
-struct TooLongText {
-  const char* name;
+struct TooLongText : vlmtest::NamedRow {
   std::string bytes;
   char filler;  // the character the whole record text is made of
 };
-
-void PrintTo(const TooLongText& t, std::ostream* os) {
-  *os << t.name;
-}
 
 class TooLongTextTest : public ::testing::TestWithParam<TooLongText> {};
 
@@ -179,8 +179,7 @@ class TooLongTextTest : public ::testing::TestWithParam<TooLongText> {};
 // their line breaks are normalised: both arrive cut to a full record.
 TEST_P(TooLongTextTest, IsCutToWhatOneRecordHolds) {
   TempFolder folder;
-  const std::string path = folder / GetParam().name;
-  WriteFile(path, GetParam().bytes);
+  const std::string path = WriteFileBelow(folder.Path(), GetParam().name, GetParam().bytes);
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
   ASSERT_EQ(result.record->size(), 65000u);
@@ -193,22 +192,16 @@ INSTANTIATE_TEST_SUITE_P(Texts, TooLongTextTest,
                          ::testing::Values(TooLongText{"long.txt", std::string(70000, 'x'), 'x'},
                                            TooLongText{"tabs.txt", std::string(30000, '\t'), ' '}));
 
-struct Utf8Edge {
-  const char* name;
+struct Utf8Edge : vlmtest::NamedRow {
   std::string bytes;
   std::string expected;
 };
-
-void PrintTo(const Utf8Edge& e, std::ostream* os) {
-  *os << e.name;
-}
 
 class Utf8EdgeTest : public ::testing::TestWithParam<Utf8Edge> {};
 
 TEST_P(Utf8EdgeTest, LeavesNoStrayCharacters) {
   TempFolder folder;
-  const std::string path = folder / "edge.txt";
-  WriteFile(path, GetParam().bytes);
+  const std::string path = WriteFileBelow(folder.Path(), "edge.txt", GetParam().bytes);
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(ContentTextOf(*result.record), GetParam().expected);
@@ -231,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Utf8Edge{"CharacterCutAtTheBound",
                                kLineBreaks + std::string(64597, 'a') + "\xC3\xA9tail",
                                std::string(100, '\n') + std::string(64597, 'a')}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vlmtest::RowName());
 
 TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
   TempFolder folder;
@@ -240,42 +233,41 @@ TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
   EXPECT_EQ(result.status, kConvCannotOpen);
 }
 
-TEST(ConvertHtml, CountsTheTerminatingZeroInTheSizeField) {
-  TempFolder folder;
-  const std::string path = folder / "page.html";
-  WriteFile(path, "<h1>Caf\xC3\xA9</h1>&copy;");
-  const ConversionResult result = ConvertHtml(path);
-  ASSERT_TRUE(result.record);
-  const std::string expected = "\nCaf\xE9\n(c)";
-  EXPECT_EQ(ContentOf(*result.record), expected + std::string(2, '\0'));
-  EXPECT_EQ(result.record->size(), 203u + expected.size());
-  EXPECT_EQ(HeadOf(*result.record).size, expected.size() + 1);
-  EXPECT_EQ(HeadOf(*result.record).title, "page.html");
-}
-
-TEST(ConvertHtml, CutsALongTextOneCharacterShortOfTheBound) {
-  TempFolder folder;
-  const std::string path = folder / "big.htm";
+// A page, and the text, size field and title its record carries.
+struct HtmlPage : vlmtest::NamedRow {
+  const char* file;
   std::string page;
-  while (page.size() < 70000) page += "0123456789";
-  WriteFile(path, "<html>" + page + "</html>");
-  const ConversionResult result = ConvertHtml(path);
+  std::string text;  // before the record's two zeros
+  const char* title;
+};
+
+class ConvertHtmlTest : public ::testing::TestWithParam<HtmlPage> {};
+
+// The size field counts the text's terminating zero; a text longer than a
+// record holds is cut one character short of the bound.
+TEST_P(ConvertHtmlTest, CarriesTheTextWithItsZeroUpToTheBound) {
+  const HtmlPage& c = GetParam();
+  TempFolder folder;
+  const ConversionResult result = ConvertHtml(WriteFileBelow(folder.Path(), c.file, c.page));
   ASSERT_TRUE(result.record);
-  ASSERT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(ContentOf(*result.record), page.substr(0, 64797) + std::string(2, '\0'));
-  EXPECT_EQ(HeadOf(*result.record).size, 64798u);
-  EXPECT_EQ(HeadOf(*result.record).title, "big.htm- Cut");
+  EXPECT_EQ(ContentOf(*result.record), c.text + std::string(2, '\0'));
+  EXPECT_EQ(result.record->size(), 203u + c.text.size());
+  EXPECT_EQ(HeadOf(*result.record).size, c.text.size() + 1);
+  EXPECT_EQ(HeadOf(*result.record).title, c.title);
 }
 
-TEST(ConvertHtml, KeepsATextOfExactlyTheBoundUncut) {
-  TempFolder folder;
-  const std::string path = folder / "fits.htm";
-  WriteFile(path, std::string(64797, 'a'));
-  const ConversionResult result = ConvertHtml(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(HeadOf(*result.record).title, "fits.htm");
-}
+const std::string kDigits = vlmtest::Repeated("0123456789", 7000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ConvertHtmlTest,
+    ::testing::Values(HtmlPage{"TerminatingZeroCounts", "page.html", "<h1>Caf\xC3\xA9</h1>&copy;",
+                               "\nCaf\xE9\n(c)", "page.html"},
+                      HtmlPage{"LongTextCutOneShortOfTheBound", "big.htm",
+                               "<html>" + kDigits + "</html>", kDigits.substr(0, 64797),
+                               "big.htm- Cut"},
+                      HtmlPage{"TextOfExactlyTheBoundUncut", "fits.htm", std::string(64797, 'a'),
+                               std::string(64797, 'a'), "fits.htm"}),
+    vlmtest::RowName());
 
 }  // namespace
 }  // namespace conduit
