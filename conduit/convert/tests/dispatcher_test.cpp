@@ -149,54 +149,55 @@ TEST(BuildMessageRecord, CutsLongTitlesAndPathsWithinTheirFields) {
   EXPECT_EQ((*result.record)[file_record::kSourcePathOffset + 127], 0);
 }
 
-TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
-  TempFolder folder;
-  const std::string path = folder / "tool.bin";
-  const std::string bytes("\x00\x01\xFF\r\n\tend", 8);
-  WriteFile(path, bytes);
-  vlmtest::SetModifiedTime(path, vlmtest::LocalTime(2001, 3, 5, 14, 7, 30));
+// A file, and the bytes and title its PC-format record carries.
+struct PcFormatFile : vlmtest::NamedRow {
+  const char* file;
+  std::string bytes;
+  size_t kept;  // bytes the record carries
+  const char* title;
+  bool throughDispatcher;  // ConvertForHandheld rather than SendAsPcFormat
+};
 
-  const ConversionResult result = SendAsPcFormat(path);
+class SendAsPcFormatTest : public ::testing::TestWithParam<PcFormatFile> {};
+
+// The bytes unchanged, with the file's times, cut at the bound.
+TEST_P(SendAsPcFormatTest, CarriesTheBytesWithTheFileTimes) {
+  const PcFormatFile& c = GetParam();
+  TempFolder folder;
+  const std::string path = WriteFileBelow(folder.Path(), c.file, c.bytes);
+  vlmtest::SetModifiedTime(path, vlmtest::LocalTime(2001, 3, 5, 14, 7, 30));
+  const ConversionResult result =
+      c.throughDispatcher ? ConvertForHandheld(path) : SendAsPcFormat(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
-  ASSERT_EQ(result.record->size(), 202u + bytes.size());
+  ASSERT_EQ(result.record->size(), 202u + c.kept);
+  EXPECT_EQ(ContentOf(*result.record), c.bytes.substr(0, c.kept) + '\0');
   const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.title, "tool.bin - PC Format");
+  EXPECT_EQ(head.title, c.title);
   EXPECT_EQ(head.sourcePath, path);
   EXPECT_EQ(head.contentKind, kContentPcFormat);
-  EXPECT_EQ(head.size, bytes.size());
+  EXPECT_EQ(head.size, c.kept);
   EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
   EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(path)->creationTime));
   EXPECT_EQ(head.fileId, 0);
   EXPECT_EQ(head.sent, (std::array<uint8_t, 8>{}));
-  EXPECT_EQ(ContentOf(*result.record), bytes + '\0');
 }
 
-TEST(SendAsPcFormat, CutsAFileLongerThanARecordHolds) {
-  TempFolder folder;
-  const std::string path = folder / "setup.exe";
+const std::string kProgram = [] {
   std::string bytes(100000, '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  WriteFile(path, bytes);
+  return bytes;
+}();
 
-  const ConversionResult result = ConvertForHandheld(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.status, kConvOk);
-  ASSERT_EQ(result.record->size(), 65000u);
-  const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.title, "setup.exe - PC Format, Cut");
-  EXPECT_EQ(head.size, 64798u);
-  EXPECT_EQ(ContentOf(*result.record), bytes.substr(0, 64798) + '\0');
-}
-
-TEST(SendAsPcFormat, KeepsTheFullLengthOfAFileThatJustFits) {
-  TempFolder folder;
-  const std::string path = WriteFileBelow(folder.Path(), "exact.dat", std::string(64798, 'x'));
-  const ConversionResult result = SendAsPcFormat(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(HeadOf(*result.record).title, "exact.dat - PC Format");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, SendAsPcFormatTest,
+    ::testing::Values(PcFormatFile{"Unchanged", "tool.bin", std::string("\x00\x01\xFF\r\n\tend", 8),
+                                   8, "tool.bin - PC Format", false},
+                      PcFormatFile{"LongerThanARecordHoldsIsCut", "setup.exe", kProgram, 64798,
+                                   "setup.exe - PC Format, Cut", true},
+                      PcFormatFile{"JustFitsWhole", "exact.dat", std::string(64798, 'x'), 64798,
+                                   "exact.dat - PC Format", false}),
+    vlmtest::RowName());
 
 TEST(SendAsPcFormat, AnswersFilesItCannotOpenWithoutARecord) {
   TempFolder folder;
