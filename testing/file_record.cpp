@@ -56,9 +56,11 @@ std::vector<uint8_t> FileRecordBytes(const RecordHead& head, std::string_view co
 }
 
 std::vector<uint8_t> FileRecordBytes(uint16_t fileId, uint32_t sizeField, size_t size) {
-  return FileRecordBytes(
-      {.fileId = fileId, .title = "title", .modified = {20, 1, 3, 5, 14, 7, 0, 0}, .size = sizeField},
-      std::string(size - layout::kHeadSize, '\0'));
+  return FileRecordBytes({.fileId = fileId,
+                          .title = "title",
+                          .modified = {20, 1, 3, 5, 14, 7, 0, 0},
+                          .size = sizeField},
+                         std::string(size - layout::kHeadSize, '\0'));
 }
 
 }  // namespace vlmtest

@@ -11,9 +11,9 @@
 
 #include "file_list_store.h"  // store/
 #include "process/process_runner.h"
-#include "testing/program_settings.h"
 #include "testing/handheld_home.h"
 #include "testing/log_line.h"
+#include "testing/program_settings.h"
 
 namespace vlmtest {
 

@@ -21,10 +21,11 @@ void RemoveDataDirSetting() {
 std::string UseCaptureProgramForMailAndFax(const std::string& folder) {
   const std::string script = folder + "/capture.sh";
   const std::string capture = folder + "/capture";
-  WriteFile(script, "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > '" + capture + ".args'\ncat > '" +
-                        capture + ".stdin'\n" +
-                        "if [ -n \"$CAPTURE_STDERR\" ]; then printf '%s\\n' \"$CAPTURE_STDERR\" >&2; fi\n"
-                        "exit \"${CAPTURE_EXIT:-0}\"\n");
+  WriteFile(script,
+            "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > '" + capture + ".args'\ncat > '" + capture +
+                ".stdin'\n" +
+                "if [ -n \"$CAPTURE_STDERR\" ]; then printf '%s\\n' \"$CAPTURE_STDERR\" >&2; fi\n"
+                "exit \"${CAPTURE_EXIT:-0}\"\n");
   EXPECT_EQ(chmod(script.c_str(), 0755), 0) << "cannot make " << script << " runnable";
   for (const char* program : {store::kMailProgramValue, store::kFaxProgramValue}) {
     EXPECT_EQ(platform::settings::SetValue(store::kParametersKey, program, script), 0) << program;

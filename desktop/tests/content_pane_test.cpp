@@ -2,8 +2,6 @@
 // colours, received texts (reading, Save, Save As, a target that cannot be
 // written), a missing text, a received picture, the save offer before the
 // pane shows another entry, and screenshots of each mode.
-#include "widget_tests.h"
-
 #include <sys/stat.h>
 
 #include <QAction>
@@ -15,6 +13,7 @@
 #include "fs/fs.h"
 #include "messages.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -102,7 +101,8 @@ std::vector<store::FileListEntry> StartWithEditedMemo(Harness& harness) {
 
 void ContentPaneTest::descriptionsIgnoreTypingAndDisableEditing() {
   Harness harness;
-  store::FileListEntry kept = ReceivedEntry(2, "song.mid", 3, harness.sandbox.DataDir() + "/song.mid");
+  store::FileListEntry kept =
+      ReceivedEntry(2, "song.mid", 3, harness.sandbox.DataDir() + "/song.mid");
   kept.path = "song.mid";
   kept.lastSent.bytes = {20, 24, 5, 1, 14, 7, 0, 0};
   WriteStore(

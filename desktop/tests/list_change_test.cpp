@@ -2,8 +2,6 @@
 // a HotSync's reload arriving while "Really delete this item?" or the
 // details dialog is open, and a save made while a HotSync holds the list
 // lock.
-#include "widget_tests.h"
-
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -13,6 +11,7 @@
 #include "messages.h"
 #include "pc_file_details_dlg.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {

@@ -1,7 +1,5 @@
 // The main frame: its menus, toolbar and status bar, the reload character,
 // the help window and the About box.
-#include "widget_tests.h"
-
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +17,7 @@
 #include "messages.h"
 #include "testing/run_program.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {

@@ -1,8 +1,6 @@
 // Printing the content pane to real PDF files: pages, heading, lines and
 // page numbers where the twips geometry puts them, lines cut at the page
 // edge, and a shown picture printed in place of the pane's stale text.
-#include "widget_tests.h"
-
 #include <QFontMetrics>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -13,6 +11,7 @@
 #include "fs/fs.h"
 #include "messages.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {

@@ -84,8 +84,7 @@ void ReloadTest::postedReloadShowsTheNewStoreAndKeepsTheSelection() {
   // rewritten whole, and R posted.
   entries[1].lastSent.bytes = {20, 24, 6, 1, 8, 15, 0, 0};
   entries[1].title = "budget.xls (sent)";
-  entries.push_back(
-      ReceivedEntry(23, "Memo.txt", 1));
+  entries.push_back(ReceivedEntry(23, "Memo.txt", 1));
   WriteStore(sandbox.StorePath(), entries);
   QVERIFY(store::NotifyReload());
   QCOMPARE(ReadRows(program),

@@ -61,8 +61,8 @@ TEST(Vlmlist, AddDuringAHotSyncWaitsAndKeepsWhatTheHotSyncSaved) {
 TEST(Vlmlist, StoresARelativePathAsAbsolute) {
   vlmtest::TempFolder dir;
   vlmtest::WriteFile(dir.PathOf("notes.txt"), "notes");
-  ASSERT_EQ(Vlmlist(dir.Path(), {"--data-dir", dir.Path(), "add", "./notes.txt"})->Wait().exitStatus,
-            0);
+  ASSERT_EQ(
+      Vlmlist(dir.Path(), {"--data-dir", dir.Path(), "add", "./notes.txt"})->Wait().exitStatus, 0);
   FileListStore after;
   ASSERT_TRUE(
       after.Load(FileListStore::PathIn(dir.Path()), FileListStore::MissingStore::kZeroHeader));

@@ -14,10 +14,10 @@
 #include "handheld_records.h"  // records/
 #include "program_names.h"     // store/
 #include "settings/settings.h"
-#include "testing/program_settings.h"
 #include "testing/file_record.h"
 #include "testing/files.h"
 #include "testing/private_home.h"
+#include "testing/program_settings.h"
 #include "text/utf8.h"
 
 namespace conduit {

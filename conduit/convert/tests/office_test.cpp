@@ -207,10 +207,10 @@ TEST_P(WordDocumentTest, CarriesTheDocumentTextAsTheHandheldShowsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, WordDocumentTest,
-    ::testing::Values(DocumentCase{"letter.doc", "Dear Ann,\nthe caf\xe9    is open.\n\nBob\n", 37,
-                               "letter.doc"},
-                      DocumentCase{"long.doc", Repeated("abcdefghijklmnopqrs\n", 2000).substr(0, 29999),
-                               30000, "long.doc- Cut"}));
+    ::testing::Values(
+        DocumentCase{"letter.doc", "Dear Ann,\nthe caf\xe9    is open.\n\nBob\n", 37, "letter.doc"},
+        DocumentCase{"long.doc", Repeated("abcdefghijklmnopqrs\n", 2000).substr(0, 29999), 30000,
+                     "long.doc- Cut"}));
 
 class SpreadsheetTest : public OfficeTest, public ::testing::WithParamInterface<DocumentCase> {
  protected:
@@ -252,16 +252,17 @@ const std::string kManyRowsText =
 INSTANTIATE_TEST_SUITE_P(
     Workbooks, SpreadsheetTest,
     ::testing::Values(DocumentCase{"budget.xls",
-                                "Budget (Sheet1)\n\nRent    1200\nShare    12.5%\n\n\n\n"
-                                "Notes (Sheet2)\n\nPay by Friday\n\n\n\n",
-                                82, "budget.xls"},
-                      DocumentCase{"empty.xls", "Sheet1 (Sheet1)\n\n(Empty)\n\n\n", 28, "empty.xls"},
+                                   "Budget (Sheet1)\n\nRent    1200\nShare    12.5%\n\n\n\n"
+                                   "Notes (Sheet2)\n\nPay by Friday\n\n\n\n",
+                                   82, "budget.xls"},
+                      DocumentCase{"empty.xls", "Sheet1 (Sheet1)\n\n(Empty)\n\n\n", 28,
+                                   "empty.xls"},
                       // A cell of several lines is quoted as the copy quotes it,
                       // and a hidden sheet gives its own cells, not another's.
                       DocumentCase{"hidden.xls",
-                                "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
-                                "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
-                                87, "hidden.xls"},
+                                   "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
+                                   "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
+                                   87, "hidden.xls"},
                       DocumentCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"},
                       // The hidden sheet is read only as far as the record
                       // holds, in time, and the shown sheet's text stays.

@@ -14,10 +14,8 @@ namespace conduit {
 namespace {
 
 using vlmtest::ContentOf;
-using vlmtest::ContentTextOf;
 using vlmtest::HeadOf;
 using vlmtest::TempFolder;
-using vlmtest::WriteFile;
 using vlmtest::WriteFileBelow;
 
 struct Rewrite {

@@ -12,9 +12,9 @@
 #include "bytes/bytes.h"
 #include "syncmgr/syncmgr.h"
 #include "testing/file_record.h"
-#include "testing/program_settings.h"
 #include "testing/handheld_session.h"
 #include "testing/hotsync_world.h"
+#include "testing/program_settings.h"
 #include "testing/table.h"
 
 namespace conduit::transfer {

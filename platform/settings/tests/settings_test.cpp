@@ -193,14 +193,16 @@ TEST_F(SettingsTest, KeepsOtherProgramsValuesAndReadsDamagedFiles) {
             "[Directories]\nDataDir=\"/old\n\"\nNew=n\n");
   EXPECT_EQ(QueryValue(kDirectories, "DataDir"), "/old\n");
 
-  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Binary.conf", std::string("\0\xFF[\x01=\n=\"\\", 9));
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Binary.conf",
+                          std::string("\0\xFF[\x01=\n=\"\\", 9));
   EXPECT_EQ(SetValue("Software\\Olvenmark\\Binary", "V", "v"), 0);
   EXPECT_EQ(QueryValue("Software\\Olvenmark\\Binary", "V"), "v");
 }
 
 TEST_F(SettingsTest, NeverReplacesAFileItCannotRead) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Vellamore.conf", "[Directories]\nDataDir=/keep\n");
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Vellamore.conf",
+                          "[Directories]\nDataDir=/keep\n");
   ASSERT_EQ(chmod(Path("Olvenmark/Vellamore.conf").c_str(), 0200), 0);
   EXPECT_EQ(SetValue(kDirectories, "Other", "x"), EACCES);
   chmod(Path("Olvenmark/Vellamore.conf").c_str(), 0600);
