@@ -1,9 +1,10 @@
-// Whole files and local times for the tests.
+// Whole files, folders, texts and local times for the tests.
 #include "testing/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,9 +35,26 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& item : std::filesystem::directory_iterator(folder, error)) {
+    names.push_back(item.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 bool FileExists(const std::string& path) {
   struct stat info {};
   return stat(path.c_str(), &info) == 0;
+}
+
+std::string Repeated(std::string_view piece, size_t count) {
+  std::string text;
+  text.reserve(piece.size() * count);
+  for (size_t i = 0; i < count; ++i) text += piece;
+  return text;
 }
 
 void SetModifiedTime(const std::string& path, time_t time) {

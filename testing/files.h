@@ -1,4 +1,5 @@
-// Test support: whole files written and read, and local times.
+// Test support: whole files written and read, folders listed, texts of a
+// piece repeated, and local times.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +19,12 @@ std::string WriteFileBelow(const std::string& folder, const std::string& relativ
                            std::string_view bytes);
 // The file's bytes, empty when it cannot be read.
 std::string ReadFile(const std::string& path);
+// The names of what `folder` holds, sorted; none when it cannot be read.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 // True when something (a file, a folder, ...) is at `path`.
 bool FileExists(const std::string& path);
+// `piece`, `count` times over.
+std::string Repeated(std::string_view piece, size_t count);
 // Sets the file's last-write (and last-access) time; throws std::runtime_error
 // when it cannot.
 void SetModifiedTime(const std::string& path, time_t time);

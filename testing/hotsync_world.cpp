@@ -2,27 +2,17 @@
 #include "testing/hotsync_world.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
-#include "handheld_records.h"  // records/
-#include "settings/settings.h"
+#include "program_names.h"  // store/
+#include "testing/run_program.h"
 
 namespace vlmtest {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
-constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
 constexpr auto kProgramTimeLimit = std::chrono::seconds(120);
-
-std::string Program(const std::string& name) {
-  return std::string(VELLAMORE_BIN_DIR) + "/" + name;
-}
 
 platform::ProcessResult Run(const std::vector<std::string>& argv,
                             const std::vector<std::string>& extraEnvironment = {}) {
@@ -32,24 +22,20 @@ platform::ProcessResult Run(const std::vector<std::string>& argv,
   return platform::RunProcess(argv, options);
 }
 
+// The byte of the request preference at `offset`; 0 when it is shorter.
+uint8_t PreferenceByte(const HandheldHome& home, size_t offset) {
+  const auto preference = home.RequestPreference();
+  EXPECT_TRUE(preference.has_value()) << "no request preference";
+  return preference && preference->data.size() > offset ? preference->data[offset] : 0;
+}
+
 }  // namespace
 
-HotSyncWorld::HotSyncWorld(const std::string& userName)
-    : m_userName(userName), m_image(m_folder.PathOf("image")) {
-  // The programs and the settings calls of this process share the world's
-  // folders, never the user's own.
-  for (const auto& [name, folder] :
-       std::vector<std::pair<std::string, std::string>>{{"HOTSYNC_HOME", "/hotsync"},
-                                                        {"XDG_CONFIG_HOME", "/config"},
-                                                        {"XDG_RUNTIME_DIR", "/run"}}) {
-    fs::create_directories(Root() + folder);
-    chmod((Root() + folder).c_str(), 0700);
-    m_environment.push_back(std::make_unique<ScopedEnv>(name, Root() + folder));
-  }
-  fs::create_directories(PcFolder());
-  fs::create_directories(DataFolder());
-  EXPECT_EQ(platform::settings::SetValue(kDirectoriesKey, "DataDir", DataFolder()), 0);
-  auto registered = Run({Program("condcfg"), "add", "Vlmr", Program("VellamoreCnd.so")});
+HotSyncWorld::HotSyncWorld(const std::string& userName) : m_userName(userName) {
+  std::filesystem::create_directories(DataFolder());
+  SetDataDirSetting(DataFolder());
+  auto registered =
+      Run({BinPath("condcfg"), "add", store::kCreatorIdText, BinPath(store::kConduitFileName)});
   EXPECT_TRUE(registered.Succeeded()) << registered.standardError;
   Handheld("create", {"--user", userName});
 }
@@ -58,35 +44,41 @@ HotSyncWorld::~HotSyncWorld() = default;
 
 platform::ProcessResult HotSyncWorld::Handheld(const std::string& command,
                                                const std::vector<std::string>& arguments) const {
-  std::vector<std::string> argv = {Program("handheld"), command, m_image.Folder()};
+  std::vector<std::string> argv = {BinPath("handheld"), command, Image().Folder()};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   platform::ProcessResult result = Run(argv);
   EXPECT_TRUE(result.Succeeded()) << "handheld " << command << ": " << result.standardError;
   return result;
 }
 
-platform::ProcessResult HotSyncWorld::HotSync(
-    const std::vector<std::string>& extraEnvironment) const {
-  fs::remove(Root() + "/hotsync/" + m_userName + "/HotSync.log");
-  return Run({Program("hotsync"), "sync", m_image.Folder()}, extraEnvironment);
+platform::ProcessResult HotSyncWorld::HotSync(const std::vector<std::string>& extraEnvironment,
+                                              const std::vector<std::string>& options) const {
+  std::filesystem::remove(LogPath());
+  std::vector<std::string> argv = {BinPath("hotsync"), "sync", Image().Folder()};
+  argv.insert(argv.end(), options.begin(), options.end());
+  return Run(argv, extraEnvironment);
 }
 
 std::vector<LogLine> HotSyncWorld::Log() const {
-  return ReadLogFile(Root() + "/hotsync/" + m_userName + "/HotSync.log");
+  return ReadLogFile(LogPath());
+}
+
+std::string HotSyncWorld::LogPath() const {
+  return Home().HotSyncHome() + "/" + m_userName + "/HotSync.log";
 }
 
 uint8_t HotSyncWorld::Request() const {
-  platform::pdb::AppPreference preference;
-  EXPECT_EQ(m_image.ReadPreference(records::kCreatorId, 0, true, &preference),
-            platform::pdb::ImageError::kNone);
-  return preference.data.size() > 0 ? preference.data[0] : 0;
+  return PreferenceByte(*this, 0);
 }
 
 uint8_t HotSyncWorld::Status() const {
-  platform::pdb::AppPreference preference;
-  EXPECT_EQ(m_image.ReadPreference(records::kCreatorId, 0, true, &preference),
-            platform::pdb::ImageError::kNone);
-  return preference.data.size() > 1 ? preference.data[1] : 0;
+  return PreferenceByte(*this, 1);
+}
+
+void HotSyncWorld::EditOnHandheld(size_t index, const std::string& content) const {
+  const std::string file = Home().PathOf("edited-content.txt");
+  WriteFile(file, content);
+  Handheld("edit", {std::to_string(index), "--content", file});
 }
 
 store::FileListStore HotSyncWorld::LoadStore() const {
@@ -100,14 +92,19 @@ void HotSyncWorld::SaveStore(const store::FileListStore& list) const {
   ASSERT_EQ(list.Save(store::FileListStore::PathIn(DataFolder())), 0);
 }
 
-void UseCaptureProgramForMailAndFax(const std::string& folder) {
-  const std::string script = folder + "/capture.sh";
-  const std::string capture = folder + "/capture";
-  std::ofstream(script) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << capture << ".args'\ncat > '"
-                        << capture << ".stdin'\n";
-  chmod(script.c_str(), 0755);
-  EXPECT_EQ(platform::settings::SetValue(kParametersKey, "MailProgram", script), 0);
-  EXPECT_EQ(platform::settings::SetValue(kParametersKey, "FaxProgram", script), 0);
+store::FileListEntry& HotSyncWorld::AddPcFile(store::FileListStore& list, const std::string& name,
+                                              uint16_t action, const std::string& user) const {
+  store::FileListEntry entry;
+  entry.id = static_cast<uint16_t>(1000 + list.Entries().size());
+  entry.title = name;
+  entry.path = WritePcFile(name, "The file " + name + "\n");
+  entry.user = user;
+  entry.kind = store::kPcFile;
+  entry.format = store::kFormatHandheld;
+  entry.action = action;
+  entry.changed = 1;
+  list.Append(entry);
+  return list.Entries().back();
 }
 
 }  // namespace vlmtest

@@ -1,53 +1,37 @@
-// Test support for end-to-end tests: a temporary world with its own HotSync
-// data, settings and window station, a handheld image and a PC folder, in
-// which the real programs run: `handheld` plays the handheld application
-// and `hotsync sync` runs HotSyncs with the built conduit VellamoreCnd.so.
+// Test support for end-to-end tests: a handheld image and a PC folder in a
+// home of the test's own (its HotSync data, settings and window station),
+// with a data folder, in which the real programs run: `handheld` plays the
+// handheld application and `hotsync sync` runs HotSyncs with the built
+// conduit VellamoreCnd.so.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "file_list_store.h"  // store/
-#include "pdb/handheld_image.h"
 #include "process/process_runner.h"
-#include "testing/files.h"
+#include "testing/handheld_home.h"
 #include "testing/log_line.h"
-#include "testing/scoped_env.h"
-#include "testing/temp_folder.h"
+#include "testing/program_settings.h"
 
 namespace vlmtest {
 
-// Writes a capture script into `folder` and names it as the mail and fax
-// programs (in the settings that XDG_CONFIG_HOME names); what they were given
-// lands in `folder`/capture.args and capture.stdin.
-void UseCaptureProgramForMailAndFax(const std::string& folder);
-
-class HotSyncWorld {
+class HotSyncWorld : public HandheldHome {
  public:
   explicit HotSyncWorld(const std::string& userName = "Ada");
   ~HotSyncWorld();
-  HotSyncWorld(const HotSyncWorld&) = delete;
-  HotSyncWorld& operator=(const HotSyncWorld&) = delete;
 
-  const std::string& Root() const { return m_folder.Path(); }
-  std::string PcFolder() const { return m_folder.PathOf("pc"); }
-  std::string DataFolder() const { return m_folder.PathOf("data"); }
-  const platform::pdb::HandheldImage& Image() const { return m_image; }
-
-  // Writes a PC file below PcFolder(); its path.
-  std::string WritePcFile(const std::string& relative, const std::string& content) const {
-    return WriteFileBelow(PcFolder(), relative, content);
-  }
+  std::string DataFolder() const { return Home().PathOf("data"); }
 
   // Runs `handheld ARGUMENTS...` on the image (the image is the second
   // argument, after the command). Fails the test when it does not succeed.
   platform::ProcessResult Handheld(const std::string& command,
                                    const std::vector<std::string>& arguments = {}) const;
-  // Runs `hotsync sync IMAGE` with `extraEnvironment` (NAME=value) and
-  // returns its result; the HotSync log then holds this HotSync only.
-  platform::ProcessResult HotSync(const std::vector<std::string>& extraEnvironment = {}) const;
+  // Runs `hotsync sync IMAGE OPTIONS...` with `extraEnvironment` (NAME=value)
+  // and returns its result; the HotSync log then holds this HotSync only.
+  platform::ProcessResult HotSync(const std::vector<std::string>& extraEnvironment = {},
+                                  const std::vector<std::string>& options = {}) const;
   // The HotSync log entries of the last HotSync.
   std::vector<LogLine> Log() const;
 
@@ -55,20 +39,28 @@ class HotSyncWorld {
   uint8_t Request() const;
   uint8_t Status() const;
 
+  // Replaces the content of the files database's record `index` with
+  // `content`, as the user's editing on the handheld does.
+  void EditOnHandheld(size_t index, const std::string& content) const;
+
   // "Vellamore.dat" in the data folder.
   store::FileListStore LoadStore() const;
   void SaveStore(const store::FileListStore& list) const;
+  // Appends to `list` an entry of the PC file `name`, written below
+  // PcFolder() as "The file NAME\n" and changed since it was last sent, to go
+  // to `user`'s handheld as `action` says; the entry as appended.
+  store::FileListEntry& AddPcFile(store::FileListStore& list, const std::string& name,
+                                  uint16_t action, const std::string& user = "Ada") const;
 
-  // Names a capture script as the mail and fax programs; what they were
+  // Names the capture program as the mail and fax programs; what they were
   // given lands in CaptureFile() + ".args" and ".stdin".
   void UseCaptureProgramForMailAndFax() const { vlmtest::UseCaptureProgramForMailAndFax(Root()); }
-  std::string CaptureFile() const { return m_folder.PathOf("capture"); }
+  std::string CaptureFile() const { return Home().PathOf("capture"); }
 
  private:
-  TempFolder m_folder;
+  std::string LogPath() const;
+
   std::string m_userName;
-  platform::pdb::HandheldImage m_image;
-  std::vector<std::unique_ptr<ScopedEnv>> m_environment;
 };
 
 }  // namespace vlmtest

@@ -19,15 +19,9 @@ std::optional<platform::pdb::PalmDatabase> FindDatabase(const platform::pdb::Han
   return database;
 }
 
-void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
-                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
-  platform::pdb::PalmDatabase database;
-  database.name = name;
-  database.creator = creator;
-  database.type = type;
-  database.records = records;
-  database.uniqueIdSeed = 0x1000;
-  platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
+std::string MakeHandheldImage(const std::string& folder, const std::string& userName) {
+  EXPECT_TRUE(platform::pdb::HandheldImage::Create(folder, userName).has_value()) << folder;
+  return folder;
 }
 
 }  // namespace vlmtest

@@ -1,10 +1,8 @@
-// Test support: databases read from and written into a handheld image folder.
+// Test support: handheld image folders made, and their databases read.
 #pragma once
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "pdb/handheld_image.h"
 #include "pdb/palm_database.h"
@@ -18,8 +16,8 @@ platform::pdb::PalmDatabase DatabaseOf(const platform::pdb::HandheldImage& image
 // The database `name` of the image, or nothing when it cannot be read.
 std::optional<platform::pdb::PalmDatabase> FindDatabase(const platform::pdb::HandheldImage& image,
                                                         const std::string& name);
-// Writes a record database with the given records into the image folder.
-void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
-                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records);
+// Makes `folder` (and the folders above it) a handheld image whose user is
+// `userName`; its path. Fails the test when it cannot.
+std::string MakeHandheldImage(const std::string& folder, const std::string& userName);
 
 }  // namespace vlmtest

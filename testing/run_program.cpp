@@ -16,7 +16,8 @@ extern char** environ;
 namespace vlmtest {
 
 RunningProgram::RunningProgram(const std::vector<std::string>& argv,
-                               const std::vector<std::string>& extraEnvironment) {
+                               const std::vector<std::string>& extraEnvironment,
+                               const std::string& workingDirectory) {
   int outPipe[2], errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0) return;
   if (pipe2(errPipe, O_CLOEXEC) != 0) {
@@ -29,6 +30,9 @@ RunningProgram::RunningProgram(const std::vector<std::string>& argv,
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  if (!workingDirectory.empty()) {
+    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+  }
 
   std::vector<std::string> environment;
   for (char** variable = environ; *variable != nullptr; ++variable)
@@ -67,8 +71,20 @@ bool RunningProgram::Running() const {
          info.si_pid == 0;
 }
 
+bool RunningProgram::ReadErrorUntil(const std::string& text) {
+  char chunk[256];
+  while (m_errRead.find(text) == std::string::npos) {
+    const ssize_t n = read(m_err, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    m_errRead.append(chunk, static_cast<size_t>(n));
+  }
+  return true;
+}
+
 ProgramResult RunningProgram::Wait() {
   ProgramResult result;
+  result.err = std::move(m_errRead);
   if (m_pid <= 0) return result;
   pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};

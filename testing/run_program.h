@@ -16,11 +16,13 @@ struct ProgramResult {
   std::string err;
 };
 
-// A program started and not yet waited for.
+// A program started (in `workingDirectory` when one is given) and not yet
+// waited for.
 class RunningProgram {
  public:
   RunningProgram(const std::vector<std::string>& argv,
-                 const std::vector<std::string>& extraEnvironment);
+                 const std::vector<std::string>& extraEnvironment,
+                 const std::string& workingDirectory = {});
   ~RunningProgram();  // kills a program never waited for
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
@@ -28,6 +30,9 @@ class RunningProgram {
   bool Started() const { return m_pid > 0; }
   // True while the program has not ended (does not reap it).
   bool Running() const;
+  // Reads its standard error until it holds `text`; false when the program
+  // closed it first. What was read is kept for Wait().
+  bool ReadErrorUntil(const std::string& text);
   // Reads its output to the end and waits for it.
   ProgramResult Wait();
 
@@ -35,6 +40,7 @@ class RunningProgram {
   pid_t m_pid = -1;
   int m_out = -1;
   int m_err = -1;
+  std::string m_errRead;
 };
 
 ProgramResult RunProgram(const std::vector<std::string>& argv,

@@ -8,13 +8,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
-#include "sync_test_support.h"
+#include "testing/hotsync_world.h"
 #include "testing/log_line.h"
 #include "testing/run_program.h"
 
@@ -23,25 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using vlmtest::BinPath;
+using vlmtest::LogLine;
 
 struct ProgramResult {
   int exitStatus = -1;
   std::string output;  // standard output and error together
 };
-
-// Runs a built program with the test's environment; arguments are plain
-// words (temporary paths hold no spaces or quotes).
-ProgramResult RunCommand(const std::string& commandLine) {
-  ProgramResult result;
-  FILE* pipe = popen((commandLine + " </dev/null 2>&1").c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    result.output.append(buffer, got);
-  const int status = pclose(pipe);
-  if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
-  return result;
-}
 
 // Runs `argv` on a new pseudo-terminal as its controlling terminal, answers
 // `input` once the dialog has asked, and returns what the terminal showed.
@@ -81,83 +65,76 @@ ProgramResult RunOnTerminal(const std::vector<std::string>& argv, const std::str
   return result;
 }
 
+// The world is made once the programs are known to be built.
 class ConduitHotSync : public ::testing::Test {
  protected:
-  ConduitHotSync()
-      : m_homeEnv("HOTSYNC_HOME", m_root.PathOf("hotsync")),
-        m_configEnv("XDG_CONFIG_HOME", m_root.PathOf("config")),
-        m_runtimeEnv("XDG_RUNTIME_DIR", m_root.PathOf("runtime")) {}
-
   void SetUp() override {
     for (const char* program : {"hotsync", "handheld", "condcfg", "VellamoreCnd.so"}) {
       if (!fs::exists(BinPath(program))) GTEST_SKIP() << program << " is not built";
     }
-    fs::create_directories(m_root.PathOf("runtime"));
-    fs::create_directories(m_root.PathOf("data"));
-    testing::WriteDataDirSetting(m_root.PathOf("data"));
-    ASSERT_EQ(RunCommand(BinPath("handheld") + " create " + Image() + " --user Ada").exitStatus, 0);
-    const ProgramResult added = RunCommand(BinPath("condcfg") + " add Vlmr " +
-                                           BinPath("VellamoreCnd.so") + " --name Vellamore");
-    ASSERT_EQ(added.exitStatus, 0) << added.output;
+    m_world.emplace();
   }
 
-  std::string Image() const { return m_root.PathOf("palm"); }
-  std::vector<testing::LogLine> Log() const {
-    return vlmtest::ReadLogFile(m_root.PathOf("hotsync/Ada/HotSync.log"));
+  // Runs `hotsync sync` with the options; fails the test when it cannot run.
+  platform::ProcessResult Sync(const std::vector<std::string>& environment = {},
+                               const std::vector<std::string>& options = {}) {
+    platform::ProcessResult result = m_world->HotSync(environment, options);
+    EXPECT_EQ(result.outcome, platform::ProcessOutcome::kExited) << result.standardError;
+    return result;
   }
-  ProgramResult Sync(const std::string& options = "") {
-    return RunCommand(BinPath("hotsync") + " sync " + Image() + options);
+  std::optional<platform::pdb::AppPreference> Preference() const {
+    return m_world->RequestPreference();
   }
+  bool StoreExists() const { return fs::exists(m_world->DataFolder() + "/Vellamore.dat"); }
 
-  testing::TempFolder m_root;
-  testing::ScopedEnv m_homeEnv, m_configEnv, m_runtimeEnv;
+  std::optional<vlmtest::HotSyncWorld> m_world;
 };
 
-const testing::LogLine kStart{"", 19};
-const testing::LogLine kEnd{"Vellamore", 20};
+const LogLine kStart{"", 19};
+const LogLine kEnd{"Vellamore", 20};
+const std::vector<LogLine> kDoNothingLog = {{"Vellamore configured to do nothing.", -1}};
 
 TEST_F(ConduitHotSync, DoNothingTypeLogsOneLine) {
-  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
-  const ProgramResult result = Sync(" --sync-type 6");
-  EXPECT_EQ(result.exitStatus, 0) << result.output;
-  EXPECT_EQ(Log(), (std::vector<testing::LogLine>{{"Vellamore configured to do nothing.", -1}}));
-  EXPECT_EQ(testing::ReadRequestPreference(Image())->data[0], 3) << "the request waits";
-  EXPECT_FALSE(fs::exists(m_root.PathOf("data/Vellamore.dat")));
+  m_world->Handheld("request", {"fetch"});
+  const platform::ProcessResult result = Sync({}, {"--sync-type", "6"});
+  EXPECT_EQ(result.exitStatus, 0) << result.standardOutput;
+  EXPECT_EQ(m_world->Log(), kDoNothingLog);
+  EXPECT_EQ(Preference()->data[0], 3) << "the request waits";
+  EXPECT_FALSE(StoreExists());
 }
 
 TEST_F(ConduitHotSync, DonePreferenceIsLeftAsItWas) {
   std::vector<uint8_t> preference(18, 0x11);
   preference[0] = 2;
   preference[1] = 0xFF;
-  testing::WriteRequestPreference(Image(), preference, 4);
-  const ProgramResult result = Sync();
-  EXPECT_EQ(result.exitStatus, 0) << result.output;
-  const std::vector<testing::LogLine> log = Log();
-  ASSERT_GE(log.size(), 2u) << result.output;
+  m_world->PutRequestPreference(preference, 4);
+  const platform::ProcessResult result = Sync();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardOutput;
+  const std::vector<LogLine> log = m_world->Log();
+  ASSERT_GE(log.size(), 2u) << result.standardOutput;
   EXPECT_EQ(log.front(), kStart);
   EXPECT_EQ(log.back(), kEnd);
-  const auto after = testing::ReadRequestPreference(Image());
+  const auto after = Preference();
   ASSERT_TRUE(after);
   EXPECT_EQ(after->version, 4);
   EXPECT_EQ(after->data, preference);
-  EXPECT_TRUE(fs::exists(m_root.PathOf("data/Vellamore.dat")));
+  EXPECT_TRUE(StoreExists());
 }
 
 TEST_F(ConduitHotSync, UnreadablePreferenceIsNotWritten) {
-  const ProgramResult result = Sync();
-  EXPECT_EQ(result.exitStatus, 0) << result.output;
-  ASSERT_FALSE(Log().empty());
-  EXPECT_EQ(Log().back(), kEnd);
-  EXPECT_FALSE(testing::ReadRequestPreference(Image()));
+  const platform::ProcessResult result = Sync();
+  EXPECT_EQ(result.exitStatus, 0) << result.standardOutput;
+  ASSERT_FALSE(m_world->Log().empty());
+  EXPECT_EQ(m_world->Log().back(), kEnd);
+  EXPECT_FALSE(Preference());
 }
 
 TEST_F(ConduitHotSync, FailedRegistrationFailsTheConduitWithoutLogLines) {
-  ASSERT_EQ(RunCommand(BinPath("handheld") + " request " + Image() + " fetch").exitStatus, 0);
-  const ProgramResult result =
-      RunCommand("SYNCMGR_FAIL=SyncRegisterConduit " + BinPath("hotsync") + " sync " + Image());
-  EXPECT_EQ(result.exitStatus, 1) << result.output;
-  EXPECT_TRUE(Log().empty());
-  const auto after = testing::ReadRequestPreference(Image());
+  m_world->Handheld("request", {"fetch"});
+  const platform::ProcessResult result = Sync({"SYNCMGR_FAIL=SyncRegisterConduit"});
+  EXPECT_EQ(result.exitStatus, 1) << result.standardOutput;
+  EXPECT_TRUE(m_world->Log().empty());
+  const auto after = Preference();
   ASSERT_TRUE(after);
   EXPECT_EQ(after->data[0], 3);
   EXPECT_EQ(after->data[1], 0xFF);
@@ -171,17 +148,18 @@ TEST_F(ConduitHotSync, DoNothingChosenInTheActionDialogStopsTheNextHotSync) {
   EXPECT_NE(configured.output.find("[x] Set as default"), std::string::npos);
 
   ASSERT_EQ(Sync().exitStatus, 0);
-  EXPECT_EQ(Log(), (std::vector<testing::LogLine>{{"Vellamore configured to do nothing.", -1}}));
+  EXPECT_EQ(m_world->Log(), kDoNothingLog);
 }
 
 TEST_F(ConduitHotSync, ConfigureWithoutATerminalChangesNothing) {
-  const ProgramResult configured =
-      RunCommand("setsid -w " + BinPath("hotsync") + " configure Vlmr");
-  EXPECT_EQ(configured.exitStatus, 0) << configured.output;
-  EXPECT_NE(configured.output.find("no terminal"), std::string::npos) << configured.output;
+  const platform::ProcessResult configured =
+      platform::RunProcess({"setsid", "-w", BinPath("hotsync"), "configure", "Vlmr"});
+  const std::string output = configured.standardOutput + configured.standardError;
+  EXPECT_EQ(configured.exitStatus, 0) << output;
+  EXPECT_NE(output.find("no terminal"), std::string::npos) << output;
   ASSERT_EQ(Sync().exitStatus, 0);
-  ASSERT_FALSE(Log().empty());
-  EXPECT_EQ(Log().front(), kStart);
+  ASSERT_FALSE(m_world->Log().empty());
+  EXPECT_EQ(m_world->Log().front(), kStart);
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "testing/table.h"
+
 namespace conduit {
 namespace {
 
@@ -84,8 +86,7 @@ TEST(GetConduitInfo, ValueKindsWriteTheir32BitValue) {
 }
 
 // Each row: the arguments and the code expected, with the output untouched.
-struct InfoErrorCase {
-  const char* name;
+struct InfoErrorCase : vlmtest::NamedRow {
   int32_t kind;
   bool withRequest;
   uint32_t version;
@@ -95,11 +96,6 @@ struct InfoErrorCase {
   uint32_t outSize;
   int32_t expected;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const InfoErrorCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class GetConduitInfoErrors : public ::testing::TestWithParam<InfoErrorCase> {};
 
@@ -132,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         InfoErrorCase{"DefaultActionSize2", 2, true, 1, 80, true, true, 2, 0x1073},
         InfoErrorCase{"Kind3", 3, true, 1, 80, true, true, 16, 0x1070},
         InfoErrorCase{"NegativeKind", -1, true, 1, 80, true, true, 16, 0x1070}),
-    [](const ::testing::TestParamInfo<InfoErrorCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 TEST(ActionIndex, FollowsTheTypeTableComparingUnsigned) {
   const std::pair<int32_t, int> cases[] = {{0, 0}, {1, 0}, {2, 2},  {3, 1},  {4, 3},
@@ -156,8 +152,7 @@ int32_t Configure(CSyncPreference& preference, const std::string& answers, int* 
   });
 }
 
-struct ConfigureCase {
-  const char* name;
+struct ConfigureCase : vlmtest::NamedRow {
   int32_t typeBefore;
   std::string answers;
   int openedWith;
@@ -165,11 +160,6 @@ struct ConfigureCase {
   int32_t typeAfter;
   int32_t preferenceAfter;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const ConfigureCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class ConfigureConduitCases : public ::testing::TestWithParam<ConfigureCase> {};
 
@@ -200,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ConfigureCase{"SetAsDefault", 3, "d\n4\n\n", 1, 0, 6, 1},
                       ConfigureCase{"SetAsDefaultTwiceIsClear", 3, "d\nd\n\n", 1, 0, 3, 2},
                       ConfigureCase{"UnknownAnswersAreAskedAgain", 0, "9\nx\n4\n\n", 0, 0, 6, 2}),
-    [](const ::testing::TestParamInfo<ConfigureCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 TEST(ConfigureConduit, MissingStructureShowsNoDialog) {
   bool shown = false;

@@ -6,14 +6,17 @@
 
 #include "files_database.h"
 #include "handheld_database.h"
-#include "sync_test_support.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/file_record.h"
+#include "testing/handheld_session.h"
+#include "testing/image.h"
+#include "testing/table.h"
 
 namespace conduit {
 namespace {
 
 using platform::pdb::PalmRecord;
-using testing::LogLine;
+using vlmtest::LogLine;
 
 // The bytes of `head` as a record head.
 std::vector<uint8_t> HeadBytes(const records::HandheldFileHead& head) {
@@ -28,31 +31,39 @@ std::vector<uint8_t> PaddedHead(std::vector<uint8_t> bytes) {
 
 class FilesDatabaseTest : public ::testing::Test {
  protected:
-  void WriteFiles(const std::vector<PalmRecord>& records) {
-    testing::WriteRecordDatabase(m_image.Path(), records::kFilesDatabaseName, records::kCreatorId,
-                                 records::kFilesDatabaseType, records);
-  }
+  void WriteFiles(const std::vector<PalmRecord>& records) { m_session.PutFilesDatabase(records); }
   // Runs `work` inside a HotSync of the image with the conduit registered.
-  template <typename Work>
-  void InSession(Work work) {
-    testing::HotSyncSession session(m_image.Path());
-    ASSERT_TRUE(session.Ok());
-    CONDHANDLE handle = 0;
-    ASSERT_EQ(SyncRegisterConduit(&handle), 0);
-    work();
-    m_log = testing::SessionLog();
-    SyncUnRegisterConduit(handle);
+  void InSession(const std::function<void()>& work) {
+    m_session.Sync(work);
+    m_log = m_session.Log();
+  }
+  // Opens "VlmrFilesDB" for writing inside a HotSync and writes `bytes` as a
+  // new record through the handle it gives.
+  void WriteThroughOpenForWriting(std::vector<uint8_t> bytes) {
+    InSession([&] {
+      HandheldDatabase database;
+      ASSERT_EQ(OpenFilesDatabaseForWriting(database), 0);
+      CRawRecordInfo record{};
+      record.m_FileHandle = database.Handle();
+      record.m_pBytes = bytes.data();
+      record.m_RecSize = static_cast<uint32_t>(bytes.size());
+      EXPECT_EQ(SyncWriteRec(&record), 0) << "the handle is open for writing";
+      EXPECT_EQ(database.Close(), 0);
+    });
+  }
+  std::optional<platform::pdb::PalmDatabase> FilesDatabase() const {
+    return vlmtest::FindDatabase(m_session.Image(), records::kFilesDatabaseName);
   }
 
-  testing::TempFolder m_image;
+  vlmtest::HandheldSession m_session;
   std::vector<LogLine> m_log;
 };
 
 TEST_F(FilesDatabaseTest, IndexHoldsEveryRecordInOrderWithItsHead) {
   WriteFiles({
-      {0x40, 0x101, testing::FileRecordBytes(0x1234, 0x00010203)},
-      {0x10 | 3, 0x102, testing::FileRecordBytes(7, 5000)},
-      {0, 0x103, testing::FileRecordBytes(7, 1)},
+      {0x40, 0x101, vlmtest::FileRecordBytes(0x1234, 0x00010203)},
+      {0x10 | 3, 0x102, vlmtest::FileRecordBytes(7, 5000)},
+      {0, 0x103, vlmtest::FileRecordBytes(7, 1)},
   });
   HandheldFileIndex index;
   InSession([&] { index.Load(); });
@@ -98,24 +109,18 @@ TEST_F(FilesDatabaseTest, MissingDatabaseGivesAnEmptyIndexSilently) {
 
 // Each row: the Sync Manager call that fails, what the index then holds and
 // what is logged.
-struct IndexFailureCase {
-  const char* name;
+struct IndexFailureCase : vlmtest::NamedRow {
   const char* failingCall;
   size_t elements;
   std::vector<LogLine> log;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const IndexFailureCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class IndexFailures : public FilesDatabaseTest,
                       public ::testing::WithParamInterface<IndexFailureCase> {};
 
 TEST_P(IndexFailures, AreHandledAsFollows) {
   const IndexFailureCase& c = GetParam();
-  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}, {0, 2, testing::FileRecordBytes(2, 0)}});
+  WriteFiles({{0, 1, vlmtest::FileRecordBytes(1, 0)}, {0, 2, vlmtest::FileRecordBytes(2, 0)}});
   HandheldFileIndex index;
   InSession([&] {
     SyncInjectFailure(c.failingCall, 0);
@@ -134,11 +139,11 @@ INSTANTIATE_TEST_SUITE_P(
                                        {{"Couldn't read Files database", 22}}},
                       IndexFailureCase{"ReadSkipsRecords", "SyncReadRecordByIndex", 0, {}},
                       IndexFailureCase{"Close", "SyncCloseDB", 2, {{"SyncCloseDB failed", 22}}}),
-    [](const ::testing::TestParamInfo<IndexFailureCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 TEST(HandheldFileIndex, AppendedElementsHoldOnlyTheirFileId) {
   HandheldFileIndex index;
-  index.Append(HandheldFileIndexElement::FromRecord(testing::FileRecordBytes(4, 9), 77, 0x40));
+  index.Append(HandheldFileIndexElement::FromRecord(vlmtest::FileRecordBytes(4, 9), 77, 0x40));
   index.AppendFileId(4);
   index.AppendFileId(8);
   ASSERT_EQ(index.Size(), 3u);
@@ -151,7 +156,7 @@ TEST(HandheldFileIndex, AppendedElementsHoldOnlyTheirFileId) {
 }
 
 TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
-  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}});
+  WriteFiles({{0, 1, vlmtest::FileRecordBytes(1, 0)}});
   InSession([&] {
     // More opens than the Sync Manager has handles: each owner closed its own.
     for (int round = 0; round < 40; ++round) {
@@ -169,38 +174,18 @@ TEST_F(FilesDatabaseTest, HandheldDatabaseIsClosedWhenItsOwnerGoesOutOfScope) {
 }
 
 TEST_F(FilesDatabaseTest, OpenForWritingUsesAnExistingDatabase) {
-  WriteFiles({{0, 1, testing::FileRecordBytes(1, 0)}});
-  InSession([&] {
-    HandheldDatabase database;
-    ASSERT_EQ(OpenFilesDatabaseForWriting(database), 0);
-    uint8_t bytes[4] = {1, 2, 3, 4};
-    CRawRecordInfo record{};
-    record.m_FileHandle = database.Handle();
-    record.m_pBytes = bytes;
-    record.m_RecSize = sizeof bytes;
-    EXPECT_EQ(SyncWriteRec(&record), 0);
-    EXPECT_EQ(database.Close(), 0);
-  });
+  WriteFiles({{0, 1, vlmtest::FileRecordBytes(1, 0)}});
+  WriteThroughOpenForWriting({1, 2, 3, 4});
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
+  auto database = FilesDatabase();
   ASSERT_TRUE(database);
   EXPECT_EQ(database->records.size(), 2u);
 }
 
 TEST_F(FilesDatabaseTest, OpenForWritingCreatesAMissingDatabase) {
-  InSession([&] {
-    HandheldDatabase database;
-    ASSERT_EQ(OpenFilesDatabaseForWriting(database), 0);
-    uint8_t bytes[3] = {9, 9, 9};
-    CRawRecordInfo record{};
-    record.m_FileHandle = database.Handle();
-    record.m_pBytes = bytes;
-    record.m_RecSize = sizeof bytes;
-    EXPECT_EQ(SyncWriteRec(&record), 0) << "the new handle is open for writing";
-    EXPECT_EQ(database.Close(), 0);
-  });
+  WriteThroughOpenForWriting({9, 9, 9});
   EXPECT_TRUE(m_log.empty());
-  auto database = testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName);
+  auto database = FilesDatabase();
   ASSERT_TRUE(database);
   EXPECT_EQ(database->creator, records::kCreatorId);
   EXPECT_EQ(database->type, records::kFilesDatabaseType);
@@ -226,7 +211,7 @@ TEST_F(FilesDatabaseTest, CreationFailureIsLoggedAndReturned) {
     EXPECT_EQ(OpenFilesDatabaseForWriting(database), 0x4108);
   });
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Couldn't create the Files database", 22}}));
-  EXPECT_FALSE(testing::ReadDatabase(m_image.Path(), records::kFilesDatabaseName));
+  EXPECT_FALSE(FilesDatabase());
 }
 
 }  // namespace

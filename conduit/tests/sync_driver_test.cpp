@@ -6,17 +6,20 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "fs/fs.h"
 #include "request_preference_buffer.h"
-#include "sync_test_support.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/file_record.h"
+#include "testing/handheld_session.h"
+#include "testing/hotsync_session.h"
+#include "testing/program_settings.h"
+#include "testing/table.h"
 
 namespace conduit {
 namespace {
 
-using testing::LogLine;
+using vlmtest::LogLine;
 namespace fs = std::filesystem;
 
 // What the scripted operations answer.
@@ -78,35 +81,29 @@ std::vector<uint8_t> Preference(uint8_t request, uint8_t status, uint8_t imageMo
   return bytes;
 }
 
+// A handheld image in a home of the test's own; the driver registers itself
+// in each HotSync.
 class SyncDriverTest : public ::testing::Test {
  protected:
-  SyncDriverTest()
-      : m_config(m_root.PathOf("config")),
-        m_runtime(m_root.PathOf("runtime")),
-        m_image(m_root.PathOf("image")),
-        m_data(m_root.PathOf("data")),
-        m_configEnv("XDG_CONFIG_HOME", m_config),
-        m_runtimeEnv("XDG_RUNTIME_DIR", m_runtime) {
-    fs::create_directories(m_runtime);
+  SyncDriverTest() {
     fs::create_directories(m_data);
-    platform::pdb::HandheldImage::Create(m_image, "Ada");
-    testing::WriteDataDirSetting(m_data);
+    vlmtest::SetDataDirSetting(m_data);
   }
 
   int32_t Sync(int32_t syncType = kSyncTypeFast) {
-    testing::HotSyncSession session(m_image);
+    vlmtest::HotSyncSession session(m_image);
     EXPECT_TRUE(session.Ok());
     if (m_injectCall) SyncInjectFailure(m_injectCall, m_injectCode);
     const int32_t result = RunSynchronisation(syncType, m_operations);
-    m_log = testing::SessionLog();
+    m_log = vlmtest::SessionLog();
     return result;
   }
 
   std::string StorePath() const { return m_data + "/Vellamore.dat"; }
 
-  testing::TempFolder m_root;
-  std::string m_config, m_runtime, m_image, m_data;
-  testing::ScopedEnv m_configEnv, m_runtimeEnv;
+  vlmtest::HandheldSession m_handheld{"Ada"};
+  const std::string m_image = m_handheld.Image().Folder();
+  const std::string m_data = m_handheld.Home().PathOf("data");
   ScriptedOperations m_operations;
   const char* m_injectCall = nullptr;
   int32_t m_injectCode = 0;
@@ -119,8 +116,7 @@ const LogLine kEndFailed{"Vellamore", 21};
 
 // A pending request (status 0xFF), what the operations answer, and what the
 // handheld and the caller are told.
-struct RequestCase {
-  const char* name;
+struct RequestCase : vlmtest::NamedRow {
   uint8_t request;
   Script script;
   std::vector<std::string> calls;
@@ -129,22 +125,17 @@ struct RequestCase {
   int32_t result;
 };
 
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const RequestCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class PendingRequests : public SyncDriverTest, public ::testing::WithParamInterface<RequestCase> {};
 
 TEST_P(PendingRequests, AreCarriedOutAndAnswered) {
   const RequestCase& c = GetParam();
-  testing::WriteRequestPreference(m_image, Preference(c.request, 0xFF), kOldVersion);
+  m_handheld.PutRequestPreference(Preference(c.request, 0xFF), kOldVersion);
   m_operations.script = c.script;
 
   EXPECT_EQ(Sync(), c.result);
 
   EXPECT_EQ(m_operations.calls, c.calls);
-  std::optional<platform::pdb::AppPreference> written = testing::ReadRequestPreference(m_image);
+  std::optional<platform::pdb::AppPreference> written = m_handheld.RequestPreference();
   ASSERT_TRUE(written);
   EXPECT_EQ(written->version, 1) << "the conduit wrote the preference";
   std::vector<uint8_t> expected = Preference(c.requestAfter, c.statusAfter);
@@ -180,33 +171,27 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"FailedFax", 5, {0, false, -7}, {"Fetch 3", "Send"}, 5, 1, -7},
         RequestCase{
             "FailedReceive", 11, {0, false, 0, 0x4F01}, {"Receive", "Send"}, 11, 1, 0x4F01}),
-    [](const ::testing::TestParamInfo<RequestCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 // A preference that asks for nothing: only the listed files are sent and the
 // preference stays as the handheld wrote it.
-struct IdleCase {
-  const char* name;
+struct IdleCase : vlmtest::NamedRow {
   uint8_t request;
   uint8_t status;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const IdleCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class IdlePreferences : public SyncDriverTest, public ::testing::WithParamInterface<IdleCase> {};
 
 TEST_P(IdlePreferences, SendOnlyAndLeaveThePreference) {
   const IdleCase& c = GetParam();
   const std::vector<uint8_t> before = Preference(c.request, c.status, 3);
-  testing::WriteRequestPreference(m_image, before, kOldVersion);
+  m_handheld.PutRequestPreference(before, kOldVersion);
 
   EXPECT_EQ(Sync(), 0);
 
   EXPECT_EQ(m_operations.calls, kSend);
   EXPECT_EQ(m_operations.imageModeAtSend, 3);
-  std::optional<platform::pdb::AppPreference> after = testing::ReadRequestPreference(m_image);
+  std::optional<platform::pdb::AppPreference> after = m_handheld.RequestPreference();
   ASSERT_TRUE(after);
   EXPECT_EQ(after->version, kOldVersion) << "not written";
   EXPECT_EQ(after->data, before);
@@ -219,25 +204,25 @@ INSTANTIATE_TEST_SUITE_P(
                       IdleCase{"ReceiveDone", 12, 0xFF}, IdleCase{"BeyondTheCodes", 13, 0xFF},
                       IdleCase{"Highest", 0xFF, 0xFF}, IdleCase{"FetchNotPending", 3, 0},
                       IdleCase{"FailedFetchNotRetried", 3, 1}),
-    [](const ::testing::TestParamInfo<IdleCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 TEST_F(SyncDriverTest, DoNothingTypeLogsOneLineAndTouchesNothing) {
-  testing::WriteRequestPreference(m_image, Preference(3, 0xFF), kOldVersion);
+  m_handheld.PutRequestPreference(Preference(3, 0xFF), kOldVersion);
   EXPECT_EQ(Sync(kSyncTypeDoNothing), 0);
   EXPECT_EQ(m_log, (std::vector<LogLine>{{"Vellamore configured to do nothing.", -1}}));
   EXPECT_TRUE(m_operations.calls.empty());
-  EXPECT_EQ(testing::ReadRequestPreference(m_image)->version, kOldVersion);
+  EXPECT_EQ(m_handheld.RequestPreference()->version, kOldVersion);
   EXPECT_FALSE(fs::exists(StorePath()));
 }
 
 TEST_F(SyncDriverTest, FailedRegistrationIsReturnedWithoutLogOrHandheldAccess) {
-  testing::WriteRequestPreference(m_image, Preference(3, 0xFF), kOldVersion);
+  m_handheld.PutRequestPreference(Preference(3, 0xFF), kOldVersion);
   m_injectCall = "SyncRegisterConduit";
   m_injectCode = 0x4242;
   EXPECT_EQ(Sync(), 0x4242);
   EXPECT_TRUE(m_log.empty());
   EXPECT_TRUE(m_operations.calls.empty());
-  EXPECT_EQ(testing::ReadRequestPreference(m_image)->version, kOldVersion);
+  EXPECT_EQ(m_handheld.RequestPreference()->version, kOldVersion);
   EXPECT_FALSE(fs::exists(StorePath()));
 }
 
@@ -245,23 +230,23 @@ TEST_F(SyncDriverTest, UnreadablePreferenceSendsWithImageMode1AndWritesNothing) 
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_operations.calls, kSend);
   EXPECT_EQ(m_operations.imageModeAtSend, 1);
-  EXPECT_FALSE(testing::ReadRequestPreference(m_image)) << "no preference was written";
+  EXPECT_FALSE(m_handheld.RequestPreference()) << "no preference was written";
   EXPECT_TRUE(fs::exists(StorePath()));
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, kEnd}));
 }
 
 TEST_F(SyncDriverTest, UnwritablePreferenceSkipsSendingAndSaving) {
-  testing::WriteRequestPreference(m_image, Preference(3, 0xFF), kOldVersion);
+  m_handheld.PutRequestPreference(Preference(3, 0xFF), kOldVersion);
   m_injectCall = "SyncWriteAppPreference";
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_operations.calls, (std::vector<std::string>{"Fetch 0"}));
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't write state information", 22}, kEnd}));
   EXPECT_FALSE(fs::exists(StorePath())) << "the list is not saved";
-  EXPECT_EQ(testing::ReadRequestPreference(m_image)->version, kOldVersion);
+  EXPECT_EQ(m_handheld.RequestPreference()->version, kOldVersion);
 }
 
 TEST_F(SyncDriverTest, UnwritablePreferenceAfterFailedRequestEndsWithFailure) {
-  testing::WriteRequestPreference(m_image, Preference(9, 0xFF), kOldVersion);
+  m_handheld.PutRequestPreference(Preference(9, 0xFF), kOldVersion);
   m_operations.script.fetchResult = 0x4107;
   m_injectCall = "SyncWriteAppPreference";
   EXPECT_EQ(Sync(), 0x4107);
@@ -270,28 +255,28 @@ TEST_F(SyncDriverTest, UnwritablePreferenceAfterFailedRequestEndsWithFailure) {
 }
 
 TEST_F(SyncDriverTest, ShortPreferenceReadsAsZeroPadded) {
-  testing::WriteRequestPreference(m_image, {11, 0xFF}, kOldVersion);
+  m_handheld.PutRequestPreference({11, 0xFF}, kOldVersion);
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_operations.calls, (std::vector<std::string>{"Receive", "Send"}));
   EXPECT_EQ(m_operations.imageModeAtSend, 0);
   std::vector<uint8_t> expected(18, 0);
   expected[0] = 12;
-  EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
+  EXPECT_EQ(m_handheld.RequestPreference()->data, expected);
 }
 
 TEST_F(SyncDriverTest, LongerPreferenceKeepsTheHandheldsBytesAfterTheRecord) {
   std::vector<uint8_t> stored = Preference(3, 0xFF);
   for (uint8_t i = 0; i < 12; ++i) stored.push_back(static_cast<uint8_t>(0xC0 + i));
-  testing::WriteRequestPreference(m_image, stored, kOldVersion);
+  m_handheld.PutRequestPreference(stored, kOldVersion);
   EXPECT_EQ(Sync(), 0);
   std::vector<uint8_t> expected = stored;
   expected[0] = 4;
   expected[1] = 0;
-  EXPECT_EQ(testing::ReadRequestPreference(m_image)->data, expected);
+  EXPECT_EQ(m_handheld.RequestPreference()->data, expected);
 }
 
 TEST_F(SyncDriverTest, MissingDataDirectoryIsLoggedAndNoListIsReadOrWritten) {
-  testing::RemoveDataDirSetting();
+  vlmtest::RemoveDataDirSetting();
   const bool rootStoreBefore = fs::exists("/Vellamore.dat");
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't locate data directory.", 22}, kEnd}));
@@ -301,7 +286,7 @@ TEST_F(SyncDriverTest, MissingDataDirectoryIsLoggedAndNoListIsReadOrWritten) {
 }
 
 TEST_F(SyncDriverTest, EmptyDataDirectorySettingCountsAsMissing) {
-  testing::WriteDataDirSetting("");
+  vlmtest::SetDataDirSetting("");
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_log, (std::vector<LogLine>{kStart, {"Couldn't locate data directory.", 22}, kEnd}));
   EXPECT_FALSE(m_operations.hadDataDirectory);
@@ -364,7 +349,7 @@ TEST_F(SyncDriverTest, FailedSendingFailsTheCallAndTheListIsStillSaved) {
 }
 
 TEST_F(SyncDriverTest, ListThatCannotBeSavedFailsTheCall) {
-  testing::WriteDataDirSetting(m_data + "/unmounted");  // a folder that is not there
+  vlmtest::SetDataDirSetting(m_data + "/unmounted");  // a folder that is not there
   m_operations.script.sendSavesNewIds = true;
   EXPECT_EQ(Sync(), kErrFileListNotSaved);
   EXPECT_EQ(m_operations.saveNewIdsResult, kErrFileListNotSaved);
@@ -372,16 +357,15 @@ TEST_F(SyncDriverTest, ListThatCannotBeSavedFailsTheCall) {
 }
 
 TEST_F(SyncDriverTest, IndexIsLoadedBeforeTheRequest) {
-  testing::WriteRecordDatabase(
-      m_image, records::kFilesDatabaseName, records::kCreatorId, records::kFilesDatabaseType,
-      {{0, 1, testing::FileRecordBytes(3, 0)}, {0, 2, testing::FileRecordBytes(4, 0)}});
+  m_handheld.PutFilesDatabase(
+      {{0, 1, vlmtest::FileRecordBytes(3, 0)}, {0, 2, vlmtest::FileRecordBytes(4, 0)}});
   EXPECT_EQ(Sync(), 0);
   EXPECT_EQ(m_operations.indexAtSend, 2u);
 }
 
 TEST_F(SyncDriverTest, EveryCallStartsWithEmptyListsAndAFreshPreference) {
-  testing::RemoveDataDirSetting();
-  testing::WriteRequestPreference(m_image, Preference(0, 0, 3), kOldVersion);
+  vlmtest::RemoveDataDirSetting();
+  m_handheld.PutRequestPreference(Preference(0, 0, 3), kOldVersion);
   m_operations.onSend = [](SyncContext& context) {
     context.fileIndex.AppendFileId(5);
     context.fileList.Append(store::FileListEntry{});

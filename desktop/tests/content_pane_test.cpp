@@ -2,35 +2,21 @@
 // colours, received texts (reading, Save, Save As, a target that cannot be
 // written), a missing text, a received picture, the save offer before the
 // pane shows another entry, and screenshots of each mode.
-#include "content_pane_test.h"
-
 #include <sys/stat.h>
 
 #include <QAction>
 #include <QClipboard>
 #include <QLabel>
 #include <QTest>
-#include <fstream>
 
 #include "content_edit.h"
 #include "fs/fs.h"
 #include "messages.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
-
-store::FileListEntry Received(uint16_t id, const char* title, uint16_t format,
-                              const std::string& copy) {
-  store::FileListEntry entry =
-      MakeEntry({.id = id, .title = title, .kind = 1, .action = 4, .format = format});
-  entry.receivedCopy = copy;
-  return entry;
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string ReadBytes(const std::string& path) {
   auto bytes = platform::ReadWholeFile(path);
@@ -99,10 +85,10 @@ std::vector<store::FileListEntry> StartWithEditedMemo(Harness& harness) {
   harness.sandbox.AddHotSyncUsers({"Anne"});
   std::string text = harness.sandbox.DataDir() + "/memo.txt";
   std::string picture = harness.sandbox.DataDir() + "/photo.bmp";
-  WriteBytes(text, "first line\r\n");
+  vlmtest::WriteFile(text, "first line\r\n");
   WritePicture(picture);
-  std::vector<store::FileListEntry> entries = {Received(2, "photo", 2, picture),
-                                               Received(1, "memo.txt", 1, text)};
+  std::vector<store::FileListEntry> entries = {ReceivedEntry(2, "photo", 2, picture),
+                                               ReceivedEntry(1, "memo.txt", 1, text)};
   WriteStore(harness.sandbox.StorePath(), entries);
   if (!harness.Start()) return {};
   CContentEdit* pane = Pane(harness);
@@ -115,7 +101,8 @@ std::vector<store::FileListEntry> StartWithEditedMemo(Harness& harness) {
 
 void ContentPaneTest::descriptionsIgnoreTypingAndDisableEditing() {
   Harness harness;
-  store::FileListEntry kept = Received(2, "song.mid", 3, harness.sandbox.DataDir() + "/song.mid");
+  store::FileListEntry kept =
+      ReceivedEntry(2, "song.mid", 3, harness.sandbox.DataDir() + "/song.mid");
   kept.path = "song.mid";
   kept.lastSent.bytes = {20, 24, 5, 1, 14, 7, 0, 0};
   WriteStore(
@@ -160,9 +147,8 @@ void ContentPaneTest::receivedTextSavesThroughSaveAndSaveAs() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
   // UTF-8 with PC line breaks; the NUL hides the rest of its piece.
-  WriteBytes(copy, std::string("Caf\xC3\xA9\r\nline two") + '\0' + "hidden\r\n");
-  WriteStore(harness.sandbox.StorePath(), {Received(1, "memo.txt", 1, copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, std::string("Caf\xC3\xA9\r\nline two") + '\0' + "hidden\r\n");
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
   CVellamoreView* view = harness.View();
   CContentEdit* pane = Pane(harness);
   const CMainFrame* frame = harness.Frame();
@@ -192,7 +178,7 @@ void ContentPaneTest::receivedTextSavesThroughSaveAndSaveAs() {
   // stays marked as changed.
   QTest::keyClicks(pane, "!");
   std::string locked = harness.sandbox.Root() + "/locked.txt";
-  WriteBytes(locked, "old");
+  vlmtest::WriteFile(locked, "old");
   QVERIFY(chmod(locked.c_str(), 0444) == 0);
   harness.prompts.saveFiles = {locked};
   QVERIFY(!view->SaveTextAs());
@@ -206,8 +192,7 @@ void ContentPaneTest::receivedTextSavesThroughSaveAndSaveAs() {
 void ContentPaneTest::missingTextShowsNotFoundAndCannotBeSaved() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/gone.txt";
-  WriteStore(harness.sandbox.StorePath(), {Received(1, "gone.txt", 1, copy)});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "gone.txt", 1, copy)}));
   QCOMPARE(harness.PaneTitle(), QStringLiteral("gone.txt - Handheld File"));
   QCOMPARE(harness.PaneText(), PaneTextOf(("Error\r\n\r\nFile not found:  " + copy).c_str()));
   QCOMPARE(EnabledCommands(harness.Frame()), QStringList({"Copy"}));
@@ -221,8 +206,7 @@ void ContentPaneTest::pictureShowsCentredOnBlackAndCopies() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/photo.bmp";
   WritePicture(copy);
-  WriteStore(harness.sandbox.StorePath(), {Received(5, "photo", 2, copy)});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({ReceivedEntry(5, "photo", 2, copy)}));
   CVellamoreView* view = harness.View();
   auto* frame = FindControl<QLabel>(view, kIdPictureFrame);
   QVERIFY(harness.IsPictureShown());
@@ -373,15 +357,13 @@ void ContentPaneTest::changedTextQuestionAnswers() {
 void ContentPaneTest::screenshotsOfEachMode() {
   Harness harness;
   std::string data = harness.sandbox.DataDir();
-  WriteBytes(data + "/Shopping.txt", "Milk\r\nBread\r\nCoffee (the good one)\r\n");
+  vlmtest::WriteFile(data + "/Shopping.txt", "Milk\r\nBread\r\nCoffee (the good one)\r\n");
   WritePicture(data + "/Sketch.bmp");
-  store::FileListEntry kept = Received(3, "Tune.mid", 3, data + "/Tune.mid");
+  store::FileListEntry kept = ReceivedEntry(3, "Tune.mid", 3, data + "/Tune.mid");
   kept.lastSent.bytes = {20, 24, 5, 1, 14, 7, 0, 0};
-  WriteStore(harness.sandbox.StorePath(),
-             {Received(4, "Sketch", 2, data + "/Sketch.bmp"), kept,
-              Received(2, "Shopping.txt", 1, data + "/Shopping.txt"),
-              MakeEntry({.id = 1, .title = "Quarterly report.doc", .action = 0})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({ReceivedEntry(4, "Sketch", 2, data + "/Sketch.bmp"), kept,
+                             ReceivedEntry(2, "Shopping.txt", 1, data + "/Shopping.txt"),
+                             MakeEntry({.id = 1, .title = "Quarterly report.doc", .action = 0})}));
   QVERIFY(QTest::qWaitForWindowExposed(harness.Frame()));
   const char* names[] = {"pc_description", "received_text", "received_description",
                          "received_picture"};

@@ -69,9 +69,8 @@ TEST_F(DataDirectoryTest, TrailingSlashGivesAStorePathThatStillOpens) {
 // An installed program's folder belongs to the system; a folder that is not
 // there stands for it here, since root may write into any folder.
 TEST_F(DataDirectoryTest, ProgramFolderThatCannotBeWrittenGivesTheUsersDataFolder) {
-  const vlmtest::ScopedEnv dataHome("XDG_DATA_HOME", m_sandbox.Root() + "/share");
   DataDirectory result = ResolveDataDirectory(m_sandbox.Root() + "/usr-lib-vellamore");
-  const std::string expected = m_sandbox.Root() + "/share/Vellamore";
+  const std::string expected = m_sandbox.DataHome() + "/Vellamore";
   EXPECT_EQ(result.path, expected);
   EXPECT_TRUE(result.replaced);
   EXPECT_EQ(result.settingError, 0);

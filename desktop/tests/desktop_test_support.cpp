@@ -3,13 +3,13 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 #include "bytes/bytes.h"
+#include "program_names.h"  // store/
 #include "settings/settings.h"
+#include "testing/files.h"
+#include "testing/run_program.h"
 
 namespace desktop::test {
 
@@ -58,14 +58,12 @@ void MakeFolder(const std::string& path) {
 }  // namespace
 
 Sandbox::Sandbox() {
-  for (const std::string& folder :
-       {ConfigHome(), RuntimeDir(), HotSyncHome(), DataDir(), ProgramDir()}) {
-    MakeFolder(folder);
-  }
+  for (const std::string& folder : {DataDir(), ProgramDir()}) MakeFolder(folder);
 }
 
 void Sandbox::UseDataDir() const {
-  platform::settings::SetValue("Software\\Olvenmark\\Vellamore\\Directories", "DataDir", DataDir());
+  if (platform::settings::SetValue(store::kDirectoriesKey, store::kDataDirValue, DataDir()) != 0)
+    throw std::runtime_error("cannot set the data directory");
 }
 
 void Sandbox::AddHotSyncUsers(const std::vector<std::string>& users) const {
@@ -73,8 +71,8 @@ void Sandbox::AddHotSyncUsers(const std::vector<std::string>& users) const {
 }
 
 std::string Sandbox::MakeFile(const std::string& name, size_t size) const {
-  std::string path = m_root + "/" + name;
-  std::ofstream(path, std::ios::binary) << std::string(size, 'x');
+  const std::string path = PathOf(name);
+  vlmtest::WriteFile(path, std::string(size, 'x'));
   return path;
 }
 
@@ -91,6 +89,17 @@ store::FileListEntry MakeEntry(const EntrySpec& spec) {
   entry.size = spec.size;
   entry.created.bytes = {20, 24, 3, 14, 9, 30, 0, 0};
   entry.modified.bytes = {20, 24, 3, 15, 17, 5, 0, 0};
+  return entry;
+}
+
+store::FileListEntry ReceivedEntry(uint16_t id, const std::string& title, uint16_t format,
+                                   const std::string& copy) {
+  store::FileListEntry entry = MakeEntry({.id = id,
+                                          .title = title,
+                                          .kind = store::kReceivedFile,
+                                          .action = store::kActionReceived,
+                                          .format = format});
+  entry.receivedCopy = copy;
   return entry;
 }
 
@@ -118,7 +127,7 @@ store::FileListStore::Header HeaderWithLabels(const std::vector<std::string>& la
 }
 
 std::string InstallAidePath() {
-  return std::string(VELLAMORE_BIN_DIR) + "/instaide.so";
+  return vlmtest::BinPath(store::kInstallAideFileName);
 }
 
 }  // namespace desktop::test

@@ -1,7 +1,7 @@
 // Shared pieces of the desktop program's tests: a UserPrompts that answers
 // from a script and records what it was asked, a sandbox of temporary
-// folders for the settings, the data directory and the HotSync users, and
-// store entries and files built for a test.
+// folders for the settings, the window station, the HotSync users and the
+// data directory, and store entries and files built for a test.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "file_list_store.h"
-#include "testing/scoped_env.h"
-#include "testing/temp_folder.h"
+#include "testing/files.h"
+#include "testing/private_home.h"
 #include "user_prompts.h"
 
 namespace desktop::test {
@@ -52,19 +52,15 @@ class ScriptedPrompts : public UserPrompts {
   std::vector<std::string> Captions() const;
 };
 
-// Temporary folders, and the environment pointed at them while it lives:
-// XDG_CONFIG_HOME (the settings), XDG_RUNTIME_DIR (the window station) and
-// HOTSYNC_HOME (the HotSync users). Removed with everything in them.
-class Sandbox {
+// A home of the test's own (the settings, the window station and the
+// HotSync users), with a data directory and a program folder beside them.
+// Removed with everything in them.
+class Sandbox : public vlmtest::PrivateHome {
  public:
   Sandbox();
 
-  const std::string& Root() const { return m_root; }
-  std::string ConfigHome() const { return m_root + "/config"; }
-  std::string RuntimeDir() const { return m_root + "/runtime"; }
-  std::string HotSyncHome() const { return m_root + "/hotsync"; }
-  std::string DataDir() const { return m_root + "/data"; }
-  std::string ProgramDir() const { return m_root + "/program"; }
+  std::string DataDir() const { return PathOf("data"); }
+  std::string ProgramDir() const { return PathOf("program"); }
   std::string StorePath() const { return DataDir() + "/Vellamore.dat"; }
 
   // Points "DataDir" at the sandbox's data folder.
@@ -73,13 +69,6 @@ class Sandbox {
   void AddHotSyncUsers(const std::vector<std::string>& users) const;
   // Writes a file of `size` bytes into the sandbox; returns its path.
   std::string MakeFile(const std::string& name, size_t size) const;
-
- private:
-  vlmtest::TempFolder m_folder;
-  const std::string m_root = m_folder.Path();
-  vlmtest::ScopedEnv m_configHome{"XDG_CONFIG_HOME", ConfigHome()};
-  vlmtest::ScopedEnv m_runtimeDir{"XDG_RUNTIME_DIR", RuntimeDir()};
-  vlmtest::ScopedEnv m_hotSyncHome{"HOTSYNC_HOME", HotSyncHome()};
 };
 
 struct EntrySpec {
@@ -94,6 +83,10 @@ struct EntrySpec {
 };
 
 store::FileListEntry MakeEntry(const EntrySpec& spec);
+// The entry of a file received from the handheld (`format` 1 a text, 2 a
+// picture, 3 data), its copy at `copy`.
+store::FileListEntry ReceivedEntry(uint16_t id, const std::string& title, uint16_t format,
+                                   const std::string& copy = "");
 
 // Writes a store of the default header (or `header`) and the entries.
 void WriteStore(const std::string& path, const std::vector<store::FileListEntry>& entries,

@@ -1,7 +1,5 @@
 // Adding files through the open-file dialog and the PC File Details dialog,
 // and editing listed entries, on a real store file.
-#include "file_details_test.h"
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +13,7 @@
 #include "messages.h"
 #include "pc_file_details_dlg.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -30,18 +29,11 @@ void PressCancel(QDialog* dialog) {
   FindControl<QPushButton>(dialog, kIdCancelButton)->click();
 }
 
-QStringList Items(QComboBox* combo) {
-  QStringList items;
-  for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
-  return items;
-}
-
 }  // namespace
 
 void FileDetailsTest::addWithAllUserShowsTheRowAtTheTopWhateverTheFilter() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), {MakeEntry({.id = 1, .title = "old.txt"})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({MakeEntry({.id = 1, .title = "old.txt"})}));
   Harness::Choose(harness.CategoryFilter(), QStringLiteral("Personal"));
   QCOMPARE(harness.Names(), QStringList());
 
@@ -169,9 +161,10 @@ void FileDetailsTest::dialogShowsTheEntry() {
   for (const Case& c : cases) {
     CPcFileDetailsDlg dialog(harness.prompts, MakeEntry(c.spec), header, {"bob", "Anne"},
                              harness.View());
-    QCOMPARE(Items(Combo(&dialog, kIdDetailsUser)), QStringList({"All", "Anne", "bob"}));
-    QCOMPARE(Items(Combo(&dialog, kIdDetailsCategory)), QStringList({"Misc", "Personal", "Work"}));
-    QCOMPARE(Items(Combo(&dialog, kIdDetailsAction)),
+    QCOMPARE(Harness::Items(Combo(&dialog, kIdDetailsUser)), QStringList({"All", "Anne", "bob"}));
+    QCOMPARE(Harness::Items(Combo(&dialog, kIdDetailsCategory)),
+             QStringList({"Misc", "Personal", "Work"}));
+    QCOMPARE(Harness::Items(Combo(&dialog, kIdDetailsAction)),
              QStringList({"Always", "Don't Send", "If Changed", "One Time"}));
     QCOMPARE(Combo(&dialog, kIdDetailsUser)->currentText(), QString::fromLatin1(c.user));
     QCOMPARE(Combo(&dialog, kIdDetailsCategory)->currentText(), QString::fromLatin1(c.category));
@@ -285,9 +278,8 @@ void FileDetailsTest::detailsWithoutSelectionOrOnReceivedEntry() {
                                              .size = 1500});
   received.receivedCopy = "/data/memo1.txt";
   received.isPrivate = 1;
-  WriteStore(harness.sandbox.StorePath(), {received},
-             HeaderWithLabels({"Unfiled", "Personal", "Business", "Travel"}));
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({received},
+                            HeaderWithLabels({"Unfiled", "Personal", "Business", "Travel"})));
   auto before = platform::ReadWholeFile(harness.sandbox.StorePath());
   // A received entry opens the read-only Handheld File Details.
   QStringList shown;
@@ -321,10 +313,9 @@ void FileDetailsTest::detailsWithoutSelectionOrOnReceivedEntry() {
 void FileDetailsTest::detailsOkMovesTheRowOutOfTheFilterAndSaves() {
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Anne", "Bob"});
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 1, .title = "first.txt", .user = "Anne"}),
-              MakeEntry({.id = 2, .title = "second.txt", .user = "Anne", .size = 70000})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(
+      {MakeEntry({.id = 1, .title = "first.txt", .user = "Anne"}),
+       MakeEntry({.id = 2, .title = "second.txt", .user = "Anne", .size = 70000})}));
   Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
   QCOMPARE(harness.SelectedName(), QStringLiteral("second.txt"));
 

@@ -2,8 +2,6 @@
 // a HotSync's reload arriving while "Really delete this item?", the details
 // dialog or the print dialog is open, and a save made while a HotSync holds
 // the list lock.
-#include "list_change_test.h"
-
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
@@ -13,6 +11,7 @@
 #include "messages.h"
 #include "pc_file_details_dlg.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -31,7 +30,7 @@ std::vector<store::FileListEntry> AfterHotSync(bool removesTwo) {
   entries[1].lastSent.bytes = {20, 24, 6, 1, 12, 30, 0, 0};
   entries[1].action = store::kActionDontSend;
   if (removesTwo) entries[1].id = 9;
-  entries.push_back(MakeEntry({.id = 4, .title = "Memo.txt", .kind = 1, .action = 4, .format = 1}));
+  entries.push_back(ReceivedEntry(4, "Memo.txt", 1));
   return entries;
 }
 
@@ -64,8 +63,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
   QFETCH(bool, removesTwo);
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Bob"});
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   harness.SelectRow(1);
   QCOMPARE(harness.SelectedName(), QStringLiteral("two"));
 
@@ -110,8 +108,7 @@ void ListChangeTest::answerAfterAReloadActsOnTheSameEntryOrNone() {
 
 void ListChangeTest::saveWaitsForTheHotSyncAndKeepsWhatItWrote() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   CMainFrame* frame = harness.Frame();
   auto hotSync = std::make_unique<store::FileListLock>();
   QCOMPARE(hotSync->TryLock(harness.sandbox.StorePath()), store::FileListLock::Result::kLocked);

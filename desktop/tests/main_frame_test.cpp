@@ -1,7 +1,5 @@
 // The main frame: its menus, toolbar and status bar, the reload character,
 // the help window and the About box.
-#include "main_frame_test.h"
-
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,13 +10,14 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
-#include <fstream>
 
 #include "about_dlg.h"
 #include "content_edit.h"
 #include "help_window.h"
 #include "messages.h"
+#include "testing/run_program.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -146,8 +145,7 @@ void MainFrameTest::reloadCharacterKeepsTheSelection() {
   std::vector<store::FileListEntry> entries = {MakeEntry({.id = 1, .title = "one"}),
                                                MakeEntry({.id = 2, .title = "two"}),
                                                MakeEntry({.id = 3, .title = "three"})};
-  WriteStore(harness.sandbox.StorePath(), entries);
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(entries));
   harness.SelectRow(1);
   QCOMPARE(harness.SelectedName(), QStringLiteral("two"));
 
@@ -155,7 +153,7 @@ void MainFrameTest::reloadCharacterKeepsTheSelection() {
   // handheld, and the store is rewritten.
   entries[1].lastSent.bytes = {20, 24, 5, 1, 10, 0, 0, 0};
   entries[1].title = "two (sent)";
-  entries.push_back(MakeEntry({.id = 4, .title = "Memo.txt", .kind = 1, .action = 4, .format = 1}));
+  entries.push_back(ReceivedEntry(4, "Memo.txt", 1));
   WriteStore(harness.sandbox.StorePath(), entries);
   int reloads = 0;
   QObject::connect(harness.Frame(), &CMainFrame::reloaded, [&reloads] { ++reloads; });
@@ -182,8 +180,7 @@ void MainFrameTest::reloadCharacterKeepsTheSelection() {
 
 void MainFrameTest::typedReloadOnlyForTheFrameItself() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), {MakeEntry({.id = 1, .title = "one"})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({MakeEntry({.id = 1, .title = "one"})}));
   int reloads = 0;
   QObject::connect(harness.Frame(), &CMainFrame::reloaded, [&reloads] { ++reloads; });
 
@@ -216,16 +213,16 @@ void MainFrameTest::helpShowsThePageFromTheDataDirectoryOrBesideTheProgram() {
 
   // The page the installation put beside the program, until the data
   // directory has one of its own.
-  std::ofstream(harness.sandbox.ProgramDir() + "/Vellamore.hlp")
-      << "<html><body><h1>Installed help</h1></body></html>";
+  vlmtest::WriteFile(harness.sandbox.ProgramDir() + "/Vellamore.hlp",
+                     "<html><body><h1>Installed help</h1></body></html>");
   harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
   CHelpWindow* help = harness.Frame()->findChild<CHelpWindow*>();
   QVERIFY(help != nullptr);
   QVERIFY(help->isVisible());
   QCOMPARE(help->windowTitle(), QStringLiteral("Vellamore Help"));
   QVERIFY(help->Html().contains(QStringLiteral("Installed help")));
-  std::ofstream(harness.sandbox.DataDir() + "/Vellamore.hlp")
-      << "<html><body><h1>Sandbox help</h1></body></html>";
+  vlmtest::WriteFile(harness.sandbox.DataDir() + "/Vellamore.hlp",
+                     "<html><body><h1>Sandbox help</h1></body></html>");
   harness.Frame()->CommandAction(kIdHelpCommand)->trigger();
   QVERIFY(help->Html().contains(QStringLiteral("Sandbox help")));
 
@@ -246,8 +243,7 @@ void MainFrameTest::helpShowsThePageFromTheDataDirectoryOrBesideTheProgram() {
   QTRY_VERIFY(guarded.isNull());
 
   // The page the build puts beside the program reads as help.
-  std::ifstream shipped(std::string(VELLAMORE_BIN_DIR) + "/Vellamore.hlp");
-  std::string page((std::istreambuf_iterator<char>(shipped)), std::istreambuf_iterator<char>());
+  const std::string page = vlmtest::ReadFile(vlmtest::BinPath("Vellamore.hlp"));
   QVERIFY(page.find("<h1>Vellamore Help</h1>") != std::string::npos);
   // It names the data folder an installed program really uses, and lists
   // the handheld's files before a record is picked by its number.

@@ -1,7 +1,5 @@
 // The main view on a real store file: start-up, the lists and filters,
 // sorting, deleting, a read-only store, the layout and the screenshot.
-#include "main_view_test.h"
-
 #include <sys/stat.h>
 
 #include <QHeaderView>
@@ -13,6 +11,7 @@
 #include "messages.h"
 #include "settings/settings.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -35,11 +34,8 @@ void MainViewTest::startsWithDefaultsWhenThereIsNoStore() {
   QVERIFY(harness.Start());
   QComboBox* users = harness.UserFilter();
   QComboBox* categories = harness.CategoryFilter();
-  QStringList userItems, categoryItems;
-  for (int i = 0; i < users->count(); ++i) userItems << users->itemText(i);
-  for (int i = 0; i < categories->count(); ++i) categoryItems << categories->itemText(i);
-  QCOMPARE(userItems, QStringList({"All", "Anne", "bob"}));
-  QCOMPARE(categoryItems, QStringList({"All", "Business", "Personal", "Unfiled"}));
+  QCOMPARE(Harness::Items(users), QStringList({"All", "Anne", "bob"}));
+  QCOMPARE(Harness::Items(categories), QStringList({"All", "Business", "Personal", "Unfiled"}));
   QCOMPARE(users->currentText(), QStringLiteral("All"));
   QCOMPARE(categories->currentText(), QStringLiteral("All"));
   QCOMPARE(harness.PaneTitle(), QString::fromLatin1(kNoFilesTitle));
@@ -68,11 +64,9 @@ void MainViewTest::missingDataDirSettingUsesTheProgramFolder() {
 
 void MainViewTest::listsNewestFirstWithColumnTexts() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 1, .title = "old.txt", .action = 0, .format = 4}),
-              MakeEntry({.id = 2, .title = "pic.bmp", .kind = 1, .action = 4, .format = 2}),
-              MakeEntry({.id = 3, .title = "new.doc", .action = 2, .format = 3})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({MakeEntry({.id = 1, .title = "old.txt", .action = 0, .format = 4}),
+                             ReceivedEntry(2, "pic.bmp", 2),
+                             MakeEntry({.id = 3, .title = "new.doc", .action = 2, .format = 3})}));
   QTreeWidget* list = harness.List();
   QStringList headers;
   for (int i = 0; i < list->columnCount(); ++i) headers << list->headerItem()->text(i);
@@ -102,12 +96,11 @@ void MainViewTest::listsNewestFirstWithColumnTexts() {
 void MainViewTest::filtersByUserAndCategory() {
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Anne", "all"});
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 1, .title = "for-all", .user = "All", .category = 1}),
-              MakeEntry({.id = 2, .title = "anne-unfiled", .user = "Anne", .category = 0}),
-              MakeEntry({.id = 3, .title = "lower-all", .user = "all", .category = 2}),
-              MakeEntry({.id = 4, .title = "anne-personal", .user = "Anne", .category = 1})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(
+      {MakeEntry({.id = 1, .title = "for-all", .user = "All", .category = 1}),
+       MakeEntry({.id = 2, .title = "anne-unfiled", .user = "Anne", .category = 0}),
+       MakeEntry({.id = 3, .title = "lower-all", .user = "all", .category = 2}),
+       MakeEntry({.id = 4, .title = "anne-personal", .user = "Anne", .category = 1})}));
   QCOMPARE(harness.Names(), QStringList({"anne-personal", "lower-all", "anne-unfiled", "for-all"}));
 
   Harness::Choose(harness.UserFilter(), QStringLiteral("Anne"));
@@ -128,11 +121,9 @@ void MainViewTest::filtersByUserAndCategory() {
 
 void MainViewTest::duplicateCategoryLabelListsTheFirstIndex() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 1, .title = "in-1", .category = 1}),
-              MakeEntry({.id = 2, .title = "in-3", .category = 3})},
-             HeaderWithLabels({"Unfiled", "Work", "Home", "Work"}));
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith({MakeEntry({.id = 1, .title = "in-1", .category = 1}),
+                             MakeEntry({.id = 2, .title = "in-3", .category = 3})},
+                            HeaderWithLabels({"Unfiled", "Work", "Home", "Work"})));
   QComboBox* categories = harness.CategoryFilter();
   QCOMPARE(categories->count(), 5);  // All, Home, Unfiled, Work, Work
   categories->setCurrentIndex(4);    // the second "Work" item
@@ -142,10 +133,9 @@ void MainViewTest::duplicateCategoryLabelListsTheFirstIndex() {
 void MainViewTest::headerClickSortsAndAFilterChangeRestoresStoreOrder() {
   Harness harness;
   harness.sandbox.AddHotSyncUsers({"Anne"});
-  WriteStore(harness.sandbox.StorePath(),
-             {MakeEntry({.id = 1, .title = "delta"}), MakeEntry({.id = 2, .title = "Alpha"}),
-              MakeEntry({.id = 3, .title = "charlie"}), MakeEntry({.id = 4, .title = "BRAVO"})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(
+      {MakeEntry({.id = 1, .title = "delta"}), MakeEntry({.id = 2, .title = "Alpha"}),
+       MakeEntry({.id = 3, .title = "charlie"}), MakeEntry({.id = 4, .title = "BRAVO"})}));
   QHeaderView* header = harness.List()->header();
   QPoint nameHeader(header->sectionViewportPosition(1) + 10, header->height() / 2);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
@@ -163,8 +153,7 @@ void MainViewTest::headerClickSortsAndAFilterChangeRestoresStoreOrder() {
 
 void MainViewTest::deleteSelectsTheRowAboveOrTheNewTop() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   CVellamoreView* view = harness.View();
 
   // The middle row: the row above it is selected.
@@ -195,8 +184,7 @@ void MainViewTest::deleteSelectsTheRowAboveOrTheNewTop() {
 
 void MainViewTest::deleteAskedNoOrWithoutSelectionChangesNothing() {
   Harness harness;
-  WriteStore(harness.sandbox.StorePath(), ThreeEntries());
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(ThreeEntries()));
   auto before = platform::ReadWholeFile(harness.sandbox.StorePath());
   harness.prompts.answers = {kIdNo};
   harness.View()->DeleteSelectedEntry();
@@ -306,11 +294,9 @@ void MainViewTest::screenshotOfTheMainWindow() {
   std::vector<store::FileListEntry> entries = {
       MakeEntry({.id = 11, .title = "Quarterly report.doc", .user = "Anne Smith"}),
       MakeEntry({.id = 12, .title = "Budget 2024.xls", .action = 0, .format = 3}),
-      MakeEntry({.id = 13, .title = "Memo0001.txt", .kind = 1, .action = 4, .format = 1}),
-      MakeEntry({.id = 14, .title = "Sketch.bmp", .kind = 1, .action = 4, .format = 2}),
+      ReceivedEntry(13, "Memo0001.txt", 1), ReceivedEntry(14, "Sketch.bmp", 2),
       MakeEntry({.id = 15, .title = "Phone list.txt", .action = 2})};
-  WriteStore(harness.sandbox.StorePath(), entries);
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(entries));
   QVERIFY(QTest::qWaitForWindowExposed(harness.Frame()));
   QImage shot = harness.Frame()->grab().toImage();
   QVERIFY(!shot.isNull());

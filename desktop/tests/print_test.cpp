@@ -1,8 +1,6 @@
 // Printing the content pane to real PDF files: pages, heading, lines and
 // page numbers where the twips geometry puts them, lines cut at the page
 // edge, and a shown picture printed in place of the pane's stale text.
-#include "print_test.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFontMetrics>
@@ -11,10 +9,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
-#include <fstream>
 
 #include "messages.h"
 #include "widget_test_harness.h"
+#include "widget_tests.h"
 
 namespace desktop::test {
 namespace {
@@ -89,13 +87,6 @@ QFont FontWithLineHeight(QPrinter& printer, int twips) {
   return QFont();
 }
 
-store::FileListEntry ReceivedText(uint16_t id, const char* title, const std::string& copy) {
-  store::FileListEntry entry =
-      MakeEntry({.id = id, .title = title, .kind = 1, .action = 4, .format = 1});
-  entry.receivedCopy = copy;
-  return entry;
-}
-
 // Line n of a numbered text reads "Ln"; the first line may be one wider
 // than the page.
 std::string NumberedText(int lines, bool endsWithBreak, const std::string& firstLine) {
@@ -144,10 +135,8 @@ void PrintTest::printsPagesWithHeadingLinesAndNumbers() {
   QFETCH(int, pages);
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
-  std::ofstream(copy, std::ios::binary)
-      << NumberedText(lines, endsWithBreak, firstLine.toStdString());
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, NumberedText(lines, endsWithBreak, firstLine.toStdString()));
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
 
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
   // At 1440 dots per inch a dot is a twip: a font's line height in dots is
@@ -208,10 +197,8 @@ void PrintTest::printsInsideTheMarginsOnAnyPaper() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
   constexpr int kLines = 90;
-  std::ofstream(copy, std::ios::binary)
-      << NumberedText(kLines, false, "START" + std::string(400, 'x') + "END");
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, NumberedText(kLines, false, "START" + std::string(400, 'x') + "END"));
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
 
   // The program's own printer and margins, on the paper chosen.
   QString pdf = QString::fromStdString(harness.sandbox.Root() + "/memo.pdf");
@@ -251,9 +238,8 @@ void PrintTest::printsInsideTheMarginsOnAnyPaper() {
 void PrintTest::printToFileProposesTheTitle() {
   Harness harness;
   std::string copy = harness.sandbox.DataDir() + "/memo.txt";
-  std::ofstream(copy, std::ios::binary) << "one line";
-  WriteStore(harness.sandbox.StorePath(), {ReceivedText(1, "memo.txt", copy)});
-  QVERIFY(harness.Start());
+  vlmtest::WriteFile(copy, "one line");
+  QVERIFY(harness.StartWith({ReceivedEntry(1, "memo.txt", 1, copy)}));
   // Printed to a file before, in another folder.
   QString folder = QString::fromStdString(harness.sandbox.Root() + "/printouts");
   QVERIFY(QDir().mkpath(folder));
@@ -278,11 +264,8 @@ void PrintTest::printsTheShownPictureNotTheTextBeforeIt() {
   QImage picture(160, 160, QImage::Format_RGB888);
   picture.fill(QColor(0, 0, 255));
   QVERIFY(picture.save(QString::fromStdString(copy), "BMP"));
-  store::FileListEntry received =
-      MakeEntry({.id = 2, .title = "photo", .kind = 1, .action = 4, .format = 2});
-  received.receivedCopy = copy;
-  WriteStore(harness.sandbox.StorePath(), {received, MakeEntry({.id = 1, .title = "notes.doc"})});
-  QVERIFY(harness.Start());
+  QVERIFY(harness.StartWith(
+      {ReceivedEntry(2, "photo", 2, copy), MakeEntry({.id = 1, .title = "notes.doc"})}));
   harness.SelectRow(1);  // the pane's text still describes notes.doc
   QVERIFY(harness.IsPictureShown());
 

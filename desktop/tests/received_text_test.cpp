@@ -6,25 +6,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "desktop_test_support.h"
 #include "fs/fs.h"
+#include "testing/table.h"
 
 namespace desktop {
 namespace {
 
-struct PieceCase {
-  const char* name;
+struct PieceCase : vlmtest::NamedRow {
   size_t size;                // bytes in the file, letters 'a' to 'z' over and over
   std::vector<size_t> nuls;   // offsets that hold a NUL instead
   size_t expectedLength;      // of the text read
   size_t expectedLastOffset;  // the file offset of the text's last character
 };
-
-void PrintTo(const PieceCase& c, std::ostream* out) {
-  *out << c.name;
-}
 
 std::string Letters(size_t size) {
   std::string text(size, ' ');
@@ -41,8 +35,8 @@ TEST_P(ReceivedTextPieces, EachPieceEndsAtItsFirstNul) {
   const PieceCase& c = GetParam();
   std::string bytes = Letters(c.size);
   for (size_t nul : c.nuls) bytes[nul] = '\0';
-  std::string path = m_sandbox.Root() + "/text.txt";
-  std::ofstream(path, std::ios::binary) << bytes;
+  const std::string path = m_sandbox.PathOf("text.txt");
+  vlmtest::WriteFile(path, bytes);
 
   ReceivedText read = ReadReceivedText(path);
   ASSERT_EQ(read.status, ReceivedText::Status::kRead);
@@ -60,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // A NUL in the last, short piece: nothing after it, nothing past the end.
                     PieceCase{"NulInLastPiece", 75000, {60005}, 60005, 60004},
                     PieceCase{"NulFirstOfSecondPiece", 60000, {30000}, 30000, 29999}),
-    [](const testing::TestParamInfo<PieceCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 TEST(ReceivedTextTest, MissingFolderOrPipeIsReportedWithoutBlocking) {
   test::Sandbox sandbox;

@@ -1,8 +1,8 @@
-// Starts build/bin/Vellamore with --print-rows in a sandbox, rewrites its
-// store as the conduit does after a HotSync, posts the reload character the
-// way the conduit posts it, and reads the list the program then shows.
-#include "reload_test.h"
-
+// The reload notification across processes: starts build/bin/Vellamore with
+// --print-rows in a sandbox, rewrites its store as the conduit does after a
+// HotSync, posts the reload character (WM_CHAR R) through the window station
+// the way the conduit posts it, and reads the list the program then shows.
+#include <QObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTest>
@@ -12,6 +12,16 @@
 #include "winsta/window_station.h"
 
 namespace desktop::test {
+
+class ReloadTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void postedReloadShowsTheNewStoreAndKeepsTheSelection();
+  void realHotSyncEndingReloadsTheList();
+  void commandLine();
+};
+
 namespace {
 
 constexpr int kWaitMs = 120000;  // a sanitizer build starts slowly
@@ -20,12 +30,11 @@ QString ProgramPath() {
   return QStringLiteral(VELLAMORE_BIN_DIR "/Vellamore");
 }
 
-QProcessEnvironment SandboxEnvironment(const Sandbox& sandbox) {
+// The test's environment, which names the sandbox's folders while it lives,
+// on the offscreen platform.
+QProcessEnvironment OffscreenEnvironment() {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
   environment.insert("QT_QPA_PLATFORM", "offscreen");
-  environment.insert("XDG_CONFIG_HOME", QString::fromStdString(sandbox.ConfigHome()));
-  environment.insert("XDG_RUNTIME_DIR", QString::fromStdString(sandbox.RuntimeDir()));
-  environment.insert("HOTSYNC_HOME", QString::fromStdString(sandbox.HotSyncHome()));
   return environment;
 }
 
@@ -59,7 +68,7 @@ void ReloadTest::postedReloadShowsTheNewStoreAndKeepsTheSelection() {
   WriteStore(sandbox.StorePath(), entries);
 
   QProcess program;
-  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.setProcessEnvironment(OffscreenEnvironment());
   program.start(ProgramPath(), {QStringLiteral("--print-rows")});
   QVERIFY2(program.waitForStarted(kWaitMs), qPrintable(program.errorString()));
   QCOMPARE(ReadRows(program), QStringList({"* 22 budget.xls", "- 21 report.doc"}));
@@ -75,8 +84,7 @@ void ReloadTest::postedReloadShowsTheNewStoreAndKeepsTheSelection() {
   // rewritten whole, and R posted.
   entries[1].lastSent.bytes = {20, 24, 6, 1, 8, 15, 0, 0};
   entries[1].title = "budget.xls (sent)";
-  entries.push_back(
-      MakeEntry({.id = 23, .title = "Memo.txt", .kind = 1, .action = 4, .format = 1}));
+  entries.push_back(ReceivedEntry(23, "Memo.txt", 1));
   WriteStore(sandbox.StorePath(), entries);
   QVERIFY(store::NotifyReload());
   QCOMPARE(ReadRows(program),
@@ -99,9 +107,9 @@ namespace {
 
 // Runs one of the HotSync programs beside Vellamore in the sandbox; true
 // when it exits 0.
-bool RunHotSyncProgram(const Sandbox& sandbox, const QString& name, const QStringList& arguments) {
+bool RunHotSyncProgram(const QString& name, const QStringList& arguments) {
   QProcess tool;
-  tool.setProcessEnvironment(SandboxEnvironment(sandbox));
+  tool.setProcessEnvironment(OffscreenEnvironment());
   tool.start(QStringLiteral(VELLAMORE_BIN_DIR "/") + name, arguments);
   bool finished = tool.waitForFinished(kWaitMs);
   if (!finished || tool.exitCode() != 0) {
@@ -124,7 +132,7 @@ void ReloadTest::realHotSyncEndingReloadsTheList() {
   WriteStore(sandbox.StorePath(), {entry});
 
   QProcess program;
-  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.setProcessEnvironment(OffscreenEnvironment());
   program.start(ProgramPath(), {QStringLiteral("--print-rows")});
   QVERIFY2(program.waitForStarted(kWaitMs), qPrintable(program.errorString()));
   QCOMPARE(ReadRows(program), QStringList({"* 31 notes.txt"}));
@@ -132,10 +140,10 @@ void ReloadTest::realHotSyncEndingReloadsTheList() {
   // A HotSync of a new handheld: the conduit sends the listed file under a
   // new ID, saves the store and posts R to the running program.
   QString image = QString::fromStdString(sandbox.Root() + "/palm");
-  QVERIFY(RunHotSyncProgram(sandbox, "condcfg",
+  QVERIFY(RunHotSyncProgram("condcfg",
                             {"add", "Vlmr", QStringLiteral(VELLAMORE_BIN_DIR "/VellamoreCnd.so")}));
-  QVERIFY(RunHotSyncProgram(sandbox, "handheld", {"create", image, "--user", "Ada"}));
-  QVERIFY(RunHotSyncProgram(sandbox, "hotsync", {"sync", image}));
+  QVERIFY(RunHotSyncProgram("handheld", {"create", image, "--user", "Ada"}));
+  QVERIFY(RunHotSyncProgram("hotsync", {"sync", image}));
 
   std::optional<store::FileListStore> saved = ReadStore(sandbox.StorePath());
   QVERIFY(saved.has_value());
@@ -153,7 +161,7 @@ void ReloadTest::realHotSyncEndingReloadsTheList() {
 void ReloadTest::commandLine() {
   Sandbox sandbox;
   QProcess program;
-  program.setProcessEnvironment(SandboxEnvironment(sandbox));
+  program.setProcessEnvironment(OffscreenEnvironment());
   program.start(ProgramPath(), {QStringLiteral("--help")});
   QVERIFY(program.waitForFinished(kWaitMs));
   QCOMPARE(program.exitCode(), 0);
@@ -181,3 +189,4 @@ void ReloadTest::commandLine() {
 }  // namespace desktop::test
 
 QTEST_GUILESS_MAIN(desktop::test::ReloadTest)
+#include "reload_test.moc"

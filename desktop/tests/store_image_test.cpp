@@ -57,8 +57,8 @@ TEST_F(StoreImageTest, ShortFileGivesAZeroPaddedHeaderAndNoEntries) {
   image.Load();
   ASSERT_EQ(image.Count(), 1u);
   auto header = store::FileListStore::DefaultHeader();
-  std::ofstream(m_sandbox.StorePath(), std::ios::binary)
-      .write(reinterpret_cast<const char*>(header.data()), 60);
+  vlmtest::WriteFile(m_sandbox.StorePath(),
+                     std::vector<uint8_t>(header.begin(), header.begin() + 60));
   image.Load();
   EXPECT_EQ(image.Count(), 0u);
   auto labels = CategoryLabelsOf(image.Header());

@@ -35,6 +35,14 @@ class Harness {
     return m_app->InitInstance(environment);
   }
 
+  // Writes the store of `entries` (under the default header, or `header`)
+  // and starts the program on it.
+  bool StartWith(const std::vector<store::FileListEntry>& entries,
+                 const std::optional<store::FileListStore::Header>& header = std::nullopt) {
+    WriteStore(sandbox.StorePath(), entries, header);
+    return Start();
+  }
+
   CVellamoreView* View() const { return m_app->View(); }
   CMainFrame* Frame() const { return m_app->MainFrame(); }
   CVellamoreApp* App() const { return m_app.get(); }
@@ -61,6 +69,12 @@ class Harness {
   QString PaneText() const { return FindControl<CContentEdit>(View(), kIdTextPane)->PaneText(); }
   bool IsPictureShown() const { return FindControl(View(), kIdPictureFrame)->isVisibleTo(View()); }
   void SelectRow(int row) const { List()->setCurrentItem(List()->topLevelItem(row)); }
+  // The items of a drop-down list, top to bottom.
+  static QStringList Items(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    return items;
+  }
   // Chooses a filter item by its text, as the user would.
   static void Choose(QComboBox* combo, const QString& text) {
     combo->setCurrentIndex(combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));

@@ -3,27 +3,20 @@
 #include <QApplication>
 #include <QTest>
 
-#include "content_pane_test.h"
-#include "file_details_test.h"
-#include "list_change_test.h"
-#include "main_frame_test.h"
-#include "main_view_test.h"
-#include "print_test.h"
+#include "widget_tests.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  int failures = 0;
   desktop::test::MainViewTest mainView;
-  failures += QTest::qExec(&mainView, argc, argv);
   desktop::test::FileDetailsTest fileDetails;
-  failures += QTest::qExec(&fileDetails, argc, argv);
   desktop::test::MainFrameTest mainFrame;
-  failures += QTest::qExec(&mainFrame, argc, argv);
   desktop::test::ListChangeTest listChange;
-  failures += QTest::qExec(&listChange, argc, argv);
   desktop::test::ContentPaneTest contentPane;
-  failures += QTest::qExec(&contentPane, argc, argv);
   desktop::test::PrintTest print;
-  failures += QTest::qExec(&print, argc, argv);
+  int failures = 0;
+  for (QObject* test : std::initializer_list<QObject*>{&mainView, &fileDetails, &mainFrame,
+                                                       &listChange, &contentPane, &print}) {
+    failures += QTest::qExec(test, argc, argv);
+  }
   return failures == 0 ? 0 : 1;
 }

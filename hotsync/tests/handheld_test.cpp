@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 
 #include "bytes/bytes.h"
 #include "pdb/handheld_image.h"
@@ -14,6 +13,7 @@
 #include "testing/image.h"
 #include "testing/run_program.h"
 #include "testing/scoped_env.h"
+#include "testing/table.h"
 
 namespace hotsync {
 namespace {
@@ -59,10 +59,9 @@ class HandheldTest : public ::testing::Test {
   std::string m_path;
 };
 
-struct RequestCase {
-  const char* word;
+// Named by the request's word.
+struct RequestCase : vlmtest::NamedRow {
   uint8_t code;
-  friend std::ostream& operator<<(std::ostream& out, const RequestCase& c) { return out << c.word; }
 };
 
 class HandheldRequestTest : public HandheldTest,
@@ -73,7 +72,7 @@ TEST_P(HandheldRequestTest, RequestSetsCodeAndPendingStatusAndKeepsTheOtherBytes
   for (uint8_t i = 0; i < 18; ++i) before.data.push_back(static_cast<uint8_t>(0xA0 + i));
   ASSERT_EQ(Image().WritePreference(kVlmr, 0, true, before), ImageError::kNone);
 
-  ASSERT_EQ(Run({"request", m_path, GetParam().word}).exitStatus, 0);
+  ASSERT_EQ(Run({"request", m_path, GetParam().name}).exitStatus, 0);
   AppPreference after = Preference();
   EXPECT_EQ(after.version, 7);
   AppPreference expected = before;
@@ -81,7 +80,7 @@ TEST_P(HandheldRequestTest, RequestSetsCodeAndPendingStatusAndKeepsTheOtherBytes
   expected.data[1] = 0xFF;
   EXPECT_EQ(after.data, expected.data);
 
-  ASSERT_EQ(Run({"request", m_path, GetParam().word, "--image-mode", "3"}).exitStatus, 0);
+  ASSERT_EQ(Run({"request", m_path, GetParam().name, "--image-mode", "3"}).exitStatus, 0);
   expected.data[16] = 3;
   EXPECT_EQ(Preference().data, expected.data);
 }
@@ -90,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, HandheldRequestTest,
                          ::testing::Values(RequestCase{"search", 1}, RequestCase{"fetch", 3},
                                            RequestCase{"fax", 5}, RequestCase{"email", 7},
                                            RequestCase{"pcformat", 9}, RequestCase{"receive", 11}),
-                         [](const auto& info) { return std::string(info.param.word); });
+                         vlmtest::RowName());
 
 TEST_F(HandheldTest, FirstRequestMakesAnEighteenBytePreferenceAndShowRequestReadsIt) {
   EXPECT_EQ(Run({"show-request", m_path}).out, "No request preference.\n");
@@ -298,17 +297,13 @@ std::string WritePicture(const std::string& path, const char* format) {
   return path;
 }
 
-struct AddBitmapCase {
-  const char* name;
+struct AddBitmapCase : vlmtest::NamedRow {
   const char* format;  // of the picture written; nullptr: the bytes of `text`
   const char* text;
   const char* depth;  // --depth, or nullptr
   int exitStatus;
   uint16_t depthCode;
   uint16_t rowBytes;
-  friend std::ostream& operator<<(std::ostream& out, const AddBitmapCase& c) {
-    return out << c.name;
-  }
 };
 
 class HandheldAddBitmapTest : public HandheldTest,
@@ -362,14 +357,10 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-struct ReceiveRecordCase {
-  const char* name;
+struct ReceiveRecordCase : vlmtest::NamedRow {
   std::string record;  // --record; record 2's unique ID is 0xA0B0C0
   int exitStatus;
   uint32_t selector;  // what the search block then names
-  friend std::ostream& operator<<(std::ostream& out, const ReceiveRecordCase& c) {
-    return out << c.name;
-  }
 };
 
 class HandheldReceiveRecordTest : public HandheldTest,
@@ -414,7 +405,7 @@ INSTANTIATE_TEST_SUITE_P(Names, HandheldReceiveRecordTest,
                                            ReceiveRecordCase{"UnknownId", "id:0xFFFFFF", 1, 0},
                                            ReceiveRecordCase{"IdBeyond24Bits", "id:0x1000000", 2,
                                                              0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vlmtest::RowName());
 
 TEST_F(HandheldTest, EditMarksTheRecordDirtyAndCanReplaceItsContent) {
   const std::string file = WriteFile("a.txt", "old");

@@ -7,6 +7,7 @@
 #include "testing/files.h"
 #include "testing/run_program.h"
 #include "testing/scoped_env.h"
+#include "testing/table.h"
 #include "winsta/window_station.h"
 
 namespace hotsync {
@@ -16,15 +17,11 @@ using vlmtest::BinPath;
 using vlmtest::ProgramResult;
 using vlmtest::RunProgram;
 
-struct ConfigureCase {
-  const char* name;
+struct ConfigureCase : vlmtest::NamedRow {
   const char* answer;  // ECHO_CONFIGURE: result, preference, type
   int32_t syncType;    // kept afterwards
   int32_t nextSyncType;
   const char* message;
-  friend std::ostream& operator<<(std::ostream& out, const ConfigureCase& c) {
-    return out << c.answer;
-  }
 };
 
 class ConfigureTest : public ::testing::TestWithParam<ConfigureCase> {
@@ -56,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ConfigureCase{"Temporary", "0,2,3", 1, 3, "for the next HotSync only"},
                       ConfigureCase{"Cancel", "-1,0,6", 1, -1, "Cancelled"},
                       ConfigureCase{"NoPreference", "0,0,6", 1, -1, "nothing changed"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vlmtest::RowName());
 
 TEST(ConfigureFailureTest, ConduitErrorsAndMissingConduitsAreReported) {
   vlmtest::TempFolderEnv home{"HOTSYNC_HOME"};

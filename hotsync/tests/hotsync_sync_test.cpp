@@ -19,6 +19,7 @@
 #include "testing/files.h"
 #include "testing/run_program.h"
 #include "testing/scoped_env.h"
+#include "testing/table.h"
 
 namespace hotsync {
 namespace {
@@ -163,12 +164,8 @@ TEST_F(HotSyncTest, ANamedPipeInTheImageIsRefusedWithoutHanging) {
       << files.err;
 }
 
-struct UnusableImageCase {
-  const char* name;
+struct UnusableImageCase : vlmtest::NamedRow {
   const char* identity;  // handheld.ini text; nullptr: no image folder at all
-  friend std::ostream& operator<<(std::ostream& out, const UnusableImageCase& c) {
-    return out << c.name;
-  }
 };
 
 class UnusableImageTest : public HotSyncTest,
@@ -190,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Images, UnusableImageTest,
                          ::testing::Values(UnusableImageCase{"NoFolder", nullptr},
                                            UnusableImageCase{"NoIdentity", ""},
                                            UnusableImageCase{"EmptyName", "[User]\nName=\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         vlmtest::RowName());
 
 TEST_F(HotSyncTest, BadCommandLinesExitTwo) {
   for (const std::vector<std::string>& arguments :

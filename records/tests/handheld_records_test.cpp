@@ -3,26 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 
 #include "handheld_bitmap.h"  // records/
+#include "testing/files.h"
 
 namespace records {
 namespace {
 
-// Local time 5 March 2001 14:07:33.
-time_t March5th2001() {
-  struct tm local {};
-  local.tm_year = 101;
-  local.tm_mon = 2;
-  local.tm_mday = 5;
-  local.tm_hour = 14;
-  local.tm_min = 7;
-  local.tm_sec = 33;
-  local.tm_isdst = -1;
-  return mktime(&local);
-}
+const time_t kMarch5th2001 = vlmtest::LocalTime(2001, 3, 5, 14, 7, 33);
 
 std::vector<uint8_t> Slice(const std::vector<uint8_t>& bytes, size_t offset, size_t size) {
   return {bytes.begin() + offset, bytes.begin() + offset + size};
@@ -32,7 +21,7 @@ using Bytes = std::vector<uint8_t>;
 
 TEST(HandheldFileHead, StampOfMarch2001IsStoredWithItsCentury) {
   HandheldFileHead head;
-  head.modified = store::HandheldDateTime::FromPcTime(March5th2001(), false);
+  head.modified = store::HandheldDateTime::FromPcTime(kMarch5th2001, false);
   std::vector<uint8_t> record;
   head.EncodeInto(record);
   ASSERT_EQ(record.size(), file_record::kHeadSize);
@@ -150,8 +139,8 @@ TEST(SearchResult, EncodesExactBytes) {
   SearchResult result;
   result.selected = 1;
   result.path = "/srv/docs/a.txt";
-  result.created = SearchResultStamp(March5th2001());
-  result.modified = SearchResultStamp(March5th2001());
+  result.created = SearchResultStamp(kMarch5th2001);
+  result.modified = SearchResultStamp(kMarch5th2001);
   result.size = 70000;
   const std::vector<uint8_t> bytes = result.Encode();
 
@@ -189,14 +178,7 @@ TEST(SearchResultStamp, CenturyByteIsTheYearRoundedDownModulo256) {
     uint8_t century;
   };
   for (const Case& c : {Case{2001, 208}, Case{1999, 108}, Case{1970, 108}, Case{2037, 208}}) {
-    struct tm local {};
-    local.tm_year = c.year - 1900;
-    local.tm_mon = 0;
-    local.tm_mday = 15;
-    local.tm_hour = 12;
-    local.tm_sec = 45;
-    local.tm_isdst = -1;
-    const store::HandheldDateTime stamp = SearchResultStamp(mktime(&local));
+    const auto stamp = SearchResultStamp(vlmtest::LocalTime(c.year, 1, 15, 12, 0, 45));
     EXPECT_EQ(stamp.bytes[0], c.century) << c.year;
     EXPECT_EQ(stamp.bytes[1], c.year % 100) << c.year;
     EXPECT_EQ(stamp.bytes[6], 0) << "no seconds in a search result stamp";

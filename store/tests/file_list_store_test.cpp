@@ -6,14 +6,13 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "crt/crand.h"
 #include "fs/fs.h"
+#include "testing/files.h"
 #include "testing/temp_folder.h"
 
 namespace store {
@@ -21,12 +20,6 @@ namespace {
 
 constexpr size_t kEntrySize = FileListEntry::kSize;
 constexpr size_t kHeaderSize = FileListStore::kHeaderSize;
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {
   return platform::ReadWholeFile(path).value_or(std::vector<uint8_t>{});
@@ -105,7 +98,7 @@ TEST(FileListStore, LoadsWholeEntriesAndSavesWithoutTheRemainder) {
     vlmtest::TempFolder dir;
     std::string path = FileListStore::PathIn(dir.Path());
     std::vector<uint8_t> image = PatternImage(c.fileSize);
-    WriteBytes(path, image);
+    vlmtest::WriteFile(path, image);
 
     FileListStore store;
     store.Append(EntryWithId(9));  // replaced by what the file holds
@@ -184,7 +177,7 @@ TEST(FileListStore, SaveOntoAReadOnlyStoreFailsAndLeavesItWhole) {
   vlmtest::TempFolder dir;
   std::string path = FileListStore::PathIn(dir.Path());
   std::vector<uint8_t> original = PatternImage(kHeaderSize + kEntrySize);
-  WriteBytes(path, original);
+  vlmtest::WriteFile(path, original);
   ASSERT_EQ(chmod(path.c_str(), 0444), 0);
 
   FileListStore store;

@@ -2,9 +2,7 @@
 #include "notify.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 

@@ -12,8 +12,8 @@ namespace uninstall::testing {
 namespace {
 
 namespace settings = platform::settings;
-
-constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Directories";
+using store::kDataDirValue;
+using store::kDirectoriesKey;
 
 class SetUpTest : public UnVellamoreTest {
  protected:
@@ -27,7 +27,7 @@ class SetUpTest : public UnVellamoreTest {
     return folder;
   }
 
-  std::string SettingsFile() const { return m_root.Path() + "/config/Olvenmark/Vellamore.conf"; }
+  std::string SettingsFile() const { return m_home.ConfigHome() + "/Olvenmark/Vellamore.conf"; }
 };
 
 std::string RegisteredLibrary() {
@@ -52,7 +52,7 @@ TEST_F(SetUpTest, LauncherSetsUpWhatIsMissingOnceAndStartsTheProgram) {
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_EQ(result.out, "started -x\n");
   EXPECT_EQ(RegisteredLibrary(), folder + "/VellamoreCnd.so");
-  EXPECT_EQ(settings::QueryValue(kDirectoriesKey, "DataDir"), m_root.Path() + "/data/Vellamore");
+  EXPECT_EQ(settings::QueryValue(kDirectoriesKey, kDataDirValue), m_home.DataHome() + "/Vellamore");
 
   // Started again: the registration and its HotSync action stay as they are.
   ASSERT_EQ(CmSetSyncType("Vlmr", 2), 0);
@@ -68,17 +68,18 @@ class LauncherHelpTest : public SetUpTest, public ::testing::WithParamInterface<
 
 TEST_P(LauncherHelpTest, NamesTheDataDirectoryAndTheSettingItComesFrom) {
   const bool setUp = GetParam();
-  const std::string dataFolder = m_root.Path() + (setUp ? "/chosen data" : "/data/Vellamore");
+  const std::string dataFolder =
+      setUp ? m_home.PathOf("chosen data") : m_home.DataHome() + "/Vellamore";
   if (setUp) {
     std::filesystem::create_directories(dataFolder);
-    ASSERT_EQ(settings::SetValue(kDirectoriesKey, "DataDir", dataFolder), 0);
+    ASSERT_EQ(settings::SetValue(kDirectoriesKey, kDataDirValue, dataFolder), 0);
   }
   const std::string folder = LauncherFolder();
 
   const ProgramResult result = RunProgram({folder + "/vellamore-start", "--help"});
   EXPECT_EQ(result.exitStatus, 0) << result.err;
   EXPECT_TRUE(Contains(result.out, "Data directory: " + dataFolder)) << result.out;
-  EXPECT_TRUE(Contains(result.out, "DataDir")) << result.out;
+  EXPECT_TRUE(Contains(result.out, kDataDirValue)) << result.out;
   EXPECT_TRUE(Contains(result.out, SettingsFile())) << result.out;
   EXPECT_EQ(Contains(result.out, "not set up yet"), !setUp) << result.out;
   // Asking sets nothing up.

@@ -1,7 +1,7 @@
-// The uninstaller's test fixture: a window station, settings and HotSync
-// data folders of the test's own, resident managers started and found, a
-// Palm directory assembled from the build, and the uninstall program run
-// against them.
+// The uninstaller's test fixture: a home of the test's own (window station,
+// settings, user data and HotSync data), resident managers started and
+// found, a Palm directory assembled from the build, and the uninstall
+// program run against them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,9 +18,10 @@
 #include <thread>
 #include <vector>
 
+#include "program_names.h"  // store/
 #include "testing/files.h"
+#include "testing/private_home.h"
 #include "testing/run_program.h"
-#include "testing/scoped_env.h"
 #include "winsta/window_station.h"
 
 namespace uninstall::testing {
@@ -33,7 +34,6 @@ using vlmtest::RunProgram;
 namespace winsta = platform::winsta;
 
 inline constexpr char kManagerClass[] = "KittyHawk";
-inline constexpr char kProgramKey[] = "Software\\Olvenmark\\Vellamore";
 
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -41,12 +41,6 @@ inline bool Contains(const std::string& text, const std::string& part) {
 
 class UnVellamoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"run", "config", "hotsync", "data"}) {
-      ASSERT_EQ(mkdir(m_root.PathOf(name).c_str(), 0700), 0);
-    }
-  }
-
   // Every manager still on the station (a restarted one belongs to no one)
   // is shut down as the uninstaller does it.
   void TearDown() override {
@@ -89,7 +83,7 @@ class UnVellamoreTest : public ::testing::Test {
   // A Palm directory whose path has a blank, holding the given files of the
   // build: the Install Aide copied (it names its own folder), others linked.
   std::string PalmFolder(const std::vector<std::string>& linked, bool withInstallAide = true) {
-    const std::string folder = m_root.Path() + "/Palm dir";
+    const std::string folder = m_home.PathOf("Palm dir");
     std::filesystem::create_directory(folder);
     if (withInstallAide)
       std::filesystem::copy_file(BinPath("instaide.so"), folder + "/instaide.so");
@@ -113,11 +107,7 @@ class UnVellamoreTest : public ::testing::Test {
     return RunProgram(UninstallCommand(dashCArgument), UninstallEnvironment(dashCArgument));
   }
 
-  vlmtest::TempFolder m_root;
-  vlmtest::ScopedEnv m_runtime{"XDG_RUNTIME_DIR", m_root.PathOf("run")};
-  vlmtest::ScopedEnv m_config{"XDG_CONFIG_HOME", m_root.PathOf("config")};
-  vlmtest::ScopedEnv m_data{"XDG_DATA_HOME", m_root.PathOf("data")};
-  vlmtest::ScopedEnv m_hotsync{"HOTSYNC_HOME", m_root.PathOf("hotsync")};
+  vlmtest::PrivateHome m_home;
 };
 
 }  // namespace uninstall::testing

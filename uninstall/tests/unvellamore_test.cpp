@@ -155,8 +155,8 @@ class SettingsTest : public UnVellamoreTest, public ::testing::WithParamInterfac
 
 TEST_P(SettingsTest, MakerKeyGoesOnlyWhenNoOtherProductIsLeftInIt) {
   const bool otherProduct = GetParam();
-  ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Directories", "DataDir", "/d"), 0);
-  ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Parameters", "Mailer", "x"), 0);
+  ASSERT_EQ(settings::SetValue(store::kDirectoriesKey, store::kDataDirValue, "/d"), 0);
+  ASSERT_EQ(settings::SetValue(store::kParametersKey, "Mailer", "x"), 0);
   const std::string makerFolder = settings::ConfigRoot() + "/Olvenmark";
   std::filesystem::create_directories(makerFolder + "/Vellamore/cache");
   if (otherProduct) {
@@ -165,7 +165,7 @@ TEST_P(SettingsTest, MakerKeyGoesOnlyWhenNoOtherProductIsLeftInIt) {
 
   const ProgramResult result = Uninstall();
   EXPECT_EQ(result.exitStatus, 0) << result.err;
-  EXPECT_FALSE(settings::KeyExists(kProgramKey));
+  EXPECT_FALSE(settings::KeyExists(store::kProgramKey));
   EXPECT_FALSE(std::filesystem::exists(makerFolder + "/Vellamore.conf"));
   EXPECT_FALSE(std::filesystem::exists(makerFolder + "/Vellamore"));
   EXPECT_EQ(std::filesystem::exists(makerFolder), otherProduct);
@@ -192,14 +192,14 @@ class RemovalTest : public UnVellamoreTest, public ::testing::WithParamInterface
 TEST_P(RemovalTest, RemovesOnlySettingsFilesAndTheFoldersTheyLeaveEmpty) {
   const RemovalCase& row = GetParam();
   if (row.values) {
-    ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Directories", "DataDir", "/d"), 0);
+    ASSERT_EQ(settings::SetValue(store::kDirectoriesKey, store::kDataDirValue, "/d"), 0);
   }
   const std::string maker = settings::ConfigRoot() + "/Olvenmark/";
   for (const std::string& stray : row.strayFiles) {
     std::filesystem::create_directories(std::filesystem::path(maker + stray).parent_path());
     vlmtest::WriteFile(maker + stray, "stray\n");
   }
-  const std::string outside = m_root.Path() + "/outside";
+  const std::string outside = m_home.PathOf("outside");
   if (row.linkElsewhere) {
     std::filesystem::create_directories(outside);
     vlmtest::WriteFile(outside + "/canary", "alive\n");
@@ -261,7 +261,7 @@ class MissingLibraryTest : public UnVellamoreTest,
 
 TEST_P(MissingLibraryTest, FailsWithItsMessageAndTheManagerRunsAgain) {
   ASSERT_EQ(CmAddConduit("Vlmr", "VellamoreCnd.so"), 0);
-  ASSERT_EQ(settings::SetValue(std::string(kProgramKey) + "\\Directories", "DataDir", "/d"), 0);
+  ASSERT_EQ(settings::SetValue(store::kDirectoriesKey, store::kDataDirValue, "/d"), 0);
   std::unique_ptr<RunningProgram> manager = StartManager();
   const int oldPid = winsta::FindWindowByClass(kManagerClass).value().pid;
   const std::string folder = PalmFolder({"hotsync"}, GetParam().withInstallAide);
@@ -274,7 +274,7 @@ TEST_P(MissingLibraryTest, FailsWithItsMessageAndTheManagerRunsAgain) {
   EXPECT_TRUE(WaitForManagerOtherThan(oldPid).has_value());
   // Nothing was removed.
   EXPECT_EQ(CmGetConduitCount(), 1);
-  EXPECT_TRUE(settings::KeyExists(kProgramKey));
+  EXPECT_TRUE(settings::KeyExists(store::kProgramKey));
 }
 
 INSTANTIATE_TEST_SUITE_P(

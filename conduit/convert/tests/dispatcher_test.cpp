@@ -10,19 +10,24 @@
 #include "convert_test_support.h"
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
 #include "testing/hotsync_session.h"
+#include "testing/image.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentOf;
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::UserImage;
-using testing::ScopedEnvironment;
 using testing::StampOf;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentOf;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
+using vlmtest::WriteFileBelow;
 
 TEST(FileTypeTable, HoldsUpperCaseExtensionsOnceEachWithTheLaterFormatsAfterTheFirst83) {
   const auto table = FileTypeTable();
@@ -105,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(StampDateTime, WritesCenturyYearMonthDayHourMinuteAndNoSeconds) {
   const std::array<uint8_t, 8> expected = {20, 1, 3, 5, 14, 7, 0, 0};
-  EXPECT_EQ(StampOf(testing::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
+  EXPECT_EQ(StampOf(vlmtest::LocalTime(2001, 3, 5, 14, 7, 42)), expected);
   std::array<uint8_t, 7> tooShort{};
   StampDateTime(0, tooShort);
   EXPECT_EQ(tooShort, (std::array<uint8_t, 7>{}));
@@ -144,56 +149,55 @@ TEST(BuildMessageRecord, CutsLongTitlesAndPathsWithinTheirFields) {
   EXPECT_EQ((*result.record)[records::file_record::kSourcePathOffset + 127], 0);
 }
 
-TEST(SendAsPcFormat, CarriesTheBytesUnchangedWithTheFileTimes) {
-  TempFolder folder;
-  const std::string path = folder / "tool.bin";
-  const std::string bytes("\x00\x01\xFF\r\n\tend", 8);
-  WriteFile(path, bytes);
-  const time_t modified = testing::LocalTime(2001, 3, 5, 14, 7, 30);
-  testing::SetModifiedTime(path, modified);
+// A file, and the bytes and title its PC-format record carries.
+struct PcFormatFile : vlmtest::NamedRow {
+  const char* file;
+  std::string bytes;
+  size_t kept;  // bytes the record carries
+  const char* title;
+  bool throughDispatcher;  // ConvertForHandheld rather than SendAsPcFormat
+};
 
-  const ConversionResult result = SendAsPcFormat(path);
+class SendAsPcFormatTest : public ::testing::TestWithParam<PcFormatFile> {};
+
+// The bytes unchanged, with the file's times, cut at the bound.
+TEST_P(SendAsPcFormatTest, CarriesTheBytesWithTheFileTimes) {
+  const PcFormatFile& c = GetParam();
+  TempFolder folder;
+  const std::string path = WriteFileBelow(folder.Path(), c.file, c.bytes);
+  vlmtest::SetModifiedTime(path, vlmtest::LocalTime(2001, 3, 5, 14, 7, 30));
+  const ConversionResult result =
+      c.throughDispatcher ? ConvertForHandheld(path) : SendAsPcFormat(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
-  ASSERT_EQ(result.record->size(), 202u + bytes.size());
+  ASSERT_EQ(result.record->size(), 202u + c.kept);
+  EXPECT_EQ(ContentOf(*result.record), c.bytes.substr(0, c.kept) + '\0');
   const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.title, "tool.bin - PC Format");
+  EXPECT_EQ(head.title, c.title);
   EXPECT_EQ(head.sourcePath, path);
   EXPECT_EQ(head.contentKind, records::kContentPcFormat);
-  EXPECT_EQ(head.size, bytes.size());
+  EXPECT_EQ(head.size, c.kept);
   EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
   EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(path)->creationTime));
   EXPECT_EQ(head.fileId, 0);
   EXPECT_EQ(head.sent, (std::array<uint8_t, 8>{}));
-  EXPECT_EQ(ContentOf(*result.record), bytes + '\0');
 }
 
-TEST(SendAsPcFormat, CutsAFileLongerThanARecordHolds) {
-  TempFolder folder;
-  const std::string path = folder / "setup.exe";
+const std::string kProgram = [] {
   std::string bytes(100000, '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
-  WriteFile(path, bytes);
+  return bytes;
+}();
 
-  const ConversionResult result = ConvertForHandheld(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.status, kConvOk);
-  ASSERT_EQ(result.record->size(), 65000u);
-  const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.title, "setup.exe - PC Format, Cut");
-  EXPECT_EQ(head.size, 64798u);
-  EXPECT_EQ(ContentOf(*result.record), bytes.substr(0, 64798) + '\0');
-}
-
-TEST(SendAsPcFormat, KeepsTheFullLengthOfAFileThatJustFits) {
-  TempFolder folder;
-  const std::string path = folder / "exact.dat";
-  WriteFile(path, std::string(64798, 'x'));
-  const ConversionResult result = SendAsPcFormat(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(HeadOf(*result.record).title, "exact.dat - PC Format");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Files, SendAsPcFormatTest,
+    ::testing::Values(PcFormatFile{"Unchanged", "tool.bin", std::string("\x00\x01\xFF\r\n\tend", 8),
+                                   8, "tool.bin - PC Format", false},
+                      PcFormatFile{"LongerThanARecordHoldsIsCut", "setup.exe", kProgram, 64798,
+                                   "setup.exe - PC Format, Cut", true},
+                      PcFormatFile{"JustFitsWhole", "exact.dat", std::string(64798, 'x'), 64798,
+                                   "exact.dat - PC Format", false}),
+    vlmtest::RowName());
 
 TEST(SendAsPcFormat, AnswersFilesItCannotOpenWithoutARecord) {
   TempFolder folder;
@@ -220,17 +224,12 @@ TEST(ConvertForHandheld, AnswersAMissingFileWithANotFoundRecord) {
   EXPECT_EQ(ContentTextOf(*result.record), "The file was not found.");
 }
 
-struct Fallback {
-  const char* name;
+struct Fallback : vlmtest::NamedRow {
   const char* bytes;
   // The reason the log gives after the file's name; nullptr when the route
   // has no converter (no warning), "" when any reason will do.
   const char* reason;
 };
-
-void PrintTo(const Fallback& f, std::ostream* os) {
-  *os << f.name;
-}
 
 class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 
@@ -239,11 +238,10 @@ class FallbackTest : public ::testing::TestWithParam<Fallback> {};
 // as on a PC without one.
 TEST_P(FallbackTest, SendsTheFileInPcFormatWhenTheConverterFails) {
   TempFolder folder;
-  vlmtest::HotSyncSession session(UserImage(folder, "Ann"));
+  vlmtest::HotSyncSession session(vlmtest::MakeHandheldImage(folder / "handheld", "Ann"));
   ASSERT_TRUE(session.Ok());
-  ScopedEnvironment noPrograms("PATH", folder.Path());
-  const std::string path = folder / GetParam().name;
-  WriteFile(path, GetParam().bytes);
+  vlmtest::ScopedEnv noPrograms("PATH", folder.Path());
+  const std::string path = WriteFileBelow(folder.Path(), GetParam().name, GetParam().bytes);
   const ConversionResult result = ConvertForHandheld(path);
   EXPECT_EQ(result.status, kConvOk);
   ASSERT_TRUE(result.record);

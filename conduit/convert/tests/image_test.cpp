@@ -10,18 +10,21 @@
 
 #include "bytes/bytes.h"
 #include "convert/convert.h"
-#include "convert_test_support.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
 #include "testing/picture.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::HeadOf;
-using testing::ScopedEnvironment;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::HeadOf;
+using vlmtest::ScopedEnv;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
 using vlmtest::Grey;
 using vlmtest::JpegClaiming;
 
@@ -141,7 +144,7 @@ TEST_P(ImageRefusalTest, GivesStatus12AndThePcFormatFallback) {
   const std::string path = folder / GetParam().name;
   WriteFile(path, GetParam().bytes());
   {
-    const ScopedEnvironment tmpdir("TMPDIR", temporary.Path());
+    const ScopedEnv tmpdir("TMPDIR", temporary.Path());
     const ConversionResult result = ConvertImageAtMode(path, 1);
     EXPECT_EQ(result.status, kConvPictureNotLoaded);
     EXPECT_FALSE(result.record);

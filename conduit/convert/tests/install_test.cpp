@@ -11,34 +11,41 @@
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
 #include "syncmgr/syncmgr.h"
+#include "testing/file_record.h"
+#include "testing/files.h"
 #include "testing/hotsync_session.h"
+#include "testing/image.h"
+#include "testing/run_program.h"
+#include "testing/scoped_env.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentOf;
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::UserImage;
-using testing::ReadFile;
-using testing::ScopedEnvironment;
-using testing::StampOf;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentOf;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::ReadFile;
+using vlmtest::ScopedEnv;
+
+// The handheld image of a HotSync whose user is `user`.
+std::string UserImage(const vlmtest::TempFolder& folder, const std::string& user) {
+  return vlmtest::MakeHandheldImage(folder / "handheld", user);
+}
 
 class InstallTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_program = m_folder / "Game.prc";
-    WriteFile(m_program, std::string(1234, 'p'));
+    vlmtest::WriteFile(m_program, std::string(1234, 'p'));
   }
 
   // The user and path lines the stand-in received.
   std::string StandInLog() const { return ReadFile(m_folder / "instaide.log"); }
 
-  TempFolder m_folder;
+  vlmtest::TempFolder m_folder;
   std::string m_program;
-  ScopedEnvironment m_log{"VLM_TEST_INSTAIDE_LOG", m_folder / "instaide.log"};
+  ScopedEnv m_log{"VLM_TEST_INSTAIDE_LOG", m_folder / "instaide.log"};
 };
 
 TEST_F(InstallTest, FindsTheInstallAideBesideTheCode) {
@@ -47,7 +54,7 @@ TEST_F(InstallTest, FindsTheInstallAideBesideTheCode) {
 }
 
 TEST_F(InstallTest, ReportsAQueuedFileWithTheFileSizeAndTimes) {
-  testing::SetModifiedTime(m_program, testing::LocalTime(2001, 3, 5, 14, 7, 0));
+  vlmtest::SetModifiedTime(m_program, vlmtest::LocalTime(2001, 3, 5, 14, 7, 0));
   const ConversionResult result = InstallOnHandheld(m_program);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
@@ -60,13 +67,13 @@ TEST_F(InstallTest, ReportsAQueuedFileWithTheFileSizeAndTimes) {
   EXPECT_EQ(head.size, 1234u);
   EXPECT_EQ(head.contentKind, records::kContentText);
   EXPECT_EQ(head.modified, (std::array<uint8_t, 8>{20, 1, 3, 5, 14, 7, 0, 0}));
-  EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(m_program)->creationTime));
+  EXPECT_EQ(head.created, testing::StampOf(platform::GetFileStatus(m_program)->creationTime));
   // No HotSync is running, so the user is unknown.
   EXPECT_EQ(StandInLog(), "\n" + m_program + "\n");
 }
 
 TEST_F(InstallTest, ReportsAnInstallAideErrorWithoutFallingBack) {
-  ScopedEnvironment failing("VLM_TEST_INSTAIDE_RESULT", "5");
+  ScopedEnv failing("VLM_TEST_INSTAIDE_RESULT", "5");
   const ConversionResult result = ConvertForHandheld(m_program);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
@@ -123,10 +130,10 @@ TEST_F(InstallTest, ReportsAMissingLibraryOrCall) {
 
 TEST_F(InstallTest, QueuesTheFileForTheUserThroughTheRealInstallAide) {
   const std::string home = m_folder / "hotsync-home";
-  ScopedEnvironment hotsyncHome("HOTSYNC_HOME", home);
+  ScopedEnv hotsyncHome("HOTSYNC_HOME", home);
   ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
   ASSERT_EQ(mkdir((home + "/Alice").c_str(), 0700), 0);
-  const std::string library = std::string(VELLAMORE_BIN_DIR) + "/instaide.so";
+  const std::string library = vlmtest::BinPath("instaide.so");
   {
     vlmtest::HotSyncSession session(UserImage(m_folder, "Alice"));
     ASSERT_TRUE(session.Ok());

@@ -1,9 +1,8 @@
-// E-mail and fax requests through a capture program configured as the mail
-// and fax program: the recipient, subject and attached bytes of the
+// E-mail and fax requests through the capture program configured as the
+// mail and fax program: the recipient, subject and attached bytes of the
 // message, the fax program's arguments, and failures of every kind reported
 // as failures in the outcome record.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,21 +12,24 @@
 #include "convert_test_support.h"
 #include "fs/fs.h"
 #include "handheld_records.h"  // records/
+#include "program_names.h"     // store/
 #include "settings/settings.h"
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/private_home.h"
+#include "testing/program_settings.h"
 #include "text/utf8.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::ReadFile;
-using testing::ScopedEnvironment;
+using store::kParametersKey;
 using testing::StampOf;
-using testing::TempFolder;
-using testing::WriteFile;
-
-constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::ReadFile;
+using vlmtest::ScopedEnv;
+using vlmtest::WriteFile;
 
 std::string DecodeBase64(std::string_view text) {
   constexpr std::string_view kAlphabet =
@@ -70,23 +72,19 @@ std::vector<std::string> SplitArguments(const std::string& bytes) {
 class MailRequestTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(mkdir((m_folder / "config").c_str(), 0700), 0);
-    ASSERT_EQ(platform::settings::SetValue(kParametersKey, "MailProgram", CAPTURE_PROGRAM_PATH), 0);
-    ASSERT_EQ(platform::settings::SetValue(kParametersKey, "FaxProgram", CAPTURE_PROGRAM_PATH), 0);
-    m_file = m_folder / "report.pdf";
+    m_file = m_home.PathOf("report.pdf");
     for (int i = 0; i < 1000; ++i) m_bytes += static_cast<char>(i * 131 % 256);
     WriteFile(m_file, m_bytes);
   }
 
-  std::string CapturedInput() const { return ReadFile(m_folder / "capture.stdin"); }
+  std::string CapturedInput() const { return ReadFile(m_home.PathOf("capture.stdin")); }
   std::vector<std::string> CapturedArguments() const {
-    return SplitArguments(ReadFile(m_folder / "capture.args"));
+    return SplitArguments(ReadFile(m_home.PathOf("capture.args")));
   }
-  bool ProgramRan() const { return platform::GetFileStatus(m_folder / "capture.args").has_value(); }
+  bool ProgramRan() const { return vlmtest::FileExists(m_home.PathOf("capture.args")); }
 
-  TempFolder m_folder;
-  ScopedEnvironment m_config{"XDG_CONFIG_HOME", m_folder / "config"};
-  ScopedEnvironment m_capture{"CAPTURE_FILE", m_folder / "capture"};
+  vlmtest::PrivateHome m_home;
+  const std::string m_program = vlmtest::UseCaptureProgramForMailAndFax(m_home.Root());
   std::string m_file;
   std::string m_bytes;
 };
@@ -108,7 +106,7 @@ TEST_F(MailRequestTest, MailsTheFileAsAnAttachment) {
   EXPECT_EQ(head.created, StampOf(platform::GetFileStatus(m_file)->creationTime));
   EXPECT_TRUE(head.modified == StampOf(before) || head.modified == StampOf(after));
 
-  EXPECT_EQ(CapturedArguments(), (std::vector<std::string>{CAPTURE_PROGRAM_PATH, "-t", "-i"}));
+  EXPECT_EQ(CapturedArguments(), (std::vector<std::string>{m_program, "-t", "-i"}));
   const std::string mail = CapturedInput();
   EXPECT_EQ(HeaderOf(mail, "To"), "bob@example.com");
   EXPECT_EQ(HeaderOf(mail, "Subject"), "Quarterly figures");
@@ -169,7 +167,7 @@ TEST_F(MailRequestTest, FoldsALongSubjectIntoWordsOfWholeCharacters) {
 // A file name in Windows-1252 goes out as UTF-8, with an ASCII stand-in for
 // mail readers that know only the plain parameter.
 TEST_F(MailRequestTest, NamesAnAttachmentThatIsNotUtf8InBothForms) {
-  const std::string file = m_folder / "r\xE9sum\xE9.pdf";
+  const std::string file = m_home.PathOf("r\xE9sum\xE9.pdf");
   WriteFile(file, "cv");
   ASSERT_TRUE(RequestMailOrFax(kRequestModeEmail, "bob@example.com", "cv", file).record);
   EXPECT_NE(CapturedInput().find("Content-Disposition: attachment; filename=\"r_sum_.pdf\";\n "
@@ -180,9 +178,9 @@ TEST_F(MailRequestTest, NamesAnAttachmentThatIsNotUtf8InBothForms) {
 
 // A path starting with '-' reaches the fax program as a path, not an option.
 TEST_F(MailRequestTest, HandsTheFaxProgramAPathThatCannotPassForAnOption) {
-  WriteFile(m_folder / "-n.pdf", "fax me");
+  WriteFile(m_home.PathOf("-n.pdf"), "fax me");
   const std::unique_ptr<char, decltype(&std::free)> before(getcwd(nullptr, 0), &std::free);
-  ASSERT_EQ(chdir(m_folder.Path().c_str()), 0);
+  ASSERT_EQ(chdir(m_home.Root().c_str()), 0);
   const ConversionResult result = RequestMailOrFax(kRequestModeFax, "5550100", "", "-n.pdf");
   ASSERT_EQ(chdir(before.get()), 0);
   ASSERT_TRUE(result.record);
@@ -200,25 +198,24 @@ TEST_F(MailRequestTest, FaxesTheFileWithTheNoteOnACoverPage) {
             "The file was queued for faxing to FAX:+44 20 7946 0018.");
   EXPECT_EQ(HeadOf(*result.record).title, "report.pdf - Sent");
   EXPECT_EQ(HeadOf(*result.record).size, m_bytes.size());
-  EXPECT_EQ(CapturedArguments(),
-            (std::vector<std::string>{CAPTURE_PROGRAM_PATH, "-c", "Please sign", "-d",
-                                      "+44 20 7946 0018", m_file}));
+  EXPECT_EQ(CapturedArguments(), (std::vector<std::string>{m_program, "-c", "Please sign", "-d",
+                                                           "+44 20 7946 0018", m_file}));
 
   ASSERT_TRUE(RequestMailOrFax(kRequestModeFax, "5550100", "", m_file).record);
   EXPECT_EQ(CapturedArguments(),
-            (std::vector<std::string>{CAPTURE_PROGRAM_PATH, "-n", "-d", "5550100", m_file}));
+            (std::vector<std::string>{m_program, "-n", "-d", "5550100", m_file}));
 }
 
 TEST_F(MailRequestTest, ReportsAProgramThatFails) {
-  ScopedEnvironment exitStatus("CAPTURE_EXIT", "75");
-  ScopedEnvironment complaint("CAPTURE_STDERR", "queue is full\nsecond line");
+  ScopedEnv exitStatus("CAPTURE_EXIT", "75");
+  ScopedEnv complaint("CAPTURE_STDERR", "queue is full\nsecond line");
   const ConversionResult mail = RequestMailOrFax(kRequestModeEmail, "bob@example.com", "", m_file);
   ASSERT_TRUE(mail.record);
   EXPECT_EQ(mail.status, kConvOk);
   EXPECT_EQ(HeadOf(*mail.record).title, "report.pdf - Error");
   EXPECT_EQ(ContentTextOf(*mail.record),
             std::string("The file could not be sent to SMTP:bob@example.com: the mail program ") +
-                CAPTURE_PROGRAM_PATH + " exited with status 75 (queue is full).");
+                m_program + " exited with status 75 (queue is full).");
   const ConversionResult fax = RequestMailOrFax(kRequestModeFax, "5550100", "", m_file);
   ASSERT_TRUE(fax.record);
   EXPECT_EQ(HeadOf(*fax.record).title, "report.pdf - Error");
@@ -226,7 +223,8 @@ TEST_F(MailRequestTest, ReportsAProgramThatFails) {
 }
 
 TEST_F(MailRequestTest, ReportsAMissingMailProgram) {
-  ASSERT_EQ(platform::settings::SetValue(kParametersKey, "MailProgram", "/nonexistent/sendmail"),
+  ASSERT_EQ(platform::settings::SetValue(kParametersKey, store::kMailProgramValue,
+                                         "/nonexistent/sendmail"),
             0);
   const ConversionResult result =
       RequestMailOrFax(kRequestModeEmail, "bob@example.com", "", m_file);
@@ -238,9 +236,9 @@ TEST_F(MailRequestTest, ReportsAMissingMailProgram) {
 }
 
 TEST_F(MailRequestTest, ReportsThatNoFaxServiceIsAvailable) {
-  ASSERT_EQ(platform::settings::DeleteValue(kParametersKey, "FaxProgram"), 0);
+  ASSERT_EQ(platform::settings::DeleteValue(kParametersKey, store::kFaxProgramValue), 0);
   // sendfax is looked up in PATH, which holds no such program here.
-  ScopedEnvironment emptyPath("PATH", m_folder.Path());
+  ScopedEnv emptyPath("PATH", m_home.Root());
   const ConversionResult result = RequestMailOrFax(kRequestModeFax, "5550100", "", m_file);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(ContentTextOf(*result.record), "No fax service is available on the PC.");
@@ -287,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(Addresses, RefusedRequestTest,
                                            Refusal{3, "555\n0100", "is not valid"}));
 
 TEST_F(MailRequestTest, ReportsAFileThatCannotBeRead) {
-  const std::string missing = m_folder / "gone.pdf";
+  const std::string missing = m_home.PathOf("gone.pdf");
   const ConversionResult result =
       RequestMailOrFax(kRequestModeEmail, "bob@example.com", "", missing);
   ASSERT_TRUE(result.record);

@@ -21,20 +21,26 @@
 #include "clipboard/clipboard.h"
 #include "convert/convert.h"
 #include "convert/office_text.h"
-#include "convert_test_support.h"
 #include "handheld_records.h"  // records/
 #include "process/process_runner.h"
 #include "program_names.h"  // store/
 #include "settings/settings.h"
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::ScopedEnvironment;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::ReadFile;
+using vlmtest::Repeated;
+using vlmtest::ScopedEnv;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
 
 namespace clipboard = platform::clipboard;
 
@@ -50,7 +56,7 @@ class ScopedSettings {
   }
 
  private:
-  ScopedEnvironment m_config;
+  ScopedEnv m_config;
 };
 
 bool HaveLibreOffice() {
@@ -80,12 +86,6 @@ bool ProcessIsZombie(pid_t pid) {
   std::string pidText, name, state;
   stat >> pidText >> name >> state;
   return state == "Z";
-}
-
-std::string Repeated(std::string_view piece, size_t count) {
-  std::string text;
-  for (size_t i = 0; i < count; ++i) text += piece;
-  return text;
 }
 
 // A flat OpenDocument workbook of the given sheets, with a percentage
@@ -168,18 +168,25 @@ class OfficeTest : public ::testing::Test {
 
 TempFolder* OfficeTest::s_folder = nullptr;
 
-struct WordCase {
-  const char* name;
+// A document made by LibreOffice, and the text, size field and title it
+// arrives with.
+struct DocumentCase : vlmtest::NamedRow {
   std::string content;
   uint32_t size;
   const char* title;
 };
 
-void PrintTo(const WordCase& c, std::ostream* os) {
-  *os << c.name;
+// Checks the record of a converted document against its case.
+void ExpectDocument(const ConversionResult& result, const DocumentCase& expected) {
+  ASSERT_EQ(result.status, kConvOk) << result.failure;
+  ASSERT_TRUE(result.record);
+  EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
+      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
+  EXPECT_EQ(HeadOf(*result.record).size, expected.size);
+  EXPECT_EQ(HeadOf(*result.record).title, expected.title);
 }
 
-class WordDocumentTest : public OfficeTest, public ::testing::WithParamInterface<WordCase> {
+class WordDocumentTest : public OfficeTest, public ::testing::WithParamInterface<DocumentCase> {
  protected:
   static void SetUpTestSuite() {
     MakeDocuments([](const TempFolder& folder) {
@@ -193,36 +200,21 @@ class WordDocumentTest : public OfficeTest, public ::testing::WithParamInterface
 // Paragraph ends become line feeds, tabs four spaces, the text the
 // handheld's character set; a long text is cut to 30,000 bytes with its zero.
 TEST_P(WordDocumentTest, CarriesTheDocumentTextAsTheHandheldShowsIt) {
-  const WordCase& expected = GetParam();
-  const ConversionResult result = ConvertWordDocument(*s_folder / expected.name);
-  ASSERT_EQ(result.status, kConvOk) << result.failure;
-  ASSERT_TRUE(result.record);
-  EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
-  EXPECT_EQ(HeadOf(*result.record).size, expected.size);
-  EXPECT_EQ(result.record->size(), 202 + expected.size);
-  EXPECT_EQ(HeadOf(*result.record).title, expected.title);
+  const ConversionResult result = ConvertWordDocument(*s_folder / GetParam().name);
+  ExpectDocument(result, GetParam());
+  if (result.record) {
+    EXPECT_EQ(result.record->size(), 202 + GetParam().size);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, WordDocumentTest,
-    ::testing::Values(WordCase{"letter.doc", "Dear Ann,\nthe caf\xe9    is open.\n\nBob\n", 37,
-                               "letter.doc"},
-                      WordCase{"long.doc", Repeated("abcdefghijklmnopqrs\n", 2000).substr(0, 29999),
-                               30000, "long.doc- Cut"}));
+    ::testing::Values(
+        DocumentCase{"letter.doc", "Dear Ann,\nthe caf\xe9    is open.\n\nBob\n", 37, "letter.doc"},
+        DocumentCase{"long.doc", Repeated("abcdefghijklmnopqrs\n", 2000).substr(0, 29999), 30000,
+                     "long.doc- Cut"}));
 
-struct SheetCase {
-  const char* name;
-  std::string content;
-  uint32_t size;
-  const char* title;
-};
-
-void PrintTo(const SheetCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class SpreadsheetTest : public OfficeTest, public ::testing::WithParamInterface<SheetCase> {
+class SpreadsheetTest : public OfficeTest, public ::testing::WithParamInterface<DocumentCase> {
  protected:
   static void SetUpTestSuite() {
     MakeDocuments([](const TempFolder& folder) {
@@ -248,14 +240,7 @@ TEST_P(SpreadsheetTest, CollectsEverySheetAndGivesTheClipboardBack) {
   clipboard::Set(clipboard::kFormatText, userText);
   clipboard::Set(0xC001, userPicture);
   clipboard::Close();
-  const SheetCase& expected = GetParam();
-  const ConversionResult result = ConvertSpreadsheet(*s_folder / expected.name);
-  ASSERT_EQ(result.status, kConvOk) << result.failure;
-  ASSERT_TRUE(result.record);
-  EXPECT_TRUE(ContentTextOf(*result.record) == expected.content)
-      << ::testing::PrintToString(ContentTextOf(*result.record).substr(0, 300));
-  EXPECT_EQ(HeadOf(*result.record).size, expected.size);
-  EXPECT_EQ(HeadOf(*result.record).title, expected.title);
+  ExpectDocument(ConvertSpreadsheet(*s_folder / GetParam().name), GetParam());
   EXPECT_EQ(clipboard::Formats(), (std::vector<uint32_t>{clipboard::kFormatText, 0xC001}));
   EXPECT_EQ(clipboard::Get(clipboard::kFormatText), userText);
   EXPECT_EQ(clipboard::Get(0xC001), userPicture);
@@ -268,21 +253,22 @@ const std::string kManyRowsText =
 
 INSTANTIATE_TEST_SUITE_P(
     Workbooks, SpreadsheetTest,
-    ::testing::Values(SheetCase{"budget.xls",
-                                "Budget (Sheet1)\n\nRent    1200\nShare    12.5%\n\n\n\n"
-                                "Notes (Sheet2)\n\nPay by Friday\n\n\n\n",
-                                82, "budget.xls"},
-                      SheetCase{"empty.xls", "Sheet1 (Sheet1)\n\n(Empty)\n\n\n", 28, "empty.xls"},
+    ::testing::Values(DocumentCase{"budget.xls",
+                                   "Budget (Sheet1)\n\nRent    1200\nShare    12.5%\n\n\n\n"
+                                   "Notes (Sheet2)\n\nPay by Friday\n\n\n\n",
+                                   82, "budget.xls"},
+                      DocumentCase{"empty.xls", "Sheet1 (Sheet1)\n\n(Empty)\n\n\n", 28,
+                                   "empty.xls"},
                       // A cell of several lines is quoted as the copy quotes it,
                       // and a hidden sheet gives its own cells, not another's.
-                      SheetCase{"hidden.xls",
-                                "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
-                                "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
-                                87, "hidden.xls"},
-                      SheetCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"},
+                      DocumentCase{"hidden.xls",
+                                   "Shown (Sheet1)\n\n\"say \"\"so\"\"\ntwice\"    x\n\n\n\n"
+                                   "Kept (Sheet2)\n\n\"kept\nout of sight\"    y\n\n\n\n",
+                                   87, "hidden.xls"},
+                      DocumentCase{"long.xls", kLongSheet, 30000, "long.xls - Cut"},
                       // The hidden sheet is read only as far as the record
                       // holds, in time, and the shown sheet's text stays.
-                      SheetCase{"many.ods", kManyRowsText, 30000, "many.ods - Cut"}));
+                      DocumentCase{"many.ods", kManyRowsText, 30000, "many.ods - Cut"}));
 
 // A file LibreOffice cannot open fails the conversion, and the dispatcher
 // sends it in PC format.
@@ -376,12 +362,12 @@ TEST_F(OfficeTest, KillsALibreOfficeThatNeverAnswers) {
   const std::string pidFile = folder / "soffice.pid";
   WriteHungOffice(folder, pidFile);
   WriteFile(folder / "letter.doc", "text");
-  ScopedEnvironment hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
+  ScopedEnv hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
   ScopedSettings settings(folder, "2");
   const ConversionResult result = ConvertForHandheld(folder / "letter.doc");
   ASSERT_TRUE(result.record);
   EXPECT_EQ(HeadOf(*result.record).contentKind, records::kContentPcFormat);
-  const pid_t office = std::stoi(testing::ReadFile(pidFile));
+  const pid_t office = std::stoi(ReadFile(pidFile));
   EXPECT_TRUE(HasEnded(office)) << "LibreOffice was left running";
 }
 
@@ -391,7 +377,7 @@ TEST_F(OfficeTest, ALibreOfficeThatCannotRunIsReportedWithTheReason) {
   WriteFile(folder / "soffice", "#!/nonexistent/interpreter\n");
   chmod((folder / "soffice").c_str(), 0755);
   WriteFile(folder / "letter.doc", "text");
-  ScopedEnvironment brokenOffice("PATH", folder.Path());
+  ScopedEnv brokenOffice("PATH", folder.Path());
   const ConversionResult result = ConvertWordDocument(folder / "letter.doc");
   EXPECT_EQ(result.status, kConvWordNotCreated);
   EXPECT_NE(result.failure.find("LibreOffice could not be started: No such file or directory"),
@@ -416,9 +402,9 @@ TEST_F(OfficeTest, ADocumentTheServerCannotReadIsReportedAsUnreadable) {
     _exit(0);
   }
   waitpid(hotsync, nullptr, 0);
-  EXPECT_NE(testing::ReadFile(reason).find("it cannot be read: Permission denied"),
+  EXPECT_NE(ReadFile(reason).find("it cannot be read: Permission denied"),
             std::string::npos)
-      << testing::ReadFile(reason);
+      << ReadFile(reason);
 }
 
 // A HotSync killed with SIGKILL while its conversion waits for LibreOffice
@@ -432,8 +418,8 @@ TEST_F(OfficeTest, EndsWithAHotSyncThatIsKilled) {
   WriteFile(folder / "letter.doc", "text");
   const std::string scratch = folder / "tmp";
   mkdir(scratch.c_str(), 0700);
-  ScopedEnvironment hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
-  ScopedEnvironment tmp("TMPDIR", scratch);
+  ScopedEnv hungOffice("PATH", folder.Path() + ":/usr/bin:/bin");
+  ScopedEnv tmp("TMPDIR", scratch);
   const pid_t hotsync = fork();
   ASSERT_GE(hotsync, 0);
   if (hotsync == 0) {
@@ -443,7 +429,7 @@ TEST_F(OfficeTest, EndsWithAHotSyncThatIsKilled) {
   for (int tick = 0; tick < 600 && !std::filesystem::exists(record); ++tick) usleep(100'000);
   kill(hotsync, SIGKILL);
   waitpid(hotsync, nullptr, 0);
-  std::istringstream recorded(testing::ReadFile(record));
+  std::istringstream recorded(ReadFile(record));
   pid_t office = 0, server = 0;
   std::string addressSpace, pipeName;
   recorded >> office >> server >> addressSpace >> pipeName;

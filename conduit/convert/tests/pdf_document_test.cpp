@@ -5,18 +5,21 @@
 #include <sys/stat.h>
 
 #include "convert/convert.h"
-#include "convert_test_support.h"
 #include "handheld_records.h"  // records/
 #include "process/process_runner.h"
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::ScopedEnvironment;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentTextOf;
+using vlmtest::HeadOf;
+using vlmtest::TempFolder;
+using vlmtest::WriteFile;
 
 bool HaveProgram(const std::string& program) {
   return platform::RunProcess({"sh", "-c", "command -v " + program}).Succeeded();
@@ -34,18 +37,13 @@ void MakePdf(const TempFolder& folder, const std::string& name) {
   ASSERT_TRUE(made.Succeeded()) << made.standardError;
 }
 
-struct PdfCase {
-  const char* name;
+struct PdfCase : vlmtest::NamedRow {
   bool readable;       // a real PDF, else a damaged one
   bool withPdftotext;  // pdftotext on PATH
   uint8_t kind;
   // A stand-in for pdftotext put first on PATH, when given.
   const char* reader = nullptr;
 };
-
-void PrintTo(const PdfCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class PdfDocumentTest : public ::testing::TestWithParam<PdfCase> {};
 
@@ -68,7 +66,7 @@ TEST_P(PdfDocumentTest, ArrivesAsTextOnlyWhenPdftotextReadsIt) {
     chmod((bin + "/pdftotext").c_str(), 0755);
     programs = bin + ":" + programs;
   }
-  ScopedEnvironment path_("PATH", programs);
+  vlmtest::ScopedEnv path_("PATH", programs);
   const ConversionResult result = ConvertForHandheld(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(HeadOf(*result.record).contentKind, GetParam().kind);

@@ -4,17 +4,19 @@
 #include <gtest/gtest.h>
 
 #include "convert/convert.h"
-#include "convert_test_support.h"
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
+#include "testing/files.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace conduit {
 namespace {
 
-using testing::ContentOf;
-using testing::ContentTextOf;
-using testing::HeadOf;
-using testing::TempFolder;
-using testing::WriteFile;
+using vlmtest::ContentOf;
+using vlmtest::HeadOf;
+using vlmtest::TempFolder;
+using vlmtest::WriteFileBelow;
 
 struct Rewrite {
   std::string input;
@@ -118,120 +120,70 @@ TEST(HtmlToText, ConvertsTenMegabytesOfMarkUp) {
   EXPECT_EQ(page.find('<'), std::string::npos);
 }
 
-TEST(ConvertPlainText, TranscodesAndNormalisesTheText) {
+// A file, and the text, title and size field its record carries.
+struct PlainText : vlmtest::NamedRow {
+  const char* file;
+  std::string bytes;
+  std::string text;  // before the record's two zeros
+  const char* title;
+};
+
+class ConvertPlainTextTest : public ::testing::TestWithParam<PlainText> {};
+
+// The text in the handheld's character set with its line breaks normalised,
+// ending at a NUL, and cut short of the bound without a stray byte.
+TEST_P(ConvertPlainTextTest, CarriesTheHandheldsTextUpToTheBound) {
+  const PlainText& c = GetParam();
   TempFolder folder;
-  const std::string path = folder / "notes.txt";
-  WriteFile(path, "caf\xC3\xA9 \xE2\x82\xAC\r\nsecond\tline \xE4\xB8\xAD \xE9t\xE9");
+  const std::string path = WriteFileBelow(folder.Path(), c.file, c.bytes);
   const ConversionResult result = ConvertPlainText(path);
   ASSERT_TRUE(result.record);
   EXPECT_EQ(result.status, kConvOk);
-  const std::string expected = "caf\xE9 \x80\nsecond    line ? \xE9t\xE9";
-  EXPECT_EQ(ContentTextOf(*result.record), expected);
-  ASSERT_EQ(result.record->size(), 203u + expected.size());
-  EXPECT_EQ(ContentOf(*result.record), expected + std::string(2, '\0'));
+  EXPECT_EQ(ContentOf(*result.record), c.text + std::string(2, '\0'));
+  EXPECT_EQ(result.record->size(), 203u + c.text.size());
   const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.size, expected.size());
-  EXPECT_EQ(head.title, "notes.txt");
+  EXPECT_EQ(head.size, c.text.size());
+  EXPECT_LT(head.size, 64798u);
+  EXPECT_EQ(head.title, c.title);
   EXPECT_EQ(head.contentKind, records::kContentText);
   EXPECT_EQ(head.sourcePath, path);
 }
 
-TEST(ConvertPlainText, EndsTheTextAtTheFirstZeroByte) {
-  TempFolder folder;
-  const std::string path = folder / "zero.txt";
-  WriteFile(path, std::string("0123456789\0tail", 15));
-  const ConversionResult result = ConvertPlainText(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(ContentTextOf(*result.record), "0123456789");
-  EXPECT_EQ(result.record->size(), 213u);
+const std::string kLines = vlmtest::Repeated("line\r\n", 11667);
+
+// The first 64,798 bytes of `text` with their line breaks normalised.
+std::string NormalisedStart(std::string text) {
+  text.resize(64798);
+  NormaliseLineBreaks(text);
+  return text;
 }
-
-TEST(ConvertPlainText, ReadsALongFileUpToTheBoundAndMarksItCut) {
-  TempFolder folder;
-  const std::string path = folder / "long.txt";
-  std::string text;
-  while (text.size() < 70000) text += "line\r\n";
-  WriteFile(path, text);
-  const ConversionResult result = ConvertPlainText(path);
-  ASSERT_TRUE(result.record);
-  std::string expected = text.substr(0, 64798);
-  NormaliseLineBreaks(expected);
-  EXPECT_EQ(ContentTextOf(*result.record), expected);
-  const auto head = HeadOf(*result.record);
-  EXPECT_EQ(head.title, "long.txt- Cut");
-  EXPECT_EQ(head.size, expected.size());
-  EXPECT_LT(head.size, 64798u);
-}
-
-struct TooLongText {
-  const char* name;
-  std::string bytes;
-  char filler;  // the character the whole record text is made of
-};
-
-void PrintTo(const TooLongText& t, std::ostream* os) {
-  *os << t.name;
-}
-
-class TooLongTextTest : public ::testing::TestWithParam<TooLongText> {};
-
-// One byte over what a record holds, and tabs that grow four times when
-// their line breaks are normalised: both arrive cut to a full record.
-TEST_P(TooLongTextTest, IsCutToWhatOneRecordHolds) {
-  TempFolder folder;
-  const std::string path = folder / GetParam().name;
-  WriteFile(path, GetParam().bytes);
-  const ConversionResult result = ConvertPlainText(path);
-  ASSERT_TRUE(result.record);
-  ASSERT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(ContentTextOf(*result.record), std::string(64797, GetParam().filler));
-  EXPECT_EQ(HeadOf(*result.record).size, 64797u);
-  EXPECT_EQ(HeadOf(*result.record).title, std::string(GetParam().name) + "- Cut");
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, TooLongTextTest,
-                         ::testing::Values(TooLongText{"long.txt", std::string(70000, 'x'), 'x'},
-                                           TooLongText{"tabs.txt", std::string(30000, '\t'), ' '}));
-
-struct Utf8Edge {
-  const char* name;
-  std::string bytes;
-  std::string expected;
-};
-
-void PrintTo(const Utf8Edge& e, std::ostream* os) {
-  *os << e.name;
-}
-
-class Utf8EdgeTest : public ::testing::TestWithParam<Utf8Edge> {};
-
-TEST_P(Utf8EdgeTest, LeavesNoStrayCharacters) {
-  TempFolder folder;
-  const std::string path = folder / "edge.txt";
-  WriteFile(path, GetParam().bytes);
-  const ConversionResult result = ConvertPlainText(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(ContentTextOf(*result.record), GetParam().expected);
-}
-
-// The 64,798-byte bound falls between the two bytes of an e-acute; the
-// line breaks shrink the text so that no later cut hides a stray byte.
-const std::string kLineBreaks = [] {
-  std::string breaks;
-  for (int i = 0; i < 100; ++i) breaks += "\r\n";
-  return breaks;
-}();
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, Utf8EdgeTest,
-    ::testing::Values(Utf8Edge{"ByteOrderMark",
-                               "\xEF\xBB\xBF"
-                               "caf\xC3\xA9",
-                               "caf\xE9"},
-                      Utf8Edge{"CharacterCutAtTheBound",
-                               kLineBreaks + std::string(64597, 'a') + "\xC3\xA9tail",
-                               std::string(100, '\n') + std::string(64597, 'a')}),
-    [](const auto& info) { return std::string(info.param.name); });
+    Texts, ConvertPlainTextTest,
+    ::testing::Values(PlainText{"TranscodedAndNormalised", "notes.txt",
+                                "caf\xC3\xA9 \xE2\x82\xAC\r\nsecond\tline \xE4\xB8\xAD \xE9t\xE9",
+                                "caf\xE9 \x80\nsecond    line ? \xE9t\xE9", "notes.txt"},
+                      PlainText{"EndsAtTheFirstZeroByte", "zero.txt",
+                                std::string("0123456789\0tail", 15), "0123456789", "zero.txt"},
+                      PlainText{"LongFileReadUpToTheBound", "long.txt", kLines,
+                                NormalisedStart(kLines), "long.txt- Cut"},
+                      // One byte over what a record holds, and tabs that grow four times
+                      // when their line breaks are normalised: both fill a record.
+                      PlainText{"OneByteOver", "long.txt", std::string(70000, 'x'),
+                                std::string(64797, 'x'), "long.txt- Cut"},
+                      PlainText{"TabsThatGrow", "tabs.txt", std::string(30000, '\t'),
+                                std::string(64797, ' '), "tabs.txt- Cut"},
+                      PlainText{"ByteOrderMarkDropped", "edge.txt",
+                                "\xEF\xBB\xBF"
+                                "caf\xC3\xA9",
+                                "caf\xE9", "edge.txt"},
+                      // The bound falls between the two bytes of an e-acute; the line
+                      // breaks shrink the text so that no later cut hides a stray byte.
+                      PlainText{
+                          "CharacterCutAtTheBound", "edge.txt",
+                          vlmtest::Repeated("\r\n", 100) + std::string(64597, 'a') + "\xC3\xA9tail",
+                          std::string(100, '\n') + std::string(64597, 'a'), "edge.txt- Cut"}),
+    vlmtest::RowName());
 
 TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
   TempFolder folder;
@@ -240,42 +192,41 @@ TEST(ConvertPlainText, ReportsAFileThatCannotBeOpened) {
   EXPECT_EQ(result.status, kConvCannotOpen);
 }
 
-TEST(ConvertHtml, CountsTheTerminatingZeroInTheSizeField) {
-  TempFolder folder;
-  const std::string path = folder / "page.html";
-  WriteFile(path, "<h1>Caf\xC3\xA9</h1>&copy;");
-  const ConversionResult result = ConvertHtml(path);
-  ASSERT_TRUE(result.record);
-  const std::string expected = "\nCaf\xE9\n(c)";
-  EXPECT_EQ(ContentOf(*result.record), expected + std::string(2, '\0'));
-  EXPECT_EQ(result.record->size(), 203u + expected.size());
-  EXPECT_EQ(HeadOf(*result.record).size, expected.size() + 1);
-  EXPECT_EQ(HeadOf(*result.record).title, "page.html");
-}
-
-TEST(ConvertHtml, CutsALongTextOneCharacterShortOfTheBound) {
-  TempFolder folder;
-  const std::string path = folder / "big.htm";
+// A page, and the text, size field and title its record carries.
+struct HtmlPage : vlmtest::NamedRow {
+  const char* file;
   std::string page;
-  while (page.size() < 70000) page += "0123456789";
-  WriteFile(path, "<html>" + page + "</html>");
-  const ConversionResult result = ConvertHtml(path);
+  std::string text;  // before the record's two zeros
+  const char* title;
+};
+
+class ConvertHtmlTest : public ::testing::TestWithParam<HtmlPage> {};
+
+// The size field counts the text's terminating zero; a text longer than a
+// record holds is cut one character short of the bound.
+TEST_P(ConvertHtmlTest, CarriesTheTextWithItsZeroUpToTheBound) {
+  const HtmlPage& c = GetParam();
+  TempFolder folder;
+  const ConversionResult result = ConvertHtml(WriteFileBelow(folder.Path(), c.file, c.page));
   ASSERT_TRUE(result.record);
-  ASSERT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(ContentOf(*result.record), page.substr(0, 64797) + std::string(2, '\0'));
-  EXPECT_EQ(HeadOf(*result.record).size, 64798u);
-  EXPECT_EQ(HeadOf(*result.record).title, "big.htm- Cut");
+  EXPECT_EQ(ContentOf(*result.record), c.text + std::string(2, '\0'));
+  EXPECT_EQ(result.record->size(), 203u + c.text.size());
+  EXPECT_EQ(HeadOf(*result.record).size, c.text.size() + 1);
+  EXPECT_EQ(HeadOf(*result.record).title, c.title);
 }
 
-TEST(ConvertHtml, KeepsATextOfExactlyTheBoundUncut) {
-  TempFolder folder;
-  const std::string path = folder / "fits.htm";
-  WriteFile(path, std::string(64797, 'a'));
-  const ConversionResult result = ConvertHtml(path);
-  ASSERT_TRUE(result.record);
-  EXPECT_EQ(result.record->size(), 65000u);
-  EXPECT_EQ(HeadOf(*result.record).title, "fits.htm");
-}
+const std::string kDigits = vlmtest::Repeated("0123456789", 7000);
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, ConvertHtmlTest,
+    ::testing::Values(HtmlPage{"TerminatingZeroCounts", "page.html", "<h1>Caf\xC3\xA9</h1>&copy;",
+                               "\nCaf\xE9\n(c)", "page.html"},
+                      HtmlPage{"LongTextCutOneShortOfTheBound", "big.htm",
+                               "<html>" + kDigits + "</html>", kDigits.substr(0, 64797),
+                               "big.htm- Cut"},
+                      HtmlPage{"TextOfExactlyTheBoundUncut", "fits.htm", std::string(64797, 'a'),
+                               std::string(64797, 'a'), "fits.htm"}),
+    vlmtest::RowName());
 
 }  // namespace
 }  // namespace conduit

@@ -11,19 +11,19 @@
 #include <chrono>
 #include <filesystem>
 
-#include "bytes/bytes.h"
 #include "convert/convert.h"
 #include "handheld_bitmap.h"   // records/
 #include "handheld_records.h"  // records/
 #include "imaging.h"           // imaging/
 #include "receive/pc_path.h"
+#include "testing/file_record.h"
 #include "testing/files.h"
+#include "testing/table.h"
 #include "testing/temp_folder.h"
 
 namespace conduit::receive {
 namespace {
 
-namespace layout = records::file_record;
 using vlmtest::ReadFile;
 using vlmtest::TempFolder;
 using vlmtest::WriteFile;
@@ -31,18 +31,16 @@ using vlmtest::WriteFile;
 // A received record: head fields, then `content` as given.
 std::vector<uint8_t> Record(uint8_t kind, const std::string& source, std::string_view content,
                             uint32_t size, uint16_t depthCode = 0) {
-  platform::ByteWriter writer;
-  writer.U16Be(7);
-  writer.FixedText("Title of " + source, layout::kTitleSize);
-  writer.FixedText(source, layout::kSourcePathSize, platform::TextTerminator::kIfRoom);
-  writer.Bytes(std::vector<uint8_t>{20, 1, 3, 5, 14, 7, 0, 0});
-  writer.Bytes(std::vector<uint8_t>{20, 2, 4, 6, 15, 8, 0, 0});
-  writer.Bytes(std::vector<uint8_t>{20, 3, 5, 7, 16, 9, 10, 0});
-  writer.U16Be(depthCode);
-  writer.U32Be(size);
-  writer.U8(kind);
-  writer.Bytes(std::span(reinterpret_cast<const uint8_t*>(content.data()), content.size()));
-  return writer.Take();
+  return vlmtest::FileRecordBytes({7,
+                                   "Title of " + source,
+                                   source,
+                                   {20, 1, 3, 5, 14, 7, 0, 0},
+                                   {20, 2, 4, 6, 15, 8, 0, 0},
+                                   {20, 3, 5, 7, 16, 9, 10, 0},
+                                   depthCode,
+                                   size,
+                                   kind},
+                                  content);
 }
 
 std::vector<uint8_t> TextRecord(const std::string& source, std::string_view text) {
@@ -60,14 +58,7 @@ struct Receiver {
     EXPECT_EQ(result == 0, why.empty()) << why;
     return result;
   }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(folder.Path())) {
-      names.push_back(item.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  std::vector<std::string> Files() const { return vlmtest::FileNamesIn(folder.Path()); }
 };
 
 // The handheld ends lines with LF; a CR LF becomes LF, and a lone CR, which
@@ -173,12 +164,6 @@ struct HandheldName {
   std::string title;   // the entry's title, UTF-8
 };
 
-std::string Repeat(std::string_view text, size_t times) {
-  std::string out;
-  for (size_t i = 0; i < times; ++i) out += text;
-  return out;
-}
-
 void PrintTo(const HandheldName& h, std::ostream* os) {
   *os << h.file;
 }
@@ -207,20 +192,15 @@ INSTANTIATE_TEST_SUITE_P(
         HandheldName{"a\tb\x7F\x1B.txt", "a_b__.txt", "Title of a_b__.txt"},
         HandheldName{"line\xC2\x85two.txt", "line_two.txt", "Title of line_two.txt"},
         // 60 accented letters: the base name is cut to whole characters.
-        HandheldName{std::string(60, '\xE9') + ".txt", Repeat("\xC3\xA9", 25) + ".txt",
-                     "Title of " + Repeat("\xC3\xA9", 30)}));
+        HandheldName{std::string(60, '\xE9') + ".txt", vlmtest::Repeated("\xC3\xA9", 25) + ".txt",
+                     "Title of " + vlmtest::Repeated("\xC3\xA9", 30)}));
 
-struct HostileRecord {
-  const char* name;
+struct HostileRecord : vlmtest::NamedRow {
   std::vector<uint8_t> record;
   bool saved;
   const char* file;  // the one file written, when saved
   const char* contents;
 };
-
-void PrintTo(const HostileRecord& h, std::ostream* os) {
-  *os << h.name;
-}
 
 class HostileRecordTest : public ::testing::TestWithParam<HostileRecord> {};
 
@@ -275,16 +255,12 @@ INSTANTIATE_TEST_SUITE_P(
         HostileRecord{"LongestName", Record(records::kContentPcFormat, kLongName, "x", 1), true,
                       "nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn", "x"}));
 
-struct ChosenPath {
+// Named by the path's file name.
+struct ChosenPath : vlmtest::NamedRow {
   const char* source;
   PathVariant variant;
   int counter;
-  const char* name;
 };
-
-void PrintTo(const ChosenPath& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class ChoosePcPathTest : public ::testing::TestWithParam<ChosenPath> {};
 
@@ -295,13 +271,13 @@ TEST_P(ChoosePcPathTest, KeepsOrAppendsTheExtensionAndNumbersBeforeIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, ChoosePcPathTest,
-    ::testing::Values(ChosenPath{"report.doc", PathVariant::kText, 0, "report.doc.txt"},
-                      ChosenPath{"Read.Me.TXT", PathVariant::kText, 0, "Read.Me.TXT"},
-                      ChosenPath{"memo", PathVariant::kText, 2, "memo2.txt"},
-                      ChosenPath{"photo", PathVariant::kBitmap, 0, "photo.bmp"},
-                      ChosenPath{"C:\\My Pictures\\Cat.BMP", PathVariant::kBitmap, 1, "Cat1.BMP"},
-                      ChosenPath{"a:b.txt", PathVariant::kData, 0, "b.txt"},
-                      ChosenPath{"song.mid", PathVariant::kData, 3, "song3.mid"}));
+    ::testing::Values(ChosenPath{"report.doc.txt", "report.doc", PathVariant::kText, 0},
+                      ChosenPath{"Read.Me.TXT", "Read.Me.TXT", PathVariant::kText, 0},
+                      ChosenPath{"memo2.txt", "memo", PathVariant::kText, 2},
+                      ChosenPath{"photo.bmp", "photo", PathVariant::kBitmap, 0},
+                      ChosenPath{"Cat1.BMP", "C:\\My Pictures\\Cat.BMP", PathVariant::kBitmap, 1},
+                      ChosenPath{"b.txt", "a:b.txt", PathVariant::kData, 0},
+                      ChosenPath{"song3.mid", "song.mid", PathVariant::kData, 3}));
 
 TEST(ChoosePcPath, RefusesADataDirectoryThatLeavesNoRoomForAName) {
   EXPECT_FALSE(ChoosePcPath(std::string(122, 'd'), "memo", PathVariant::kText, 0));

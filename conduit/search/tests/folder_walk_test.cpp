@@ -3,7 +3,6 @@
 #include "search/folder_walk.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/files.h"
 #include "testing/temp_folder.h"
 
 namespace conduit::search {
@@ -34,9 +34,7 @@ class FolderWalkTest : public testing::Test {
   }
 
   void Write(const std::string& relative, const std::string& content) {
-    fs::path path = fs::path(m_root) / relative;
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << content;
+    vlmtest::WriteFileBelow(m_root, relative, content);
   }
 
   std::vector<std::string> Walk(WalkRequest request) {

@@ -10,6 +10,7 @@
 #include "fs/fs.h"
 #include "syncmgr/syncmgr.h"
 #include "testing/handheld_session.h"
+#include "testing/table.h"
 
 namespace conduit::search {
 namespace {
@@ -52,25 +53,9 @@ class PcFileSearchTest : public testing::Test {
     return status;
   }
 
-  std::vector<records::SearchResult> Results() {
-    std::vector<records::SearchResult> results;
-    for (const auto& record : m_session.Database(records::kSearchDatabaseName).records) {
-      EXPECT_EQ(record.data.size(), records::SearchResult::kSize);
-      EXPECT_EQ(record.attributes, 0);
-      auto result = records::SearchResult::Decode(record.data);
-      EXPECT_TRUE(result.has_value());
-      if (result) results.push_back(*result);
-    }
-    return results;
-  }
-
-  std::vector<std::string> ResultPaths() {
-    std::vector<std::string> paths;
-    for (const auto& result : Results()) paths.push_back(result.path);
-    return paths;
-  }
-
-  std::string Pc(const std::string& relative) { return m_session.PcFolder() + "/" + relative; }
+  std::vector<records::SearchResult> Results() const { return m_session.SearchResults(); }
+  std::vector<std::string> ResultPaths() const { return m_session.SearchResultPaths(); }
+  std::string Pc(const std::string& relative) const { return m_session.PcPath(relative); }
 
   HandheldSession m_session;
   std::vector<uint8_t> m_handheldBytes;
@@ -80,7 +65,7 @@ TEST_F(PcFileSearchTest, ListOnlySearchWritesUnselectedResultsAndStops) {
   records::SearchResult stale;
   stale.selected = 1;
   stale.path = "/stale/result.txt";
-  m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.txt", true, false), {stale});
+  m_session.PutSearchDatabase(Block(Pc("*.txt"), true, false), {stale});
   bool stop = true;
   EXPECT_EQ(Search(stop), kSearchDone);
   EXPECT_TRUE(stop);
@@ -100,12 +85,11 @@ TEST_F(PcFileSearchTest, ListOnlySearchWritesUnselectedResultsAndStops) {
 }
 
 TEST_F(PcFileSearchTest, BlockKeepsHandheldBytesAndRecordsTheLastSpec) {
-  const std::string spec = m_session.PcFolder() + "/*.doc";
+  const std::string spec = Pc("*.doc");
   m_session.PutSearchDatabase(Block(spec, true, false));
   bool stop = true;
   ASSERT_EQ(Search(stop), kSearchDone);
-  auto block =
-      records::SearchAppInfo::FromBytes(m_session.Database(records::kSearchDatabaseName).appInfo);
+  auto block = records::SearchAppInfo::FromBytes(m_session.Database(records::kSearchDatabaseName).appInfo);
   EXPECT_EQ(block.LastSearchSpec(), spec);
   EXPECT_EQ(block.SearchSpec(), spec);
   EXPECT_EQ(block.FaxNumber(), "555-0100");
@@ -113,7 +97,7 @@ TEST_F(PcFileSearchTest, BlockKeepsHandheldBytesAndRecordsTheLastSpec) {
 }
 
 TEST_F(PcFileSearchTest, LongerBlockKeepsEveryByteAfterItsFields) {
-  const std::string spec = m_session.PcFolder() + "/*.doc";
+  const std::string spec = Pc("*.doc");
   m_session.PutSearchDatabase(Block(spec, true, false));
   platform::pdb::PalmDatabase database = m_session.Database(records::kSearchDatabaseName);
   const std::vector<uint8_t> tail(40, 0x5A);
@@ -123,13 +107,12 @@ TEST_F(PcFileSearchTest, LongerBlockKeepsEveryByteAfterItsFields) {
   ASSERT_EQ(Search(stop), kSearchDone);
   const std::vector<uint8_t> written = m_session.Database(records::kSearchDatabaseName).appInfo;
   ASSERT_EQ(written.size(), records::SearchAppInfo::kSize + tail.size());
-  EXPECT_TRUE(
-      std::equal(tail.begin(), tail.end(), written.begin() + records::SearchAppInfo::kSize));
+  EXPECT_TRUE(std::equal(tail.begin(), tail.end(), written.begin() + records::SearchAppInfo::kSize));
   EXPECT_EQ(records::SearchAppInfo::FromBytes(written).LastSearchSpec(), spec);
 }
 
 TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
-  m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.*", false, true));
+  m_session.PutSearchDatabase(Block(Pc("*.*"), false, true));
   bool stop = true;
   EXPECT_EQ(Search(stop), kSearchDone);
   EXPECT_FALSE(stop);
@@ -141,7 +124,7 @@ TEST_F(PcFileSearchTest, SearchThatFetchesMarksEveryResultSelectedAndGoesOn) {
 }
 
 TEST_F(PcFileSearchTest, TextSearchKeepsFilesHoldingTheTextOnlyWhenSwitchedOn) {
-  records::SearchAppInfo block = Block(m_session.PcFolder() + "/*.*", true, true);
+  records::SearchAppInfo block = Block(Pc("*.*"), true, true);
   block.SetSearchText("Budget");
   m_session.PutSearchDatabase(block);
   bool stop = true;
@@ -156,7 +139,7 @@ TEST_F(PcFileSearchTest, TextSearchKeepsFilesHoldingTheTextOnlyWhenSwitchedOn) {
 }
 
 TEST_F(PcFileSearchTest, MissingFolderAnswersFourAndLeavesTheFlag) {
-  m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/nowhere/*.txt", false, false));
+  m_session.PutSearchDatabase(Block(Pc("nowhere/*.txt"), false, false));
   bool stop = true;
   EXPECT_EQ(Search(stop), kSearchPathMissing);
   EXPECT_TRUE(stop);
@@ -180,7 +163,7 @@ TEST_F(PcFileSearchTest, PathsLongerThan127CharactersAreLeftOut) {
   const std::string tooLong(128 - base - 4, 'b');
   m_session.WritePcFile(folder + "/" + fits + ".txt", "x");
   m_session.WritePcFile(folder + "/" + tooLong + ".txt", "x");
-  m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/" + folder + "/*.txt", true, false));
+  m_session.PutSearchDatabase(Block(Pc(folder + "/*.txt"), true, false));
   bool stop = true;
   ASSERT_EQ(Search(stop), kSearchDone);
   std::vector<std::string> paths = ResultPaths();
@@ -194,17 +177,12 @@ TEST_F(PcFileSearchTest, MissingSearchDatabaseFails) {
   EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"Couldn't open Search database", 22}}));
 }
 
-struct FailureCase {
-  const char* call;
+// Named by the Sync Manager call that fails.
+struct FailureCase : vlmtest::NamedRow {
   uint8_t status;
   std::vector<LogLine> log;
   size_t results;  // records left in the database
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const FailureCase& c, std::ostream* os) {
-  *os << c.call;
-}
 
 class PcFileSearchFailure : public PcFileSearchTest,
                             public testing::WithParamInterface<FailureCase> {};
@@ -213,9 +191,9 @@ TEST_P(PcFileSearchFailure, IsLoggedAndAnswered) {
   const FailureCase& c = GetParam();
   records::SearchResult stale;
   stale.path = "/stale.txt";
-  m_session.PutSearchDatabase(Block(m_session.PcFolder() + "/*.txt", false, false), {stale});
+  m_session.PutSearchDatabase(Block(Pc("*.txt"), false, false), {stale});
   bool stop = true;
-  EXPECT_EQ(Search(stop, {c.call}), c.status);
+  EXPECT_EQ(Search(stop, {c.name}), c.status);
   EXPECT_EQ(stop, c.status != kSearchDone);
   EXPECT_EQ(m_session.Log(), c.log);
   EXPECT_EQ(Results().size(), c.results);
@@ -238,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"SyncWriteRec", kSearchFailed, {{"Couldn't write Search results", 22}}, 0},
         // A close that fails writes nothing: the handheld keeps its old result.
         FailureCase{"SyncCloseDB", kSearchFailed, {{"SyncCloseDB failed", 22}}, 1}),
-    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.call); });
+    vlmtest::RowName());
 
 }  // namespace
 }  // namespace conduit::search

@@ -8,7 +8,6 @@
 
 #include "handheld_records.h"  // records/
 #include "testing/hotsync_world.h"
-#include "testing/image.h"
 
 namespace conduit {
 namespace {
@@ -33,28 +32,9 @@ class SearchEndToEnd : public testing::Test {
     m_world.Handheld("request", {"search"});
   }
 
-  std::vector<records::SearchResult> Results() {
-    const platform::pdb::PalmDatabase database =
-        vlmtest::DatabaseOf(m_world.Image(), records::kSearchDatabaseName);
-    std::vector<records::SearchResult> results;
-    for (const auto& record : database.records) {
-      if (auto result = records::SearchResult::Decode(record.data)) results.push_back(*result);
-    }
-    return results;
-  }
-
-  std::vector<std::string> ResultPaths() {
-    std::vector<std::string> paths;
-    for (const auto& result : Results()) paths.push_back(result.path);
-    return paths;
-  }
-
-  size_t FileRecordCount() {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
-    return database ? database->records.size() : 0;
-  }
-
-  std::string Pc(const std::string& relative) { return m_world.PcFolder() + "/" + relative; }
+  std::vector<records::SearchResult> Results() const { return m_world.SearchResults(); }
+  std::vector<std::string> ResultPaths() const { return m_world.SearchResultPaths(); }
+  std::string Pc(const std::string& relative) const { return m_world.PcPath(relative); }
 
   HotSyncWorld m_world;
 };
@@ -67,7 +47,7 @@ TEST_F(SearchEndToEnd, ListOnlySearchOfOneFolder) {
   EXPECT_EQ(m_world.Status(), 0);
   EXPECT_EQ(ResultPaths(), (std::vector<std::string>{Pc("minutes.txt"), Pc("plan.txt")}));
   for (const auto& result : Results()) EXPECT_EQ(result.selected, 0);
-  EXPECT_EQ(FileRecordCount(), 0u);
+  EXPECT_EQ(m_world.FileRecords().size(), 0u);
   EXPECT_EQ(m_world.Log(), (std::vector<LogLine>{{"", 19}, {"Vellamore", 20}}));
 }
 
@@ -88,7 +68,7 @@ TEST_F(SearchEndToEnd, SearchThatIsNotListOnlyFetchesEveryResultAtOnce) {
   std::vector<records::SearchResult> results = Results();
   ASSERT_EQ(results.size(), 4u);
   for (const auto& result : results) EXPECT_EQ(result.selected, 1);
-  EXPECT_EQ(FileRecordCount(), 4u);
+  EXPECT_EQ(m_world.FileRecords().size(), 4u);
   auto listed = m_world.Handheld("files");
   EXPECT_NE(listed.standardOutput.find("older.txt"), std::string::npos);
 }

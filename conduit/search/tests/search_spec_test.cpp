@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 #include "testing/temp_folder.h"
 
 namespace conduit::search {

@@ -6,14 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "search/tests/reference_text_match.h"
+#include "testing/files.h"
+#include "testing/table.h"
 #include "testing/temp_folder.h"
 
 namespace conduit::search {
@@ -25,17 +24,11 @@ std::vector<uint8_t> Bytes(std::string_view text) {
 
 using test::ReferenceContains;
 
-struct ContainsCase {
-  const char* name;
+struct ContainsCase : vlmtest::NamedRow {
   std::string text;
   std::string content;
   bool expected;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const ContainsCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class TextMatcherContains : public testing::TestWithParam<ContainsCase> {};
 
@@ -70,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ContainsCase{"BracketIsNotBrace", "[x]", "{x}", false},
                     ContainsCase{"DigitsAndPunctuation", "v1.2", "release V1.2 notes", true},
                     ContainsCase{"OnlyAsciiLettersFold", "\xC9", "\xE9", false}),
-    [](const testing::TestParamInfo<ContainsCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 // Random blocks of a small alphabet, so that near misses are frequent, at
 // every length around the 32-byte steps of the candidate filter.
@@ -97,9 +90,7 @@ TEST(TextMatcher, AgreesWithReferenceOnRandomBlocks) {
 class TextFileTest : public testing::Test {
  protected:
   std::string Write(const std::string& name, const std::string& content) {
-    std::string path = m_folder + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
+    return vlmtest::WriteFileBelow(m_folder, name, content);
   }
 
   vlmtest::TempFolder m_temp;

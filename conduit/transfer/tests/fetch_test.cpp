@@ -6,23 +6,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "bytes/bytes.h"
-#include "settings/settings.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/file_record.h"
 #include "testing/handheld_session.h"
 #include "testing/hotsync_world.h"
-#include "testing/scoped_env.h"
+#include "testing/program_settings.h"
+#include "testing/table.h"
 
 namespace conduit::transfer {
 namespace {
 
+using vlmtest::ContentTextOf;
 using vlmtest::HandheldSession;
+using vlmtest::HeadOf;
 using vlmtest::LogLine;
 
 constexpr int32_t kInjected = 0x4242;
@@ -58,42 +58,25 @@ class FetchTest : public testing::Test {
     return result;
   }
 
-  std::vector<platform::pdb::PalmRecord> FileRecords() {
-    if (!m_session.Image().HasDatabase(records::kFilesDatabaseName)) return {};
-    return m_session.Database(records::kFilesDatabaseName).records;
-  }
-
-  static std::string Title(const platform::pdb::PalmRecord& record) {
-    return platform::GetFixedText(record.data, records::file_record::kTitleOffset,
-                                  records::file_record::kTitleSize);
-  }
-  static uint8_t Kind(const platform::pdb::PalmRecord& record) {
-    return record.data.at(records::file_record::kContentKindOffset);
-  }
-  static std::string Content(const platform::pdb::PalmRecord& record) {
-    return platform::GetFixedText(record.data, records::file_record::kContentOffset,
-                                  record.data.size() - records::file_record::kContentOffset);
-  }
-
   HandheldSession m_session;
   std::string m_text, m_binary;
 };
 
 TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
   PutResults({Result(m_text, true), Result(m_binary, false),
-              Result(m_session.PcFolder() + "/gone.txt", true), Result(m_binary, true)});
+              Result(m_session.PcPath("gone.txt"), true), Result(m_binary, true)});
   const auto before = store::HandheldDateTime::FromPcTime(time(nullptr), true);
   EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
   const auto after = store::HandheldDateTime::FromPcTime(time(nullptr), true);
 
   // The missing file is answered with a message; the database was created.
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 3u);
-  EXPECT_EQ(Title(records[0]), "notes.txt - PC Format");
-  EXPECT_EQ(Title(records[1]), "gone.txt- Error");
-  EXPECT_EQ(Title(records[2]), "data.bin - PC Format");
+  EXPECT_EQ(HeadOf(records[0].data).title, "notes.txt - PC Format");
+  EXPECT_EQ(HeadOf(records[1].data).title, "gone.txt- Error");
+  EXPECT_EQ(HeadOf(records[2].data).title, "data.bin - PC Format");
   for (const auto& record : records) {
-    EXPECT_EQ(Kind(record),
+    EXPECT_EQ(HeadOf(record.data).contentKind,
               &record == &records[1] ? records::kContentText : records::kContentPcFormat);
     EXPECT_EQ(platform::GetU16Be(record.data, records::file_record::kFileIdOffset), 0);
     EXPECT_EQ(record.attributes, 0);
@@ -110,22 +93,22 @@ TEST_F(FetchTest, PcFormatFetchWritesSelectedFilesWithIdZeroAndASentStamp) {
 }
 
 TEST_F(FetchTest, ConvertingFetchAnswersAMissingFileWithAMessage) {
-  PutResults({Result(m_text, true), Result(m_session.PcFolder() + "/gone.txt", true)});
+  PutResults({Result(m_text, true), Result(m_session.PcPath("gone.txt"), true)});
   EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(Kind(records[0]), records::kContentText);
-  EXPECT_EQ(Content(records[0]), "Buy milk\n");
-  EXPECT_EQ(Title(records[1]), "gone.txt- Not found");
+  EXPECT_EQ(HeadOf(records[0].data).contentKind, records::kContentText);
+  EXPECT_EQ(ContentTextOf(records[0].data), "Buy milk\n");
+  EXPECT_EQ(HeadOf(records[1].data).title, "gone.txt- Not found");
 }
 
 // A path made on Windows is titled by its file name alone.
 TEST_F(FetchTest, TitlesAWindowsPathByItsFileName) {
   PutResults({Result("C:\\My Documents\\report.txt", true)});
   EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Title(records[0]), "report.txt- Not found");
+  EXPECT_EQ(HeadOf(records[0].data).title, "report.txt- Not found");
 }
 
 struct AccentedTitle {
@@ -145,12 +128,12 @@ class AccentedTitleTest : public FetchTest, public testing::WithParamInterface<A
 TEST_P(AccentedTitleTest, TitleIsInTheHandheldsCharacterSet) {
   const AccentedTitle& t = GetParam();
   const std::string path =
-      t.exists ? m_session.WritePcFile(t.name, "text\n") : m_session.PcFolder() + "/" + t.name;
+      t.exists ? m_session.WritePcFile(t.name, "text\n") : m_session.PcPath(t.name);
   PutResults({Result(path, true)});
   EXPECT_EQ(Fetch(t.mode), 0);
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Title(records[0]), t.title);
+  EXPECT_EQ(HeadOf(records[0].data).title, t.title);
   EXPECT_EQ(platform::GetFixedText(records[0].data, records::file_record::kSourcePathOffset,
                                    records::file_record::kSourcePathSize),
             path);
@@ -175,17 +158,12 @@ INSTANTIATE_TEST_SUITE_P(
                       FetchMode::kPcFormat, true, std::string(39, '\xE9')}));
 
 TEST_F(FetchTest, NothingSelectedStillCreatesAndPurgesTheFilesDatabase) {
-  platform::pdb::PalmDatabase files;
-  files.name = records::kFilesDatabaseName;
-  files.creator = records::kCreatorId;
-  files.type = records::kFilesDatabaseType;
-  files.records.push_back({platform::pdb::kRecordDeleted, 1, {}});
-  files.records.push_back({0, 2, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)});
-  m_session.PutDatabase(files);
+  m_session.PutFilesDatabase({{platform::pdb::kRecordDeleted, 1, {}},
+                              {0, 2, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)}});
   PutResults({Result(m_text, false)});
   EXPECT_EQ(Fetch(FetchMode::kConvert), 0);
   EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"No files to fetch.", -1}}));
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);  // the deleted record was purged
   EXPECT_EQ(records[0].uniqueId, 2u);
 }
@@ -194,7 +172,7 @@ TEST_F(FetchTest, AtMost2000SelectedResultsAreFetchedAndTheRestIsLogged) {
   std::vector<records::SearchResult> results(kMaxSelectedResults + 3, Result(m_binary, true));
   PutResults(results);
   EXPECT_EQ(Fetch(FetchMode::kPcFormat), 0);
-  EXPECT_EQ(FileRecords().size(), kMaxSelectedResults);
+  EXPECT_EQ(m_session.FileRecords().size(), kMaxSelectedResults);
   EXPECT_EQ(m_session.Log(),
             (std::vector<LogLine>{
                 {"Only the first 2000 selected files were fetched; 3 more were left out", 22}}));
@@ -206,26 +184,20 @@ class MailFetchTest : public FetchTest {
  protected:
   void SetUp() override {
     FetchTest::SetUp();
-    m_config.emplace("XDG_CONFIG_HOME", m_session.Root() + "/config");
-    m_capture = m_session.Root() + "/capture";
     vlmtest::UseCaptureProgramForMailAndFax(m_session.Root());
   }
   std::string Captured(const char* suffix) {
-    std::ifstream in(m_capture + suffix, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return vlmtest::ReadFile(m_session.Root() + "/capture" + suffix);
   }
-
-  std::optional<vlmtest::ScopedEnv> m_config;
-  std::string m_capture;
 };
 
 TEST_F(MailFetchTest, EmailFetchSendsToTheBlocksAddressAndWritesTheOutcome) {
   PutResults({Result(m_text, true)});
   EXPECT_EQ(Fetch(FetchMode::kEmail), 0);
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Kind(records[0]), records::kContentText);
-  EXPECT_EQ(Content(records[0]), "The file was sent to SMTP:ada@example.org.");
+  EXPECT_EQ(HeadOf(records[0].data).contentKind, records::kContentText);
+  EXPECT_EQ(ContentTextOf(records[0].data), "The file was sent to SMTP:ada@example.org.");
   EXPECT_EQ(platform::GetU16Be(records[0].data, records::file_record::kFileIdOffset), 0);
   EXPECT_NE(Captured(".stdin").find("ada@example.org"), std::string::npos);
   EXPECT_NE(Captured(".stdin").find("From the handheld"), std::string::npos);
@@ -234,22 +206,18 @@ TEST_F(MailFetchTest, EmailFetchSendsToTheBlocksAddressAndWritesTheOutcome) {
 TEST_F(MailFetchTest, FaxFetchDialsTheBlocksNumber) {
   PutResults({Result(m_text, true)});
   EXPECT_EQ(Fetch(FetchMode::kFax), 0);
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Content(records[0]), "The file was queued for faxing to FAX:555 0100.");
-  EXPECT_NE(Captured(".args").find("555 0100\n" + m_text), std::string::npos);
+  EXPECT_EQ(ContentTextOf(records[0].data), "The file was queued for faxing to FAX:555 0100.");
+  EXPECT_NE(Captured(".args").find(std::string("555 0100") + '\0' + m_text + '\0'),
+            std::string::npos);
 }
 
-struct FetchFailure {
-  const char* call;
+// Named by the Sync Manager call that fails.
+struct FetchFailure : vlmtest::NamedRow {
   std::vector<LogLine> log;
   bool filesTouched;  // "VlmrFilesDB" was created
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const FetchFailure& c, std::ostream* os) {
-  *os << c.call;
-}
 
 class FetchStepFailure : public FetchTest, public testing::WithParamInterface<FetchFailure> {};
 
@@ -258,10 +226,10 @@ class FetchStepFailure : public FetchTest, public testing::WithParamInterface<Fe
 TEST_P(FetchStepFailure, ReturnsTheStepsCode) {
   const FetchFailure& c = GetParam();
   PutResults({Result(m_text, true)});
-  EXPECT_EQ(Fetch(FetchMode::kPcFormat, c.call), kInjected);
+  EXPECT_EQ(Fetch(FetchMode::kPcFormat, c.name), kInjected);
   EXPECT_EQ(m_session.Log(), c.log);
   EXPECT_EQ(m_session.Image().HasDatabase(records::kFilesDatabaseName), c.filesTouched);
-  EXPECT_TRUE(FileRecords().empty());
+  EXPECT_TRUE(m_session.FileRecords().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -280,26 +248,22 @@ INSTANTIATE_TEST_SUITE_P(
             {{"Couldn't write to Files database", 22},
              {"Couldn't fetch notes.txt: the handheld refused its record (error 16962)", 22}},
             true}),
-    [](const testing::TestParamInfo<FetchFailure>& info) { return std::string(info.param.call); });
+    vlmtest::RowName());
 
 // Files that exist but cannot be read, and one that vanished after the
 // search, in each of the four modes: every one is answered on the handheld
 // and logged with its reason, and none stalls the HotSync.
-struct HostileFile {
-  const char* kind;
+// Named by the kind of file.
+struct HostileFile : vlmtest::NamedRow {
   const char* reason;
 };
-
-void PrintTo(const HostileFile& c, std::ostream* os) {
-  *os << c.kind;
-}
 
 class HostileFileFetch : public MailFetchTest,
                          public testing::WithParamInterface<std::tuple<HostileFile, FetchMode>> {
  protected:
   // The path of a file of the case's kind, made in the PC folder.
   std::string MakeHostileFile(std::string_view kind) {
-    const std::string path = m_session.PcFolder() + "/" + std::string(kind) + ".txt";
+    const std::string path = m_session.PcPath(std::string(kind) + ".txt");
     if (kind == "pipe") {
       EXPECT_EQ(mkfifo(path.c_str(), 0600), 0);
     } else if (kind == "folder") {
@@ -312,18 +276,18 @@ class HostileFileFetch : public MailFetchTest,
 
 TEST_P(HostileFileFetch, IsAnsweredAndLoggedWithItsReason) {
   const auto& [file, mode] = GetParam();
-  if (std::string_view(file.kind) == "unreadable" && geteuid() == 0) {
+  if (std::string_view(file.name) == "unreadable" && geteuid() == 0) {
     GTEST_SKIP() << "root reads every file";
   }
-  const std::string path = MakeHostileFile(file.kind);
+  const std::string path = MakeHostileFile(file.name);
   const std::string name = path.substr(path.rfind('/') + 1);
   PutResults({Result(path, true)});
   EXPECT_EQ(Fetch(mode), 0);
 
-  std::vector<platform::pdb::PalmRecord> records = FileRecords();
+  std::vector<platform::pdb::PalmRecord> records = m_session.FileRecords();
   ASSERT_EQ(records.size(), 1u);
-  EXPECT_EQ(Kind(records[0]), records::kContentText);
-  EXPECT_EQ(Title(records[0]).rfind(name, 0), 0u) << Title(records[0]);
+  EXPECT_EQ(HeadOf(records[0].data).contentKind, records::kContentText);
+  EXPECT_EQ(HeadOf(records[0].data).title.rfind(name, 0), 0u) << HeadOf(records[0].data).title;
   const std::vector<LogLine> log = m_session.Log();
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].activity, 22);
@@ -343,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
                                                  "it vanished before it could be read"}),
                      testing::ValuesIn(kAllModes)),
     [](const auto& info) {
-      return std::string(std::get<0>(info.param).kind) + "_mode" +
+      return std::string(std::get<0>(info.param).name) + "_mode" +
              std::to_string(static_cast<int>(std::get<1>(info.param)));
     });
 
@@ -356,7 +320,7 @@ TEST_F(FetchTest, FailedPurgeIsLoggedAndTheFetchGoesOn) {
   PutResults({Result(m_text, true)});
   EXPECT_EQ(Fetch(FetchMode::kPcFormat, "SyncPurgeDeletedRecs"), 0);
   EXPECT_EQ(m_session.Log(), (std::vector<LogLine>{{"SyncPurge failed", 22}}));
-  EXPECT_EQ(FileRecords().size(), 1u);
+  EXPECT_EQ(m_session.FileRecords().size(), 1u);
 }
 
 }  // namespace

@@ -5,8 +5,6 @@
 #include <Magick++.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
 #include "testing/hotsync_world.h"
@@ -26,18 +24,15 @@ TEST(PictureEndToEnd, FetchedAsABitmapShownAsPngAndReceivedAsBmp) {
   vlmtest::HotSyncWorld world;
   Magick::InitializeMagick(nullptr);
   Magick::Image photo(Magick::Geometry(320, 240), Magick::Color("white"));
-  std::filesystem::create_directories(world.PcFolder());
   photo.write(world.PcFolder() + "/photo.png");
 
   world.Handheld("search-fields", {"--spec", world.PcFolder() + "/*.png", "--list-only", "off"});
   world.Handheld("request", {"search", "--image-mode", "2"});
   ASSERT_TRUE(world.HotSync().Succeeded());
-  platform::pdb::PalmDatabase files;
-  ASSERT_EQ(world.Image().LoadDatabase(records::kFilesDatabaseName, &files),
-            platform::pdb::ImageError::kNone);
-  ASSERT_EQ(files.records.size(), 1u);
-  EXPECT_EQ(files.records[0].data.size(), 13018u) << "16 greys, as asked";
-  EXPECT_EQ(platform::GetU16Be(files.records[0].data, records::file_record::kDepthCodeOffset), 2);
+  const std::vector<platform::pdb::PalmRecord> files = world.FileRecords();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].data.size(), 13018u) << "16 greys, as asked";
+  EXPECT_EQ(platform::GetU16Be(files[0].data, records::file_record::kDepthCodeOffset), 2);
 
   const std::string png = world.Root() + "/shown.png";
   world.Handheld("extract", {"0", png, "--png"});

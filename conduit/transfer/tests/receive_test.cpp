@@ -12,14 +12,14 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
-#include "bytes/bytes.h"
 #include "request_preference_buffer.h"
 #include "sync_log.h"
 #include "syncmgr/syncmgr.h"
+#include "testing/file_record.h"
 #include "testing/handheld_session.h"
+#include "testing/table.h"
 
 namespace conduit::transfer {
 namespace {
@@ -28,34 +28,25 @@ using vlmtest::HandheldSession;
 using vlmtest::LogLine;
 
 std::vector<uint8_t> TextRecord(const std::string& name, const std::string& text) {
-  platform::ByteWriter writer;
-  writer.U16Be(0);
-  writer.FixedText(name, records::file_record::kTitleSize);
-  writer.FixedText(name, records::file_record::kSourcePathSize);
-  writer.Zeros(3 * 8 + 2);
-  writer.U32Be(static_cast<uint32_t>(text.size() + 1));
-  writer.U8(records::kContentText);
-  writer.Bytes(std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
-  writer.U8(0);
-  return writer.Take();
+  return vlmtest::FileRecordBytes({.title = name,
+                                   .sourcePath = name,
+                                   .size = static_cast<uint32_t>(text.size() + 1),
+                                   .contentKind = records::kContentText},
+                                  text + '\0');
 }
 
 class ReceiveTest : public testing::Test {
  protected:
   // "VlmrFilesDB" with one record per (name, attributes with category).
   void PutFiles(const std::vector<std::pair<std::string, uint8_t>>& files) {
-    platform::pdb::PalmDatabase database;
-    database.name = records::kFilesDatabaseName;
-    database.creator = records::kCreatorId;
-    database.type = records::kFilesDatabaseType;
-    uint32_t id = 1;
+    std::vector<platform::pdb::PalmRecord> records;
     for (const auto& [name, attributes] : files) {
       std::vector<uint8_t> data =
           TextRecord(name, name == "long" ? std::string(70000, 'x') : "text of " + name);
       if (name == "broken") data.resize(100);
-      database.records.push_back({attributes, id++, std::move(data)});
+      records.push_back({attributes, static_cast<uint32_t>(records.size() + 1), std::move(data)});
     }
-    m_session.PutDatabase(database);
+    m_session.PutFilesDatabase(records);
   }
 
   void Choose(bool wholeCategory, uint32_t selector) {
@@ -86,15 +77,6 @@ class ReceiveTest : public testing::Test {
       m_received.push_back(std::filesystem::path(entry.receivedCopy).filename().string());
     }
     return result;
-  }
-
-  std::vector<std::string> FilesInDataDirectory() const {
-    std::vector<std::string> names;
-    for (const auto& item : std::filesystem::directory_iterator(m_dataDirectory)) {
-      names.push_back(item.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
   }
 
   void SetUp() override { std::filesystem::create_directory(m_dataDirectory); }
@@ -154,7 +136,7 @@ TEST_F(ReceiveTest, WithoutADataDirectoryNothingIsReceivedOrWritten) {
   Choose(false, 0);
   EXPECT_EQ(Receive(/*withDataDirectory=*/false), kErrNothingReceived);
   EXPECT_TRUE(m_received.empty());
-  EXPECT_TRUE(FilesInDataDirectory().empty());
+  EXPECT_TRUE(vlmtest::FileNamesIn(m_dataDirectory).empty());
   EXPECT_FALSE(std::filesystem::exists("/a.txt"));
 }
 
@@ -222,15 +204,10 @@ enum class Obstacle {
   kReadOnlyFileList
 };
 
-struct SavedNothing {
-  const char* name;
+struct SavedNothing : vlmtest::NamedRow {
   Obstacle obstacle;
   int32_t result;
 };
-
-void PrintTo(const SavedNothing& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class SavedNothingTest : public ReceiveTest, public testing::WithParamInterface<SavedNothing> {};
 
@@ -245,7 +222,7 @@ TEST_P(SavedNothingTest, FailsTheRequestAndLeavesNoReceivedFile) {
   const std::string list = store::FileListStore::PathIn(m_dataDirectory);
   switch (c.obstacle) {
     case Obstacle::kDataDirectoryUnderAFile:
-      std::ofstream(m_session.Root() + "/file") << "x";
+      vlmtest::WriteFile(m_session.Root() + "/file", "x");
       m_dataDirectory = m_session.Root() + "/file/data";
       break;
     case Obstacle::kReadOnlyDataDirectory:
@@ -253,7 +230,7 @@ TEST_P(SavedNothingTest, FailsTheRequestAndLeavesNoReceivedFile) {
       if (!readOnly->Holds()) GTEST_SKIP() << "this user can write into any folder";
       break;
     case Obstacle::kReadOnlyFileList:
-      std::ofstream(list) << "";
+      vlmtest::WriteFile(list, "");
       chmod(list.c_str(), 0444);
       break;
     case Obstacle::kRefusedRecords:
@@ -262,7 +239,7 @@ TEST_P(SavedNothingTest, FailsTheRequestAndLeavesNoReceivedFile) {
   EXPECT_EQ(Receive(), c.result);
   EXPECT_TRUE(m_received.empty());
   if (std::filesystem::is_directory(m_dataDirectory)) {
-    for (const std::string& name : FilesInDataDirectory()) {
+    for (const std::string& name : vlmtest::FileNamesIn(m_dataDirectory)) {
       EXPECT_EQ(name.rfind("Vellamore.dat", 0) == 0 || name.rfind(".Vellamore.dat", 0) == 0, true)
           << name;
     }
@@ -280,19 +257,20 @@ INSTANTIATE_TEST_SUITE_P(
                      kErrNothingReceived},
         SavedNothing{"EveryRecordRefused", Obstacle::kRefusedRecords, kErrNothingReceived},
         SavedNothing{"ListCannotBeSaved", Obstacle::kReadOnlyFileList, kErrFileListNotSaved}),
-    [](const auto& info) { return std::string(info.param.name); });
+    vlmtest::RowName());
 
 TEST_F(ReceiveTest, AskingAgainAfterTheListCouldNotBeSavedLeavesOneCopyOfEach) {
   PutFiles({{"a", 4}, {"b", 4}});
   Choose(true, 4);
   const std::string list = store::FileListStore::PathIn(m_dataDirectory);
-  std::ofstream(list) << "";
+  vlmtest::WriteFile(list, "");
   chmod(list.c_str(), 0444);
   EXPECT_EQ(Receive(), kErrFileListNotSaved);
   chmod(list.c_str(), 0644);
   EXPECT_EQ(Receive(), 0);
   EXPECT_EQ(m_received, (std::vector<std::string>{"a.txt", "b.txt"}));
-  EXPECT_EQ(FilesInDataDirectory(), (std::vector<std::string>{"Vellamore.dat", "a.txt", "b.txt"}));
+  EXPECT_EQ(vlmtest::FileNamesIn(m_dataDirectory),
+            (std::vector<std::string>{"Vellamore.dat", "a.txt", "b.txt"}));
   store::FileListStore saved;
   ASSERT_TRUE(saved.Load(list, store::FileListStore::MissingStore::kZeroHeader));
   EXPECT_EQ(saved.Entries().size(), 2u);

@@ -12,15 +12,13 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
+#include "testing/file_record.h"
 #include "testing/hotsync_world.h"
-#include "testing/image.h"
 
 namespace conduit {
 namespace {
@@ -104,46 +102,22 @@ class SendConsistency : public testing::Test {
   void SetUp() override {
     store::FileListStore list;
     list.ResetHeader();
-    Add(list, "edited.txt", store::kActionAlways);
+    m_world.AddPcFile(list, "edited.txt", store::kActionAlways);
     m_world.SaveStore(list);
     ASSERT_TRUE(m_world.HotSync().Succeeded());
-    const std::string edited = m_world.Root() + "/edited-content.txt";
-    std::ofstream(edited) << kEditedText;
-    m_world.Handheld("edit", {"0", "--content", edited});
+    m_world.EditOnHandheld(0, kEditedText);
 
     list = m_world.LoadStore();
-    Add(list, "always.txt", store::kActionAlways);
-    Add(list, "once.txt", store::kActionOneTime);
-    Add(list, "ifchanged.txt", store::kActionIfChanged);
+    m_world.AddPcFile(list, "always.txt", store::kActionAlways);
+    m_world.AddPcFile(list, "once.txt", store::kActionOneTime);
+    m_world.AddPcFile(list, "ifchanged.txt", store::kActionIfChanged);
     m_world.SaveStore(list);
-  }
-
-  void Add(store::FileListStore& list, const std::string& name, uint16_t action) {
-    FileListEntry entry;
-    entry.id = static_cast<uint16_t>(1000 + list.Entries().size());
-    entry.title = name;
-    entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
-    entry.user = "Ada";
-    entry.kind = store::kPcFile;
-    entry.format = store::kFormatHandheld;
-    entry.action = action;
-    entry.changed = 1;
-    list.Append(entry);
   }
 
   std::vector<Copy> Copies() const {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
-    if (!database) return {};
     std::vector<Copy> copies;
-    for (const auto& record : database->records) {
-      Copy copy;
-      copy.fileId = platform::GetU16Be(record.data, records::file_record::kFileIdOffset);
-      if (record.data.size() > records::file_record::kContentOffset) {
-        copy.text =
-            platform::GetFixedText(record.data, records::file_record::kContentOffset,
-                                   record.data.size() - records::file_record::kContentOffset);
-      }
-      copies.push_back(copy);
+    for (const auto& record : m_world.FileRecords()) {
+      copies.push_back({vlmtest::HeadOf(record.data).fileId, vlmtest::ContentTextOf(record.data)});
     }
     return copies;
   }

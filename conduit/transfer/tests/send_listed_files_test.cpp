@@ -14,6 +14,7 @@
 #include "syncmgr/syncmgr.h"
 #include "testing/files.h"
 #include "testing/handheld_session.h"
+#include "testing/table.h"
 
 namespace conduit::transfer {
 namespace {
@@ -57,10 +58,7 @@ class SendListedFilesTest : public testing::Test {
     return result;
   }
 
-  std::vector<platform::pdb::PalmRecord> Records() {
-    if (!m_session.Image().HasDatabase(records::kFilesDatabaseName)) return {};
-    return m_session.Database(records::kFilesDatabaseName).records;
-  }
+  std::vector<platform::pdb::PalmRecord> Records() const { return m_session.FileRecords(); }
   std::vector<uint16_t> RecordFileIds() {
     std::vector<uint16_t> ids;
     for (const auto& record : Records()) ids.push_back(platform::GetU16Be(record.data, 0));
@@ -211,12 +209,7 @@ TEST_F(SendListedFilesTest, ModifiedStampIsRefreshedForEveryPcFileWithItsSecondK
 
 TEST_F(SendListedFilesTest, EntryWithIdZeroNeverReplacesAFetchedFile) {
   // A fetched file on the handheld carries file ID 0.
-  platform::pdb::PalmDatabase files;
-  files.name = records::kFilesDatabaseName;
-  files.creator = records::kCreatorId;
-  files.type = records::kFilesDatabaseType;
-  files.records.push_back({0, 7, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)});
-  m_session.PutDatabase(files);
+  m_session.PutFilesDatabase({{0, 7, std::vector<uint8_t>(records::file_record::kIndexHeadSize, 0)}});
   Add("zero.txt", store::kActionAlways).id = 0;
   Sync();
   EXPECT_NE(Entry(0).id, 0);
@@ -313,8 +306,7 @@ TEST_F(SendListedFilesTest, EntryKeepsItsOwnIdWhenFreeButNeverSharesAnother) {
   EXPECT_EQ(RecordFileIds(), (std::vector<uint16_t>{100, Entry(1).id, Entry(2).id}));
 }
 
-struct SendTestCase {
-  const char* name;
+struct SendTestCase : vlmtest::NamedRow {
   const char* user;
   uint16_t action;
   uint16_t changed;
@@ -322,11 +314,6 @@ struct SendTestCase {
   int copyMinutesOlder;  // the copy's stamp against the entry's
   bool expected;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const SendTestCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class ShouldSendTest : public testing::TestWithParam<SendTestCase> {};
 
@@ -360,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(
         SendTestCase{"IfChangedCopyNewer", "Ada", store::kActionIfChanged, 0, true, -1, false},
         SendTestCase{"IfChangedFlag", "Ada", store::kActionIfChanged, 1, true, -1, true},
         SendTestCase{"IfChangedNoCopy", "Ada", store::kActionIfChanged, 0, false, 0, true}),
-    [](const testing::TestParamInfo<SendTestCase>& info) { return info.param.name; });
+    vlmtest::RowName());
 
 }  // namespace
 }  // namespace conduit::transfer

@@ -4,16 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "bytes/bytes.h"
 #include "handheld_records.h"  // records/
-#include "testing/files.h"
+#include "testing/file_record.h"
 #include "testing/hotsync_world.h"
-#include "testing/image.h"
+#include "testing/table.h"
 
 namespace conduit {
 namespace {
@@ -35,26 +33,12 @@ struct FileRecord {
 class TransferEndToEnd : public testing::Test {
  protected:
   std::vector<FileRecord> FileRecords() {
-    const auto database = vlmtest::FindDatabase(m_world.Image(), records::kFilesDatabaseName);
-    if (!database) return {};
     std::vector<FileRecord> records;
-    for (const auto& stored : database->records) {
-      FileRecord record;
-      record.fileId = platform::GetU16Be(stored.data, records::file_record::kFileIdOffset);
-      record.title = platform::GetFixedText(stored.data, records::file_record::kTitleOffset,
-                                            records::file_record::kTitleSize);
-      record.kind = stored.data.size() > records::file_record::kContentKindOffset
-                        ? stored.data[records::file_record::kContentKindOffset]
-                        : 0;
-      record.uniqueId = stored.uniqueId;
-      record.category = stored.Category();
-      record.secret = stored.IsSecret();
-      if (stored.data.size() > records::file_record::kContentOffset) {
-        record.text =
-            platform::GetFixedText(stored.data, records::file_record::kContentOffset,
-                                   stored.data.size() - records::file_record::kContentOffset);
-      }
-      records.push_back(record);
+    for (const auto& stored : m_world.FileRecords()) {
+      const vlmtest::RecordHead head = vlmtest::HeadOf(stored.data);
+      records.push_back({head.fileId, head.title, head.contentKind, stored.uniqueId,
+                         stored.Category(), stored.IsSecret(),
+                         vlmtest::ContentTextOf(stored.data)});
     }
     return records;
   }
@@ -73,7 +57,7 @@ class TransferEndToEnd : public testing::Test {
 
 TEST_F(TransferEndToEnd, NothingSelectedIsLoggedAndTheFetchIsDone) {
   m_world.WritePcFile("a.txt", "text");
-  ListResults(m_world.PcFolder() + "/*.txt");
+  ListResults(m_world.PcPath("*.txt"));
   m_world.Handheld("request", {"fetch"});
   EXPECT_TRUE(m_world.HotSync().Succeeded());
   EXPECT_EQ(m_world.Request(), records::kRequestFetchDone);
@@ -83,18 +67,13 @@ TEST_F(TransferEndToEnd, NothingSelectedIsLoggedAndTheFetchIsDone) {
   EXPECT_TRUE(FileRecords().empty());
 }
 
-struct ModeCase {
-  const char* request;
+// Named by the request the handheld makes.
+struct ModeCase : vlmtest::NamedRow {
   uint8_t done;
   uint8_t kind;
   const char* title;
   const char* text;
 };
-
-// Test output names a case by its name, not by its bytes.
-void PrintTo(const ModeCase& c, std::ostream* os) {
-  *os << c.request;
-}
 
 class FetchModeEndToEnd : public TransferEndToEnd, public testing::WithParamInterface<ModeCase> {};
 
@@ -102,9 +81,9 @@ TEST_P(FetchModeEndToEnd, WritesTheRecordOfItsMode) {
   const ModeCase& c = GetParam();
   m_world.UseCaptureProgramForMailAndFax();
   m_world.WritePcFile("agenda.txt", "Item one\r\nItem two\r\n");
-  ListResults(m_world.PcFolder() + "/*.txt");
+  ListResults(m_world.PcPath("*.txt"));
   m_world.Handheld("select", {"all"});
-  m_world.Handheld("request", {c.request});
+  m_world.Handheld("request", {c.name});
   auto run = m_world.HotSync();
   EXPECT_TRUE(run.Succeeded()) << run.standardOutput << run.standardError;
   EXPECT_EQ(m_world.Request(), c.done);
@@ -119,21 +98,20 @@ TEST_P(FetchModeEndToEnd, WritesTheRecordOfItsMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, FetchModeEndToEnd,
-    testing::Values(ModeCase{"fetch", records::kRequestFetchDone, records::kContentText,
-                             "agenda.txt", "Item one\nItem two\n"},
+    testing::Values(ModeCase{"fetch", records::kRequestFetchDone, records::kContentText, "agenda.txt",
+                             "Item one\nItem two\n"},
                     ModeCase{"pcformat", records::kRequestPcFormatDone, records::kContentPcFormat,
                              "agenda.txt - PC Format", "Item one\r\nItem two\r\n"},
-                    ModeCase{"email", records::kRequestEmailDone, records::kContentText,
-                             "agenda.txt - Sent", "The file was sent to SMTP:ada@example.org."},
-                    ModeCase{"fax", records::kRequestFaxDone, records::kContentText,
-                             "agenda.txt - Sent",
+                    ModeCase{"email", records::kRequestEmailDone, records::kContentText, "agenda.txt - Sent",
+                             "The file was sent to SMTP:ada@example.org."},
+                    ModeCase{"fax", records::kRequestFaxDone, records::kContentText, "agenda.txt - Sent",
                              "The file was queued for faxing to FAX:555 0100."}),
-    [](const testing::TestParamInfo<ModeCase>& info) { return std::string(info.param.request); });
+    vlmtest::RowName());
 
 TEST_F(TransferEndToEnd, EmailGoesToTheCaptureProgramWithTheThirdText) {
   m_world.UseCaptureProgramForMailAndFax();
   m_world.WritePcFile("agenda.txt", "Item one\n");
-  ListResults(m_world.PcFolder() + "/*.txt");
+  ListResults(m_world.PcPath("*.txt"));
   m_world.Handheld("select", {"all"});
   m_world.Handheld("request", {"email"});
   ASSERT_TRUE(m_world.HotSync().Succeeded());
@@ -144,7 +122,7 @@ TEST_F(TransferEndToEnd, EmailGoesToTheCaptureProgramWithTheThirdText) {
 
 TEST_F(TransferEndToEnd, FailingFetchKeepsTheRequestAndReturnsTheError) {
   m_world.WritePcFile("a.txt", "text");
-  ListResults(m_world.PcFolder() + "/*.txt");
+  ListResults(m_world.PcPath("*.txt"));
   m_world.Handheld("select", {"all"});
   m_world.Handheld("request", {"fetch"});
   auto run = m_world.HotSync({"SYNCMGR_FAIL=SyncWriteRec=16962"});
@@ -173,20 +151,10 @@ class ListedFilesEndToEnd : public TransferEndToEnd {
   void SetUp() override {
     store::FileListStore list;
     list.ResetHeader();
-    uint16_t id = 1000;
     auto add = [&](const std::string& name, uint16_t action, const std::string& user) {
-      FileListEntry entry;
-      entry.id = id++;
-      entry.title = name;
-      entry.path = m_world.WritePcFile(name, "The file " + name + "\n");
+      FileListEntry& entry = m_world.AddPcFile(list, name, action, user);
       vlmtest::SetModifiedTime(entry.path, kLongAgo);
-      entry.user = user;
-      entry.kind = store::kPcFile;
-      entry.format = store::kFormatHandheld;
-      entry.action = action;
-      entry.changed = 1;
-      list.Append(entry);
-      return &list.Entries().back();
+      return &entry;
     };
     add("always.txt", store::kActionAlways, "Ada");
     add("once.txt", store::kActionOneTime, "Ada");
@@ -273,9 +241,7 @@ TEST_F(ListedFilesEndToEnd, CopyEditedOnTheHandheldStaysBesideTheNewOne) {
   size_t always = 0;
   while (always < records.size() && records[always].title != "always.txt") ++always;
   ASSERT_LT(always, records.size());
-  const std::string edited = m_world.Root() + "/edited.txt";
-  std::ofstream(edited) << "Edited on the handheld";
-  m_world.Handheld("edit", {std::to_string(always), "--content", edited});
+  m_world.EditOnHandheld(always, "Edited on the handheld");
 
   ASSERT_TRUE(m_world.HotSync().Succeeded());
   std::vector<std::string> texts;
@@ -296,8 +262,7 @@ TEST_F(ListedFilesEndToEnd, CopyEditedOnTheHandheldStaysBesideTheNewOne) {
 TEST_F(ListedFilesEndToEnd, IfChangedFollowsThePcFile) {
   ASSERT_TRUE(m_world.HotSync().Succeeded());
   const uint32_t before = ByTitle()["ifchanged.txt"].uniqueId;
-  const std::string path = m_world.PcFolder() + "/ifchanged.txt";
-  std::ofstream(path) << "A new version\n";
+  m_world.WritePcFile("ifchanged.txt", "A new version\n");
   ASSERT_TRUE(m_world.HotSync().Succeeded());
   FileRecord after = ByTitle()["ifchanged.txt"];
   EXPECT_NE(after.uniqueId, before);

@@ -8,9 +8,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "clipboard/clipboard.h"
+#include "testing/files.h"
+#include "testing/scoped_env.h"
+#include "testing/table.h"
+#include "testing/temp_folder.h"
 
 namespace platform::automation {
 namespace {
@@ -18,14 +21,9 @@ namespace {
 class AutomationTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/automation-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_folder = pattern;
     // Any program named soffice on PATH registers the classes.
-    std::ofstream(m_folder + "/soffice") << "#!/bin/sh\n";
-    chmod((m_folder + "/soffice").c_str(), 0755);
-    m_oldPath = getenv("PATH");
-    setenv("PATH", m_folder.c_str(), 1);
+    vlmtest::WriteFile(m_folder + "/soffice", "#!/bin/sh\n");
+    ASSERT_EQ(chmod((m_folder + "/soffice").c_str(), 0755), 0);
     RegisterClass("Word.Basic", "soffice", "vlmoffice");
     RegisterClass("Excel.Application", "soffice", "vlmoffice");
     SetServerFolder(STAND_IN_SERVER_FOLDER);
@@ -35,8 +33,6 @@ class AutomationTest : public ::testing::Test {
   void TearDown() override {
     Uninitialise();
     SetCallTimeLimit(std::chrono::seconds(60));
-    setenv("PATH", m_oldPath.c_str(), 1);
-    std::filesystem::remove_all(m_folder);
   }
 
   DispatchPtr Start() {
@@ -48,8 +44,9 @@ class AutomationTest : public ::testing::Test {
     return object;
   }
 
-  std::string m_folder;
-  std::string m_oldPath;
+  vlmtest::TempFolder m_temp;
+  const std::string m_folder = m_temp.Path();
+  vlmtest::ScopedEnv m_path{"PATH", m_folder};
 };
 
 TEST_F(AutomationTest, RegistersAClassOnlyWhileItsProgramIsOnPath) {
@@ -71,15 +68,10 @@ TEST_F(AutomationTest, AnswersACallAndHandsOverWhatItCopied) {
   EXPECT_EQ(server->Invoke(9, InvokeKind::kMethod, {}).code, kMemberNotFound);
 }
 
-struct Breakdown {
-  const char* name;
+struct Breakdown : vlmtest::NamedRow {
   int32_t dispid;
   HResult code;
 };
-
-void PrintTo(const Breakdown& b, std::ostream* os) {
-  *os << b.name;
-}
 
 class BreakdownTest : public AutomationTest, public ::testing::WithParamInterface<Breakdown> {};
 
@@ -92,7 +84,8 @@ TEST_P(BreakdownTest, FailsTheCallAndEveryLaterOne) {
 
 INSTANTIATE_TEST_SUITE_P(Servers, BreakdownTest,
                          ::testing::Values(Breakdown{"hangs", 2, kCallTimedOut},
-                                           Breakdown{"dies", 3, kServerUnavailable}));
+                                           Breakdown{"dies", 3, kServerUnavailable}),
+                         vlmtest::RowName());
 
 }  // namespace
 }  // namespace platform::automation

@@ -4,20 +4,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <utility>
 
+#include "testing/files.h"
 #include "testing/temp_folder.h"
 
 namespace platform {
 namespace {
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 TEST(WildcardMatch, FollowsThePcRules) {
   struct Case {
@@ -53,9 +48,9 @@ TEST(WildcardMatch, LongStarPatternsStayFast) {
 
 TEST(ListDirectory, ListsMatchesInByteOrderWithKinds) {
   vlmtest::TempFolder dir;
-  WriteText(dir.PathOf("b.txt"), "b");
-  WriteText(dir.PathOf("A.TXT"), "a");
-  WriteText(dir.PathOf("c.doc"), "c");
+  vlmtest::WriteFile(dir.PathOf("b.txt"), "b");
+  vlmtest::WriteFile(dir.PathOf("A.TXT"), "a");
+  vlmtest::WriteFile(dir.PathOf("c.doc"), "c");
   std::filesystem::create_directory(dir.PathOf("sub.txt"));
   auto entries = ListDirectory(dir.Path(), "*.txt");
   ASSERT_EQ(entries.size(), 3u);
@@ -69,7 +64,7 @@ TEST(ListDirectory, ListsMatchesInByteOrderWithKinds) {
 
 TEST(FileStatus, ReportsSizeTimesAndAbsence) {
   vlmtest::TempFolder dir;
-  WriteText(dir.PathOf("f"), "12345");
+  vlmtest::WriteFile(dir.PathOf("f"), "12345");
   auto status = GetFileStatus(dir.PathOf("f"));
   ASSERT_TRUE(status);
   EXPECT_EQ(status->size, 5u);
@@ -83,7 +78,7 @@ TEST(FileStatus, ReportsSizeTimesAndAbsence) {
 TEST(WriteFileAtomically, ReplacesWholeAndLeavesNoTemporary) {
   vlmtest::TempFolder dir;
   std::string path = dir.PathOf("store.dat");
-  WriteText(path, "old contents");
+  vlmtest::WriteFile(path, "old contents");
   ASSERT_EQ(WriteFileAtomically(path, {'n', 'e', 'w'}), 0);
   auto bytes = ReadWholeFile(path);
   ASSERT_TRUE(bytes);
@@ -96,7 +91,7 @@ TEST(WriteFileAtomically, ReplacesWholeAndLeavesNoTemporary) {
 TEST(WriteFileAtomically, FailureLeavesOldFileWhole) {
   vlmtest::TempFolder dir;
   std::string path = dir.PathOf("store.dat");
-  WriteText(path, "old");
+  vlmtest::WriteFile(path, "old");
   chmod(path.c_str(), 0444);
   EXPECT_EQ(WriteFileAtomically(path, {'x'}), EACCES);
   EXPECT_NE(WriteFileAtomically(dir.PathOf("missing/folder/file"), {'x'}), 0);
@@ -110,7 +105,7 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
   vlmtest::TempFolder dir;
   ASSERT_EQ(mkfifo(dir.PathOf("pipe").c_str(), 0600), 0);  // no writer: a blocking open hangs
   std::filesystem::create_directory(dir.PathOf("folder"));
-  WriteText(dir.PathOf("big"), std::string(101, 'x'));
+  vlmtest::WriteFile(dir.PathOf("big"), std::string(101, 'x'));
   struct Case {
     std::string path;
     uint64_t limit;
@@ -139,7 +134,7 @@ TEST(ReadWholeFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
 TEST(WriteFileAtomically, WritesThroughASymbolicLinkAndKeepsIt) {
   vlmtest::TempFolder dir;
   std::filesystem::create_directory(dir.PathOf("real"));
-  WriteText(dir.PathOf("real/store.dat"), "old");
+  vlmtest::WriteFile(dir.PathOf("real/store.dat"), "old");
   std::filesystem::create_symlink("real/store.dat", dir.PathOf("store.dat"));
   ASSERT_EQ(WriteFileAtomically(dir.PathOf("store.dat"), {'n', 'e', 'w'}), 0);
   EXPECT_TRUE(std::filesystem::is_symlink(dir.PathOf("store.dat")));
@@ -151,7 +146,7 @@ TEST(WriteFileAtomically, WritesThroughASymbolicLinkAndKeepsIt) {
 TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfTheSameFile) {
   vlmtest::TempFolder dir;
   auto makeFile = [&](const std::string& name, time_t age) {
-    WriteText(dir.PathOf(name), "x");
+    vlmtest::WriteFile(dir.PathOf(name), "x");
     struct timespec times[2] = {{time(nullptr) - age, 0}, {time(nullptr) - age, 0}};
     utimensat(AT_FDCWD, dir.PathOf(name).c_str(), times, 0);
   };
@@ -207,7 +202,7 @@ TEST(MakeFolders, CreatesMissingParentsAndRefusesAFileInTheWay) {
   ASSERT_TRUE(status);
   EXPECT_TRUE(status->isDirectory);
   EXPECT_EQ(MakeFolders(dir.PathOf("a/b"), 0700), 0);  // already there
-  WriteText(dir.PathOf("file"), "x");
+  vlmtest::WriteFile(dir.PathOf("file"), "x");
   EXPECT_EQ(MakeFolders(dir.PathOf("file"), 0700), ENOTDIR);
   EXPECT_NE(MakeFolders(dir.PathOf("file/below"), 0700), 0);
 }

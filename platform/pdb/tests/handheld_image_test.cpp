@@ -3,13 +3,12 @@
 #include "pdb/handheld_image.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "fs/fs.h"
+#include "testing/files.h"
 #include "testing/temp_folder.h"
 
 namespace platform::pdb {
@@ -24,7 +23,7 @@ class TempImage : public ::testing::Test {
     return ReadWholeFile(Path(name)).value_or(std::vector<uint8_t>());
   }
   void WriteText(const std::string& name, const std::string& text) const {
-    std::ofstream(Path(name), std::ios::binary) << text;
+    vlmtest::WriteFile(Path(name), text);
   }
 
   vlmtest::TempFolder m_root;

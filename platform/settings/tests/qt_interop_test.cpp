@@ -8,7 +8,6 @@
 #include <QSettings>
 #include <QString>
 #include <QStringList>
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 

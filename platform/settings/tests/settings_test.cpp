@@ -17,6 +17,7 @@
 #include <sstream>
 #include <vector>
 
+#include "testing/files.h"
 #include "testing/scoped_env.h"
 
 namespace platform::settings {
@@ -26,18 +27,6 @@ using namespace std::string_literals;
 
 constexpr const char* kDirectories = "Software\\Olvenmark\\Vellamore\\Directories";
 constexpr const char* kProgram = "Software\\Olvenmark\\Vellamore";
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Points XDG_CONFIG_HOME at a fresh folder for each test.
 class SettingsTest : public ::testing::Test {
@@ -66,7 +55,7 @@ TEST_F(SettingsTest, StoresEachLevelWhereQSettingsKeepsIt) {
   };
   for (const Case& c : cases) {
     ASSERT_EQ(SetValue(c.key, c.value, "/data"), 0) << c.key;
-    EXPECT_EQ(ReadText(Path(c.file)), c.content) << c.key;
+    EXPECT_EQ(vlmtest::ReadFile(Path(c.file)), c.content) << c.key;
     EXPECT_EQ(QueryValue(c.key, c.value), "/data") << c.key;
   }
 }
@@ -137,8 +126,8 @@ TEST_F(SettingsTest, EnumeratesKeysAndValuesAtEveryLevel) {
   ASSERT_EQ(SetValue("Software\\Olvenmark\\Other", "V", "v"), 0);
   ASSERT_EQ(SetValue("Software\\Olvenmark", "Company", "c"), 0);
   std::filesystem::create_directories(Path("Olvenmark/Folder"));
-  WriteText(Path("Olvenmark/notes.txt"), "not a key");
-  WriteText(Path("Zeta.conf"), "");
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/notes.txt", "not a key");
+  vlmtest::WriteFileBelow(m_config.Path(), "Zeta.conf", "");
 
   using Names = std::vector<std::string>;
   EXPECT_EQ(EnumKeys("Software"), (Names{"Olvenmark", "Zeta"}));
@@ -200,23 +189,25 @@ TEST_F(SettingsTest, KeepsOtherProgramsValuesAndReadsDamagedFiles) {
   const std::string foreign =
       "; written by hand\n[General]\nlist=a, b\nsize=@Size(3 4)\nblob=@Variant(\\0\\0\\0\\x2)\n"
       "[Directories]\ngarbage line without equals\nDataDir=\"/old\n";
-  WriteText(Path("Olvenmark/Vellamore.conf"), foreign);
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Vellamore.conf", foreign);
   EXPECT_EQ(QueryValue(kDirectories, "DataDir"), "/old\n");
   EXPECT_EQ(QueryValue(kProgram, "list"), "");
   ASSERT_EQ(SetValue(kDirectories, "New", "n"), 0);
-  EXPECT_EQ(ReadText(Path("Olvenmark/Vellamore.conf")),
+  EXPECT_EQ(vlmtest::ReadFile(Path("Olvenmark/Vellamore.conf")),
             "[General]\nlist=a, b\nsize=@Size(3 4)\nblob=@Variant(\\0\\0\\0\\x2)\n\n"
             "[Directories]\nDataDir=\"/old\n\"\nNew=n\n");
   EXPECT_EQ(QueryValue(kDirectories, "DataDir"), "/old\n");
 
-  WriteText(Path("Olvenmark/Binary.conf"), std::string("\0\xFF[\x01=\n=\"\\", 9));
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Binary.conf",
+                          std::string("\0\xFF[\x01=\n=\"\\", 9));
   EXPECT_EQ(SetValue("Software\\Olvenmark\\Binary", "V", "v"), 0);
   EXPECT_EQ(QueryValue("Software\\Olvenmark\\Binary", "V"), "v");
 }
 
 TEST_F(SettingsTest, NeverReplacesAFileItCannotRead) {
   if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  WriteText(Path("Olvenmark/Vellamore.conf"), "[Directories]\nDataDir=/keep\n");
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Vellamore.conf",
+                          "[Directories]\nDataDir=/keep\n");
   ASSERT_EQ(chmod(Path("Olvenmark/Vellamore.conf").c_str(), 0200), 0);
   EXPECT_EQ(SetValue(kDirectories, "Other", "x"), EACCES);
   chmod(Path("Olvenmark/Vellamore.conf").c_str(), 0600);
@@ -245,7 +236,7 @@ class ScopedDescriptorLimit {
 // it, but not list that one: its settings stay, and the removal says so.
 TEST_F(SettingsTest, AFolderThatCannotBeReadFailsTheRemoval) {
   ASSERT_EQ(SetValue(kDirectories, "DataDir", "/d"), 0);
-  WriteText(Path("Olvenmark/Vellamore/deep/Old.conf"), "[General]\nOld=1\n");
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark/Vellamore/deep/Old.conf", "[General]\nOld=1\n");
   int error = 0;
   {
     const ScopedDescriptorLimit limit(2);
@@ -256,7 +247,7 @@ TEST_F(SettingsTest, AFolderThatCannotBeReadFailsTheRemoval) {
 }
 
 TEST_F(SettingsTest, AFileWhereAFolderBelongsIsAnError) {
-  WriteText(Path("Olvenmark"), "a file, not a folder");
+  vlmtest::WriteFileBelow(m_config.Path(), "Olvenmark", "a file, not a folder");
   EXPECT_EQ(SetValue(kDirectories, "DataDir", "/d"), ENOTDIR);
   EXPECT_EQ(QueryValue(kDirectories, "DataDir"), std::nullopt);
 }
