@@ -432,5 +432,162 @@ TEST_F(HandheldConnectTest, TheHandheldsOwnCallsAnswerFromTheImage) {
   EXPECT_EQ(Text(icons.resources[0].data), "icon");
 }
 
+// What the handheld keeps of two HotSyncs: the identity and dates in
+// handheld.ini (the successful date only after a HotSync that ended well)
+// and the HotSync log of the last one.
+TEST_F(HandheldConnectTest, TheUserAndTheLogOfEachHotSyncAreKept) {
+  const DlpDate first{2026, 12, 1, 9, 30, 0};
+  const DlpDate second{2026, 12, 2, 10, 0, 5};
+  {
+    Desktop desktop(m_image);
+    Result<UserInfo> user = desktop.Client().ReadUserInfo();
+    ASSERT_TRUE(user);
+    EXPECT_EQ(user->name, "Ada");
+    EXPECT_EQ(user->lastSync.year, 0);
+    EXPECT_TRUE(desktop.Client().WriteUserInfo(
+        {42, 0, 7, first, kUserInfoModUserId | kUserInfoModSyncPc | kUserInfoModSyncDate, ""}));
+    EXPECT_TRUE(desktop.Client().AddSyncLogEntry("Memo: 1 record\n"));
+    EXPECT_TRUE(desktop.Client().AddSyncLogEntry("OK"));
+    const ProgramResult ended = desktop.End();
+    EXPECT_EQ(ended.exitStatus, 0) << ended.err;
+    EXPECT_EQ(ended.out, "HotSync log:\nMemo: 1 record\nOK\nThe desktop ended the HotSync: success.\n");
+  }
+  {
+    Desktop desktop(m_image);
+    Result<UserInfo> user = desktop.Client().ReadUserInfo();
+    ASSERT_TRUE(user);
+    EXPECT_EQ(user->userId, 42u);
+    EXPECT_EQ(user->lastSyncPc, 7u);
+    EXPECT_EQ(user->lastSync, first);
+    EXPECT_EQ(user->lastSuccessfulSync, first);
+    EXPECT_TRUE(desktop.Client().WriteUserInfo({0, 0, 0, second, kUserInfoModSyncDate | kUserInfoModName,
+                                                "Ada L."}));
+    EXPECT_TRUE(desktop.Client().AddSyncLogEntry("failed\n"));
+    const ProgramResult ended = desktop.End(kDlpEndOther);
+    EXPECT_EQ(ended.exitStatus, 1);
+    EXPECT_NE(ended.out.find("failure (status 3)"), std::string::npos) << ended.out;
+  }
+  EXPECT_EQ(vlmtest::ReadFile(m_image + "/HotSync log.txt"), "failed\n");
+  EXPECT_EQ(vlmtest::ReadFile(m_image + "/handheld.ini"),
+            "[User]\nName=Ada L.\nId=42\nLastSyncPc=7\nLastSync=2026-12-02 10:00:05\n"
+            "LastSuccessfulSync=2026-12-01 09:30:00\n");
+}
+
+// However the HotSync ends, what the desktop wrote into a database it never
+// closed is in the image afterwards.
+TEST_F(HandheldConnectTest, DatabasesLeftOpenAreWrittenBackWhenTheHotSyncEnds) {
+  struct Row {
+    const char* how;
+    std::vector<std::string> options;
+    std::function<ProgramResult(Desktop&)> end;
+    int exitStatus;
+  };
+  const Row rows[] = {
+      {"EndOfSync", {}, [](Desktop& d) { return d.End(); }, 0},
+      {"the desktop hangs up", {}, [](Desktop& d) { return d.HangUp(); }, 1},
+      {"the handheld disconnects",
+       {"--disconnect-after", "2"},
+       [](Desktop& d) {
+         EXPECT_EQ(d.Client().ReadOpenDBInfo(1).Code(), kDlpLinkFailure);
+         return d.HangUp();
+       },
+       1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.how);
+    Desktop desktop(m_image, row.options);
+    ASSERT_TRUE(desktop.Client().OpenDB("MemoDB", kReadWrite));
+    Result<uint32_t> id = desktop.Client().WriteRecord({1, 0, 0, 4, Bytes(row.how)});
+    ASSERT_TRUE(id);
+    EXPECT_EQ(row.end(desktop).exitStatus, row.exitStatus);
+    const PalmDatabase memo = vlmtest::DatabaseOf(Image(), "MemoDB");
+    const auto index = memo.FindRecord(*id);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(Text(memo.records[*index].data), row.how);
+  }
+}
+
+// Each fault option, as the desktop sees it.
+TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
+  const std::vector<uint8_t> large(3000, 0x5A);
+  struct Row {
+    const char* fault;
+    std::vector<std::string> options;
+    std::function<void(DlpClient&)> calls;
+    std::optional<uint16_t> endStatus;  // nothing: the desktop hangs up
+    int exitStatus;
+    const char* told;
+  };
+  const Row rows[] = {
+      {"disconnect",
+       {"--disconnect-after", "1"},
+       [](DlpClient& c) {
+         EXPECT_TRUE(c.ReadSysInfo());
+         EXPECT_EQ(c.ReadUserInfo().Code(), kDlpLinkFailure);
+       },
+       std::nullopt, 1, "closed the connection after 1 requests"},
+      {"stall",
+       {"--stall-after", "1"},
+       [](DlpClient& c) {
+         EXPECT_TRUE(c.ReadSysInfo());
+         const auto asked = std::chrono::steady_clock::now();
+         EXPECT_EQ(c.ReadUserInfo().Code(), kDlpLinkFailure);
+         EXPECT_GE(std::chrono::steady_clock::now() - asked, 400ms);
+       },
+       std::nullopt, 1, "the desktop gave up"},
+      {"cancel",
+       {"--cancel"},
+       [](DlpClient& c) { EXPECT_EQ(c.OpenConduit().Code(), kDlpErrCancelled); },
+       kDlpEndUserCancelled, 1, ""},
+      {"chunk",
+       {"--chunk", "3"},
+       [&](DlpClient& c) {
+         EXPECT_TRUE(c.OpenConduit());
+         ASSERT_TRUE(c.OpenDB("MemoDB", kReadWrite));
+         Result<uint32_t> id = c.WriteRecord({1, 0, 0, 0, large});
+         ASSERT_TRUE(id);
+         Result<RecordReply> back = c.ReadRecord(ById(*id));
+         ASSERT_TRUE(back) << back.Reason();
+         EXPECT_EQ(back->data, large);
+       },
+       kDlpEndNormal, 0, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.fault);
+    Desktop desktop(m_image, row.options, 500ms);
+    row.calls(desktop.Client());
+    const auto ended = std::chrono::steady_clock::now();
+    const ProgramResult result = row.endStatus ? desktop.End(*row.endStatus) : desktop.HangUp();
+    EXPECT_LT(std::chrono::steady_clock::now() - ended, 5s);
+    EXPECT_EQ(result.exitStatus, row.exitStatus);
+    EXPECT_NE(result.err.find(row.told), std::string::npos) << result.err;
+  }
+}
+
+TEST_F(HandheldConnectTest, BadUsageAndUnusableImagesExitWithTwoAndNoDesktopWithOne) {
+  const std::string nobody = [] {
+    Result<TcpListener> listener = TcpListener::Listen("127.0.0.1", 0);
+    return "127.0.0.1:" + std::to_string(listener ? listener->Port() : 1);
+  }();
+  struct Row {
+    std::vector<std::string> arguments;
+    int exitStatus;
+  };
+  const Row rows[] = {
+      {{m_image, "--to", "localhost:0"}, 2},
+      {{m_image, "--chunk", "0"}, 2},
+      {{m_image, "--stall-after", "soon"}, 2},
+      {{m_work / "missing", "--to", nobody}, 2},
+      {{m_image, "--to", nobody}, 1},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> argv{vlmtest::BinPath("handheld"), "connect"};
+    argv.insert(argv.end(), row.arguments.begin(), row.arguments.end());
+    const ProgramResult result = vlmtest::RunProgram(argv);
+    EXPECT_EQ(result.exitStatus, row.exitStatus) << row.arguments[0] << " " << result.err;
+    EXPECT_FALSE(result.err.empty());
+  }
+}
+
 }  // namespace
 }  // namespace hotsync
