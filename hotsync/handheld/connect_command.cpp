@@ -123,8 +123,7 @@ int Outcome(const Result<void>& served, std::optional<uint16_t> endStatus) {
     std::cout << "The desktop ended the HotSync: success.\n";
     return kExitOk;
   }
-  std::cout << "The desktop ended the HotSync: failure (status " << endStatus.value_or(0)
-            << ").\n";
+  std::cout << "The desktop ended the HotSync: failure (status " << endStatus.value_or(0) << ").\n";
   return kExitFailed;
 }
 

@@ -67,10 +67,14 @@ uint32_t FreeRam(const platform::pdb::HandheldImage& image) {
 
 ImageHandheld::ImageHandheld(platform::pdb::HandheldImage image, HandheldBehaviour behaviour,
                              std::ostream& warnings)
-    : m_image(image), m_databases(std::move(image)), m_behaviour(std::move(behaviour)),
+    : m_image(image),
+      m_databases(std::move(image)),
+      m_behaviour(std::move(behaviour)),
       m_warnings(warnings) {}
 
-ImageHandheld::~ImageHandheld() { CloseEverything(); }
+ImageHandheld::~ImageHandheld() {
+  CloseEverything();
+}
 
 Failure ImageHandheld::AsDlpFailure(const Failure& failure) const {
   for (const CodePair& pair : kDlpErrorOf) {
@@ -111,7 +115,8 @@ std::vector<uint8_t> ImageHandheld::Piece(std::span<const uint8_t> bytes, uint16
                                           uint16_t length) {
   if (offset >= bytes.size()) return {};
   const std::span<const uint8_t> rest = bytes.subspan(offset);
-  const size_t count = length == kDlpReadToEnd ? rest.size() : std::min<size_t>(length, rest.size());
+  const size_t count =
+      length == kDlpReadToEnd ? rest.size() : std::min<size_t>(length, rest.size());
   return std::vector<uint8_t>(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(count));
 }
 

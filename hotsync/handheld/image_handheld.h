@@ -24,8 +24,8 @@
 
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -122,7 +122,8 @@ class ImageHandheld final : public platform::link::DlpHandheld {
       const platform::link::ReadRecordIdListRequest& request) override;
   platform::Result<platform::link::ResourceReply> ReadResource(
       const platform::link::ReadResourceRequest& request) override;
-  platform::Result<void> WriteResource(const platform::link::WriteResourceRequest& request) override;
+  platform::Result<void> WriteResource(
+      const platform::link::WriteResourceRequest& request) override;
   platform::Result<platform::link::PreferenceReply> ReadAppPreference(
       const platform::link::ReadPreferenceRequest& request) override;
   platform::Result<void> WriteAppPreference(

@@ -49,8 +49,8 @@ DbInfo InfoOf(const PalmDatabase& database, uint16_t index, bool open) {
 DbSizes SizesOf(const PalmDatabase& database, bool withLargest) {
   DbSizes sizes;
   const bool resources = database.IsResourceDatabase();
-  sizes.records = static_cast<uint32_t>(resources ? database.resources.size()
-                                                  : database.records.size());
+  sizes.records =
+      static_cast<uint32_t>(resources ? database.resources.size() : database.records.size());
   size_t largest = 0;
   size_t data = 0;
   const auto count = [&](const std::vector<uint8_t>& bytes) {
@@ -126,8 +126,8 @@ Result<DbListPage> ImageHandheld::ReadDBList(const ReadDbListRequest& request) {
   return page;
 }
 
-Result<FindDbReply> ImageHandheld::Found(const PalmDatabase& database,
-                                         const FindDbRequest& request, uint16_t index) const {
+Result<FindDbReply> ImageHandheld::Found(const PalmDatabase& database, const FindDbRequest& request,
+                                         uint16_t index) const {
   const bool byHandle = request.by == FindDbRequest::By::kHandle;
   FindDbReply reply;
   if (request.options & kFindDbAttributes) {

@@ -49,7 +49,8 @@ Result<RecordReply> ImageHandheld::ReadRecord(const ReadRecordRequest& request) 
     if (!found) return Failure{"no record of that ID", kDlpErrNotFound};
     index = static_cast<uint16_t>(*found);
   }
-  return ReplyOf(request.handle, m_databases.ReadRecordByIndex(request.handle, index, kDlpReadToEnd),
+  return ReplyOf(request.handle,
+                 m_databases.ReadRecordByIndex(request.handle, index, kDlpReadToEnd),
                  request.offset, request.length);
 }
 
@@ -65,10 +66,10 @@ Result<RecordReply> ImageHandheld::ReadNextRecInCategory(const NextInCategoryReq
   if (Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords); !open) {
     return open.Error();
   }
-  return ReplyOf(request.handle,
-                 m_databases.ReadNextRecordInCategory(request.handle, request.category,
-                                                      kDlpReadToEnd),
-                 0, kDlpReadToEnd);
+  return ReplyOf(
+      request.handle,
+      m_databases.ReadNextRecordInCategory(request.handle, request.category, kDlpReadToEnd), 0,
+      kDlpReadToEnd);
 }
 
 Result<RecordIdReply> ImageHandheld::WriteRecord(const WriteRecordRequest& request) {
@@ -158,8 +159,8 @@ Result<void> ImageHandheld::WriteResource(const WriteResourceRequest& request) {
 }
 
 Result<PreferenceReply> ImageHandheld::ReadAppPreference(const ReadPreferenceRequest& request) {
-  Result<syncmgr::PreferenceRead> read = AsDlp(m_databases.ReadPreference(
-      {request.creator, request.id, request.saved}, request.maxBytes));
+  Result<syncmgr::PreferenceRead> read = AsDlp(
+      m_databases.ReadPreference({request.creator, request.id, request.saved}, request.maxBytes));
   if (!read) return read.Error();
   if (read->size > kDlpReadToEnd) return TooLarge();
   return PreferenceReply{read->version, static_cast<uint16_t>(read->size), std::move(read->data)};

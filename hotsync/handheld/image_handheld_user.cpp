@@ -50,8 +50,8 @@ DlpDate DateOf(const std::optional<std::string>& text) {
       day < 1 || day > 31 || hour > 23 || minute > 59 || second > 59) {
     return {};
   }
-  return DlpDate{static_cast<uint16_t>(year),   static_cast<uint8_t>(month),
-                 static_cast<uint8_t>(day),     static_cast<uint8_t>(hour),
+  return DlpDate{static_cast<uint16_t>(year),  static_cast<uint8_t>(month),
+                 static_cast<uint8_t>(day),    static_cast<uint8_t>(hour),
                  static_cast<uint8_t>(minute), static_cast<uint8_t>(second)};
 }
 

@@ -28,9 +28,8 @@ Result<std::vector<uint8_t>> FaultyHandheldLink::NextRequest() {
 }
 
 Failure FaultyHandheldLink::StallUntilDesktopGivesUp() {
-  const std::string stalled =
-      "the handheld stopped answering after " + std::to_string(*m_faults.stallAfter) +
-      " requests, as asked";
+  const std::string stalled = "the handheld stopped answering after " +
+                              std::to_string(*m_faults.stallAfter) + " requests, as asked";
   const auto deadline = platform::link::Clock::now() + m_stallLimit;
   std::array<uint8_t, 1> dropped{};
   while (m_link.Stream().ReadExactly(dropped, deadline)) {

@@ -26,7 +26,9 @@ int MillisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-ByteStream::~ByteStream() { Close(); }
+ByteStream::~ByteStream() {
+  Close();
+}
 
 ByteStream::ByteStream(ByteStream&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_maxWrite(other.m_maxWrite) {}
@@ -87,7 +89,8 @@ Result<void> ByteStream::WriteAll(std::span<const uint8_t> bytes, Clock::time_po
     if (sent < 0 && errno == ENOTSOCK) sent = ::write(m_fd, bytes.data() + done, piece);
     if (sent < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
-      if (errno == EPIPE || errno == ECONNRESET) return Failure{"the handheld closed the connection"};
+      if (errno == EPIPE || errno == ECONNRESET)
+        return Failure{"the handheld closed the connection"};
       return SystemFailure("the link failed");
     }
     done += static_cast<size_t>(sent);
