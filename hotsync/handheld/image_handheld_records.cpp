@@ -10,7 +10,6 @@ namespace handheld {
 using namespace platform::link;
 using platform::Failure;
 using platform::Result;
-using platform::pdb::PalmDatabase;
 namespace pdb = platform::pdb;
 namespace syncmgr = platform::syncmgr;
 
@@ -28,7 +27,7 @@ Failure TooLargeToHold() {
 Result<RecordReply> ImageHandheld::ReplyOf(uint8_t handle, Result<syncmgr::HandheldRecord> found,
                                            uint16_t offset, uint16_t length) {
   if (!found) return AsDlpFailure(found.Error());
-  const PalmDatabase& database = *m_databases.Database(handle);
+  const pdb::PalmDatabase& database = *m_databases.Database(handle);
   if (database.records[found->index].data.size() > kDlpReadToEnd) return TooLarge();
   RecordReply reply;
   reply.recordId = found->id;
@@ -41,7 +40,7 @@ Result<RecordReply> ImageHandheld::ReplyOf(uint8_t handle, Result<syncmgr::Handh
 }
 
 Result<RecordReply> ImageHandheld::ReadRecord(const ReadRecordRequest& request) {
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords);
   if (!open) return open.Error();
   uint16_t index = request.index;
   if (request.by == ReadRecordRequest::By::kId) {
@@ -55,7 +54,7 @@ Result<RecordReply> ImageHandheld::ReadRecord(const ReadRecordRequest& request) 
 }
 
 Result<RecordReply> ImageHandheld::ReadNextModifiedRec(const DbHandle& request) {
-  if (Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords); !open) {
+  if (Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords); !open) {
     return open.Error();
   }
   return ReplyOf(request.handle, m_databases.ReadNextModifiedRecord(request.handle, kDlpReadToEnd),
@@ -63,7 +62,7 @@ Result<RecordReply> ImageHandheld::ReadNextModifiedRec(const DbHandle& request) 
 }
 
 Result<RecordReply> ImageHandheld::ReadNextRecInCategory(const NextInCategoryRequest& request) {
-  if (Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords); !open) {
+  if (Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords); !open) {
     return open.Error();
   }
   return ReplyOf(
@@ -73,7 +72,7 @@ Result<RecordReply> ImageHandheld::ReadNextRecInCategory(const NextInCategoryReq
 }
 
 Result<RecordIdReply> ImageHandheld::WriteRecord(const WriteRecordRequest& request) {
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords, Access::kWrite);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords, Access::kWrite);
   if (!open) return open.Error();
   if (request.data.size() > kLargestRecord) return TooLargeToHold();
   if (request.recordId > pdb::kMaxUniqueId) {
@@ -90,7 +89,7 @@ Result<RecordIdReply> ImageHandheld::WriteRecord(const WriteRecordRequest& reque
 }
 
 Result<void> ImageHandheld::DeleteRecord(const DeleteRecordRequest& request) {
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords, Access::kWrite);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords, Access::kWrite);
   if (!open) return open.Error();
   switch (request.which) {
     case DeleteRecordRequest::Which::kOne:
@@ -111,7 +110,7 @@ Result<void> ImageHandheld::DeleteRecord(const DeleteRecordRequest& request) {
 }
 
 Result<RecordIdList> ImageHandheld::ReadRecordIDList(const ReadRecordIdListRequest& request) {
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kRecords);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kRecords);
   if (!open) return open.Error();
   const auto& records = (*open)->records;
   const size_t most = std::min<size_t>(request.maxCount, kMostIdsInReply);
@@ -123,7 +122,7 @@ Result<RecordIdList> ImageHandheld::ReadRecordIDList(const ReadRecordIdListReque
 }
 
 Result<ResourceReply> ImageHandheld::ReadResource(const ReadResourceRequest& request) {
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kResources);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kResources);
   if (!open) return open.Error();
   const auto& resources = (*open)->resources;
   size_t index = request.index;
@@ -143,13 +142,13 @@ Result<ResourceReply> ImageHandheld::ReadResource(const ReadResourceRequest& req
 
 Result<void> ImageHandheld::WriteResource(const WriteResourceRequest& request) {
   if (request.data.size() > kLargestRecord) return TooLargeToHold();
-  Result<const PalmDatabase*> open = Open(request.handle, Kind::kResources, Access::kWrite);
+  Result<const pdb::PalmDatabase*> open = Open(request.handle, Kind::kResources, Access::kWrite);
   if (!open) return open.Error();
   const bool exists = (*open)->FindResource(request.type, request.id) != nullptr;
   if (!exists && (*open)->resources.size() >= pdb::kMaxEntries) {
     return Failure{"the database holds as many resources as it can", kDlpErrNotEnoughSpace};
   }
-  PalmDatabase& database = *m_databases.ChangeDatabase(request.handle);
+  pdb::PalmDatabase& database = *m_databases.ChangeDatabase(request.handle);
   if (pdb::PalmResource* resource = database.FindResource(request.type, request.id)) {
     resource->data = request.data;
   } else {

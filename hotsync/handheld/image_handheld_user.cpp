@@ -1,6 +1,5 @@
 // The image handheld's user: name, IDs and the dates of its HotSyncs, kept
 // as [User] values of handheld.ini (see image_handheld.h).
-#include <charconv>
 #include <cstdio>
 #include <vector>
 
@@ -20,14 +19,6 @@ constexpr std::string_view kViewerIdKey = "ViewerId";
 constexpr std::string_view kLastSyncPcKey = "LastSyncPc";
 constexpr std::string_view kLastSyncKey = "LastSync";
 constexpr std::string_view kLastSuccessfulSyncKey = "LastSuccessfulSync";
-
-// A decimal value; 0 when missing or no number.
-uint32_t NumberOf(const std::optional<std::string>& text) {
-  if (!text) return 0;
-  uint32_t number = 0;
-  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), number);
-  return error == std::errc() && end == text->data() + text->size() ? number : 0;
-}
 
 // "2026-12-01 09:30:00"; empty for no date.
 std::string DateText(const DlpDate& date) {
@@ -60,8 +51,8 @@ DlpDate DateOf(const std::optional<std::string>& text) {
 Result<UserInfo> ImageHandheld::ReadUserInfo() {
   UserInfo info;
   info.userId = m_image.ReadUserId();
-  info.viewerId = NumberOf(m_image.ReadUserValue(kViewerIdKey));
-  info.lastSyncPc = NumberOf(m_image.ReadUserValue(kLastSyncPcKey));
+  info.viewerId = m_image.ReadUserNumber(kViewerIdKey);
+  info.lastSyncPc = m_image.ReadUserNumber(kLastSyncPcKey);
   info.lastSync = DateOf(m_image.ReadUserValue(kLastSyncKey));
   info.lastSuccessfulSync = DateOf(m_image.ReadUserValue(kLastSuccessfulSyncKey));
   // A handheld holds no longer name than DLP carries.

@@ -248,8 +248,8 @@ bool HandheldImage::WriteUserName(std::string_view name) const {
   return WriteUserValues({&value, 1});
 }
 
-uint32_t HandheldImage::ReadUserId() const {
-  const auto value = ReadUserValue("Id");
+uint32_t HandheldImage::ReadUserNumber(std::string_view key) const {
+  const auto value = ReadUserValue(key);
   uint32_t id = 0;
   if (!value) return 0;
   const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), id);

@@ -121,8 +121,10 @@ class HandheldImage {
   std::optional<std::string> ReadUserName() const { return ReadUserValue("Name"); }
   // Sets [User] Name=, keeping the rest of handheld.ini; false on failure.
   bool WriteUserName(std::string_view name) const;
+  // A [User] value as a decimal number; 0 when missing or not a number.
+  uint32_t ReadUserNumber(std::string_view key) const;
   // [User] Id= as a number; 0 when missing or not a number.
-  uint32_t ReadUserId() const;
+  uint32_t ReadUserId() const { return ReadUserNumber("Id"); }
 
   // Application preference `id` of `creator` from Saved Preferences (saved)
   // or Unsaved Preferences. kNotFound when the database or resource is
