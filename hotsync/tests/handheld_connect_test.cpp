@@ -28,7 +28,6 @@ using namespace std::chrono_literals;
 using platform::Result;
 using platform::pdb::HandheldImage;
 using platform::pdb::PalmDatabase;
-using platform::pdb::PalmRecord;
 using platform::syncmgr::HandheldRecord;
 using platform::syncmgr::ImageBackend;
 using vlmtest::ProgramResult;
@@ -393,7 +392,7 @@ TEST_F(HandheldConnectTest, TheHandheldsOwnCallsAnswerFromTheImage) {
 
 // What the handheld keeps of two HotSyncs: the identity and dates in
 // handheld.ini (the successful date only after a HotSync that ended well)
-// and the HotSync log of the last one.
+// and the HotSync log of the last one; the image is locked meanwhile.
 TEST_F(HandheldConnectTest, TheUserAndTheLogOfEachHotSyncAreKept) {
   const DlpDate first{2026, 12, 1, 9, 30, 0};
   const DlpDate second{2026, 12, 2, 10, 0, 5};
@@ -407,6 +406,9 @@ TEST_F(HandheldConnectTest, TheUserAndTheLogOfEachHotSyncAreKept) {
         {42, 0, 7, first, kUserInfoModUserId | kUserInfoModSyncPc | kUserInfoModSyncDate, ""}));
     EXPECT_TRUE(desktop.Client().AddSyncLogEntry("Memo: 1 record\n"));
     EXPECT_TRUE(desktop.Client().AddSyncLogEntry("OK"));
+    const ProgramResult meanwhile =
+        vlmtest::RunProgram({vlmtest::BinPath("handheld"), "connect", m_image});
+    EXPECT_NE(meanwhile.err.find("busy"), std::string::npos) << meanwhile.err;
     const ProgramResult ended = desktop.End();
     EXPECT_EQ(ended.exitStatus, 0) << ended.err;
     EXPECT_EQ(ended.out,
