@@ -36,6 +36,7 @@ struct CommandSpec {
 void AddRequestCommands(std::vector<CommandSpec>& commands);
 void AddSearchCommands(std::vector<CommandSpec>& commands);
 void AddFilesCommands(std::vector<CommandSpec>& commands);
+void AddConnectCommand(std::vector<CommandSpec>& commands);
 
 // Prints "handheld: <message>" on standard error; returns kExitFailed or
 // kExitUsage.

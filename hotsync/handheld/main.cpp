@@ -1,6 +1,7 @@
 // handheld: the handheld companion. Plays the handheld application on a
 // handheld image folder: requests, search fields and results, and the files
-// database. It is how a person, a demo or a test drives the system.
+// database; and plays the handheld itself in a network HotSync. It is how a
+// person, a demo or a test drives the system.
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ constexpr char kUsage[] =
     "  add-bitmap IMAGE --file F ... add a picture (PNG, JPEG or a handheld\n"
     "                                bitmap) made on the handheld\n"
     "  edit IMAGE INDEX              mark a record as changed on the handheld\n"
+    "  connect IMAGE [--to HOST:PORT]\n"
+    "                                play the handheld in a network HotSync\n"
     "\n"
     "A record's index changes when a HotSync adds or removes records: list\n"
     "them with \"files\" or \"results\" after each HotSync.\n"
@@ -84,6 +87,7 @@ int main(int argc, char** argv) {
   handheld::AddRequestCommands(commands);
   handheld::AddSearchCommands(commands);
   handheld::AddFilesCommands(commands);
+  handheld::AddConnectCommand(commands);
   for (const handheld::CommandSpec& command : commands) {
     if (command.name == words[0]) {
       return RunCommand(command, std::vector<std::string_view>(words.begin() + 1, words.end()));

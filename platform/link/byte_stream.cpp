@@ -26,14 +26,18 @@ int MillisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-ByteStream::~ByteStream() { Close(); }
+ByteStream::~ByteStream() {
+  Close();
+}
 
-ByteStream::ByteStream(ByteStream&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+ByteStream::ByteStream(ByteStream&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_maxWrite(other.m_maxWrite) {}
 
 ByteStream& ByteStream::operator=(ByteStream&& other) noexcept {
   if (this != &other) {
     Close();
     m_fd = std::exchange(other.m_fd, -1);
+    m_maxWrite = other.m_maxWrite;
   }
   return *this;
 }
@@ -78,12 +82,15 @@ Result<void> ByteStream::WriteAll(std::span<const uint8_t> bytes, Clock::time_po
   size_t done = 0;
   while (done < bytes.size()) {
     if (Result<void> ready = WaitFor(POLLOUT, deadline); !ready) return ready;
+    size_t piece = bytes.size() - done;
+    if (m_maxWrite != 0 && piece > m_maxWrite) piece = m_maxWrite;
     // A socket whose peer is gone must fail this write, not raise SIGPIPE.
-    ssize_t sent = ::send(m_fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-    if (sent < 0 && errno == ENOTSOCK) sent = ::write(m_fd, bytes.data() + done, bytes.size() - done);
+    ssize_t sent = ::send(m_fd, bytes.data() + done, piece, MSG_NOSIGNAL);
+    if (sent < 0 && errno == ENOTSOCK) sent = ::write(m_fd, bytes.data() + done, piece);
     if (sent < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
-      if (errno == EPIPE || errno == ECONNRESET) return Failure{"the handheld closed the connection"};
+      if (errno == EPIPE || errno == ECONNRESET)
+        return Failure{"the handheld closed the connection"};
       return SystemFailure("the link failed");
     }
     done += static_cast<size_t>(sent);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -30,6 +31,10 @@ class ByteStream {
   // Writes all of `bytes` by `deadline`.
   Result<void> WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline);
 
+  // Sends at most `maxBytes` in each write (0: no limit), so that the peer
+  // receives every message in pieces: for tests of how it reassembles them.
+  void LimitWrites(size_t maxBytes) { m_maxWrite = maxBytes; }
+
   int Fd() const { return m_fd; }
   bool IsOpen() const { return m_fd >= 0; }
   void Close();
@@ -40,6 +45,7 @@ class ByteStream {
   Result<void> WaitFor(short events, Clock::time_point deadline);
 
   int m_fd = -1;
+  size_t m_maxWrite = 0;
 };
 
 }  // namespace platform::link

@@ -226,25 +226,30 @@ ImageError HandheldImage::InstallBytes(ByteSpan bytes, std::string* installedNam
   return ImageError::kNone;
 }
 
-std::optional<std::string> HandheldImage::ReadUserName() const {
+std::optional<std::string> HandheldImage::ReadUserValue(std::string_view key) const {
   const auto text = ReadWholeFile(PathOf(kIdentityFileName));
   if (!text) return std::nullopt;
-  return ReadIniValue(std::string(text->begin(), text->end()), kUserSection, "Name");
+  return ReadIniValue(std::string(text->begin(), text->end()), kUserSection, key);
+}
+
+bool HandheldImage::WriteUserValues(std::span<const UserValue> values) const {
+  const std::string path = PathOf(kIdentityFileName);
+  const auto old = ReadWholeFile(path);
+  std::string text = old ? std::string(old->begin(), old->end()) : std::string();
+  for (const auto& [key, value] : values) {
+    if (value.find_first_of("\r\n") != std::string::npos) return false;
+    text = WriteIniValue(text, kUserSection, key, value);
+  }
+  return WriteFileAtomically(path, std::vector<uint8_t>(text.begin(), text.end())) == 0;
 }
 
 bool HandheldImage::WriteUserName(std::string_view name) const {
-  if (name.find_first_of("\r\n") != std::string_view::npos) return false;
-  const std::string path = PathOf(kIdentityFileName);
-  const auto old = ReadWholeFile(path);
-  const std::string text = old ? std::string(old->begin(), old->end()) : std::string();
-  const std::string updated = WriteIniValue(text, kUserSection, "Name", name);
-  return WriteFileAtomically(path, std::vector<uint8_t>(updated.begin(), updated.end())) == 0;
+  const UserValue value{"Name", std::string(name)};
+  return WriteUserValues({&value, 1});
 }
 
-uint32_t HandheldImage::ReadUserId() const {
-  const auto text = ReadWholeFile(PathOf(kIdentityFileName));
-  if (!text) return 0;
-  const auto value = ReadIniValue(std::string(text->begin(), text->end()), kUserSection, "Id");
+uint32_t HandheldImage::ReadUserNumber(std::string_view key) const {
+  const auto value = ReadUserValue(key);
   uint32_t id = 0;
   if (!value) return 0;
   const auto [end, error] = std::from_chars(value->data(), value->data() + value->size(), id);

@@ -4,7 +4,8 @@
 //
 //   <folder>/<name>.pdb        a record database
 //   <folder>/<name>.prc        a resource database
-//   <folder>/handheld.ini      [User] Name=<user name> (and Id=<number>)
+//   <folder>/handheld.ini      [User] Name=<user name> (and Id=<number>, and
+//                              what a network HotSync keeps there)
 //
 // A '/' in a database name is written "%2F" in its file name. Application
 // preferences are resources of "Saved Preferences" (type 'sprf', creator
@@ -18,8 +19,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bytes/bytes.h"
@@ -107,12 +110,21 @@ class HandheldImage {
   ImageError InstallBytes(ByteSpan bytes, std::string* installedName = nullptr,
                           PdbError* pdbError = nullptr) const;
 
+  // A [User] value of handheld.ini; nothing when the file or key is missing.
+  std::optional<std::string> ReadUserValue(std::string_view key) const;
+  // Sets [User] values in one rewrite of handheld.ini, keeping its other
+  // lines; false on failure or when a value holds a line break.
+  using UserValue = std::pair<std::string_view, std::string>;
+  bool WriteUserValues(std::span<const UserValue> values) const;
+
   // [User] Name= of handheld.ini; nothing when the file or key is missing.
-  std::optional<std::string> ReadUserName() const;
+  std::optional<std::string> ReadUserName() const { return ReadUserValue("Name"); }
   // Sets [User] Name=, keeping the rest of handheld.ini; false on failure.
   bool WriteUserName(std::string_view name) const;
+  // A [User] value as a decimal number; 0 when missing or not a number.
+  uint32_t ReadUserNumber(std::string_view key) const;
   // [User] Id= as a number; 0 when missing or not a number.
-  uint32_t ReadUserId() const;
+  uint32_t ReadUserId() const { return ReadUserNumber("Id"); }
 
   // Application preference `id` of `creator` from Saved Preferences (saved)
   // or Unsaved Preferences. kNotFound when the database or resource is

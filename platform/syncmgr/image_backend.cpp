@@ -160,6 +160,20 @@ void ImageBackend::CloseAll() {
   }
 }
 
+const pdb::PalmDatabase* ImageBackend::Database(uint8_t handle) const {
+  const OpenHandle* open = FindHandle(handle);
+  return open == nullptr ? nullptr : &open->loaded->database;
+}
+
+pdb::PalmDatabase* ImageBackend::ChangeDatabase(uint8_t handle) {
+  OpenHandle* open = FindHandle(handle);
+  if (open == nullptr) return nullptr;
+  open->loaded->changed = true;
+  // The caller may add or remove records: the IDs in use are counted again.
+  open->loaded->idsInUse.reset();
+  return &open->loaded->database;
+}
+
 Result<uint16_t> ImageBackend::RecordCount(uint8_t handle) {
   const OpenHandle* open = FindHandle(handle);
   if (open == nullptr) return BadHandle();

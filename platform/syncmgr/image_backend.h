@@ -49,6 +49,17 @@ class ImageBackend final : public Backend {
                                std::span<const uint8_t> data) override;
   Result<HandheldUser> ReadUser() override;
 
+  // For a handheld played from the image over DLP, which answers requests
+  // the Backend has no call for. The database open under `handle`, or null:
+  // Database() to read it; ChangeDatabase() to change it, which has it
+  // written back when its last handle is closed.
+  const pdb::PalmDatabase* Database(uint8_t handle) const;
+  pdb::PalmDatabase* ChangeDatabase(uint8_t handle);
+  // The next record after the walk's position whose dirty bit is set,
+  // deleted ones included; kSyncErrNoRecord at the end. The walk is the one
+  // of ReadNextRecordInCategory.
+  Result<HandheldRecord> ReadNextModifiedRecord(uint8_t handle, uint16_t maxBytes);
+
  private:
   // One loaded database, shared by every handle open on it.
   struct LoadedDatabase {
@@ -91,6 +102,10 @@ class ImageBackend final : public Backend {
   static uint32_t NewUniqueId(LoadedDatabase& loaded);
   // Writes a changed database back (temporary file, rename).
   Result<void> WriteBack(LoadedDatabase& loaded) const;
+  // The first record from the handle's walk position on that is visible
+  // and `wanted`; the walk moves past it.
+  template <typename Predicate>
+  Result<HandheldRecord> WalkTo(uint8_t handle, uint16_t maxBytes, Predicate wanted);
   // Removes the records `remove` selects from the handle's database.
   template <typename Predicate>
   Result<void> RemoveRecords(uint8_t handle, Predicate remove);

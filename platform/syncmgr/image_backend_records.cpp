@@ -98,20 +98,33 @@ Result<void> ImageBackend::ResetRecordIndex(uint8_t handle) {
   return {};
 }
 
-Result<HandheldRecord> ImageBackend::ReadNextRecordInCategory(uint8_t handle, uint8_t category,
-                                                              uint16_t maxBytes) {
+template <typename Predicate>
+Result<HandheldRecord> ImageBackend::WalkTo(uint8_t handle, uint16_t maxBytes, Predicate wanted) {
   const Result<OpenHandle*> open = RecordHandle(handle);
   if (!open) return open.Error();
   OpenHandle& walk = **open;
   const auto& records = walk.loaded->database.records;
   for (size_t index = walk.walkPosition; index < records.size(); ++index) {
     const pdb::PalmRecord& stored = records[index];
-    if (stored.IsDeleted() || !walk.IsVisible(stored) || stored.Category() != category) continue;
+    if (!walk.IsVisible(stored) || !wanted(stored)) continue;
     walk.walkPosition = index + 1;
     return Reported(stored, index, maxBytes);
   }
   walk.walkPosition = records.size();
   return NoRecord();
+}
+
+Result<HandheldRecord> ImageBackend::ReadNextRecordInCategory(uint8_t handle, uint8_t category,
+                                                              uint16_t maxBytes) {
+  return WalkTo(handle, maxBytes, [category](const pdb::PalmRecord& stored) {
+    return !stored.IsDeleted() && stored.Category() == category;
+  });
+}
+
+Result<HandheldRecord> ImageBackend::ReadNextModifiedRecord(uint8_t handle, uint16_t maxBytes) {
+  return WalkTo(handle, maxBytes, [](const pdb::PalmRecord& stored) {
+    return (stored.attributes & pdb::kRecordDirty) != 0;
+  });
 }
 
 }  // namespace platform::syncmgr
