@@ -8,12 +8,6 @@
 #include "syncmgr/sync_backend_session.h"
 
 namespace platform::syncmgr {
-namespace {
-
-// Every handle of a created database reads and writes and shows secrets.
-constexpr uint8_t kCreateMode = kDbRead | kDbWrite | kDbShowSecret;
-
-}  // namespace
 
 std::unique_ptr<Backend> MakeImageBackend(const std::string& folder) {
   pdb::HandheldImage image(folder);
@@ -126,7 +120,7 @@ Result<uint8_t> ImageBackend::CreateDatabase(const NewDatabase& spec) {
   database.creator = spec.creator;
   database.created = std::time(nullptr);
   database.modified = database.created;
-  const uint8_t opened = TakeHandle(loaded, kCreateMode);
+  const uint8_t opened = TakeHandle(loaded, kCreatedDatabaseMode);
   if (opened == 0) return TooManyOpen();
   // The database exists on the handheld from now on, even if it is never
   // closed.
