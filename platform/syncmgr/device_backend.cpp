@@ -61,8 +61,7 @@ Failure DeviceBackend::LinkLost() {
   return Failure{"the link to the handheld is lost", kSyncErrIo};
 }
 
-Failure DeviceBackend::Translated(const Failure& failure, int32_t notFound,
-                                  OpenHandle* recordsOf) {
+Failure DeviceBackend::Translated(const Failure& failure, int32_t notFound, OpenHandle* recordsOf) {
   if (failure.code == link::kDlpLinkFailure) m_linkLost = true;
   if (recordsOf != nullptr && failure.code == link::kDlpErrNotSupported) {
     recordsOf->opened.resource = true;
@@ -99,8 +98,9 @@ Result<uint8_t> DeviceBackend::OpenDatabase(std::string_view name, uint8_t card,
   const uint8_t handle = FreeHandle();
   if (handle == 0) return Failure{"every database handle is in use", kSyncErrTooManyOpen};
   // The Sync Manager's open modes are DLP's.
-  const Result<uint8_t> opened = Ask(
-      kSyncErrNotFound, [&](DlpClient& client) { return client.OpenDB(std::string(name), mode, card); });
+  const Result<uint8_t> opened = Ask(kSyncErrNotFound, [&](DlpClient& client) {
+    return client.OpenDB(std::string(name), mode, card);
+  });
   if (!opened) return opened.Error();
   m_handles[handle] = OpenHandle{*opened, OpenedDatabase{mode, false}};
   return handle;
@@ -166,10 +166,8 @@ Result<void> DeviceBackend::WriteAppInfo(uint8_t handle, std::span<const uint8_t
              [&](DlpClient& client) { return client.WriteAppBlock((*open)->onHandheld, block); });
 }
 
-// The purges go to the handheld whatever the database's kind: it answers
-// for a resource database itself.
 Result<void> DeviceBackend::PurgeDeletedRecords(uint8_t handle) {
-  const Result<OpenHandle*> open = Find(handle);
+  const Result<OpenHandle*> open = FindRecordDatabase(handle);
   if (!open) return open.Error();
   return Ask(
       kSyncErrNoRecord,
@@ -177,7 +175,7 @@ Result<void> DeviceBackend::PurgeDeletedRecords(uint8_t handle) {
 }
 
 Result<void> DeviceBackend::PurgeAllRecords(uint8_t handle) {
-  const Result<OpenHandle*> open = Find(handle);
+  const Result<OpenHandle*> open = FindRecordDatabase(handle);
   if (!open) return open.Error();
   const link::DeleteRecordRequest request{link::DeleteRecordRequest::Which::kAll,
                                           (*open)->onHandheld};

@@ -83,7 +83,9 @@ Result<HandheldRecord> DeviceBackend::ReadNextRecordInCategory(uint8_t handle, u
   // The call has no length: the whole record crosses the link.
   Result<link::RecordReply> read = Ask(
       kSyncErrNoRecord,
-      [&](DlpClient& client) { return client.ReadNextRecInCategory((*open)->onHandheld, category); },
+      [&](DlpClient& client) {
+        return client.ReadNextRecInCategory((*open)->onHandheld, category);
+      },
       *open);
   if (!read) return read.Error();
   return Reported(std::move(*read), maxBytes);

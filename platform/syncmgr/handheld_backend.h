@@ -98,7 +98,8 @@ class Backend {
   // the database has none.
   virtual Result<std::vector<uint8_t>> ReadAppInfo(uint8_t handle, uint16_t maxBytes) = 0;
   virtual Result<void> WriteAppInfo(uint8_t handle, std::span<const uint8_t> block) = 0;
-  // Removes deleted and archived records.
+  // Removes deleted and archived records, or every record; a resource
+  // database refuses both (kSyncErrBadArgument), as a handheld does.
   virtual Result<void> PurgeDeletedRecords(uint8_t handle) = 0;
   virtual Result<void> PurgeAllRecords(uint8_t handle) = 0;
 

@@ -183,9 +183,9 @@ Result<void> ImageBackend::WriteAppInfo(uint8_t handle, std::span<const uint8_t>
 
 template <typename Predicate>
 Result<void> ImageBackend::RemoveRecords(uint8_t handle, Predicate remove) {
-  OpenHandle* open = FindHandle(handle);
-  if (open == nullptr) return BadHandle();
-  LoadedDatabase& loaded = *open->loaded;
+  const Result<OpenHandle*> open = RecordHandle(handle);
+  if (!open) return open.Error();
+  LoadedDatabase& loaded = *(*open)->loaded;
   auto& records = loaded.database.records;
   const size_t before = records.size();
   std::erase_if(records, remove);

@@ -41,7 +41,7 @@ enum {
   kSyncErrNoPreference = 0x410B, /* no such application preference */
   kSyncErrAlreadyRegistered = 0x410C,
   kSyncErrCancelled = 0x410D, /* the HotSync was cancelled on the handheld */
-  kSyncErrInjected = 0x41FF /* default code of a failure injected for testing */
+  kSyncErrInjected = 0x41FF   /* default code of a failure injected for testing */
 };
 
 /* Open modes. */
