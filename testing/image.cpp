@@ -24,4 +24,17 @@ std::string MakeHandheldImage(const std::string& folder, const std::string& user
   return folder;
 }
 
+void WriteRecordDatabase(const std::string& imageDir, const std::string& name, uint32_t creator,
+                         uint32_t type, const std::vector<platform::pdb::PalmRecord>& records) {
+  platform::pdb::PalmDatabase database;
+  database.name = name;
+  database.creator = creator;
+  database.type = type;
+  database.records = records;
+  database.uniqueIdSeed = 0x1000;
+  const platform::pdb::ImageError saved = platform::pdb::HandheldImage(imageDir).SaveDatabase(database);
+  ASSERT_EQ(saved, platform::pdb::ImageError::kNone)
+      << "cannot save " << name << ": " << platform::pdb::Describe(saved);
+}
+
 }  // namespace vlmtest

@@ -83,9 +83,9 @@ Result<RecordIdReply> ImageHandheld::WriteRecord(const WriteRecordRequest& reque
   record.attributes = request.attributes;
   record.category = request.category & pdb::kRecordCategoryMask;
   record.data = request.data;
-  Result<syncmgr::RecordPlace> place = AsDlp(m_databases.WriteRecord(request.handle, record));
-  if (!place) return place.Error();
-  return RecordIdReply{place->id};
+  Result<uint32_t> id = AsDlp(m_databases.WriteRecord(request.handle, record));
+  if (!id) return id.Error();
+  return RecordIdReply{*id};
 }
 
 Result<void> ImageHandheld::DeleteRecord(const DeleteRecordRequest& request) {

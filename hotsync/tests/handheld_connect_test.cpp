@@ -101,9 +101,6 @@ std::string Describe(const HandheldRecord& r) {
 std::string Describe(const RecordReply& r) {
   return Describe(HandheldRecord{r.recordId, r.index, r.attributes, r.category, r.data});
 }
-std::string Describe(const platform::syncmgr::RecordPlace& place) {
-  return Describe(place.id);
-}
 std::string Describe(const DbBlock& block) {
   return Text(block.data) + " of " + std::to_string(block.size);
 }

@@ -6,7 +6,7 @@
 // to the Backend of the HotSync in progress.
 //
 // A handheld image folder is one Backend (ImageBackend); a handheld reached
-// over a link is another. Handles are the Backend's own, from 1 to 255.
+// over a link is another (DeviceBackend). Handles are the Backend's own, from 1 to 255.
 // Every failure carries a Sync Manager code of syncmgr.h in Failure.code.
 // The Sync Manager calls a Backend with its lock held, one call at a time.
 #pragma once
@@ -32,12 +32,6 @@ struct HandheldRecord {
   std::vector<uint8_t> data;
 };
 
-// Where a written record is now.
-struct RecordPlace {
-  uint32_t id = 0;
-  uint16_t index = 0;
-};
-
 struct NewDatabase {
   std::string name;  // 1 to 31 characters
   uint8_t card = 0;
@@ -46,6 +40,10 @@ struct NewDatabase {
   uint16_t flags = 0;  // database attributes: 1 = resource database
   uint16_t version = 0;
 };
+
+// The mode of every handle a CreateDatabase gives: read, write, secret
+// records shown.
+constexpr uint8_t kCreatedDatabaseMode = kDbRead | kDbWrite | kDbShowSecret;
 
 // What the Sync Manager checks about an open handle before calling on it.
 struct OpenedDatabase {
@@ -100,7 +98,8 @@ class Backend {
   // the database has none.
   virtual Result<std::vector<uint8_t>> ReadAppInfo(uint8_t handle, uint16_t maxBytes) = 0;
   virtual Result<void> WriteAppInfo(uint8_t handle, std::span<const uint8_t> block) = 0;
-  // Removes deleted and archived records.
+  // Removes deleted and archived records, or every record; a resource
+  // database refuses both (kSyncErrBadArgument), as a handheld does.
   virtual Result<void> PurgeDeletedRecords(uint8_t handle) = 0;
   virtual Result<void> PurgeAllRecords(uint8_t handle) = 0;
 
@@ -108,8 +107,10 @@ class Backend {
   // are hidden from a handle opened without kDbShowSecret.
   virtual Result<HandheldRecord> ReadRecordByIndex(uint8_t handle, uint16_t index,
                                                    uint16_t maxBytes) = 0;
-  // Replaces the record of `record.id`, or adds it (a new ID when 0).
-  virtual Result<RecordPlace> WriteRecord(uint8_t handle, HandheldRecord record) = 0;
+  // Replaces the record of `record.id`, or adds it (a new ID when 0); the
+  // record's ID. Where the record now stands is not reported: a handheld
+  // does not say.
+  virtual Result<uint32_t> WriteRecord(uint8_t handle, HandheldRecord record) = 0;
   virtual Result<void> DeleteRecord(uint8_t handle, uint32_t id) = 0;
   // Puts the handle's category walk back before the first record.
   virtual Result<void> ResetRecordIndex(uint8_t handle) = 0;

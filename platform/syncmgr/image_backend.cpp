@@ -8,12 +8,6 @@
 #include "syncmgr/sync_backend_session.h"
 
 namespace platform::syncmgr {
-namespace {
-
-// Every handle of a created database reads and writes and shows secrets.
-constexpr uint8_t kCreateMode = kDbRead | kDbWrite | kDbShowSecret;
-
-}  // namespace
 
 std::unique_ptr<Backend> MakeImageBackend(const std::string& folder) {
   pdb::HandheldImage image(folder);
@@ -126,7 +120,7 @@ Result<uint8_t> ImageBackend::CreateDatabase(const NewDatabase& spec) {
   database.creator = spec.creator;
   database.created = std::time(nullptr);
   database.modified = database.created;
-  const uint8_t opened = TakeHandle(loaded, kCreateMode);
+  const uint8_t opened = TakeHandle(loaded, kCreatedDatabaseMode);
   if (opened == 0) return TooManyOpen();
   // The database exists on the handheld from now on, even if it is never
   // closed.
@@ -203,9 +197,9 @@ Result<void> ImageBackend::WriteAppInfo(uint8_t handle, std::span<const uint8_t>
 
 template <typename Predicate>
 Result<void> ImageBackend::RemoveRecords(uint8_t handle, Predicate remove) {
-  OpenHandle* open = FindHandle(handle);
-  if (open == nullptr) return BadHandle();
-  LoadedDatabase& loaded = *open->loaded;
+  const Result<OpenHandle*> open = RecordHandle(handle);
+  if (!open) return open.Error();
+  LoadedDatabase& loaded = *(*open)->loaded;
   auto& records = loaded.database.records;
   const size_t before = records.size();
   std::erase_if(records, remove);

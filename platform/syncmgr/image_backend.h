@@ -38,7 +38,7 @@ class ImageBackend final : public Backend {
 
   Result<HandheldRecord> ReadRecordByIndex(uint8_t handle, uint16_t index,
                                            uint16_t maxBytes) override;
-  Result<RecordPlace> WriteRecord(uint8_t handle, HandheldRecord record) override;
+  Result<uint32_t> WriteRecord(uint8_t handle, HandheldRecord record) override;
   Result<void> DeleteRecord(uint8_t handle, uint32_t id) override;
   Result<void> ResetRecordIndex(uint8_t handle) override;
   Result<HandheldRecord> ReadNextRecordInCategory(uint8_t handle, uint8_t category,

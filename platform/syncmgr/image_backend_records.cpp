@@ -52,7 +52,7 @@ Result<HandheldRecord> ImageBackend::ReadRecordByIndex(uint8_t handle, uint16_t 
   return Reported(records[index], index, maxBytes);
 }
 
-Result<RecordPlace> ImageBackend::WriteRecord(uint8_t handle, HandheldRecord record) {
+Result<uint32_t> ImageBackend::WriteRecord(uint8_t handle, HandheldRecord record) {
   const Result<OpenHandle*> open = RecordHandle(handle);
   if (!open) return open.Error();
   LoadedDatabase& loaded = *(*open)->loaded;
@@ -62,20 +62,19 @@ Result<RecordPlace> ImageBackend::WriteRecord(uint8_t handle, HandheldRecord rec
                          record.id, std::move(record.data)};
   const auto existing =
       stored.uniqueId == 0 ? std::nullopt : loaded.database.FindRecord(stored.uniqueId);
-  RecordPlace place{stored.uniqueId, static_cast<uint16_t>(existing.value_or(records.size()))};
+  if (!existing && records.size() >= pdb::kMaxEntries) {
+    return Failure{"the database holds as many records as it can", kSyncErrBadArgument};
+  }
+  if (stored.uniqueId == 0) stored.uniqueId = NewUniqueId(loaded);
+  const uint32_t id = stored.uniqueId;
   if (existing) {
     records[*existing] = std::move(stored);
   } else {
-    if (records.size() >= pdb::kMaxEntries) {
-      return Failure{"the database holds as many records as it can", kSyncErrBadArgument};
-    }
-    if (stored.uniqueId == 0) stored.uniqueId = NewUniqueId(loaded);
-    if (loaded.idsInUse) loaded.idsInUse->insert(stored.uniqueId);
-    place.id = stored.uniqueId;
+    if (loaded.idsInUse) loaded.idsInUse->insert(id);
     records.push_back(std::move(stored));
   }
   loaded.changed = true;
-  return place;
+  return id;
 }
 
 Result<void> ImageBackend::DeleteRecord(uint8_t handle, uint32_t id) {

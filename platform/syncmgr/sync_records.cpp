@@ -85,10 +85,9 @@ int32_t SyncWriteRec(CRawRecordInfo* record) {
       (record->m_pBytes == nullptr && record->m_RecSize > 0)) {
     return kSyncErrBadArgument;
   }
-  const auto place = call.Handheld().WriteRecord(record->m_FileHandle, RecordToWrite(*record));
-  if (!place) return CodeOf(place);
-  record->m_RecId = place->id;
-  record->m_RecIndex = place->index;
+  const auto id = call.Handheld().WriteRecord(record->m_FileHandle, RecordToWrite(*record));
+  if (!id) return CodeOf(id);
+  record->m_RecId = *id;
   return kSyncErrNone;
 }
 

@@ -34,12 +34,14 @@ enum {
   kSyncErrNoRecord = 0x4105,     /* no record at that index, ID or in that category */
   kSyncErrTooManyOpen = 0x4106,  /* every database handle is in use */
   kSyncErrDamaged = 0x4107,      /* the database file is damaged */
-  kSyncErrIo = 0x4108,           /* the image could not be read or written */
+  kSyncErrIo = 0x4108,           /* the handheld could not be read or written, or the link
+                                    to it failed */
   kSyncErrExists = 0x4109,       /* a database of that name already exists */
   kSyncErrNoAppInfo = 0x410A,    /* the database has no application-info block */
   kSyncErrNoPreference = 0x410B, /* no such application preference */
   kSyncErrAlreadyRegistered = 0x410C,
-  kSyncErrInjected = 0x41FF /* default code of a failure injected for testing */
+  kSyncErrCancelled = 0x410D, /* the HotSync was cancelled on the handheld */
+  kSyncErrInjected = 0x41FF   /* default code of a failure injected for testing */
 };
 
 /* Open modes. */
@@ -91,7 +93,8 @@ typedef struct CDbCreateDB {
  * call copies at most m_TotalBytes bytes and sets m_RecSize to the bytes
  * copied, and m_RecId, m_RecIndex, m_Attribs and m_CatId. Writing: m_RecSize
  * bytes from m_pBytes; m_RecId 0 makes a new record whose unique ID is
- * returned in m_RecId; another ID replaces that record. */
+ * returned in m_RecId; another ID replaces that record. A write leaves
+ * m_RecIndex as it was: a handheld does not say where the record went. */
 typedef struct CRawRecordInfo {
   uint8_t m_FileHandle;
   uint32_t m_RecId;

@@ -4,12 +4,11 @@
 
 #include <functional>
 #include <optional>
-#include <thread>
 
 #include "fake_handheld.h"
 #include "link/dlp_client.h"
-#include "link/netsync_link.h"
 #include "recorded_session.h"
+#include "served_handheld.h"
 
 namespace {
 
@@ -86,24 +85,12 @@ TEST(DlpServer, EachRequestGetsItsReplyOrItsDlpError) {
 class DlpBothEnds : public testing::Test {
  protected:
   void SetUp() override {
-    auto [desktopEnd, handheldEnd] = linktest::StreamPair();
-    m_server = std::thread([this, stream = std::move(handheldEnd)]() mutable {
-      NetSyncHandheldLink link(std::move(stream), std::chrono::seconds(10));
-      Result<void> shaken = link.Handshake();
-      m_served = shaken ? ServeDlp(link, handheld) : shaken;
-    });
-    m_link.emplace(std::move(desktopEnd), std::chrono::seconds(10));
-    ASSERT_TRUE(m_link->Handshake());
-    client.emplace(*m_link);
+    ASSERT_TRUE(m_served.Connected());
+    client.emplace(m_served.Desktop());
   }
-  void TearDown() override { (void)Served(); }
 
   // Closes the desktop's end; how ServeDlp ended.
-  Result<void> Served() {
-    m_link->Close();
-    if (m_server.joinable()) m_server.join();
-    return m_served;
-  }
+  Result<void> Served() { return m_served.Finish(); }
 
   // Sets the handheld's reply, makes the call with `send`, and checks
   // that the handheld was asked `request` and the desktop got `expected`
@@ -125,9 +112,7 @@ class DlpBothEnds : public testing::Test {
   std::optional<DlpClient> client;
 
  private:
-  std::optional<NetSyncDesktopLink> m_link;
-  std::thread m_server;
-  Result<void> m_served;
+  linktest::ServedHandheld m_served{handheld};
 };
 
 // Every call, with every field set, arrives at the handheld as sent and

@@ -22,7 +22,9 @@ template <typename Call>
 using Answered = std::conditional_t<std::is_same_v<typename Call::Reply, NoArguments>, Result<void>,
                                     Result<typename Call::Reply>>;
 
-class FakeHandheld final : public DlpHandheld {
+// Tests that need a handheld with state derive from it and override the
+// calls they serve themselves.
+class FakeHandheld : public DlpHandheld {
  public:
   // What the next calls of `Call` answer.
   template <typename Call>
