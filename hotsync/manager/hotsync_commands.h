@@ -3,6 +3,7 @@
 // Each returns the program's exit status.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -22,7 +23,15 @@ struct SyncOptions {
   std::optional<int32_t> syncType;  // overrides every conduit's type for this HotSync
 };
 
+struct ListenOptions {
+  std::string address;  // empty: every address
+  uint16_t port = 14238;
+  bool once = false;  // one HotSync, then its exit status
+  std::chrono::milliseconds timeout{30'000};  // the longest wait for the handheld
+};
+
 int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err);
+int RunListen(const ListenOptions& options, std::ostream& out, std::ostream& err);
 int RunConfigure(const std::string& creator, std::ostream& out, std::ostream& err);
 int RunResident(std::ostream& out, std::ostream& err);
 int RunConfigureNetwork(const std::vector<std::string_view>& arguments, std::ostream& out,

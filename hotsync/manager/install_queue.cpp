@@ -18,7 +18,7 @@ namespace {
 using platform::pdb::ImageError;
 using platform::pdb::PdbError;
 
-enum class Outcome { kInstalled, kRejected, kKept };
+using Outcome = InstallAttempt::Outcome;
 
 // An entry still being filled this long after it was started was left by a
 // writer that was killed: no copy takes that long.
@@ -39,8 +39,8 @@ void RemoveIfAbandoned(const std::string& folder) {
 }
 
 // Installs the queued file at `path`, reported by its file name `name`.
-Outcome InstallOne(const std::string& path, const std::string& name,
-                   const platform::pdb::HandheldImage& image, std::ostream& out) {
+Outcome InstallOne(const std::string& path, const std::string& name, const Installer& install,
+                   std::ostream& out) {
   struct stat status {};
   if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) {
     // Never opened: a pipe or a device would stall the HotSync.
@@ -49,25 +49,23 @@ Outcome InstallOne(const std::string& path, const std::string& name,
     unlink(path.c_str());
     return Outcome::kRejected;
   }
-  std::string databaseName;
-  PdbError pdbError = PdbError::kNone;
-  const ImageError error = image.InstallFile(path, &databaseName, &pdbError);
-  if (error == ImageError::kNone) {
-    out << "Installed \"" << name << "\" as database \"" << databaseName << "\".\n";
-    unlink(path.c_str());
-    return Outcome::kInstalled;
+  const InstallAttempt attempt = install(path);
+  switch (attempt.outcome) {
+    case Outcome::kInstalled:
+      out << "Installed \"" << name << "\" as database \"" << attempt.databaseName << "\".\n";
+      unlink(path.c_str());
+      break;
+    case Outcome::kRejected:
+      out << "Not installed \"" << name << "\": not a valid Palm database (" << attempt.reason
+          << "); removed from the install queue.\n";
+      unlink(path.c_str());
+      break;
+    case Outcome::kKept:
+      out << "Not installed \"" << name << "\": " << attempt.reason
+          << "; kept in the install queue for the next HotSync.\n";
+      break;
   }
-  if (error == ImageError::kDamaged || error == ImageError::kBadName) {
-    out << "Not installed \"" << name << "\": not a valid Palm database ("
-        << (error == ImageError::kDamaged ? platform::pdb::Describe(pdbError)
-                                          : platform::pdb::Describe(error))
-        << "); removed from the install queue.\n";
-    unlink(path.c_str());
-    return Outcome::kRejected;
-  }
-  out << "Not installed \"" << name << "\": " << platform::pdb::Describe(error)
-      << "; kept in the install queue for the next HotSync.\n";
-  return Outcome::kKept;
+  return attempt.outcome;
 }
 
 void Count(Outcome outcome, InstallSummary& summary) {
@@ -86,18 +84,18 @@ void Count(Outcome outcome, InstallSummary& summary) {
 
 // Installs the file of one numbered entry, whatever its name (a leading '.'
 // included), and removes the entry once nothing is left in it.
-void InstallEntry(const std::string& folder, const platform::pdb::HandheldImage& image,
-                  std::ostream& out, InstallSummary& summary) {
+void InstallEntry(const std::string& folder, const Installer& install, std::ostream& out,
+                  InstallSummary& summary) {
   for (const platform::DirectoryEntry& file : platform::ListDirectory(folder, "*")) {
-    Count(InstallOne(folder + "/" + file.name, file.name, image, out), summary);
+    Count(InstallOne(folder + "/" + file.name, file.name, install, out), summary);
   }
   rmdir(folder.c_str());
 }
 
 }  // namespace
 
-InstallSummary InstallQueuedFiles(const std::string& queueFolder,
-                                  const platform::pdb::HandheldImage& image, std::ostream& out) {
+InstallSummary InstallQueuedFiles(const std::string& queueFolder, const Installer& install,
+                                  std::ostream& out) {
   InstallSummary summary;
   for (const platform::DirectoryEntry& entry : platform::ListDirectory(queueFolder, "*")) {
     // Names starting with '.' are entries still being written and temporary
@@ -110,12 +108,30 @@ InstallSummary InstallQueuedFiles(const std::string& queueFolder,
     }
     const std::string path = queueFolder + "/" + entry.name;
     if (entry.isDirectory) {
-      InstallEntry(path, image, out, summary);
+      InstallEntry(path, install, out, summary);
     } else {
-      Count(InstallOne(path, entry.name, image, out), summary);
+      Count(InstallOne(path, entry.name, install, out), summary);
     }
   }
   return summary;
+}
+
+Installer ImageInstaller(const platform::pdb::HandheldImage& image) {
+  return [&image](const std::string& path) {
+    std::string databaseName;
+    PdbError pdbError = PdbError::kNone;
+    const ImageError error = image.InstallFile(path, &databaseName, &pdbError);
+    switch (error) {
+      case ImageError::kNone:
+        return InstallAttempt{Outcome::kInstalled, databaseName, {}};
+      case ImageError::kDamaged:
+        return InstallAttempt{Outcome::kRejected, {}, platform::pdb::Describe(pdbError)};
+      case ImageError::kBadName:
+        return InstallAttempt{Outcome::kRejected, {}, platform::pdb::Describe(error)};
+      default:
+        return InstallAttempt{Outcome::kKept, {}, platform::pdb::Describe(error)};
+    }
+  };
 }
 
 }  // namespace hotsync

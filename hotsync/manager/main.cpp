@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ using hotsync::kExitUnusable;
 constexpr char kUsage[] =
     "Usage: hotsync [-r | --resident]\n"
     "       hotsync sync IMAGE [--sync-type N]\n"
+    "       hotsync listen [--port PORT] [--address ADDR] [--once] [--timeout SECONDS]\n"
     "       hotsync configure CREATOR\n"
     "       hotsync configure --network on|off [--port PORT]\n"
     "       hotsync users [forget NAME]\n"
@@ -27,7 +29,9 @@ constexpr char kUsage[] =
     "$XDG_DATA_HOME/HotSync (~/.local/share/HotSync).\n"
     "\n"
     "Without a command, or with -r, it keeps running in the background until\n"
-    "it is asked to quit, as the uninstaller and vellamore-setup --remove do.\n"
+    "it is asked to quit, as the uninstaller and vellamore-setup --remove do;\n"
+    "when network HotSync is on (hotsync configure --network on), it also\n"
+    "waits for handhelds as 'hotsync listen' does.\n"
     "\n"
     "Exit status: 0 success, 1 a conduit failed or the handheld is busy with\n"
     "another HotSync, 2 bad usage or an unusable image or data folder.\n";
@@ -60,6 +64,33 @@ constexpr char kSyncUsage[] =
     "Exit status: 0 every conduit returned 0, 1 a conduit returned an error or\n"
     "could not be loaded, or the handheld is busy with another HotSync, 2 the\n"
     "image or the data folder cannot be used.\n";
+
+constexpr char kListenUsage[] =
+    "Usage: hotsync listen [--port PORT] [--address ADDR] [--once] [--timeout SECONDS]\n"
+    "\n"
+    "Waits for handhelds that HotSync over the network (the handheld's network\n"
+    "HotSync, with this PC as its primary PC) and runs one HotSync per\n"
+    "connection, one at a time:\n"
+    "  1. the handheld's user becomes the HotSync user of that name (a new one\n"
+    "     gets a folder in $HOTSYNC_HOME). A user's first HotSync remembers the\n"
+    "     handheld's user ID; another handheld giving the same name is refused\n"
+    "     (see 'hotsync users'). A handheld without a user name is refused;\n"
+    "  2. the user's install queue is installed onto the handheld (what fails\n"
+    "     stays queued);\n"
+    "  3. every registered conduit whose creator has a database on the handheld\n"
+    "     runs, unless the user cancels on the handheld;\n"
+    "  4. every database that is new or changed since the last HotSync is\n"
+    "     backed up to $HOTSYNC_HOME/<user>/Backup/;\n"
+    "  5. the log is written to the handheld and to $HOTSYNC_HOME/<user>/HotSync.log.\n"
+    "\n"
+    "  --port PORT        TCP port (default 14238, the handhelds' own)\n"
+    "  --address ADDR     listen on this address only (default every address)\n"
+    "  --once             end after one HotSync, with its exit status\n"
+    "  --timeout SECONDS  the longest wait for any answer of the handheld\n"
+    "                     (default 30)\n"
+    "\n"
+    "Ends on SIGINT or SIGTERM once the HotSync in progress is over. Exit\n"
+    "status with --once as 'hotsync sync'.\n";
 
 constexpr char kConfigureUsage[] =
     "Usage: hotsync configure CREATOR\n"
@@ -130,6 +161,51 @@ int SyncCommand(const std::vector<std::string_view>& arguments) {
   return hotsync::RunHotSync(options, std::cout, std::cerr);
 }
 
+std::optional<double> ParseSeconds(std::string_view text) {
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size() || !(seconds > 0) ||
+      seconds > 3600) {
+    return std::nullopt;
+  }
+  return seconds;
+}
+
+int ListenCommand(const std::vector<std::string_view>& arguments) {
+  hotsync::ListenOptions options;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view argument = arguments[i];
+    if (IsHelp(argument)) {
+      std::cout << kListenUsage;
+      return kExitOk;
+    }
+    if (argument == "--once") {
+      options.once = true;
+      continue;
+    }
+    if (argument != "--port" && argument != "--address" && argument != "--timeout") {
+      return UsageError("unknown option '" + std::string(argument) + "'");
+    }
+    if (++i == arguments.size()) return UsageError(std::string(argument) + " needs a value");
+    const std::string_view value = arguments[i];
+    if (argument == "--address") {
+      options.address = std::string(value);
+    } else if (argument == "--port") {
+      uint32_t port = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
+      if (error != std::errc() || end != value.data() + value.size() || port < 1 || port > 65535) {
+        return UsageError("--port takes a number from 1 to 65535, not '" + std::string(value) + "'");
+      }
+      options.port = static_cast<uint16_t>(port);
+    } else {
+      const std::optional<double> seconds = ParseSeconds(value);
+      if (!seconds) return UsageError("--timeout takes seconds, more than 0 and at most 3600");
+      options.timeout = std::chrono::milliseconds(static_cast<int64_t>(*seconds * 1000 + 0.5));
+    }
+  }
+  return hotsync::RunListen(options, std::cout, std::cerr);
+}
+
 // Prints `usage` and returns true when the arguments ask for help.
 bool AskedForHelp(const std::vector<std::string_view>& arguments, const char* usage) {
   for (std::string_view argument : arguments) {
@@ -167,6 +243,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "sync") return SyncCommand(rest);
+  if (command == "listen") return ListenCommand(rest);
   if (command == "configure") return ConfigureCommand(rest);
   if (command == "users") {
     if (AskedForHelp(rest, kUsersUsage)) return kExitOk;

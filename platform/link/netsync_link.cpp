@@ -72,6 +72,16 @@ Result<void> NetSyncDesktopLink::Handshake() {
 }
 
 Result<std::vector<uint8_t>> NetSyncDesktopLink::Call(std::span<const uint8_t> request) {
+  if (m_broken) return Failure{"the connection to the handheld was lost"};
+  Result<std::vector<uint8_t>> reply = Exchange(request);
+  if (!reply) {
+    m_broken = true;
+    m_stream.Close();
+  }
+  return reply;
+}
+
+Result<std::vector<uint8_t>> NetSyncDesktopLink::Exchange(std::span<const uint8_t> request) {
   const uint8_t transaction = m_transaction;
   m_transaction = NextTransaction(m_transaction);
   if (Result<void> sent = WriteNetSyncPacket(m_stream, transaction, request, Deadline()); !sent) {

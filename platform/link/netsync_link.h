@@ -34,17 +34,23 @@ class NetSyncDesktopLink final : public DesktopLink {
   // The desktop's part of the handshake, before the first request.
   Result<void> Handshake();
 
+  // A call that fails breaks the link: the stream is closed, and every
+  // later call fails at once, so a HotSync whose handheld is gone ends
+  // without waiting again.
   Result<std::vector<uint8_t>> Call(std::span<const uint8_t> request) override;
   void Close() override { m_stream.Close(); }
+  bool Broken() const { return m_broken; }
 
  private:
   Clock::time_point Deadline() const { return Clock::now() + m_timeout; }
   // Reads the handheld's next handshake packet and checks its length.
   Result<void> ExpectHandshake(size_t size, const char* which);
+  Result<std::vector<uint8_t>> Exchange(std::span<const uint8_t> request);
 
   ByteStream m_stream;
   std::chrono::milliseconds m_timeout;
   uint8_t m_transaction = kFirstDesktopTransaction;
+  bool m_broken = false;
 };
 
 class NetSyncHandheldLink final : public HandheldLink {

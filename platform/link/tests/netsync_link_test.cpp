@@ -130,6 +130,13 @@ TEST_P(MisbehavingHandheldTest, EndsTheWaitWithAReason) {
   } else {
     ASSERT_FALSE(outcome);
     EXPECT_NE(outcome.Reason().find(row.reason), std::string::npos) << outcome.Reason();
+    if (row.afterHandshake) {
+      // The link is broken for good: the next call fails without waiting.
+      EXPECT_TRUE(link.Broken());
+      Result<std::vector<uint8_t>> again = link.Call(FromHex("1000"));
+      ASSERT_FALSE(again);
+      EXPECT_EQ(again.Reason(), "the connection to the handheld was lost");
+    }
   }
   link.Close();  // releases a player that waits for more
 }
