@@ -129,7 +129,7 @@ bool NetworkHotSync::BeginSession() {
   }
   const std::string log = m_user.name.empty() ? m_home + "/" + kLogFileName
                                               : UserLogPath(m_home, m_user.name);
-  std::unique_ptr<platform::syncmgr::Backend> backend = platform::syncmgr::MakeDeviceBackend(m_dlp);
+  std::unique_ptr<platform::syncmgr::Backend> backend = platform::syncmgr::MakeDeviceBackend(m_link);
   if (const int32_t result = m_session.BeginOn(std::move(backend), log); result != kSyncErrNone) {
     Refuse("the Sync Manager cannot begin a HotSync (error " + std::to_string(result) + ")",
            kExitUnusable);
