@@ -10,6 +10,7 @@
 #                           the programs with nothing for fortification to check
 #   share/man/man1/         a page for every program, gzipped
 #   share/doc/vellamore/    copyright and changelog
+#   lib/systemd/user/       the resident HotSync Manager as a user service
 #
 # Programs and libraries find one another through run paths relative to
 # $ORIGIN, so the installed tree also works when unpacked anywhere. The
@@ -43,6 +44,9 @@ set(VELLAMORE_INSTALLED_PROGRAMS
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME vellamore)
+# The resident HotSync Manager as a systemd user service (network HotSync).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/vellamore-hotsync.service
+        DESTINATION lib/systemd/user)
 
 foreach(library IN LISTS VELLAMORE_INSTALLED_LIBRARIES)
   if(TARGET ${library})

@@ -42,6 +42,15 @@ constexpr char kUsage[] =
     "\n"
     "Exit status: 0 done, 1 a step failed (its message says which), 2 bad usage.\n";
 
+// How a handheld that HotSyncs over the network reaches this PC.
+constexpr char kNetworkHotSyncHint[] =
+    "Handhelds that HotSync over the network reach this PC on TCP port 14238\n"
+    "(let it through the firewall). To have the HotSync Manager wait for them\n"
+    "whenever you are logged in:\n"
+    "  hotsync configure --network on\n"
+    "  systemctl --user enable --now vellamore-hotsync\n"
+    "or run 'hotsync listen' while you HotSync.\n";
+
 int UsageError(const std::string& message) {
   std::cerr << "vellamore-setup: " << message << "\nTry 'vellamore-setup --help'.\n";
   return kExitUsage;
@@ -74,7 +83,7 @@ int SetUp(const std::string& palmFolder, const std::string& requested) {
   if (int result = ChooseDataFolder(requested); result != kExitOk) return result;
   if (!Report(setup::RegisterConduit(palmFolder))) return kExitFailed;
   std::cout << "Conduit registered with the HotSync Manager: " << setup::ConduitPath(palmFolder)
-            << "\n";
+            << "\n" << kNetworkHotSyncHint;
   return kExitOk;
 }
 

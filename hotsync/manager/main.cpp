@@ -83,7 +83,8 @@ constexpr char kListenUsage[] =
     "     backed up to $HOTSYNC_HOME/<user>/Backup/;\n"
     "  5. the log is written to the handheld and to $HOTSYNC_HOME/<user>/HotSync.log.\n"
     "\n"
-    "  --port PORT        TCP port (default 14238, the handhelds' own)\n"
+    "  --port PORT        TCP port (default 14238, the handhelds' own; 0 takes a\n"
+    "                     free port and prints it)\n"
     "  --address ADDR     listen on this address only (default every address)\n"
     "  --once             end after one HotSync, with its exit status\n"
     "  --timeout SECONDS  the longest wait for any answer of the handheld\n"
@@ -193,8 +194,8 @@ int ListenCommand(const std::vector<std::string_view>& arguments) {
     } else if (argument == "--port") {
       uint32_t port = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
-      if (error != std::errc() || end != value.data() + value.size() || port < 1 || port > 65535) {
-        return UsageError("--port takes a number from 1 to 65535, not '" + std::string(value) + "'");
+      if (error != std::errc() || end != value.data() + value.size() || port > 65535) {
+        return UsageError("--port takes a number from 0 to 65535, not '" + std::string(value) + "'");
       }
       options.port = static_cast<uint16_t>(port);
     } else {
