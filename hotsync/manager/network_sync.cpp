@@ -9,6 +9,7 @@
 #include "common/hotsync_home.h"
 #include "common/hotsync_settings.h"
 #include "condmgr/condmgr.h"
+#include "fs/fs.h"
 #include "link/dlp_client.h"
 #include "manager/device_backup.h"
 #include "manager/device_install.h"
@@ -123,10 +124,12 @@ bool NetworkHotSync::AdmitUser() {
 // in the HotSync Manager's own log.
 bool NetworkHotSync::BeginSession() {
   m_home = HotSyncHome();
+  const bool newUser = !m_user.name.empty() && !platform::PathExists(UserFolder(m_home, m_user.name));
   if (m_home.empty() || (!m_user.name.empty() && !MakeUserFolder(m_home, m_user.name, m_err))) {
     Refuse("the HotSync data folder cannot be used", kExitUnusable);
     return false;
   }
+  if (newUser) m_out << "New HotSync user \"" << m_user.name << "\".\n";
   const std::string log = m_user.name.empty() ? m_home + "/" + kLogFileName
                                               : UserLogPath(m_home, m_user.name);
   std::unique_ptr<platform::syncmgr::Backend> backend = platform::syncmgr::MakeDeviceBackend(m_link);
