@@ -6,8 +6,7 @@
 #   bin/                    relative links to the programs a user starts
 #   share/applications/     the desktop entry
 #   share/icons/hicolor/    the program icon, 16 to 256 pixels and scalable
-#   share/lintian/overrides the office server's run path (explained below) and
-#                           the programs with nothing for fortification to check
+#   share/lintian/overrides the office server's run path (explained below)
 #   share/man/man1/         a page for every program, gzipped
 #   share/doc/vellamore/    copyright and changelog
 #   lib/systemd/user/       the resident HotSync Manager as a user service
