@@ -30,6 +30,8 @@ class HotSyncListener {
   uint16_t Port() const { return m_port; }
   // "127.0.0.1:P", as `handheld connect --to` takes it.
   std::string Address() const;
+  // Reads what it prints until `text` comes; false when it ended first.
+  bool ReadOutputUntil(const std::string& text) { return m_program->ReadOutputUntil(text); }
   // Waits for it to end by itself.
   ProgramResult Wait();
   // Asks it to stop (SIGTERM) and waits for it.
