@@ -9,10 +9,14 @@
 #include <algorithm>
 #include <functional>
 #include <future>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "handheld_records.h"  // records/
 #include "link/tcp_socket.h"
+#include "pdb/handheld_image.h"
+#include "testing/file_record.h"
 #include "testing/hotsync_world.h"
 #include "testing/listed_files.h"
 #include "testing/table.h"
@@ -150,6 +154,71 @@ INSTANTIATE_TEST_SUITE_P(
         FaultRow{"SecondHandheldMeanwhile", SecondHandheldMeanwhile, true,
                  "connection to the handheld was lost"}),
     vlmtest::RowName());
+
+// The user-ID rule: a second handheld that gives the name of a user who
+// synchronised another one is refused and sent nothing until the user
+// allows it; a handheld without a user name is refused.
+TEST(NetworkUsers, AnotherHandheldOfAKnownUserIsRefusedUntilAllowed) {
+  HotSyncWorld world;
+  world.InstallHandheldApplication();
+  store::FileListStore list;
+  list.ResetHeader();
+  world.AddPcFile(list, "always.txt", store::kActionAlways);
+  world.SaveStore(list);
+  ASSERT_TRUE(world.NetworkHotSync().Succeeded());
+
+  const std::string other = world.Home().PathOf("other");
+  ASSERT_EQ(vlmtest::RunProgram({vlmtest::BinPath("handheld"), "create", other, "--user", "Ada"})
+                .exitStatus,
+            0);
+  ASSERT_EQ(platform::pdb::HandheldImage(other).SaveDatabase(world.Database("Vellamore")),
+            platform::pdb::ImageError::kNone);
+  const NetworkHotSyncResult refused = vlmtest::RunNetworkHotSync(other);
+  EXPECT_EQ(refused.listen.exitStatus, 1);
+  EXPECT_TRUE(Contains(refused.handheld.out, "hotsync users forget \"Ada\"")) << refused.handheld.out;
+  EXPECT_TRUE(LogWarns(world.Log(), "hotsync users forget")) << testing::PrintToString(world.Log());
+  EXPECT_FALSE(platform::pdb::HandheldImage(other).HasDatabase(records::kFilesDatabaseName));
+
+  EXPECT_EQ(vlmtest::RunProgram({vlmtest::BinPath("hotsync"), "users", "forget", "Ada"}).exitStatus,
+            0);
+  const NetworkHotSyncResult allowed = vlmtest::RunNetworkHotSync(other);
+  EXPECT_TRUE(allowed.Succeeded()) << vlmtest::Printed(allowed);
+  EXPECT_TRUE(platform::pdb::HandheldImage(other).HasDatabase(records::kFilesDatabaseName));
+}
+
+TEST(NetworkUsers, AHandheldWithoutAUserNameIsRefused) {
+  HotSyncWorld world;
+  vlmtest::WriteFile(world.Image().Folder() + "/handheld.ini", "[User]\nName=\n");
+  const NetworkHotSyncResult refused = world.NetworkHotSync();
+  EXPECT_EQ(refused.listen.exitStatus, 2);
+  EXPECT_EQ(refused.handheld.exitStatus, 1);
+  EXPECT_TRUE(Contains(refused.handheld.out, "without a user name")) << refused.handheld.out;
+}
+
+// Many more records than a transaction ID counts: every file arrives.
+TEST(NetworkMany, ThreeHundredListedFilesAllArrive) {
+  constexpr size_t kFiles = 300;
+  HotSyncWorld world;
+  world.InstallHandheldApplication();
+  store::FileListStore list;
+  list.ResetHeader();
+  for (size_t i = 0; i < kFiles; ++i) {
+    world.AddPcFile(list, "file" + std::to_string(i) + ".txt", store::kActionAlways);
+  }
+  world.SaveStore(list);
+  const NetworkHotSyncResult run = world.NetworkHotSync();
+  ASSERT_TRUE(run.Succeeded()) << vlmtest::Printed(run);
+  const std::vector<platform::pdb::PalmRecord> records = world.FileRecords();
+  ASSERT_EQ(records.size(), kFiles);
+  std::set<uint16_t> ids;
+  for (const auto& record : records) ids.insert(vlmtest::HeadOf(record.data).fileId);
+  EXPECT_EQ(ids.size(), kFiles);
+  const store::FileListStore sent = world.LoadStore();
+  for (const store::FileListEntry& entry : sent.Entries()) {
+    EXPECT_TRUE(ids.contains(entry.id)) << entry.title;
+    EXPECT_TRUE(entry.lastSent.IsSet()) << entry.title;
+  }
+}
 
 }  // namespace
 }  // namespace hotsync
