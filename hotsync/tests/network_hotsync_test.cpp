@@ -61,11 +61,12 @@ std::vector<uint8_t> Homeless(const std::vector<uint8_t>& bytes, const std::stri
   return {text.begin(), text.end()};
 }
 
-// What the user finds after the HotSyncs of one world. Times the HotSync
-// itself stamps (a database's creation, change and backup, the sending of
-// a file record and of a file list entry, the date of a mail) differ
-// between two runs: each is compared as set or not, every other field as
-// it is. A database's modification count is the handheld's own and is left
+// What the user finds after the HotSyncs of one world. Times that the
+// HotSync itself stamps (a database's creation, change and backup, a file
+// record's dates, a file list entry's sending, a mail's date) or that come
+// from the moment a PC file was made (a search result's dates; a test
+// cannot set a file's birth) differ between two runs: each is compared as
+// set or not, every other field as it is. A database's modification count is the handheld's own and is left
 // out: an install over the link counts as a change, a copy into a folder
 // does not.
 struct Outcome {
@@ -80,13 +81,28 @@ time_t SetOrNot(time_t time) {
   return time != 0 ? 1 : 0;
 }
 
-// A file record with its sending date as set (all ones) or not.
-void MarkSentDate(std::vector<uint8_t>& record) {
+// The stamp of `size` bytes at `at` as set (all ones) or not (zeros).
+void MarkStamp(std::vector<uint8_t>& record, size_t at, size_t size = 8) {
+  if (record.size() < at + size) return;
+  const bool set = record[at] != 0;
+  std::fill(record.begin() + at, record.begin() + at + size, set ? 0xFF : 0);
+}
+
+// The stamps of a file record, and a search result's creation, as set or
+// not.
+void MarkStamps(const std::string& database, std::vector<uint8_t>& record) {
   namespace layout = records::file_record;
-  if (record.size() < layout::kHeadSize) return;
-  const auto sent = record.begin() + layout::kSentOffset;
-  const bool set = *sent != 0;
-  std::fill(sent, sent + store::HandheldDateTime::kSize, set ? 0xFF : 0);
+  if (database == records::kFilesDatabaseName) {
+    for (size_t at : {layout::kCreatedOffset, layout::kModifiedOffset, layout::kSentOffset}) {
+      MarkStamp(record, at);
+    }
+  }
+  if (database == records::kSearchDatabaseName) {
+    std::optional<records::SearchResult> result = records::SearchResult::Decode(record);
+    if (!result) return;
+    result->created.bytes.fill(result->created.bytes[0] != 0 ? 0xFF : 0);
+    record = result->Encode();
+  }
 }
 
 // A mail's "Date:" line without its date.
@@ -121,7 +137,7 @@ Outcome OutcomeOf(const HotSyncWorld& world) {
     database.appInfo = Homeless(database.appInfo, root);
     for (auto& record : database.records) {
       record.data = Homeless(record.data, root);
-      if (name == records::kFilesDatabaseName) MarkSentDate(record.data);
+      MarkStamps(name, record.data);
     }
     outcome.databases[name] = std::move(database);
   }
