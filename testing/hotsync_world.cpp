@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "handheld_records.h"  // records/
 #include "program_names.h"  // store/
 #include "testing/run_program.h"
 
@@ -57,6 +58,23 @@ platform::ProcessResult HotSyncWorld::HotSync(const std::vector<std::string>& ex
   std::vector<std::string> argv = {BinPath("hotsync"), "sync", Image().Folder()};
   argv.insert(argv.end(), options.begin(), options.end());
   return Run(argv, extraEnvironment);
+}
+
+NetworkHotSyncResult HotSyncWorld::NetworkHotSync(
+    const std::vector<std::string>& connectOptions,
+    const std::vector<std::string>& listenOptions) const {
+  std::filesystem::remove(LogPath());
+  return RunNetworkHotSync(Image().Folder(), connectOptions, listenOptions);
+}
+
+void HotSyncWorld::InstallHandheldApplication() const {
+  platform::pdb::PalmDatabase application;
+  application.name = "Vellamore";
+  application.attributes = platform::pdb::kDbAttrResource;
+  application.type = platform::pdb::FourCC("appl");
+  application.creator = records::kCreatorId;
+  application.resources.push_back({platform::pdb::FourCC("code"), 1, {0x4E, 0x75}});
+  PutDatabase(application);
 }
 
 std::vector<LogLine> HotSyncWorld::Log() const {

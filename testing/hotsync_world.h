@@ -1,8 +1,8 @@
 // Test support for end-to-end tests: a handheld image and a PC folder in a
 // home of the test's own (its HotSync data, settings and window station),
 // with a data folder, in which the real programs run: `handheld` plays the
-// handheld application and `hotsync sync` runs HotSyncs with the built
-// conduit VellamoreCnd.so.
+// handheld application and `hotsync sync` (or `hotsync listen` with
+// `handheld connect`) runs HotSyncs with the built conduit VellamoreCnd.so.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,7 @@
 #include "process/process_runner.h"
 #include "testing/handheld_home.h"
 #include "testing/log_line.h"
+#include "testing/network_hotsync.h"
 #include "testing/program_settings.h"
 
 namespace vlmtest {
@@ -32,6 +33,15 @@ class HotSyncWorld : public HandheldHome {
   // and returns its result; the HotSync log then holds this HotSync only.
   platform::ProcessResult HotSync(const std::vector<std::string>& extraEnvironment = {},
                                   const std::vector<std::string>& options = {}) const;
+  // One HotSync of the image over the network (`hotsync listen --once` and
+  // `handheld connect`, see network_hotsync.h); the HotSync log then holds
+  // this HotSync only.
+  NetworkHotSyncResult NetworkHotSync(const std::vector<std::string>& connectOptions = {},
+                                      const std::vector<std::string>& listenOptions = {}) const;
+  // Puts the handheld application's database on the handheld, as the
+  // handheld of a user of the product has it; a network HotSync runs the
+  // conduit only for a handheld that has a database of its creator.
+  void InstallHandheldApplication() const;
   // The HotSync log entries of the last HotSync.
   std::vector<LogLine> Log() const;
 

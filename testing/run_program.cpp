@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 extern char** environ;
@@ -71,26 +72,47 @@ bool RunningProgram::Running() const {
          info.si_pid == 0;
 }
 
-bool RunningProgram::ReadErrorUntil(const std::string& text) {
+bool RunningProgram::ReadUntil(int fd, std::string& read, const std::string& text) {
   char chunk[256];
-  while (m_errRead.find(text) == std::string::npos) {
-    const ssize_t n = read(m_err, chunk, sizeof chunk);
+  while (read.find(text) == std::string::npos) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    m_errRead.append(chunk, static_cast<size_t>(n));
+    read.append(chunk, static_cast<size_t>(n));
   }
   return true;
 }
 
-ProgramResult RunningProgram::Wait() {
+void RunningProgram::Signal(int signal) const {
+  if (m_pid > 0) kill(m_pid, signal);
+}
+
+ProgramResult RunningProgram::Wait(std::chrono::milliseconds limit) {
   ProgramResult result;
+  result.out = std::move(m_outRead);
   result.err = std::move(m_errRead);
   if (m_pid <= 0) return result;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline =
+      limit == std::chrono::milliseconds::max() ? Clock::time_point::max() : Clock::now() + limit;
   pollfd fds[2] = {{m_out, POLLIN, 0}, {m_err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
+  bool killed = false;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) {
+    int timeout = -1;
+    if (!killed && deadline != Clock::time_point::max()) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      timeout = static_cast<int>(std::max<int64_t>(left.count(), 0));
+    }
+    const int ready = poll(fds, 2, timeout);
+    if (ready == 0) {  // over its time: killed, and its pipes read to the end
+      kill(m_pid, SIGKILL);
+      killed = true;
+      continue;
+    }
+    if (ready < 0) {
       if (errno == EINTR) continue;
       break;
     }

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -30,16 +31,23 @@ class RunningProgram {
   bool Started() const { return m_pid > 0; }
   // True while the program has not ended (does not reap it).
   bool Running() const;
-  // Reads its standard error until it holds `text`; false when the program
-  // closed it first. What was read is kept for Wait().
-  bool ReadErrorUntil(const std::string& text);
-  // Reads its output to the end and waits for it.
-  ProgramResult Wait();
+  // Reads its standard output or error until it holds `text`; false when
+  // the program closed it first. What was read is kept for Wait().
+  bool ReadOutputUntil(const std::string& text) { return ReadUntil(m_out, m_outRead, text); }
+  bool ReadErrorUntil(const std::string& text) { return ReadUntil(m_err, m_errRead, text); }
+  // Sends the program `signal` (SIGTERM asks it to stop).
+  void Signal(int signal) const;
+  // Reads its output to the end and waits for it; a program still running
+  // after `limit` is killed (and its exit status is then -1).
+  ProgramResult Wait(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
  private:
+  static bool ReadUntil(int fd, std::string& read, const std::string& text);
+
   pid_t m_pid = -1;
   int m_out = -1;
   int m_err = -1;
+  std::string m_outRead;
   std::string m_errRead;
 };
 

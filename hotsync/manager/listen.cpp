@@ -32,6 +32,7 @@ int RunListen(const ListenOptions& options, std::ostream& out, std::ostream& err
       return kExitUnusable;
     }
     if (fds[1].revents & POLLIN) {
+      signals.Take();
       out << "Stopped waiting for handhelds.\n";
       return kExitOk;
     }

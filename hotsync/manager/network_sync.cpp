@@ -112,10 +112,21 @@ bool NetworkHotSync::AdmitUser() {
            kExitConduitFailed);
     return false;
   }
-  if (!known) {
-    if (Result<void> kept = RememberUserId(m_home, m_user.name, id); !kept) {
-      m_err << "hotsync: warning: " << kept.Reason() << "\n";
+  if (known) return true;
+  // A handheld never synchronised gets its ID before the PC remembers it:
+  // remembered first, a HotSync that failed before its end would leave the
+  // handheld without the ID and refused from then on.
+  if (m_user.newId != 0) {
+    platform::link::WriteUserInfoRequest info;
+    info.userId = m_user.newId;
+    info.modified = platform::link::kUserInfoModUserId;
+    if (Result<void> given = m_dlp.WriteUserInfo(info); !given) {
+      Refuse("the handheld did not take its user ID: " + given.Reason(), kExitConduitFailed);
+      return false;
     }
+  }
+  if (Result<void> kept = RememberUserId(m_home, m_user.name, id); !kept) {
+    m_err << "hotsync: warning: " << kept.Reason() << "\n";
   }
   return true;
 }
@@ -177,8 +188,8 @@ int NetworkHotSync::RunConduitsOfHandheld() {
   return failed + (cancelled || LinkLost() ? 1 : 0);
 }
 
-// The log of this HotSync on the handheld, its user information (this PC,
-// the date, a new ID), and the end of the HotSync.
+// The log of this HotSync on the handheld, its user information (this PC
+// and the date), and the end of the HotSync.
 void NetworkHotSync::FinishOnHandheld(bool succeeded) {
   if (LinkLost()) return;
   const int32_t entries = SyncLogEntryCount();
@@ -194,10 +205,6 @@ void NetworkHotSync::FinishOnHandheld(bool succeeded) {
   if (Result<uint32_t> pc = ThisPcId(m_home)) {
     info.lastSyncPc = *pc;
     info.modified |= platform::link::kUserInfoModSyncPc;
-  }
-  if (m_user.newId != 0) {
-    info.userId = m_user.newId;
-    info.modified |= platform::link::kUserInfoModUserId;
   }
   if (succeeded) {
     (void)m_dlp.WriteUserInfo(info);

@@ -71,6 +71,7 @@ int RunResident(std::ostream& out, std::ostream& err) {
       return kExitUnusable;
     }
     if (fds[1].revents & POLLIN) {
+      signals.Take();
       out << "HotSync Manager stopped by a signal.\n";
       return kExitOk;
     }

@@ -16,18 +16,14 @@
 #include <utility>
 #include <vector>
 
-#include "handheld_records.h"  // records/
-#include "testing/file_record.h"
 #include "testing/hotsync_world.h"
+#include "testing/listed_files.h"
 
 namespace conduit {
 namespace {
 
 namespace fs = std::filesystem;
-using store::FileListEntry;
 using vlmtest::LogLine;
-
-constexpr char kEditedText[] = "Edited on the handheld";
 
 // A folder made read-only, or a small file system mounted on it, until the
 // object goes. Read-only is a read-only bind mount for root (whom file
@@ -90,56 +86,10 @@ class FolderFault {
   Kind m_kind = Kind::kNone;
 };
 
-struct Copy {
-  uint16_t fileId = 0;
-  std::string text;
-};
-
 class SendConsistency : public testing::Test {
  protected:
-  // A first HotSync leaves a copy of "edited.txt" that the user then edits
-  // on the handheld; the other files are listed after it, not yet sent.
-  void SetUp() override {
-    store::FileListStore list;
-    list.ResetHeader();
-    m_world.AddPcFile(list, "edited.txt", store::kActionAlways);
-    m_world.SaveStore(list);
-    ASSERT_TRUE(m_world.HotSync().Succeeded());
-    m_world.EditOnHandheld(0, kEditedText);
-
-    list = m_world.LoadStore();
-    m_world.AddPcFile(list, "always.txt", store::kActionAlways);
-    m_world.AddPcFile(list, "once.txt", store::kActionOneTime);
-    m_world.AddPcFile(list, "ifchanged.txt", store::kActionIfChanged);
-    m_world.SaveStore(list);
-  }
-
-  std::vector<Copy> Copies() const {
-    std::vector<Copy> copies;
-    for (const auto& record : m_world.FileRecords()) {
-      copies.push_back({vlmtest::HeadOf(record.data).fileId, vlmtest::ContentTextOf(record.data)});
-    }
-    return copies;
-  }
-
-  // What the user must find after a complete HotSync.
-  void ExpectAgreement() {
-    const store::FileListStore list = m_world.LoadStore();
-    ASSERT_EQ(list.Entries().size(), 4u) << "no entry lost";
-    const std::vector<Copy> copies = Copies();
-    for (const FileListEntry& entry : list.Entries()) {
-      const auto count = std::count_if(copies.begin(), copies.end(),
-                                       [&](const Copy& copy) { return copy.fileId == entry.id; });
-      EXPECT_EQ(count, 1) << entry.title << " has one copy under its ID";
-      EXPECT_TRUE(entry.lastSent.IsSet()) << entry.title;
-      EXPECT_EQ(entry.changed, 0) << entry.title;
-    }
-    EXPECT_EQ(list.Entries()[2].action, store::kActionDontSend) << "One Time went once";
-    const auto edited = std::count_if(copies.begin(), copies.end(),
-                                      [](const Copy& copy) { return copy.text == kEditedText; });
-    EXPECT_EQ(edited, 1) << "the handheld's edited copy stays";
-    EXPECT_EQ(copies.size(), 5u);
-  }
+  void SetUp() override { vlmtest::ListFilesAfterAnEditedCopy(m_world); }
+  void ExpectAgreement() { vlmtest::ExpectListAndHandheldAgree(m_world); }
 
   vlmtest::HotSyncWorld m_world;
 };
