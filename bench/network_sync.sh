@@ -29,21 +29,14 @@ trap stop_listener EXIT
 # Everything a HotSync changes lives in $live; $snapshot keeps it as it was
 # before the first timed HotSync, and each HotSync begins from a copy.
 live="$world/live" snapshot="$world/snapshot"
-export HOTSYNC_HOME="$live/hotsync" XDG_CONFIG_HOME="$live/config" XDG_RUNTIME_DIR="$world/run"
-mkdir -p "$HOTSYNC_HOME" "$XDG_CONFIG_HOME/Olvenmark" "$XDG_RUNTIME_DIR" "$live/data" "$world/pc"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '[Directories]\nDataDir=%s\n' "$live/data" > "$XDG_CONFIG_HOME/Olvenmark/Vellamore.conf"
+source "$(dirname "$0")/hotsync_world.bash"
+make_hotsync_world "$live"
 image="$live/image"
-"$bin/condcfg" add Vlmr "$bin/VellamoreCnd.so" >/dev/null
-"$bin/handheld" create "$image" --user Ada >/dev/null
 # A first HotSync with nothing listed makes Vellamore's database on the
 # handheld, as the application would: the network HotSync runs only the
 # conduits of the applications the handheld has.
 "$bin/hotsync" sync "$image" >/dev/null
-for ((i = 0; i < files; i++)); do
-  seq 1 40 | sed "s/^/A line of file$i.txt, number /" > "$world/pc/file$i.txt"
-  "$bin/vlmlist" add "$world/pc/file$i.txt" --user Ada --action always >/dev/null
-done
+for ((i = 0; i < files; i++)); do list_pc_file "$live" "file$i.txt" always; done
 cp -a "$live" "$snapshot"
 
 restore() { rm -rf "$live" && cp -a "$snapshot" "$live"; }
