@@ -19,20 +19,15 @@ done
 
 world=$(mktemp -d /tmp/vlm-bench-kill-XXXXXX)
 trap 'rm -rf "$world"' EXIT
-export HOTSYNC_HOME="$world/hotsync" XDG_CONFIG_HOME="$world/config" XDG_RUNTIME_DIR="$world/run"
-mkdir -p "$HOTSYNC_HOME" "$XDG_CONFIG_HOME/Olvenmark" "$XDG_RUNTIME_DIR" "$world/data" "$world/pc"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '[Directories]\nDataDir=%s\n' "$world/data" > "$XDG_CONFIG_HOME/Olvenmark/Vellamore.conf"
+source "$(dirname "$0")/hotsync_world.bash"
+make_hotsync_world "$world"
 image="$world/image"
-"$bin/condcfg" add Vlmr "$bin/VellamoreCnd.so" >/dev/null
-"$bin/handheld" create "$image" --user Ada >/dev/null
 
 source "$(dirname "$0")/timing.bash"
 actions=(always one-time if-changed)
 listed=0
 list_file() {  # list_file NAME ACTION
-  seq 1 40 | sed "s/^/A line of $1, number /" > "$world/pc/$1"
-  "$bin/vlmlist" add "$world/pc/$1" --user Ada --action "$2" >/dev/null
+  list_pc_file "$world" "$1" "$2"
   listed=$((listed + 1))
 }
 for ((i = 0; i < files; i++)); do list_file "file$i.txt" "${actions[i % 3]}"; done

@@ -27,6 +27,12 @@ Result<std::vector<uint8_t>> FaultyHandheldLink::NextRequest() {
   return request;
 }
 
+Result<void> FaultyHandheldLink::Reply(std::span<const uint8_t> reply) {
+  Result<void> sent = m_link.Reply(reply);
+  if (sent) ++m_answered;
+  return sent;
+}
+
 Failure FaultyHandheldLink::StallUntilDesktopGivesUp() {
   const std::string stalled = "the handheld stopped answering after " +
                               std::to_string(*m_faults.stallAfter) + " requests, as asked";

@@ -1,6 +1,6 @@
 // The handheld's end of a network HotSync, with the faults a test of the
 // desktop asks for: the connection closed instead of an answer, or answers
-// that stop while the connection stays open.
+// that stop while the connection stays open. It counts the answers it sent.
 #pragma once
 
 #include <chrono>
@@ -29,10 +29,12 @@ class FaultyHandheldLink final : public platform::link::HandheldLink {
 
   // The next request, or the failure the fault makes of it.
   platform::Result<std::vector<uint8_t>> NextRequest() override;
-  platform::Result<void> Reply(std::span<const uint8_t> reply) override {
-    return m_link.Reply(reply);
-  }
+  // Sends the reply and counts it.
+  platform::Result<void> Reply(std::span<const uint8_t> reply) override;
   void Close() override { m_link.Close(); }
+
+  // The requests answered so far.
+  uint64_t Answered() const { return m_answered; }
 
  private:
   // Reads and drops what the desktop sends until it closes the connection.
@@ -42,6 +44,7 @@ class FaultyHandheldLink final : public platform::link::HandheldLink {
   LinkFaults m_faults;
   std::chrono::milliseconds m_stallLimit;
   uint64_t m_requests = 0;
+  uint64_t m_answered = 0;
 };
 
 }  // namespace handheld

@@ -409,7 +409,8 @@ TEST_F(HandheldConnectTest, TheUserAndTheLogOfEachHotSyncAreKept) {
     const ProgramResult ended = desktop.End();
     EXPECT_EQ(ended.exitStatus, 0) << ended.err;
     EXPECT_EQ(ended.out,
-              "HotSync log:\nMemo: 1 record\nOK\nThe desktop ended the HotSync: success.\n");
+              "HotSync log:\nMemo: 1 record\nOK\nThe desktop ended the HotSync: success.\n"
+              "5 requests answered.\n");
   }
   {
     Desktop desktop(m_image);
@@ -476,6 +477,7 @@ TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
     std::optional<uint16_t> endStatus;  // nothing: the desktop hangs up
     int exitStatus;
     const char* told;
+    int answered;  // a request the fault swallowed is not answered
   };
   const Row rows[] = {
       {"disconnect",
@@ -486,7 +488,8 @@ TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
        },
        std::nullopt,
        1,
-       "closed the connection after 1 requests"},
+       "closed the connection after 1 requests",
+       1},
       {"stall",
        {"--stall-after", "1"},
        [](DlpClient& c) {
@@ -497,13 +500,15 @@ TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
        },
        std::nullopt,
        1,
-       "the desktop gave up"},
+       "the desktop gave up",
+       1},
       {"cancel",
        {"--cancel"},
        [](DlpClient& c) { EXPECT_EQ(c.OpenConduit().Code(), kDlpErrCancelled); },
        kDlpEndUserCancelled,
        1,
-       ""},
+       "",
+       2},
       {"chunk",
        {"--chunk", "3"},
        [&](DlpClient& c) {
@@ -517,7 +522,8 @@ TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
        },
        kDlpEndNormal,
        0,
-       ""},
+       "",
+       5},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.fault);
@@ -528,6 +534,9 @@ TEST_F(HandheldConnectTest, FaultOptionsDoWhatTheySay) {
     EXPECT_LT(std::chrono::steady_clock::now() - ended, 5s);
     EXPECT_EQ(result.exitStatus, row.exitStatus);
     EXPECT_NE(result.err.find(row.told), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find(std::to_string(row.answered) + " requests answered."),
+              std::string::npos)
+        << result.out;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -16,6 +17,10 @@ namespace {
 Failure SystemFailure(const char* what) {
   return Failure{std::string(what) + ": " + std::strerror(errno)};
 }
+
+// Reads of at least this size go straight to the caller; smaller ones take
+// whatever else has arrived into the read-ahead buffer.
+constexpr size_t kReadAheadSize = 16 * 1024;
 
 int MillisecondsUntil(Clock::time_point deadline) {
   const auto left =
@@ -31,13 +36,20 @@ ByteStream::~ByteStream() {
 }
 
 ByteStream::ByteStream(ByteStream&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_maxWrite(other.m_maxWrite) {}
+    : m_fd(std::exchange(other.m_fd, -1)),
+      m_maxWrite(other.m_maxWrite),
+      m_readAhead(std::move(other.m_readAhead)),
+      m_aheadBegin(std::exchange(other.m_aheadBegin, 0)),
+      m_aheadEnd(std::exchange(other.m_aheadEnd, 0)) {}
 
 ByteStream& ByteStream::operator=(ByteStream&& other) noexcept {
   if (this != &other) {
     Close();
     m_fd = std::exchange(other.m_fd, -1);
     m_maxWrite = other.m_maxWrite;
+    m_readAhead = std::move(other.m_readAhead);
+    m_aheadBegin = std::exchange(other.m_aheadBegin, 0);
+    m_aheadEnd = std::exchange(other.m_aheadEnd, 0);
   }
   return *this;
 }
@@ -45,6 +57,7 @@ ByteStream& ByteStream::operator=(ByteStream&& other) noexcept {
 void ByteStream::Close() {
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
+  m_aheadBegin = m_aheadEnd = 0;
 }
 
 Result<void> ByteStream::WaitFor(short events, Clock::time_point deadline) {
@@ -60,19 +73,38 @@ Result<void> ByteStream::WaitFor(short events, Clock::time_point deadline) {
   }
 }
 
+size_t ByteStream::TakeReadAhead(std::span<uint8_t> into) {
+  const size_t count = std::min(into.size(), m_aheadEnd - m_aheadBegin);
+  std::copy_n(m_readAhead.begin() + static_cast<ptrdiff_t>(m_aheadBegin), count, into.begin());
+  m_aheadBegin += count;
+  return count;
+}
+
+Result<size_t> ByteStream::ReadAvailable(std::span<uint8_t> rest) {
+  const bool direct = rest.size() >= kReadAheadSize;
+  if (!direct && m_readAhead.size() != kReadAheadSize) m_readAhead.resize(kReadAheadSize);
+  m_aheadBegin = m_aheadEnd = 0;
+  const ssize_t got = direct ? ::read(m_fd, rest.data(), rest.size())
+                             : ::read(m_fd, m_readAhead.data(), m_readAhead.size());
+  if (got == 0) return Failure{"the handheld closed the connection"};
+  if (got < 0) {
+    if (errno == EINTR || errno == EAGAIN) return size_t{0};
+    if (errno == ECONNRESET) return Failure{"the handheld closed the connection"};
+    return SystemFailure("the link failed");
+  }
+  if (direct) return static_cast<size_t>(got);
+  m_aheadEnd = static_cast<size_t>(got);
+  return TakeReadAhead(rest);
+}
+
 Result<void> ByteStream::ReadExactly(std::span<uint8_t> into, Clock::time_point deadline) {
   if (m_fd < 0) return Failure{"the connection is closed"};
-  size_t done = 0;
+  size_t done = TakeReadAhead(into);
   while (done < into.size()) {
     if (Result<void> ready = WaitFor(POLLIN, deadline); !ready) return ready;
-    const ssize_t got = ::read(m_fd, into.data() + done, into.size() - done);
-    if (got == 0) return Failure{"the handheld closed the connection"};
-    if (got < 0) {
-      if (errno == EINTR || errno == EAGAIN) continue;
-      if (errno == ECONNRESET) return Failure{"the handheld closed the connection"};
-      return SystemFailure("the link failed");
-    }
-    done += static_cast<size_t>(got);
+    Result<size_t> got = ReadAvailable(into.subspan(done));
+    if (!got) return got.Error();
+    done += *got;
   }
   return {};
 }
@@ -81,14 +113,22 @@ Result<void> ByteStream::WriteAll(std::span<const uint8_t> bytes, Clock::time_po
   if (m_fd < 0) return Failure{"the connection is closed"};
   size_t done = 0;
   while (done < bytes.size()) {
-    if (Result<void> ready = WaitFor(POLLOUT, deadline); !ready) return ready;
     size_t piece = bytes.size() - done;
     if (m_maxWrite != 0 && piece > m_maxWrite) piece = m_maxWrite;
-    // A socket whose peer is gone must fail this write, not raise SIGPIPE.
-    ssize_t sent = ::send(m_fd, bytes.data() + done, piece, MSG_NOSIGNAL);
-    if (sent < 0 && errno == ENOTSOCK) sent = ::write(m_fd, bytes.data() + done, piece);
+    // A socket with room takes the bytes without a wait first, and one
+    // without says EAGAIN instead of blocking past the deadline. A socket
+    // whose peer is gone must fail this write, not raise SIGPIPE.
+    ssize_t sent = ::send(m_fd, bytes.data() + done, piece, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (sent < 0 && errno == ENOTSOCK) {
+      if (Result<void> ready = WaitFor(POLLOUT, deadline); !ready) return ready;
+      sent = ::write(m_fd, bytes.data() + done, piece);
+    }
     if (sent < 0) {
-      if (errno == EINTR || errno == EAGAIN) continue;
+      if (errno == EAGAIN) {
+        if (Result<void> ready = WaitFor(POLLOUT, deadline); !ready) return ready;
+        continue;
+      }
+      if (errno == EINTR) continue;
       if (errno == EPIPE || errno == ECONNRESET)
         return Failure{"the handheld closed the connection"};
       return SystemFailure("the link failed");

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "result/result.h"
 
@@ -43,9 +44,19 @@ class ByteStream {
   // Waits until the stream is ready for `events`; false when the deadline
   // passed first.
   Result<void> WaitFor(short events, Clock::time_point deadline);
+  // Moves read-ahead bytes into `into`; the count.
+  size_t TakeReadAhead(std::span<uint8_t> into);
+  // One read of what the stream has (after a wait said it has some); the
+  // bytes put into `rest`, 0 when the read was interrupted.
+  Result<size_t> ReadAvailable(std::span<uint8_t> rest);
 
   int m_fd = -1;
   size_t m_maxWrite = 0;
+  // Bytes read beyond what the caller asked for, kept for the next read:
+  // a packet's head and payload, sent together, take one read, not two.
+  std::vector<uint8_t> m_readAhead;
+  size_t m_aheadBegin = 0;
+  size_t m_aheadEnd = 0;
 };
 
 }  // namespace platform::link
