@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "link/netsync_packet.h"
+#include "link/padp.h"
 
 namespace linktest {
 
@@ -43,12 +44,7 @@ std::vector<RecordedChunk> LoadRecording(const std::string& name) {
 
 std::vector<std::vector<uint8_t>> Packets(const std::vector<RecordedChunk>& chunks,
                                           bool fromHandheld) {
-  std::vector<uint8_t> stream;
-  for (const RecordedChunk& chunk : chunks) {
-    if (chunk.fromHandheld == fromHandheld) {
-      stream.insert(stream.end(), chunk.bytes.begin(), chunk.bytes.end());
-    }
-  }
+  const std::vector<uint8_t> stream = SideBytes(chunks, fromHandheld);
   std::vector<std::vector<uint8_t>> packets;
   size_t at = 0;
   while (at + platform::link::kNetSyncHeadSize <= stream.size()) {
@@ -62,12 +58,46 @@ std::vector<std::vector<uint8_t>> Packets(const std::vector<RecordedChunk>& chun
   return packets;
 }
 
-std::vector<uint8_t> DesktopBytes(const std::vector<RecordedChunk>& chunks) {
+std::vector<uint8_t> SideBytes(const std::vector<RecordedChunk>& chunks, bool fromHandheld) {
   std::vector<uint8_t> bytes;
   for (const RecordedChunk& chunk : chunks) {
-    if (!chunk.fromHandheld) bytes.insert(bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+    if (chunk.fromHandheld == fromHandheld) {
+      bytes.insert(bytes.end(), chunk.bytes.begin(), chunk.bytes.end());
+    }
   }
   return bytes;
+}
+
+std::vector<uint8_t> DesktopBytes(const std::vector<RecordedChunk>& chunks) {
+  return SideBytes(chunks, false);
+}
+
+std::vector<platform::link::SlpFrame> SerialFrames(const std::vector<RecordedChunk>& chunks,
+                                                   bool fromHandheld) {
+  platform::link::SlpReader reader;
+  std::vector<platform::link::SlpFrame> frames;
+  for (const RecordedChunk& chunk : chunks) {
+    if (chunk.fromHandheld != fromHandheld) continue;
+    reader.Feed(chunk.bytes);
+    while (auto frame = reader.Next()) frames.push_back(std::move(*frame));
+  }
+  return frames;
+}
+
+std::vector<SerialMessage> SerialMessages(const std::vector<RecordedChunk>& chunks,
+                                          bool fromHandheld) {
+  using namespace platform::link;
+  PadpReassembler reassembler;
+  std::vector<SerialMessage> messages;
+  for (const SlpFrame& frame : SerialFrames(chunks, fromHandheld)) {
+    auto fragment = PadpFragment::Decode(frame.body);
+    if (!fragment) throw std::runtime_error(fragment.Reason());
+    if (fragment->type != kPadpData) continue;
+    auto message = reassembler.Take(frame.transaction, *fragment);
+    if (!message) throw std::runtime_error(message.Reason());
+    if (*message) messages.push_back({frame.transaction, std::move(**message)});
+  }
+  return messages;
 }
 
 std::pair<ByteStream, ByteStream> StreamPair() {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/byte_stream.h"
+#include "link/slp_frame.h"
 
 namespace linktest {
 
@@ -44,5 +45,21 @@ class RecordedHandheld {
 
 // The desktop's bytes of a recording, in one piece.
 std::vector<uint8_t> DesktopBytes(const std::vector<RecordedChunk>& chunks);
+// One side's bytes of a recording, in one piece.
+std::vector<uint8_t> SideBytes(const std::vector<RecordedChunk>& chunks, bool fromHandheld);
+
+// The SLP frames one side of a serial recording sent, read chunk by chunk
+// as they were delivered.
+std::vector<platform::link::SlpFrame> SerialFrames(const std::vector<RecordedChunk>& chunks,
+                                                   bool fromHandheld);
+
+// A message one side of a serial recording sent, under its transaction id.
+struct SerialMessage {
+  uint8_t transaction = 0;
+  std::vector<uint8_t> bytes;
+};
+// The messages of one side's PADP data fragments, each once.
+std::vector<SerialMessage> SerialMessages(const std::vector<RecordedChunk>& chunks,
+                                          bool fromHandheld);
 
 }  // namespace linktest
