@@ -17,6 +17,23 @@ uint8_t HeaderCheck(std::span<const uint8_t> header) {
   return static_cast<uint8_t>(sum);
 }
 
+// The fields of a frame whose header check and CRC were found good; the
+// span ends before the CRC.
+SlpFrame DecodeCheckedFrame(std::span<const uint8_t> frame) {
+  ByteReader reader(frame);
+  reader.Skip(kSlpSignature.size());
+  SlpFrame decoded;
+  decoded.destination = reader.U8();
+  decoded.source = reader.U8();
+  decoded.type = reader.U8();
+  const uint16_t bodySize = reader.U16Be();
+  decoded.transaction = reader.U8();
+  reader.Skip(1);  // header check
+  const ByteSpan body = reader.Bytes(bodySize);
+  decoded.body.assign(body.begin(), body.end());
+  return decoded;
+}
+
 }  // namespace
 
 uint16_t SlpCrc16(std::span<const uint8_t> bytes, uint16_t crc) {
@@ -54,7 +71,9 @@ void SlpReader::Feed(std::span<const uint8_t> bytes) {
   m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
 }
 
-void SlpReader::Consume(size_t count) { m_start += count; }
+void SlpReader::Consume(size_t count) {
+  m_start += count;
+}
 
 void SlpReader::DropOneByte() {
   Consume(1);
@@ -100,8 +119,7 @@ std::optional<SlpFrame> SlpReader::Next() {
       DropOneByte();
       continue;
     }
-    SlpFrame frame{held[3], held[4], held[5], held[8],
-                   {held.begin() + kSlpHeaderSize, held.begin() + static_cast<ptrdiff_t>(crcOffset)}};
+    SlpFrame frame = DecodeCheckedFrame(held.first(crcOffset));
     Consume(frameSize);
     if (frame.type == kSlpTypeLoopback) {
       ++m_skipped.loopbacks;

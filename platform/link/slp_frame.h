@@ -52,10 +52,10 @@ struct SlpFrame {
 
 // What a reader dropped, so that nothing is lost without a trace.
 struct SlpSkipped {
-  size_t strayBytes = 0;    // bytes outside good frames, damaged frames' included
-  size_t badHeaders = 0;    // frames whose header check failed
-  size_t badCrcs = 0;       // frames whose CRC failed
-  size_t loopbacks = 0;     // good loopback frames, which carry nothing for DLP
+  size_t strayBytes = 0;  // bytes outside good frames, damaged frames' included
+  size_t badHeaders = 0;  // frames whose header check failed
+  size_t badCrcs = 0;     // frames whose CRC failed
+  size_t loopbacks = 0;   // good loopback frames, which carry nothing for DLP
 
   size_t Frames() const { return badHeaders + badCrcs + loopbacks; }
 };

@@ -34,22 +34,39 @@ constexpr CmpMessage Wakeup(uint8_t flags, uint8_t major, uint32_t speed) {
   return {kCmpWakeup, flags, major, 3, 0, speed};
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, CmpAnswerTest,
-    ::testing::Values(
-        AnswerCase{{"BothFast"}, Wakeup(kCmpLongPadp, 1, 115200), 115200, true,
-                   "0290010100000001c200"},
-        AnswerCase{{"DesktopSlower"}, Wakeup(kCmpLongPadp, 1, 115200), 19200, true,
-                   "0290010100000000" "4b00"},
-        AnswerCase{{"StartSpeedNeedsNoChange"}, Wakeup(kCmpLongPadp, 1, 9600), 115200, true,
-                   "02100101000000002580"},
-        AnswerCase{{"HandheldWithoutLongHeaders"}, Wakeup(0, 1, 57600), 115200, true,
-                   "0280010100000000e100"},
-        AnswerCase{{"DesktopWithoutLongHeaders"}, Wakeup(kCmpLongPadp, 1, 57600), 115200, false,
-                   "0280010100000000e100"},
-        AnswerCase{{"OtherMajorVersion"}, Wakeup(kCmpLongPadp, 2, 115200), 115200, true,
-                   "03800101000000000000"}),
-    vlmtest::RowName());
+INSTANTIATE_TEST_SUITE_P(Table, CmpAnswerTest,
+                         ::testing::Values(AnswerCase{{"BothFast"},
+                                                      Wakeup(kCmpLongPadp, 1, 115200),
+                                                      115200,
+                                                      true,
+                                                      "0290010100000001c200"},
+                                           AnswerCase{{"DesktopSlower"},
+                                                      Wakeup(kCmpLongPadp, 1, 115200),
+                                                      19200,
+                                                      true,
+                                                      "0290010100000000"
+                                                      "4b00"},
+                                           AnswerCase{{"StartSpeedNeedsNoChange"},
+                                                      Wakeup(kCmpLongPadp, 1, 9600),
+                                                      115200,
+                                                      true,
+                                                      "02100101000000002580"},
+                                           AnswerCase{{"HandheldWithoutLongHeaders"},
+                                                      Wakeup(0, 1, 57600),
+                                                      115200,
+                                                      true,
+                                                      "0280010100000000e100"},
+                                           AnswerCase{{"DesktopWithoutLongHeaders"},
+                                                      Wakeup(kCmpLongPadp, 1, 57600),
+                                                      115200,
+                                                      false,
+                                                      "0280010100000000e100"},
+                                           AnswerCase{{"OtherMajorVersion"},
+                                                      Wakeup(kCmpLongPadp, 2, 115200),
+                                                      115200,
+                                                      true,
+                                                      "03800101000000000000"}),
+                         vlmtest::RowName());
 
 TEST(CmpDecode, RefusesShortMessagesAndUnknownTypes) {
   const std::vector<uint8_t> wakeup = FromHex("0110010300000001c200");

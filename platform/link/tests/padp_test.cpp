@@ -109,30 +109,44 @@ INSTANTIATE_TEST_SUITE_P(
     Table, PadpReassemblyTest,
     ::testing::Values(
         ReassemblyCase{{"RepeatedWholeMessage"},
-                       {{1, Data(kWhole, 8, 8)}, {1, Data(kWhole, 8, 8)}, {1, Data(kWhole, 8, 8)},
+                       {{1, Data(kWhole, 8, 8)},
+                        {1, Data(kWhole, 8, 8)},
+                        {1, Data(kWhole, 8, 8)},
                         {2, Data(kWhole, 8, 8)}},
-                       2, 0, 2},
+                       2,
+                       0,
+                       2},
         ReassemblyCase{{"RepeatedFirstFragment"},
-                       {{1, Data(kPadpFirst, 1500, 1024)}, {1, Data(kPadpFirst, 1500, 1024)},
+                       {{1, Data(kPadpFirst, 1500, 1024)},
+                        {1, Data(kPadpFirst, 1500, 1024)},
                         {1, Data(kPadpLast, 1024, 476)}},
-                       1, 0, 1},
-        ReassemblyCase{{"OutOfOrder"},
-                       {{1, Data(kPadpFirst, 3000, 1024)}, {1, Data(0, 2048, 1024)}}, 0, 1, 0},
+                       1,
+                       0,
+                       1},
+        ReassemblyCase{
+            {"OutOfOrder"}, {{1, Data(kPadpFirst, 3000, 1024)}, {1, Data(0, 2048, 1024)}}, 0, 1, 0},
         ReassemblyCase{{"LaterFragmentWithoutFirst"}, {{1, Data(kPadpLast, 1024, 10)}}, 0, 1, 0},
         ReassemblyCase{{"LaterFragmentUnderAnotherTransaction"},
                        {{1, Data(kPadpFirst, 1500, 1024)}, {2, Data(kPadpLast, 1024, 476)}},
-                       0, 1, 0},
+                       0,
+                       1,
+                       0},
         ReassemblyCase{{"NewMessageBeforeTheLastEnded"},
-                       {{1, Data(kPadpFirst, 1500, 1024)}, {2, Data(kWhole, 8, 8)}}, 0, 1, 0},
+                       {{1, Data(kPadpFirst, 1500, 1024)}, {2, Data(kWhole, 8, 8)}},
+                       0,
+                       1,
+                       0},
         ReassemblyCase{{"DataPastTheSize"}, {{1, Data(kWhole, 4, 8)}}, 0, 1, 0},
         ReassemblyCase{{"EndsShortOfTheSize"}, {{1, Data(kWhole, 8, 4)}}, 0, 1, 0},
         ReassemblyCase{{"FragmentTooLong"}, {{1, Data(kWhole, 1025, 1025)}}, 0, 1, 0},
         ReassemblyCase{{"SizeTooLong"}, {{1, Data(kPadpFirst, kPadpMaxMessage + 1, 1)}}, 0, 1, 0},
         ReassemblyCase{{"NotData"}, {{1, {kPadpTickle, 0, 0, {}}}}, 0, 1, 0},
-        ReassemblyCase{{"NextMessageAfterARefusal"},
-                       {{1, Data(kPadpFirst, 3000, 1024)}, {1, Data(0, 2048, 1024)},
-                        {2, Data(kWhole, 8, 8)}},
-                       1, 1, 0}),
+        ReassemblyCase{
+            {"NextMessageAfterARefusal"},
+            {{1, Data(kPadpFirst, 3000, 1024)}, {1, Data(0, 2048, 1024)}, {2, Data(kWhole, 8, 8)}},
+            1,
+            1,
+            0}),
     vlmtest::RowName());
 
 // The DLP messages of one side of a network recording, after the handshake.
@@ -159,8 +173,8 @@ class PadpRecordingTest : public ::testing::TestWithParam<SerialCase> {};
 
 TEST_P(PadpRecordingTest, ReassemblesTheSameCallsAsTheNetworkRecording) {
   const SerialCase& row = GetParam();
-  const auto serial = linktest::SerialMessages(linktest::LoadRecording(row.serialFile),
-                                               row.fromHandheld);
+  const auto serial =
+      linktest::SerialMessages(linktest::LoadRecording(row.serialFile), row.fromHandheld);
   const auto net = NetMessages(row.netFile, row.fromHandheld);
   // The serial side begins with the CMP wakeup or init, which NetSync has not.
   ASSERT_EQ(serial.size(), net.size() + 1);
@@ -180,10 +194,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SerialCase{{"NoOpDesktop"}, "no-op-test.serial-net.json", "no-op-test.net.json", false, 3},
         SerialCase{{"NoOpHandheld"}, "no-op-test.serial-net.json", "no-op-test.net.json", true, 1},
-        SerialCase{{"DeviceInfoDesktop"}, "device-info-test.serial-net.json",
-                   "device-info-test.net.json", false, 10},
-        SerialCase{{"DeviceInfoHandheld"}, "device-info-test.serial-net.json",
-                   "device-info-test.net.json", true, 6}),
+        SerialCase{{"DeviceInfoDesktop"},
+                   "device-info-test.serial-net.json",
+                   "device-info-test.net.json",
+                   false,
+                   10},
+        SerialCase{{"DeviceInfoHandheld"},
+                   "device-info-test.serial-net.json",
+                   "device-info-test.net.json",
+                   true,
+                   6}),
     vlmtest::RowName());
 
 // Our ack for every data frame the handheld sent is one the recorded

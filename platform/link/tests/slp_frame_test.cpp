@@ -89,7 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
 // Damaged streams built from two recorded frames: the desktop's CMP init
 // (26 bytes) and its first DLP request (22 bytes).
 const std::vector<uint8_t> kInit = FromHex("beefed030302000effaf01c0000a0290010100000001c20003b0");
-const std::vector<uint8_t> kRequest = FromHex("beefed030302000c01af01c000081201200400010004" "1d8b");
+const std::vector<uint8_t> kRequest = FromHex(
+    "beefed030302000c01af01c000081201200400010004"
+    "1d8b");
 const std::vector<uint8_t> kLoopback = FromHex("beefed030303000015b8ab20");
 
 std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts) {
@@ -138,20 +140,26 @@ INSTANTIATE_TEST_SUITE_P(
     Table, SlpDamageTest,
     ::testing::Values(
         DamageCase{{"NoiseAndAPartSignatureBefore"},
-                   Join({FromHex("00beef01be"), kInit}), {kInit}, {5, 0, 0, 0}},
-        DamageCase{{"BadHeaderCheck"}, Join({Flipped(kInit, 9), kRequest}), {kRequest},
+                   Join({FromHex("00beef01be"), kInit}),
+                   {kInit},
+                   {5, 0, 0, 0}},
+        DamageCase{{"BadHeaderCheck"},
+                   Join({Flipped(kInit, 9), kRequest}),
+                   {kRequest},
                    {kInit.size(), 1, 0, 0}},
-        DamageCase{{"BadLength"}, Join({Flipped(kInit, 7), kRequest}), {kRequest},
+        DamageCase{{"BadLength"},
+                   Join({Flipped(kInit, 7), kRequest}),
+                   {kRequest},
                    {kInit.size(), 1, 0, 0}},
-        DamageCase{{"BadBody"}, Join({Flipped(kInit, 14), kRequest}), {kRequest},
-                   {kInit.size(), 0, 1, 0}},
-        DamageCase{{"BadCrc"}, Join({Flipped(kInit, 25), kRequest}), {kRequest},
-                   {kInit.size(), 0, 1, 0}},
-        DamageCase{{"TruncatedThenWhole"}, Join({Cut(kInit, 15), kRequest}), {kRequest},
-                   {15, 0, 1, 0}},
+        DamageCase{
+            {"BadBody"}, Join({Flipped(kInit, 14), kRequest}), {kRequest}, {kInit.size(), 0, 1, 0}},
+        DamageCase{
+            {"BadCrc"}, Join({Flipped(kInit, 25), kRequest}), {kRequest}, {kInit.size(), 0, 1, 0}},
+        DamageCase{
+            {"TruncatedThenWhole"}, Join({Cut(kInit, 15), kRequest}), {kRequest}, {15, 0, 1, 0}},
         DamageCase{{"LoopbackSkipped"}, Join({kLoopback, kInit}), {kInit}, {0, 0, 0, 1}},
-        DamageCase{{"WaitsForTheRest"}, Join({kInit, Cut(kRequest, 21)}), {kInit},
-                   {0, 0, 0, 0}, 21},
+        DamageCase{
+            {"WaitsForTheRest"}, Join({kInit, Cut(kRequest, 21)}), {kInit}, {0, 0, 0, 0}, 21},
         DamageCase{{"LoneSignatureByteKept"}, FromHex("be"), {}, {0, 0, 0, 0}, 1}),
     vlmtest::RowName());
 
