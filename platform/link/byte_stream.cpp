@@ -109,6 +109,19 @@ Result<void> ByteStream::ReadExactly(std::span<uint8_t> into, Clock::time_point 
   return {};
 }
 
+Result<size_t> ByteStream::ReadSome(std::span<uint8_t> into, Clock::time_point deadline) {
+  if (m_fd < 0) return Failure{"the connection is closed"};
+  if (const size_t taken = TakeReadAhead(into); taken > 0) return taken;
+  for (;;) {
+    if (Result<void> ready = WaitFor(POLLIN, deadline); !ready) {
+      if (Clock::now() >= deadline) return size_t{0};
+      return ready.Error();
+    }
+    Result<size_t> got = ReadAvailable(into);
+    if (!got || *got > 0) return got;
+  }
+}
+
 Result<void> ByteStream::WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline) {
   if (m_fd < 0) return Failure{"the connection is closed"};
   size_t done = 0;

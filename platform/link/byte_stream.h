@@ -29,6 +29,10 @@ class ByteStream {
   // stream first ("the handheld closed the connection"), on an error, or
   // when the deadline passes ("the handheld did not answer in time").
   Result<void> ReadExactly(std::span<uint8_t> into, Clock::time_point deadline);
+  // Reads what has arrived, at most `into.size()` bytes, waiting until
+  // `deadline` for the first; the count, 0 when the deadline passed first
+  // (for links that retry on a quiet line rather than give up).
+  Result<size_t> ReadSome(std::span<uint8_t> into, Clock::time_point deadline);
   // Writes all of `bytes` by `deadline`.
   Result<void> WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline);
 

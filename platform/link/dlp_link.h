@@ -5,6 +5,7 @@
 // link's time limit; a failure ends the HotSync, it is never retried here.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -12,6 +13,9 @@
 #include "result/result.h"
 
 namespace platform::link {
+
+// How long any one wait on the link may take unless the caller says.
+constexpr std::chrono::milliseconds kDefaultLinkTimeout{30'000};
 
 class DesktopLink {
  public:

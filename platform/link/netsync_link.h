@@ -13,9 +13,6 @@
 
 namespace platform::link {
 
-// How long any one wait on the link may take unless the caller says.
-constexpr std::chrono::milliseconds kDefaultLinkTimeout{30'000};
-
 struct NetSyncPacket {
   uint8_t transaction = 0;
   std::vector<uint8_t> payload;
