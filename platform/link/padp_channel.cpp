@@ -29,7 +29,7 @@ Result<void> PadpChannel::Send(uint8_t transaction, std::span<const uint8_t> mes
 Result<void> PadpChannel::SendFragment(uint8_t transaction, const PadpFragment& fragment) {
   for (int attempt = 0; attempt < m_timing.tries; ++attempt) {
     if (Result<void> written = WriteFragment(transaction, fragment); !written) return written;
-    Result<bool> acked = AwaitAck(transaction, Clock::now() + m_timing.ackWait);
+    Result<bool> acked = AwaitAck(transaction, fragment, Clock::now() + m_timing.ackWait);
     if (!acked) return acked.Error();
     if (*acked) return {};
   }
@@ -37,14 +37,19 @@ Result<void> PadpChannel::SendFragment(uint8_t transaction, const PadpFragment& 
                  std::to_string(m_timing.tries) + " tries"};
 }
 
-Result<bool> PadpChannel::AwaitAck(uint8_t transaction, Clock::time_point deadline) {
+Result<bool> PadpChannel::AwaitAck(uint8_t transaction, const PadpFragment& fragment,
+                                   Clock::time_point deadline) {
   for (;;) {
     Result<std::optional<Incoming>> incoming = NextFragment(deadline, Wait::kUntilDeadline);
     if (!incoming) return incoming.Error();
     if (!*incoming) return false;
     if ((*incoming)->fragment.type == kPadpAck) {
-      // An ack under another id is a late repeat of an earlier one.
-      if ((*incoming)->transaction == transaction) return true;
+      // Any other ack repeats an earlier one: the peer acks each copy of a
+      // fragment it was sent twice.
+      if ((*incoming)->transaction == transaction &&
+          (*incoming)->fragment.sizeOrOffset == fragment.sizeOrOffset) {
+        return true;
+      }
       continue;
     }
     if (Result<void> taken = TakeData(**incoming); !taken) return taken.Error();

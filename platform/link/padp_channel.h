@@ -56,8 +56,10 @@ class PadpChannel {
   enum class Wait { kUntilDeadline, kBufferedOnly };
 
   Result<void> SendFragment(uint8_t transaction, const PadpFragment& fragment);
-  // True when the ack for `transaction` came by `deadline`.
-  Result<bool> AwaitAck(uint8_t transaction, Clock::time_point deadline);
+  // True when the ack for `fragment`, sent under `transaction`, came by
+  // `deadline`.
+  Result<bool> AwaitAck(uint8_t transaction, const PadpFragment& fragment,
+                        Clock::time_point deadline);
   // The next data or ack fragment; nothing when the deadline passed, or
   // with kBufferedOnly, when no whole frame is buffered.
   Result<std::optional<Incoming>> NextFragment(Clock::time_point deadline, Wait wait);
