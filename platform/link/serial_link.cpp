@@ -78,8 +78,8 @@ SerialHandheldLink::SerialHandheldLink(ByteStream stream, SerialLinkSettings set
     : m_channel(std::move(stream), settings.timing), m_settings(std::move(settings)) {}
 
 Result<void> SerialHandheldLink::Handshake() {
-  const CmpMessage wakeup{kCmpWakeup, kCmpLongPadp, kCmpMajorVersion, kCmpHandheldMinorVersion,
-                          0, m_settings.maxSpeed};
+  const CmpMessage wakeup{
+      kCmpWakeup, kCmpLongPadp, kCmpMajorVersion, kCmpHandheldMinorVersion, 0, m_settings.maxSpeed};
   if (Result<void> sent = m_channel.Send(kCmpTransaction, wakeup.Encode(), false); !sent) {
     return sent;
   }

@@ -1,7 +1,6 @@
 #include "link/serial_link.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/socket.h>
 
 #include <algorithm>
@@ -14,10 +13,10 @@
 namespace {
 
 using namespace platform::link;
-using platform::Result;
 using linktest::LoadRecording;
 using linktest::SerialMessages;
 using linktest::StreamPair;
+using platform::Result;
 
 class RecordedSerialTest : public testing::TestWithParam<const char*> {};
 
@@ -79,8 +78,9 @@ std::vector<uint8_t> NumberedRequest(size_t number, size_t size) {
 
 TEST(SerialLink, HandheldEndWakesAsARealHandheld) {
   const auto recorded = linktest::SerialFrames(LoadRecording("no-op-test.serial-net.json"), true);
-  const auto wakeup = std::find_if(recorded.begin(), recorded.end(),
-                                   [](const SlpFrame& frame) { return frame.type == kSlpTypePadp; });
+  const auto wakeup = std::find_if(recorded.begin(), recorded.end(), [](const SlpFrame& frame) {
+    return frame.type == kSlpTypePadp;
+  });
   ASSERT_NE(wakeup, recorded.end());
 
   auto [desktopEnd, handheldEnd] = StreamPair();
@@ -230,15 +230,17 @@ TEST_P(SerialLineFaultTest, LinkRecoversOrBreaksForGood) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, SerialLineFaultTest,
     testing::Values(
-        FaultCase{"DamagedReplyFragmentIsSentAgain", {true, kPadpData, 0, 1, LineFault::kDamage}, -1},
-        FaultCase{"DamagedRequestFragmentIsSentAgain",
-                  {false, kPadpData, 1, 1, LineFault::kDamage}, -1},
+        FaultCase{
+            "DamagedReplyFragmentIsSentAgain", {true, kPadpData, 0, 1, LineFault::kDamage}, -1},
+        FaultCase{
+            "DamagedRequestFragmentIsSentAgain", {false, kPadpData, 1, 1, LineFault::kDamage}, -1},
         FaultCase{"LostAckIsMadeUpByARepeat", {true, kPadpAck, 0, 1, LineFault::kDrop}, -1},
         FaultCase{"TenLostAcksFailTheCall", {true, kPadpAck, 0, 10, LineFault::kDrop}, 0},
-        FaultCase{"RepeatedFragmentIsAckedAndUsedOnce",
-                  {true, kPadpData, 1, 1, LineFault::kRepeat}, -1},
+        FaultCase{
+            "RepeatedFragmentIsAckedAndUsedOnce", {true, kPadpData, 1, 1, LineFault::kRepeat}, -1},
         FaultCase{"RepeatedLastFragmentIsNotTheNextReply",
-                  {true, kPadpData, 2, 1, LineFault::kRepeat}, -1},
+                  {true, kPadpData, 2, 1, LineFault::kRepeat},
+                  -1},
         FaultCase{"HandheldClosingMidMessage", {true, kPadpData, 1, 1, LineFault::kClose}, 0}),
     [](const testing::TestParamInfo<FaultCase>& info) { return info.param.name; });
 
