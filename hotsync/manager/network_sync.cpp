@@ -205,6 +205,9 @@ void NetworkHotSync::FinishOnHandheld(bool succeeded) {
   if (Result<uint32_t> pc = ThisPcId(m_home)) {
     info.lastSyncPc = *pc;
     info.modified |= platform::link::kUserInfoModSyncPc;
+  } else {
+    m_err << "hotsync: warning: this PC's ID is not written to the handheld: " << pc.Reason()
+          << "\n";
   }
   if (succeeded) {
     (void)m_dlp.WriteUserInfo(info);
@@ -229,14 +232,24 @@ int NetworkHotSync::Run() {
   InstallQueuedFiles(InstallQueueFolder(m_home, m_user.name), HandheldInstaller(m_dlp), m_out);
   int failed = RunConduitsOfHandheld();
   if (!LinkLost()) {
-    failed += BackUpHandheld(m_dlp, UserFolder(m_home, m_user.name) + "/" + kBackupFolderName,
-                             m_user.name, m_out)
-                  .failed;
+    const std::string backupFolder = UserFolder(m_home, m_user.name) + "/" + kBackupFolderName;
+    const BackupSummary backup = BackUpHandheld(m_dlp, backupFolder, m_user.name, m_out);
+    if (backup.failed > 0) {
+      Log("Backup: " + std::to_string(backup.failed) + " database(s) of the handheld could not be "
+          "copied to \"" + backupFolder + "\".", kSyncLogWarning);
+    }
+    failed += backup.failed;
   }
   if (LinkLost()) Log("HotSync failed: the connection to the handheld was lost.", kSyncLogWarning);
   // The databases are closed before the handheld is told the HotSync ended.
   m_session.End();
   FinishOnHandheld(failed == 0);
+  if (LinkLost() && failed == 0) {
+    // Everything was done, but the handheld never heard the HotSync end: it
+    // shows the HotSync as failed, and so does this one.
+    m_err << "hotsync: the connection to the handheld was lost as the HotSync ended\n";
+    ++failed;
+  }
   m_out << (failed == 0 ? "HotSync complete.\n" : "HotSync finished with errors.\n");
   return failed == 0 ? kExitOk : kExitConduitFailed;
 }
