@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "handheld_records.h"  // records/
-#include "program_names.h"  // store/
+#include "program_names.h"     // store/
 #include "testing/run_program.h"
 
 namespace vlmtest {
@@ -60,11 +60,11 @@ platform::ProcessResult HotSyncWorld::HotSync(const std::vector<std::string>& ex
   return Run(argv, extraEnvironment);
 }
 
-NetworkHotSyncResult HotSyncWorld::NetworkHotSync(
-    const std::vector<std::string>& connectOptions,
-    const std::vector<std::string>& listenOptions) const {
+NetworkHotSyncResult HotSyncWorld::NetworkHotSync(const std::vector<std::string>& connectOptions,
+                                                  const std::vector<std::string>& listenOptions,
+                                                  const LinkChoice& link) const {
   std::filesystem::remove(LogPath());
-  return RunNetworkHotSync(Image().Folder(), connectOptions, listenOptions);
+  return RunNetworkHotSync(Image().Folder(), connectOptions, listenOptions, link);
 }
 
 void HotSyncWorld::InstallHandheldApplication() const {

@@ -37,7 +37,8 @@ class HotSyncWorld : public HandheldHome {
   // `handheld connect`, see network_hotsync.h); the HotSync log then holds
   // this HotSync only.
   NetworkHotSyncResult NetworkHotSync(const std::vector<std::string>& connectOptions = {},
-                                      const std::vector<std::string>& listenOptions = {}) const;
+                                      const std::vector<std::string>& listenOptions = {},
+                                      const LinkChoice& link = {}) const;
   // Puts the handheld application's database on the handheld, as the
   // handheld of a user of the product has it; a network HotSync runs the
   // conduit only for a handheld that has a database of its creator.

@@ -24,11 +24,22 @@ uint16_t FreePort() {
 
 }  // namespace
 
-HotSyncListener::HotSyncListener(const std::vector<std::string>& options) {
+HotSyncListener::HotSyncListener(const std::vector<std::string>& options, const LinkChoice& link)
+    : m_kind(link.kind) {
+  if (m_kind == LinkKind::kSerialLine) {
+    m_cable = std::make_unique<SerialCable>(link.cable);
+    if (!m_cable->Ready()) return;
+  }
   for (int attempt = 0; attempt < kListenTries && !m_listening; ++attempt) {
     m_port = FreePort();
-    std::vector<std::string> argv = {BinPath("hotsync"), "listen", "--address", "127.0.0.1",
-                                     "--port", std::to_string(m_port)};
+    std::vector<std::string> argv = {BinPath("hotsync"), "listen"};
+    if (m_kind == LinkKind::kSerialLine) {
+      argv.insert(argv.end(), {"--serial", m_cable->DesktopEnd()});
+    } else {
+      argv.insert(argv.end(), {"--address", "127.0.0.1",
+                               m_kind == LinkKind::kNetwork ? "--port" : "--serial-tcp",
+                               std::to_string(m_port)});
+    }
     argv.insert(argv.end(), options.begin(), options.end());
     m_program = std::make_unique<RunningProgram>(argv, std::vector<std::string>{});
     m_listening = m_program->ReadOutputUntil("Waiting for handhelds");
@@ -37,11 +48,20 @@ HotSyncListener::HotSyncListener(const std::vector<std::string>& options) {
 
 HotSyncListener::~HotSyncListener() = default;
 
-std::string HotSyncListener::Address() const {
-  return "127.0.0.1:" + std::to_string(m_port);
+std::vector<std::string> HotSyncListener::ConnectOptions() const {
+  switch (m_kind) {
+    case LinkKind::kSerialLine:
+      return {"--serial", m_cable->HandheldEnd()};
+    case LinkKind::kSerialTcp:
+      return {"--serial-tcp", "127.0.0.1:" + std::to_string(m_port)};
+    case LinkKind::kNetwork:
+      break;
+  }
+  return {"--to", "127.0.0.1:" + std::to_string(m_port)};
 }
 
 ProgramResult HotSyncListener::Wait() {
+  if (!m_program) return ProgramResult{-1, "", "no serial cable could be made"};
   return m_program->Wait(kNetworkProgramTimeLimit);
 }
 
@@ -51,26 +71,28 @@ ProgramResult HotSyncListener::Stop() {
 }
 
 std::unique_ptr<RunningProgram> ConnectHandheld(const std::string& image,
-                                                const std::string& address,
+                                                const std::vector<std::string>& where,
                                                 const std::vector<std::string>& options) {
-  std::vector<std::string> argv = {BinPath("handheld"), "connect", image, "--to", address};
+  std::vector<std::string> argv = {BinPath("handheld"), "connect", image};
+  argv.insert(argv.end(), where.begin(), where.end());
   argv.insert(argv.end(), options.begin(), options.end());
   return std::make_unique<RunningProgram>(argv, std::vector<std::string>{});
 }
 
 NetworkHotSyncResult RunNetworkHotSync(const std::string& image,
                                        const std::vector<std::string>& connectOptions,
-                                       const std::vector<std::string>& listenOptions) {
+                                       const std::vector<std::string>& listenOptions,
+                                       const LinkChoice& link) {
   std::vector<std::string> options = {"--once"};
   options.insert(options.end(), listenOptions.begin(), listenOptions.end());
-  HotSyncListener listener(options);
+  HotSyncListener listener(options, link);
   NetworkHotSyncResult result;
   if (!listener.Listening()) {
     result.listen = listener.Wait();
     return result;
   }
   const std::unique_ptr<RunningProgram> handheld =
-      ConnectHandheld(image, listener.Address(), connectOptions);
+      ConnectHandheld(image, listener.ConnectOptions(), connectOptions);
   std::future<ProgramResult> handheldEnded = std::async(
       std::launch::async, [&handheld] { return handheld->Wait(kNetworkProgramTimeLimit); });
   result.listen = listener.Wait();

@@ -16,7 +16,9 @@ namespace {
 using platform::Failure;
 using platform::Result;
 
-std::string SettingsPath(const std::string& home) { return home + "/" + kSettingsFileName; }
+std::string SettingsPath(const std::string& home) {
+  return home + "/" + kSettingsFileName;
+}
 std::string UserSettingsPath(const std::string& home, const std::string& user) {
   return UserFolder(home, user) + "/" + kUserSettingsFileName;
 }
@@ -69,6 +71,29 @@ Result<void> WriteNetworkSettings(const std::string& home, const NetworkSettings
     const std::string enabled =
         platform::pdb::WriteIniValue(text, "Network", "Enabled", settings.enabled ? "1" : "0");
     return platform::pdb::WriteIniValue(enabled, "Network", "Port", std::to_string(settings.port));
+  });
+}
+
+CradleSettings ReadCradleSettings(const std::string& home) {
+  const std::string text = ReadText(SettingsPath(home));
+  CradleSettings settings;
+  settings.serialDevice = platform::pdb::ReadIniValue(text, "Serial", "Device").value_or("");
+  const uint32_t port = ReadNumber(text, "Serial", "TcpPort").value_or(0);
+  if (port <= 65535) settings.serialTcpPort = static_cast<uint16_t>(port);
+  const uint32_t speed = ReadNumber(text, "Serial", "Speed").value_or(0);
+  if (speed > 0) settings.maxSpeed = speed;
+  settings.usb = ReadNumber(text, "USB", "Enabled").value_or(0) != 0;
+  return settings;
+}
+
+Result<void> WriteCradleSettings(const std::string& home, const CradleSettings& settings) {
+  if (MakeFolders(home) != 0) return Failure{"cannot make the folder \"" + home + "\""};
+  return ChangeFile(SettingsPath(home), [&](std::string text) {
+    using platform::pdb::WriteIniValue;
+    text = WriteIniValue(text, "Serial", "Device", settings.serialDevice);
+    text = WriteIniValue(text, "Serial", "TcpPort", std::to_string(settings.serialTcpPort));
+    text = WriteIniValue(text, "Serial", "Speed", std::to_string(settings.maxSpeed));
+    return WriteIniValue(text, "USB", "Enabled", settings.usb ? "1" : "0");
   });
 }
 

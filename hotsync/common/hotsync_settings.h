@@ -2,6 +2,10 @@
 //
 //   [Network]  Enabled=0|1   network HotSync in resident mode
 //              Port=14238
+//   [Serial]   Device=<path>  a serial line waited on (none when empty)
+//              TcpPort=<port> serial bytes over TCP waited on (none when 0)
+//              Speed=115200   the highest speed offered on serial links
+//   [USB]      Enabled=0|1    USB handhelds waited for
 //   [PC]       Id=<number>   this PC's ID, written onto each handheld it syncs
 //
 // and, per HotSync user, the ID of the handheld that user syncs from, in
@@ -33,6 +37,19 @@ struct NetworkSettings {
 NetworkSettings ReadNetworkSettings(const std::string& home);
 platform::Result<void> WriteNetworkSettings(const std::string& home,
                                             const NetworkSettings& settings);
+
+constexpr uint32_t kDefaultSerialSpeed = 115'200;
+
+// The links other than the network that the resident manager waits on.
+struct CradleSettings {
+  std::string serialDevice;    // empty: none
+  uint16_t serialTcpPort = 0;  // 0: none
+  uint32_t maxSpeed = kDefaultSerialSpeed;
+  bool usb = false;
+};
+
+CradleSettings ReadCradleSettings(const std::string& home);
+platform::Result<void> WriteCradleSettings(const std::string& home, const CradleSettings& settings);
 
 // This PC's ID: made (non-zero, random) and kept the first time it is asked.
 platform::Result<uint32_t> ThisPcId(const std::string& home);

@@ -10,9 +10,10 @@ namespace handheld {
 using platform::Failure;
 using platform::Result;
 
-FaultyHandheldLink::FaultyHandheldLink(platform::link::NetSyncHandheldLink& link, LinkFaults faults,
+FaultyHandheldLink::FaultyHandheldLink(platform::link::HandheldLink& link,
+                                       platform::link::ByteStream& stream, LinkFaults faults,
                                        std::chrono::milliseconds stallLimit)
-    : m_link(link), m_faults(faults), m_stallLimit(stallLimit) {}
+    : m_link(link), m_stream(stream), m_faults(faults), m_stallLimit(stallLimit) {}
 
 Result<std::vector<uint8_t>> FaultyHandheldLink::NextRequest() {
   Result<std::vector<uint8_t>> request = m_link.NextRequest();
@@ -38,7 +39,7 @@ Failure FaultyHandheldLink::StallUntilDesktopGivesUp() {
                               std::to_string(*m_faults.stallAfter) + " requests, as asked";
   const auto deadline = platform::link::Clock::now() + m_stallLimit;
   std::array<uint8_t, 1> dropped{};
-  while (m_link.Stream().ReadExactly(dropped, deadline)) {
+  while (m_stream.ReadExactly(dropped, deadline)) {
   }
   if (platform::link::Clock::now() >= deadline) {
     return Failure{stalled + "; the desktop kept the connection open past the time limit"};

@@ -1,4 +1,4 @@
-// The handheld's end of a network HotSync, with the faults a test of the
+// The handheld's end of a HotSync (network or serial), with the faults a test of the
 // desktop asks for: the connection closed instead of an answer, or answers
 // that stop while the connection stays open. It counts the answers it sent.
 #pragma once
@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
+#include "link/byte_stream.h"
 #include "link/dlp_link.h"
-#include "link/netsync_link.h"
 
 namespace handheld {
 
@@ -24,8 +24,9 @@ struct LinkFaults {
 
 class FaultyHandheldLink final : public platform::link::HandheldLink {
  public:
-  FaultyHandheldLink(platform::link::NetSyncHandheldLink& link, LinkFaults faults,
-                     std::chrono::milliseconds stallLimit);
+  // `stream` is the one `link` reads, drained while the handheld stalls.
+  FaultyHandheldLink(platform::link::HandheldLink& link, platform::link::ByteStream& stream,
+                     LinkFaults faults, std::chrono::milliseconds stallLimit);
 
   // The next request, or the failure the fault makes of it.
   platform::Result<std::vector<uint8_t>> NextRequest() override;
@@ -40,7 +41,8 @@ class FaultyHandheldLink final : public platform::link::HandheldLink {
   // Reads and drops what the desktop sends until it closes the connection.
   platform::Failure StallUntilDesktopGivesUp();
 
-  platform::link::NetSyncHandheldLink& m_link;
+  platform::link::HandheldLink& m_link;
+  platform::link::ByteStream& m_stream;
   LinkFaults m_faults;
   std::chrono::milliseconds m_stallLimit;
   uint64_t m_requests = 0;

@@ -14,7 +14,9 @@ using platform::pdb::PalmDatabase;
 
 constexpr uint16_t kResourceAttribute = 0x0001;
 
-bool IsLinkFailure(int code) { return code == platform::link::kDlpLinkFailure; }
+bool IsLinkFailure(int code) {
+  return code == platform::link::kDlpLinkFailure;
+}
 
 // A block the database may not have: none is an empty block.
 Result<std::vector<uint8_t>> OptionalBlock(Result<platform::link::DbBlock> block) {
@@ -60,8 +62,8 @@ Result<PalmDatabase> ReadDatabase(DlpClient& dlp, const DbInfo& info) {
   database.modificationNumber = info.modificationNumber;
   database.type = info.type;
   database.creator = info.creator;
-  const Result<uint8_t> handle = dlp.OpenDB(
-      info.name, platform::link::kDbOpenRead | platform::link::kDbOpenShowSecret);
+  const Result<uint8_t> handle =
+      dlp.OpenDB(info.name, platform::link::kDbOpenRead | platform::link::kDbOpenShowSecret);
   if (!handle) return handle.Error();
   Result<void> read = [&]() -> Result<void> {
     const Result<uint16_t> count = dlp.ReadOpenDBInfo(*handle);

@@ -20,7 +20,8 @@ constexpr size_t kMaxInstallBytes = size_t{64} << 20;
 
 Result<void> WriteEntries(DlpClient& dlp, uint8_t handle, const PalmDatabase& database) {
   if (!database.appInfo.empty()) {
-    if (Result<void> written = dlp.WriteAppBlock(handle, database.appInfo); !written) return written;
+    if (Result<void> written = dlp.WriteAppBlock(handle, database.appInfo); !written)
+      return written;
   }
   if (!database.sortInfo.empty()) {
     if (Result<void> written = dlp.WriteSortBlock(handle, database.sortInfo); !written) {
@@ -28,15 +29,16 @@ Result<void> WriteEntries(DlpClient& dlp, uint8_t handle, const PalmDatabase& da
     }
   }
   for (const platform::pdb::PalmResource& resource : database.resources) {
-    if (Result<void> written = dlp.WriteResource({handle, resource.type, resource.id, resource.data});
+    if (Result<void> written =
+            dlp.WriteResource({handle, resource.type, resource.id, resource.data});
         !written) {
       return written;
     }
   }
   for (const platform::pdb::PalmRecord& record : database.records) {
-    const Result<uint32_t> written = dlp.WriteRecord(
-        {handle, record.uniqueId, static_cast<uint8_t>(record.attributes & 0xF0),
-         record.Category(), record.data});
+    const Result<uint32_t> written =
+        dlp.WriteRecord({handle, record.uniqueId, static_cast<uint8_t>(record.attributes & 0xF0),
+                         record.Category(), record.data});
     if (!written) return Failure{written.Reason(), written.Code()};
   }
   return {};
@@ -71,7 +73,8 @@ Installer HandheldInstaller(DlpClient& dlp) {
       return InstallAttempt{Outcome::kKept, {}, platform::DescribeReadError(error)};
     }
     platform::pdb::PdbError pdbError = platform::pdb::PdbError::kNone;
-    const std::optional<PalmDatabase> database = platform::pdb::ParsePalmDatabase(*bytes, &pdbError);
+    const std::optional<PalmDatabase> database =
+        platform::pdb::ParsePalmDatabase(*bytes, &pdbError);
     if (!database) {
       return InstallAttempt{Outcome::kRejected, {}, platform::pdb::Describe(pdbError)};
     }
@@ -79,7 +82,8 @@ Installer HandheldInstaller(DlpClient& dlp) {
       return InstallAttempt{Outcome::kRejected, {}, "the database has no name"};
     }
     if (Result<void> installed = InstallDatabase(dlp, *database); !installed) {
-      return InstallAttempt{Outcome::kKept, {}, "the handheld refused it (" + installed.Reason() + ")"};
+      return InstallAttempt{
+          Outcome::kKept, {}, "the handheld refused it (" + installed.Reason() + ")"};
     }
     return InstallAttempt{Outcome::kInstalled, database->name, {}};
   };

@@ -24,9 +24,15 @@ struct SyncOptions {
 };
 
 struct ListenOptions {
-  std::string address;  // empty: every address
+  // Network HotSync on `address` (empty: every address) and TCP `port`.
+  bool network = true;
+  std::string address;
   uint16_t port = 14238;
-  bool once = false;  // one HotSync, then its exit status
+  std::string serialDevice;               // empty: no serial line
+  std::optional<uint16_t> serialTcpPort;  // serial bytes over TCP, on `address`
+  bool usb = false;
+  uint32_t maxSerialSpeed = 115'200;          // the highest speed offered on serial links
+  bool once = false;                          // one HotSync, then its exit status
   std::chrono::milliseconds timeout{30'000};  // the longest wait for the handheld
 };
 
@@ -34,8 +40,12 @@ int RunHotSync(const SyncOptions& options, std::ostream& out, std::ostream& err)
 int RunListen(const ListenOptions& options, std::ostream& out, std::ostream& err);
 int RunConfigure(const std::string& creator, std::ostream& out, std::ostream& err);
 int RunResident(std::ostream& out, std::ostream& err);
-int RunConfigureNetwork(const std::vector<std::string_view>& arguments, std::ostream& out,
-                        std::ostream& err);
+// `hotsync configure --network|--port|--serial|--serial-tcp|--speed|--usb ...`.
+int RunConfigureLinks(const std::vector<std::string_view>& arguments, std::ostream& out,
+                      std::ostream& err);
+// A serial speed in bit/s that a line can be set to.
+std::optional<uint32_t> ParseSerialSpeed(std::string_view text);
+
 int RunUsers(const std::vector<std::string_view>& arguments, std::ostream& out, std::ostream& err);
 
 }  // namespace hotsync

@@ -113,8 +113,12 @@ void SyncSession::End() {
   m_open = false;
 }
 
-LogPrinter::LogPrinter(std::ostream& out) { SyncSetLogObserver(&PrintLogEntry, &out); }
-LogPrinter::~LogPrinter() { SyncSetLogObserver(nullptr, nullptr); }
+LogPrinter::LogPrinter(std::ostream& out) {
+  SyncSetLogObserver(&PrintLogEntry, &out);
+}
+LogPrinter::~LogPrinter() {
+  SyncSetLogObserver(nullptr, nullptr);
+}
 
 // Makes the user's folder in the HotSync data folder; false after a message.
 bool MakeUserFolder(const std::string& home, const std::string& user, std::ostream& err) {

@@ -1,49 +1,66 @@
-// `hotsync listen`: waits for handhelds on the network and runs one HotSync
-// per connection, one at a time; a handheld that connects during a HotSync
-// waits for it to end.
-#include <poll.h>
-
-#include <cerrno>
-#include <cstring>
-
-#include "link/tcp_socket.h"
+// `hotsync listen`: waits for handhelds on the network, serial lines,
+// serial over TCP and USB, and runs one HotSync per handheld, one at a
+// time; a handheld that starts during a HotSync waits for it to end.
 #include "manager/hotsync_commands.h"
-#include "manager/network_sync.h"
+#include "manager/port_waiter.h"
 #include "manager/signal_descriptor.h"
+#include "manager/usb_port.h"
 
 namespace hotsync {
+namespace {
+
+// Every port the options name; a failure names the first that cannot be used.
+platform::Result<HandheldPorts> OpenPorts(const ListenOptions& options) {
+  const LinkSettings settings{options.timeout, options.maxSerialSpeed};
+  HandheldPorts ports;
+  auto add = [&ports](platform::Result<std::unique_ptr<HandheldPort>>& port) {
+    if (!port) return false;
+    ports.push_back(std::move(*port));
+    return true;
+  };
+  if (options.network) {
+    auto port = MakeNetworkPort(options.address, options.port, settings);
+    if (!add(port)) return port.Error();
+  }
+  if (options.serialTcpPort) {
+    auto port = MakeSerialTcpPort(options.address, *options.serialTcpPort, settings);
+    if (!add(port)) return port.Error();
+  }
+  if (!options.serialDevice.empty()) {
+    auto port = MakeSerialLinePort(options.serialDevice, settings);
+    if (!add(port)) return port.Error();
+  }
+  if (options.usb) ports.push_back(MakeUsbPort(settings));
+  return ports;
+}
+
+}  // namespace
 
 int RunListen(const ListenOptions& options, std::ostream& out, std::ostream& err) {
   const SignalDescriptor signals;
-  platform::Result<platform::link::TcpListener> listener =
-      platform::link::TcpListener::Listen(options.address, options.port);
-  if (!listener) {
-    err << "hotsync: cannot wait for handhelds: " << listener.Reason() << "\n";
+  platform::Result<HandheldPorts> ports = OpenPorts(options);
+  if (!ports) {
+    err << "hotsync: cannot wait for handhelds: " << ports.Reason() << "\n";
     return kExitUnusable;
   }
-  out << "Waiting for handhelds on "
-      << (options.address.empty() ? std::string("every address") : options.address)
-      << ", TCP port " << listener->Port() << "." << std::endl;
-  for (;;) {
-    pollfd fds[2] = {{listener->Fd(), POLLIN, 0}, {signals.Fd(), POLLIN, 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      err << "hotsync: waiting for handhelds failed: " << std::strerror(errno) << "\n";
-      return kExitUnusable;
-    }
-    if (fds[1].revents & POLLIN) {
-      signals.Take();
-      out << "Stopped waiting for handhelds.\n";
-      return kExitOk;
-    }
-    platform::Result<platform::link::ByteStream> connection =
-        listener->Accept(std::chrono::milliseconds(0));
-    if (!connection) continue;  // gone before it was taken
-    const int status =
-        RunNetworkHotSync(std::move(*connection), {options.timeout}, out, err);
-    out << std::flush;
-    if (options.once) return status;
+  out << "Waiting for handhelds on " << DescribePorts(*ports) << "." << std::endl;
+  int lastStatus = kExitOk;
+  pollfd stop{signals.Fd(), POLLIN, 0};
+  const platform::Result<void> waited = ServeHandhelds(
+      *ports, std::span<pollfd>(&stop, 1),
+      [&](int status) {
+        lastStatus = status;
+        return !options.once;
+      },
+      out, err);
+  if (!waited) {
+    err << "hotsync: " << waited.Reason() << "\n";
+    return kExitUnusable;
   }
+  if (options.once && !(stop.revents & POLLIN)) return lastStatus;
+  signals.Take();
+  out << "Stopped waiting for handhelds.\n";
+  return kExitOk;
 }
 
 }  // namespace hotsync

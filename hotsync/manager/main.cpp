@@ -18,9 +18,10 @@ using hotsync::kExitUnusable;
 constexpr char kUsage[] =
     "Usage: hotsync [-r | --resident]\n"
     "       hotsync sync IMAGE [--sync-type N]\n"
-    "       hotsync listen [--port PORT] [--address ADDR] [--once] [--timeout SECONDS]\n"
+    "       hotsync listen [LINK...] [--once] [--timeout SECONDS]\n"
     "       hotsync configure CREATOR\n"
-    "       hotsync configure --network on|off [--port PORT]\n"
+    "       hotsync configure [--network on|off] [--port PORT] [--serial DEVICE|off]\n"
+    "                         [--serial-tcp PORT|off] [--speed BAUD] [--usb on|off]\n"
     "       hotsync users [forget NAME]\n"
     "       hotsync COMMAND --help\n"
     "\n"
@@ -30,8 +31,8 @@ constexpr char kUsage[] =
     "\n"
     "Without a command, or with -r, it keeps running in the background until\n"
     "it is asked to quit, as the uninstaller and vellamore-setup --remove do;\n"
-    "when network HotSync is on (hotsync configure --network on), it also\n"
-    "waits for handhelds as 'hotsync listen' does.\n"
+    "it also waits for handhelds as 'hotsync listen' does on the links that\n"
+    "'hotsync configure' turned on (network, serial line, serial over TCP, USB).\n"
     "\n"
     "Exit status: 0 success, 1 a conduit failed or the handheld is busy with\n"
     "another HotSync, 2 bad usage or an unusable image or data folder.\n";
@@ -66,11 +67,14 @@ constexpr char kSyncUsage[] =
     "image or the data folder cannot be used.\n";
 
 constexpr char kListenUsage[] =
-    "Usage: hotsync listen [--port PORT] [--address ADDR] [--once] [--timeout SECONDS]\n"
+    "Usage: hotsync listen [--port PORT] [--address ADDR] [--serial DEVICE]\n"
+    "                      [--serial-tcp PORT] [--usb] [--speed BAUD] [--once]\n"
+    "                      [--timeout SECONDS]\n"
     "\n"
-    "Waits for handhelds that HotSync over the network (the handheld's network\n"
-    "HotSync, with this PC as its primary PC) and runs one HotSync per\n"
-    "connection, one at a time:\n"
+    "Waits for handhelds and runs one HotSync per handheld, one at a time. A\n"
+    "handheld reaches this PC over the network (its network HotSync, with this\n"
+    "PC as its primary PC), a serial cradle, serial bytes over TCP (as\n"
+    "emulators offer their serial port) or USB:\n"
     "  1. the handheld's user becomes the HotSync user of that name (a new one\n"
     "     gets a folder in $HOTSYNC_HOME). A user's first HotSync remembers the\n"
     "     handheld's user ID; another handheld giving the same name is refused\n"
@@ -83,28 +87,40 @@ constexpr char kListenUsage[] =
     "     backed up to $HOTSYNC_HOME/<user>/Backup/;\n"
     "  5. the log is written to the handheld and to $HOTSYNC_HOME/<user>/HotSync.log.\n"
     "\n"
-    "  --port PORT        TCP port (default 14238, the handhelds' own; 0 takes a\n"
-    "                     free port and prints it)\n"
+    "  --port PORT        network HotSync on this TCP port (default 14238, the\n"
+    "                     handhelds' own; 0 takes a free port and prints it)\n"
     "  --address ADDR     listen on this address only (default every address)\n"
+    "  --serial DEVICE    a serial line, such as /dev/ttyS0 or /dev/ttyUSB0\n"
+    "  --serial-tcp PORT  serial bytes over this TCP port (0: a free one)\n"
+    "  --usb              USB handhelds (through the kernel's visor driver or\n"
+    "                     directly)\n"
+    "  --speed BAUD       the highest speed offered on serial links (default\n"
+    "                     115200; lower it for adapters that fail at it)\n"
     "  --once             end after one HotSync, with its exit status\n"
     "  --timeout SECONDS  the longest wait for any answer of the handheld\n"
     "                     (default 30)\n"
+    "\n"
+    "Network HotSync is on unless only --serial, --serial-tcp or --usb are\n"
+    "given; --port or --address with them turns it on as well.\n"
     "\n"
     "Ends on SIGINT or SIGTERM once the HotSync in progress is over. Exit\n"
     "status with --once as 'hotsync sync'.\n";
 
 constexpr char kConfigureUsage[] =
     "Usage: hotsync configure CREATOR\n"
-    "       hotsync configure --network on|off [--port PORT]\n"
+    "       hotsync configure [--network on|off] [--port PORT] [--serial DEVICE|off]\n"
+    "                         [--serial-tcp PORT|off] [--speed BAUD] [--usb on|off]\n"
     "\n"
     "Shows the action dialog of the conduit registered under CREATOR (Vellamore's\n"
     "is Vlmr), starting from its current sync type. A choice confirmed with \"Set\n"
     "as default\" becomes its sync type; otherwise it is used for the next\n"
     "HotSync only. Cancelling changes nothing.\n"
     "\n"
-    "With --network, turns network HotSync on or off: when it is on, the\n"
-    "resident HotSync Manager (hotsync -r) also waits for handhelds on TCP\n"
-    "port PORT (14238 unless set), as `hotsync listen` does.\n"
+    "With the link options, chooses the links on which the resident HotSync\n"
+    "Manager (hotsync -r) waits for handhelds, as `hotsync listen` does:\n"
+    "network HotSync on TCP port PORT (14238 unless set), a serial line,\n"
+    "serial bytes over a TCP port, USB, and the highest serial speed\n"
+    "(115200 unless set). It prints what is set.\n"
     "\n"
     "Exit status: 0 chosen or cancelled, 1 the conduit failed or the choice\n"
     "could not be kept, 2 no such conduit or it cannot be loaded.\n";
@@ -174,36 +190,56 @@ std::optional<double> ParseSeconds(std::string_view text) {
 
 int ListenCommand(const std::vector<std::string_view>& arguments) {
   hotsync::ListenOptions options;
+  bool networkAsked = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string_view argument = arguments[i];
     if (IsHelp(argument)) {
       std::cout << kListenUsage;
       return kExitOk;
     }
-    if (argument == "--once") {
-      options.once = true;
+    if (argument == "--once" || argument == "--usb") {
+      (argument == "--once" ? options.once : options.usb) = true;
       continue;
     }
-    if (argument != "--port" && argument != "--address" && argument != "--timeout") {
+    if (argument != "--port" && argument != "--address" && argument != "--timeout" &&
+        argument != "--serial" && argument != "--serial-tcp" && argument != "--speed") {
       return UsageError("unknown option '" + std::string(argument) + "'");
     }
     if (++i == arguments.size()) return UsageError(std::string(argument) + " needs a value");
     const std::string_view value = arguments[i];
     if (argument == "--address") {
       options.address = std::string(value);
-    } else if (argument == "--port") {
+      networkAsked = true;
+    } else if (argument == "--serial") {
+      options.serialDevice = std::string(value);
+    } else if (argument == "--speed") {
+      const std::optional<uint32_t> speed = hotsync::ParseSerialSpeed(value);
+      if (!speed) {
+        return UsageError("--speed takes a serial speed in bit/s (9600 to 1000000), not '" +
+                          std::string(value) + "'");
+      }
+      options.maxSerialSpeed = *speed;
+    } else if (argument == "--port" || argument == "--serial-tcp") {
       uint32_t port = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
       if (error != std::errc() || end != value.data() + value.size() || port > 65535) {
-        return UsageError("--port takes a number from 0 to 65535, not '" + std::string(value) + "'");
+        return UsageError(std::string(argument) + " takes a number from 0 to 65535, not '" +
+                          std::string(value) + "'");
       }
-      options.port = static_cast<uint16_t>(port);
+      if (argument == "--port") {
+        options.port = static_cast<uint16_t>(port);
+        networkAsked = true;
+      } else {
+        options.serialTcpPort = static_cast<uint16_t>(port);
+      }
     } else {
       const std::optional<double> seconds = ParseSeconds(value);
       if (!seconds) return UsageError("--timeout takes seconds, more than 0 and at most 3600");
       options.timeout = std::chrono::milliseconds(static_cast<int64_t>(*seconds * 1000 + 0.5));
     }
   }
+  const bool otherLinks = !options.serialDevice.empty() || options.serialTcpPort || options.usb;
+  options.network = networkAsked || !otherLinks;
   return hotsync::RunListen(options, std::cout, std::cerr);
 }
 
@@ -220,8 +256,8 @@ bool AskedForHelp(const std::vector<std::string_view>& arguments, const char* us
 
 int ConfigureCommand(const std::vector<std::string_view>& arguments) {
   if (AskedForHelp(arguments, kConfigureUsage)) return kExitOk;
-  if (!arguments.empty() && (arguments[0] == "--network" || arguments[0] == "--port")) {
-    return hotsync::RunConfigureNetwork(arguments, std::cout, std::cerr);
+  if (!arguments.empty() && arguments[0].starts_with("--")) {
+    return hotsync::RunConfigureLinks(arguments, std::cout, std::cerr);
   }
   if (arguments.size() != 1) return UsageError("configure takes one creator ID");
   return hotsync::RunConfigure(std::string(arguments[0]), std::cout, std::cerr);

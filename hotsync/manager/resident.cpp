@@ -1,8 +1,8 @@
 // Resident mode: the HotSync Manager's main window, class "KittyHawk",
 // registered with the window station. The manager waits for messages and
 // quits when it receives 0xBEC5 (the uninstaller's request to shut down);
-// SIGINT and SIGTERM end it just as cleanly. When network HotSync is on
-// (hotsync.ini), it also waits for handhelds and runs their HotSyncs.
+// SIGINT and SIGTERM end it just as cleanly. It also waits for handhelds on
+// the links turned on in hotsync.ini and runs their HotSyncs.
 #include <poll.h>
 
 #include <cerrno>
@@ -10,10 +10,10 @@
 
 #include "common/hotsync_home.h"
 #include "common/hotsync_settings.h"
-#include "link/tcp_socket.h"
 #include "manager/hotsync_commands.h"
-#include "manager/network_sync.h"
+#include "manager/port_waiter.h"
 #include "manager/signal_descriptor.h"
+#include "manager/usb_port.h"
 #include "winsta/window_station.h"
 
 namespace hotsync {
@@ -23,28 +23,32 @@ constexpr char kWindowClass[] = "KittyHawk";
 constexpr char kWindowTitle[] = "HotSync Manager";
 constexpr uint32_t kShutDownMessage = 0xBEC5;
 
-// The listener for network HotSync when it is on; nothing (after a warning
-// when it cannot listen) otherwise.
-std::optional<platform::link::TcpListener> NetworkListener(std::ostream& out, std::ostream& err) {
-  const NetworkSettings settings = ReadNetworkSettings(HotSyncHome());
-  if (!settings.enabled) return std::nullopt;
-  platform::Result<platform::link::TcpListener> listener =
-      platform::link::TcpListener::Listen("", settings.port);
-  if (!listener) {
-    err << "hotsync: warning: network HotSync is on, but " << listener.Reason()
-        << "; handhelds cannot HotSync over the network\n";
-    return std::nullopt;
+// The ports of the links turned on in hotsync.ini; a link that cannot be
+// used is left out after a warning.
+HandheldPorts ResidentPorts(std::ostream& out, std::ostream& err) {
+  const std::string home = HotSyncHome();
+  const NetworkSettings network = ReadNetworkSettings(home);
+  const CradleSettings cradle = ReadCradleSettings(home);
+  const LinkSettings settings{platform::link::kDefaultLinkTimeout, cradle.maxSpeed};
+  HandheldPorts ports;
+  auto add = [&](platform::Result<std::unique_ptr<HandheldPort>> port, const std::string& link) {
+    if (port) {
+      ports.push_back(std::move(*port));
+    } else {
+      err << "hotsync: warning: " << link << " is on, but " << port.Reason()
+          << "; handhelds cannot HotSync over it\n";
+    }
+  };
+  if (network.enabled) add(MakeNetworkPort("", network.port, settings), "network HotSync");
+  if (cradle.serialTcpPort != 0) {
+    add(MakeSerialTcpPort("", cradle.serialTcpPort, settings), "serial over TCP");
   }
-  out << "Waiting for handhelds on TCP port " << listener->Port() << ".\n";
-  return std::move(*listener);
-}
-
-// Runs the HotSync of a handheld that is connecting.
-void ServeHandheld(platform::link::TcpListener& listener, std::ostream& out, std::ostream& err) {
-  platform::Result<platform::link::ByteStream> connection =
-      listener.Accept(std::chrono::milliseconds(0));
-  if (connection) RunNetworkHotSync(std::move(*connection), {}, out, err);
-  out << std::flush;
+  if (!cradle.serialDevice.empty()) {
+    add(MakeSerialLinePort(cradle.serialDevice, settings), "the serial line");
+  }
+  if (cradle.usb) ports.push_back(MakeUsbPort(settings));
+  if (!ports.empty()) out << "Waiting for handhelds on " << DescribePorts(ports) << ".\n";
+  return ports;
 }
 
 }  // namespace
@@ -59,15 +63,14 @@ int RunResident(std::ostream& out, std::ostream& err) {
     return kExitUnusable;
   }
   out << "HotSync Manager is running (window class " << kWindowClass << ").\n";
-  std::optional<platform::link::TcpListener> listener = NetworkListener(out, err);
+  HandheldPorts ports = ResidentPorts(out, err);
   out << std::flush;
   for (;;) {
-    pollfd fds[3] = {{window->Fd(), POLLIN, 0},
-                     {signals.Fd(), POLLIN, 0},
-                     {listener ? listener->Fd() : -1, POLLIN, 0}};
-    if (poll(fds, 3, -1) < 0) {
-      if (errno == EINTR) continue;
-      err << "hotsync: waiting for messages failed: " << std::strerror(errno) << "\n";
+    pollfd fds[2] = {{window->Fd(), POLLIN, 0}, {signals.Fd(), POLLIN, 0}};
+    const platform::Result<void> waited = ServeHandhelds(
+        ports, fds, [](int) { return true; }, out, err);
+    if (!waited) {
+      err << "hotsync: " << waited.Reason() << "\n";
       return kExitUnusable;
     }
     if (fds[1].revents & POLLIN) {
@@ -75,7 +78,6 @@ int RunResident(std::ostream& out, std::ostream& err) {
       out << "HotSync Manager stopped by a signal.\n";
       return kExitOk;
     }
-    if (fds[2].revents & POLLIN) ServeHandheld(*listener, out, err);
     if (!(fds[0].revents & POLLIN)) continue;
     while (std::optional<platform::winsta::Message> message = window->Receive()) {
       if (message->message == kShutDownMessage) {

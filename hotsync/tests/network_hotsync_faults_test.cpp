@@ -47,8 +47,8 @@ bool LogWarns(const std::vector<LogLine>& log, const std::string& part) {
 NetworkHotSyncResult GarbageHandshake(const HotSyncWorld&) {
   vlmtest::HotSyncListener listener;
   EXPECT_TRUE(listener.Listening());
-  platform::Result<platform::link::ByteStream> stream = platform::link::ConnectTcp(
-      "127.0.0.1", listener.Port(), std::chrono::milliseconds(10000));
+  platform::Result<platform::link::ByteStream> stream =
+      platform::link::ConnectTcp("127.0.0.1", listener.Port(), std::chrono::milliseconds(10000));
   EXPECT_TRUE(stream) << stream.Reason();
   if (stream) {
     const std::string junk = "GET / HTTP/1.0\r\n\r\n" + std::string(300, '\x90');
@@ -71,13 +71,12 @@ NetworkHotSyncResult SecondHandheldMeanwhile(const HotSyncWorld& world) {
             0);
   vlmtest::HotSyncListener listener({"--timeout", "1"});
   EXPECT_TRUE(listener.Listening());
-  const auto first =
-      vlmtest::ConnectHandheld(world.Image().Folder(), listener.Address(), {"--stall-after", "8"});
+  const auto first = vlmtest::ConnectHandheld(world.Image().Folder(), listener.ConnectOptions(),
+                                              {"--stall-after", "8"});
   EXPECT_TRUE(listener.ReadOutputUntil("HotSync of \"Ada\""));
-  const auto second = vlmtest::ConnectHandheld(other, listener.Address());
-  std::future<ProgramResult> firstEnded = std::async(std::launch::async, [&first] {
-    return first->Wait(vlmtest::kNetworkProgramTimeLimit);
-  });
+  const auto second = vlmtest::ConnectHandheld(other, listener.ConnectOptions());
+  std::future<ProgramResult> firstEnded = std::async(
+      std::launch::async, [&first] { return first->Wait(vlmtest::kNetworkProgramTimeLimit); });
   const ProgramResult served = second->Wait(vlmtest::kNetworkProgramTimeLimit);
   EXPECT_EQ(served.exitStatus, 0) << "the second handheld is served: " << served.out << served.err;
   NetworkHotSyncResult result{listener.Stop(), firstEnded.get()};
@@ -93,8 +92,16 @@ struct FaultRow : vlmtest::NamedRow {
 };
 
 NetworkHotSyncResult Connect(const HotSyncWorld& world, std::vector<std::string> options,
-                             std::vector<std::string> listenOptions = {}) {
-  return world.NetworkHotSync(options, listenOptions);
+                             std::vector<std::string> listenOptions = {},
+                             vlmtest::LinkChoice link = {}) {
+  return world.NetworkHotSync(options, listenOptions, link);
+}
+
+constexpr vlmtest::LinkChoice kSerialTcp{vlmtest::LinkKind::kSerialTcp, {}};
+
+// A serial cable with `faults` between the two programs.
+vlmtest::LinkChoice Cable(vlmtest::CableFaults faults) {
+  return {vlmtest::LinkKind::kSerialLine, faults};
 }
 
 class NetworkFault : public testing::TestWithParam<FaultRow> {
@@ -128,31 +135,64 @@ INSTANTIATE_TEST_SUITE_P(
         // The HotSync of the fixture takes some 30 requests: the user's
         // first ones, the conduit's from about 5 to 20, then the backup.
         FaultRow{"DisconnectAtTheStart",
-                 [](auto& w) { return Connect(w, {"--disconnect-after", "3"}); },
-                 false,
-                 "connection to the handheld was lost"},
+                 [](auto& w) {
+                   return Connect(w, {"--disconnect-after", "3"});
+                 },
+                 false, "connection to the handheld was lost"},
         FaultRow{"DisconnectOpeningTheFiles",
-                 [](auto& w) { return Connect(w, {"--disconnect-after", "8"}); },
-                 false,
-                 "connection to the handheld was lost"},
+                 [](auto& w) {
+                   return Connect(w, {"--disconnect-after", "8"});
+                 },
+                 false, "connection to the handheld was lost"},
         FaultRow{"DisconnectWhileSending",
-                 [](auto& w) { return Connect(w, {"--disconnect-after", "16"}); },
-                 false,
-                 "connection to the handheld was lost"},
+                 [](auto& w) {
+                   return Connect(w, {"--disconnect-after", "16"});
+                 },
+                 false, "connection to the handheld was lost"},
         FaultRow{"DisconnectInTheBackup",
-                 [](auto& w) { return Connect(w, {"--disconnect-after", "24"}); },
-                 false,
-                 "connection to the handheld was lost"},
+                 [](auto& w) {
+                   return Connect(w, {"--disconnect-after", "24"});
+                 },
+                 false, "connection to the handheld was lost"},
         FaultRow{"Stall",
-                 [](auto& w) { return Connect(w, {"--stall-after", "20"}, {"--timeout", "1"}); },
-                 false,
-                 "connection to the handheld was lost"},
+                 [](auto& w) {
+                   return Connect(w, {"--stall-after", "20"}, {"--timeout", "1"});
+                 },
+                 false, "connection to the handheld was lost"},
         FaultRow{"Cancel", [](auto& w) { return Connect(w, {"--cancel"}); }, false,
                  "cancelled on the handheld"},
-        FaultRow{"OneByteChunks", [](auto& w) { return Connect(w, {"--chunk", "1"}); }, true},
+        FaultRow{"OneByteChunks",
+                 [](auto& w) {
+                   return Connect(w, {"--chunk", "1"});
+                 },
+                 true},
         FaultRow{"GarbageHandshake", GarbageHandshake},
         FaultRow{"SecondHandheldMeanwhile", SecondHandheldMeanwhile, true,
-                 "connection to the handheld was lost"}),
+                 "connection to the handheld was lost"},
+        // Serial links: the same HotSync framed in SLP and PADP.
+        FaultRow{"SerialDisconnectWhileSending",
+                 [](auto& w) {
+                   return Connect(w, {"--disconnect-after", "16"}, {}, kSerialTcp);
+                 },
+                 false, "connection to the handheld was lost"},
+        FaultRow{"SerialOneByteChunks",
+                 [](auto& w) {
+                   return Connect(w, {"--chunk", "1"}, {}, kSerialTcp);
+                 },
+                 true},
+        FaultRow{"SerialCablePulledWhileSending",
+                 [](auto& w) { return Connect(w, {}, {}, Cable({.pullAfterDesktopBytes = 1500})); },
+                 false, "connection to the handheld was lost"},
+        FaultRow{"SerialTenLostAcks",
+                 [](auto& w) { return Connect(w, {}, {}, Cable({.loseHandheldAcksFrom = 12})); },
+                 false, "connection to the handheld was lost"},
+        // The handheld moves to 9600 bit/s where the desktop chose 115200:
+        // nothing it sends afterwards can be read.
+        FaultRow{"SerialHandheldAtAnotherSpeed",
+                 [](auto& w) {
+                   return Connect(w, {"--answer-speed", "9600"}, {}, Cable({}));
+                 },
+                 false}),
     vlmtest::RowName());
 
 // The user-ID rule: a second handheld that gives the name of a user who
@@ -175,7 +215,8 @@ TEST(NetworkUsers, AnotherHandheldOfAKnownUserIsRefusedUntilAllowed) {
             platform::pdb::ImageError::kNone);
   const NetworkHotSyncResult refused = vlmtest::RunNetworkHotSync(other);
   EXPECT_EQ(refused.listen.exitStatus, 1);
-  EXPECT_TRUE(Contains(refused.handheld.out, "hotsync users forget \"Ada\"")) << refused.handheld.out;
+  EXPECT_TRUE(Contains(refused.handheld.out, "hotsync users forget \"Ada\""))
+      << refused.handheld.out;
   EXPECT_TRUE(LogWarns(world.Log(), "hotsync users forget")) << testing::PrintToString(world.Log());
   EXPECT_FALSE(platform::pdb::HandheldImage(other).HasDatabase(records::kFilesDatabaseName));
 

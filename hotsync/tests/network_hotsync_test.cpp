@@ -1,6 +1,7 @@
-// The network HotSync end to end through the built programs: `hotsync
-// listen` runs the conduit for a handheld played by `handheld connect`. It
-// must leave the handheld and the PC as a HotSync of the image folder does,
+// HotSyncs over every link end to end through the built programs: `hotsync
+// listen` runs the conduit for a handheld played by `handheld connect` over
+// the network, a serial cable or serial over TCP. Each must leave the
+// handheld and the PC as a HotSync of the image folder does,
 // survive a handheld that fails it at any point, and admit only the
 // handheld a user first synchronised with.
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,16 +35,18 @@ using vlmtest::NetworkHotSyncResult;
 
 constexpr time_t kLongAgo = 1262347200;  // 2010-01-01, every PC file's time
 
-enum class Transport { kFolder, kNetwork };
+// A HotSync of the image folder itself, or over one of the links.
+using Transport = std::optional<vlmtest::LinkKind>;
+constexpr Transport kFolder = std::nullopt;
 
 // One HotSync of the world's image; true when both sides call it a success.
 bool HotSyncBy(Transport transport, const HotSyncWorld& world) {
-  if (transport == Transport::kFolder) {
+  if (transport == kFolder) {
     const platform::ProcessResult run = world.HotSync();
     EXPECT_TRUE(run.Succeeded()) << run.standardOutput << run.standardError;
     return run.Succeeded();
   }
-  const NetworkHotSyncResult run = world.NetworkHotSync();
+  const NetworkHotSyncResult run = world.NetworkHotSync({}, {}, {*transport});
   EXPECT_TRUE(run.Succeeded()) << vlmtest::Printed(run);
   return run.Succeeded();
 }
@@ -66,9 +70,8 @@ std::vector<uint8_t> Homeless(const std::vector<uint8_t>& bytes, const std::stri
 // record's dates, a file list entry's sending, a mail's date) or that come
 // from the moment a PC file was made (a search result's dates; a test
 // cannot set a file's birth) differ between two runs: each is compared as
-// set or not, every other field as it is. A database's modification count is the handheld's own and is left
-// out: an install over the link counts as a change, a copy into a folder
-// does not.
+// set or not, every other field as it is. A database's modification count is the handheld's own and
+// is left out: an install over the link counts as a change, a copy into a folder does not.
 struct Outcome {
   std::map<std::string, PalmDatabase> databases;
   std::vector<std::string> entries;              // "Vellamore.dat"
@@ -116,13 +119,16 @@ std::string Describe(const FileListEntry& e, const std::string& root) {
   const auto date = [](const store::HandheldDateTime& d) {
     return std::string(d.bytes.begin(), d.bytes.end());
   };
+  // A received copy's creation is the moment the HotSync made the file.
+  const std::string created = e.receivedCopy.empty() ? date(e.created)
+                              : e.created.IsSet()    ? "created"
+                                                     : "uncreated";
   return std::to_string(e.id) + "|" + e.title + "|" + Homeless(e.path, root) + "|" +
-         Homeless(e.receivedCopy, root) + "|" + e.user + "|" + date(e.created) + "|" +
-         date(e.modified) + "|" + (e.lastSent.IsSet() ? "sent" : "unsent") + "|" +
-         std::to_string(e.kind) + "," + std::to_string(e.format) + "," +
-         std::to_string(e.category) + "," + std::to_string(e.action) + "," +
-         std::to_string(e.isPrivate) + "," + std::to_string(e.changed) + "," +
-         std::to_string(e.size);
+         Homeless(e.receivedCopy, root) + "|" + e.user + "|" + created + "|" + date(e.modified) +
+         "|" + (e.lastSent.IsSet() ? "sent" : "unsent") + "|" + std::to_string(e.kind) + "," +
+         std::to_string(e.format) + "," + std::to_string(e.category) + "," +
+         std::to_string(e.action) + "," + std::to_string(e.isPrivate) + "," +
+         std::to_string(e.changed) + "," + std::to_string(e.size);
 }
 
 Outcome OutcomeOf(const HotSyncWorld& world) {
@@ -181,7 +187,8 @@ void ExpectSameOutcome(const Outcome& folder, const Outcome& network) {
     for (size_t i = 0; i < got.records.size(); ++i) {
       EXPECT_EQ(got.records[i].attributes, expected.records[i].attributes) << "record " << i;
       EXPECT_EQ(got.records[i].uniqueId, expected.records[i].uniqueId) << "record " << i;
-      const auto& [gotData, expectedData] = std::pair(got.records[i].data, expected.records[i].data);
+      const auto& [gotData, expectedData] =
+          std::pair(got.records[i].data, expected.records[i].data);
       EXPECT_EQ(gotData, expectedData)
           << "record " << i << " from byte "
           << std::mismatch(gotData.begin(), gotData.end(), expectedData.begin(), expectedData.end())
@@ -229,8 +236,9 @@ void SearchAndSend(const HotSyncWorld& world) {
   world.WritePcFile("sheet.csv", "budget,2024\r\n");
   world.WritePcFile("archive/old.txt", "last year's budget");
   world.WritePcFile("archive/other.txt", "nothing");
-  world.Handheld("search-fields", {"--spec", world.PcPath("*.*"), "--list-only", "off",
-                                   "--subfolders", "on", "--text", "budget", "--text-search", "on"});
+  world.Handheld("search-fields",
+                 {"--spec", world.PcPath("*.*"), "--list-only", "off", "--subfolders", "on",
+                  "--text", "budget", "--text-search", "on"});
   world.Handheld("request", {"search"});
 }
 
@@ -306,10 +314,15 @@ Outcome RunScenario(Transport transport, const std::vector<Step>& steps) {
   return OutcomeOf(world);
 }
 
-TEST_P(NetworkEquivalence, LeavesTheHandheldAndThePcAsAFolderHotSync) {
-  const Outcome folder = RunScenario(Transport::kFolder, GetParam().steps);
-  const Outcome network = RunScenario(Transport::kNetwork, GetParam().steps);
-  ExpectSameOutcome(folder, network);
+TEST_P(NetworkEquivalence, EveryLinkLeavesTheHandheldAndThePcAsAFolderHotSync) {
+  const Outcome folder = RunScenario(kFolder, GetParam().steps);
+  for (const vlmtest::LinkKind link : {vlmtest::LinkKind::kNetwork, vlmtest::LinkKind::kSerialLine,
+                                       vlmtest::LinkKind::kSerialTcp}) {
+    SCOPED_TRACE(link == vlmtest::LinkKind::kNetwork      ? "network"
+                 : link == vlmtest::LinkKind::kSerialLine ? "serial line"
+                                                          : "serial over TCP");
+    ExpectSameOutcome(folder, RunScenario(link, GetParam().steps));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "result/result.h"
@@ -20,10 +21,18 @@ constexpr std::chrono::milliseconds kDefaultLinkTimeout{30'000};
 class DesktopLink {
  public:
   virtual ~DesktopLink() = default;
+  // Opens the link with the handheld that just connected, before the first
+  // request: whatever its framing needs (a handshake, a wakeup answered).
+  virtual Result<void> Handshake() = 0;
   // Sends one DLP request and returns the reply's bytes.
   virtual Result<std::vector<uint8_t>> Call(std::span<const uint8_t> request) = 0;
   // Ends the connection (after EndOfSync and its reply).
   virtual void Close() = 0;
+  // True once a call failed: the handheld is gone and every later call fails.
+  virtual bool Broken() const = 0;
+  // A line for the user on how the link went (its speed, the time spent
+  // waiting), or nothing.
+  virtual std::string Summary() const { return {}; }
 };
 
 class HandheldLink {

@@ -29,14 +29,14 @@ class NetSyncDesktopLink final : public DesktopLink {
   NetSyncDesktopLink(ByteStream stream, std::chrono::milliseconds timeout = kDefaultLinkTimeout);
 
   // The desktop's part of the handshake, before the first request.
-  Result<void> Handshake();
+  Result<void> Handshake() override;
 
   // A call that fails breaks the link: the stream is closed, and every
   // later call fails at once, so a HotSync whose handheld is gone ends
   // without waiting again.
   Result<std::vector<uint8_t>> Call(std::span<const uint8_t> request) override;
   void Close() override { m_stream.Close(); }
-  bool Broken() const { return m_broken; }
+  bool Broken() const override { return m_broken; }
 
  private:
   Clock::time_point Deadline() const { return Clock::now() + m_timeout; }

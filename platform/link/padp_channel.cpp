@@ -27,9 +27,13 @@ Result<void> PadpChannel::Send(uint8_t transaction, std::span<const uint8_t> mes
 }
 
 Result<void> PadpChannel::SendFragment(uint8_t transaction, const PadpFragment& fragment) {
+  ++m_statistics.fragmentsSent;
   for (int attempt = 0; attempt < m_timing.tries; ++attempt) {
+    if (attempt > 0) ++m_statistics.fragmentsResent;
     if (Result<void> written = WriteFragment(transaction, fragment); !written) return written;
-    Result<bool> acked = AwaitAck(transaction, fragment, Clock::now() + m_timing.ackWait);
+    const Clock::time_point written = Clock::now();
+    Result<bool> acked = AwaitAck(transaction, fragment, written + m_timing.ackWait);
+    m_statistics.ackWait += Clock::now() - written;
     if (!acked) return acked.Error();
     if (*acked) return {};
   }

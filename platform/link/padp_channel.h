@@ -34,6 +34,13 @@ struct PadpMessage {
   std::vector<uint8_t> bytes;
 };
 
+// What the sending end of a channel did, for whoever tunes a line.
+struct PadpStatistics {
+  size_t fragmentsSent = 0;  // each fragment once
+  size_t fragmentsResent = 0;
+  Clock::duration ackWait{};  // from each fragment's write to its ack
+};
+
 class PadpChannel {
  public:
   PadpChannel(ByteStream stream, PadpTiming timing);
@@ -47,6 +54,7 @@ class PadpChannel {
   void Close() { m_stream.Close(); }
   ByteStream& Stream() { return m_stream; }
   const SlpSkipped& Skipped() const { return m_reader.Skipped(); }
+  const PadpStatistics& Statistics() const { return m_statistics; }
 
  private:
   struct Incoming {
@@ -75,6 +83,7 @@ class PadpChannel {
   SlpReader m_reader;
   PadpReassembler m_reassembler;
   std::deque<PadpMessage> m_ready;
+  PadpStatistics m_statistics;
 };
 
 }  // namespace platform::link

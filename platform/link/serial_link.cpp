@@ -1,13 +1,21 @@
 // The CMP opening and the DLP calls of a serial HotSync.
 #include "link/serial_link.h"
 
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "link/cmp.h"
 
 namespace platform::link {
 namespace {
+
+// How long a line may take to send out an ack that was written (a USB
+// adapter's buffer included), and how long the desktop gives the handheld
+// to switch speed after it.
+constexpr std::chrono::milliseconds kAckLeaveTime{20};
+constexpr std::chrono::milliseconds kSpeedSettleTime{100};
 
 // The CMP minor version a handheld of this generation announces.
 constexpr uint8_t kCmpHandheldMinorVersion = 3;
@@ -45,16 +53,39 @@ Result<void> SerialDesktopLink::Handshake() {
     return Failure{"the handheld speaks CMP version " + std::to_string(wakeup->major) +
                    ", which this desktop does not"};
   }
-  if (m_settings.onSpeedChosen) m_settings.onSpeedChosen(answer.speed);
-  return {};
+  m_speed = answer.speed;
+  if (!m_settings.onSpeedChosen) return {};
+  Result<void> switched = m_settings.onSpeedChosen(answer.speed);
+  // The handheld switches once its ack has left; the first request waits
+  // for it rather than arrive at the old speed and be sent again.
+  if (switched && answer.speed != kCmpStartSpeed) std::this_thread::sleep_for(kSpeedSettleTime);
+  return switched;
+}
+
+std::string SerialDesktopLink::Summary() const {
+  if (m_speed == 0) return {};
+  const PadpStatistics& sent = m_channel.Statistics();
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.2f",
+                std::chrono::duration<double>(sent.ackWait).count());
+  return "Serial link at " + std::to_string(m_speed) +
+         " bit/s: " + std::to_string(sent.fragmentsSent) + " fragments sent (" +
+         std::to_string(sent.fragmentsResent) + " again), " + seconds + " s waiting for acks.";
 }
 
 Result<std::vector<uint8_t>> SerialDesktopLink::Call(std::span<const uint8_t> request) {
   if (m_broken) return Failure{"the connection to the handheld was lost"};
+  const bool first = m_calls++ == 0;
   Result<std::vector<uint8_t>> reply = Exchange(request);
   if (!reply) {
     m_broken = true;
     m_channel.Close();
+    if (first && m_speed != kCmpStartSpeed && m_channel.Statistics().fragmentsResent > 0) {
+      // Nothing got through after the switch: the usual cause is a line
+      // (or an adapter) that cannot carry the speed agreed on.
+      return Failure{reply.Reason() + " (the line may not carry " + std::to_string(m_speed) +
+                     " bit/s: try a lower highest speed)"};
+    }
   }
   return reply;
 }
@@ -87,8 +118,10 @@ Result<void> SerialHandheldLink::Handshake() {
   if (!init) return init.Error();
   m_longForm = (init->flags & kCmpLongPadp) != 0;
   const uint32_t speed = (init->flags & kCmpChangeSpeed) != 0 ? init->speed : kCmpStartSpeed;
-  if (m_settings.onSpeedChosen) m_settings.onSpeedChosen(speed);
-  return {};
+  if (!m_settings.onSpeedChosen) return {};
+  // The ack of the init leaves at the old speed before the line switches.
+  std::this_thread::sleep_for(kAckLeaveTime);
+  return m_settings.onSpeedChosen(speed);
 }
 
 Result<std::vector<uint8_t>> SerialHandheldLink::NextRequest() {

@@ -25,8 +25,9 @@ struct SerialLinkSettings {
   // The highest speed this end offers (the desktop) or can do (the handheld).
   uint32_t maxSpeed = kSerialDefaultMaxSpeed;
   // Told the speed both ends agreed on, once the handheld acked it, so
-  // that a terminal line can be switched to it.
-  std::function<void(uint32_t)> onSpeedChosen;
+  // that a terminal line can be switched to it; a failure ends the
+  // handshake.
+  std::function<Result<void>(uint32_t)> onSpeedChosen;
 };
 
 class SerialDesktopLink final : public DesktopLink {
@@ -35,19 +36,24 @@ class SerialDesktopLink final : public DesktopLink {
 
   // Waits for the handheld's wakeup and answers it, before the first
   // request. A handheld of another CMP version is refused.
-  Result<void> Handshake();
+  Result<void> Handshake() override;
 
   // A call that fails breaks the link: the stream is closed and every later
   // call fails at once.
   Result<std::vector<uint8_t>> Call(std::span<const uint8_t> request) override;
   void Close() override { m_channel.Close(); }
-  bool Broken() const { return m_broken; }
+  bool Broken() const override { return m_broken; }
+  // "Serial link at 115200 bit/s: 40 fragments sent (1 again), 0.2 s
+  // waiting for acks."
+  std::string Summary() const override;
 
  private:
   Result<std::vector<uint8_t>> Exchange(std::span<const uint8_t> request);
 
   PadpChannel m_channel;
   SerialLinkSettings m_settings;
+  uint32_t m_speed = 0;  // agreed in the handshake
+  uint64_t m_calls = 0;
   uint8_t m_transaction = 1;
   bool m_broken = false;
 };

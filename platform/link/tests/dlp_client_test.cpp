@@ -25,7 +25,9 @@ class CannedLink final : public DesktopLink {
     if (m_next == m_replies.size()) return Failure{"the handheld closed the connection"};
     return m_replies[m_next++];
   }
+  Result<void> Handshake() override { return {}; }
   void Close() override {}
+  bool Broken() const override { return false; }
 
   std::vector<std::vector<uint8_t>> sent;
 

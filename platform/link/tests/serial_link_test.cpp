@@ -30,7 +30,10 @@ TEST_P(RecordedSerialTest, DesktopSendsTheRecordedBytesAndReadsEveryReply) {
   linktest::RecordedHandheld handheld(chunks, std::move(handheldEnd));
   uint32_t chosenSpeed = 0;
   SerialLinkSettings settings;
-  settings.onSpeedChosen = [&](uint32_t speed) { chosenSpeed = speed; };
+  settings.onSpeedChosen = [&](uint32_t speed) -> Result<void> {
+    chosenSpeed = speed;
+    return {};
+  };
   SerialDesktopLink link(std::move(desktopEnd), settings);
   ASSERT_TRUE(link.Handshake());
   EXPECT_EQ(chosenSpeed, 115'200u);
@@ -101,7 +104,10 @@ TEST(SerialLink, BothEndsCarryThreeHundredCallsAcrossTheWrapOfTheirIds) {
   uint32_t chosenSpeed = 0;
   SerialLinkSettings settings = QuickSettings();
   settings.maxSpeed = 57'600;
-  settings.onSpeedChosen = [&](uint32_t speed) { chosenSpeed = speed; };
+  settings.onSpeedChosen = [&](uint32_t speed) -> Result<void> {
+    chosenSpeed = speed;
+    return {};
+  };
   SerialDesktopLink link(std::move(desktopEnd), settings);
   ASSERT_TRUE(link.Handshake());
   EXPECT_EQ(chosenSpeed, 57'600u);

@@ -30,7 +30,9 @@ class CountingLink final : public DesktopLink {
     ++calls;
     return m_link.Call(request);
   }
+  Result<void> Handshake() override { return m_link.Handshake(); }
   void Close() override { m_link.Close(); }
+  bool Broken() const override { return m_link.Broken(); }
 
   int calls = 0;
 

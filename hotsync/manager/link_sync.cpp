@@ -1,7 +1,7 @@
-// The network HotSync, step by step. The handheld is asked only what the
+// The HotSync of a handheld over a link, step by step. The handheld is asked only what the
 // HotSync needs; a link that fails ends the HotSync at once, logged, and
 // nothing after it is attempted.
-#include "manager/network_sync.h"
+#include "manager/link_sync.h"
 
 #include <random>
 #include <set>
@@ -26,15 +26,16 @@ using platform::link::DlpClient;
 
 // The handheld's user as the PC sees it.
 struct HandheldUser {
-  std::string name;  // UTF-8
-  uint32_t id = 0;   // as the handheld gave it; 0 for a handheld never synced
+  std::string name;    // UTF-8
+  uint32_t id = 0;     // as the handheld gave it; 0 for a handheld never synced
   uint32_t newId = 0;  // the ID this HotSync gives it when it had none
 };
 
-class NetworkHotSync {
+class LinkHotSync {
  public:
-  NetworkHotSync(platform::link::NetSyncDesktopLink& link, std::ostream& out, std::ostream& err)
-      : m_link(link), m_dlp(link), m_out(out), m_err(err) {}
+  LinkHotSync(platform::link::DesktopLink& link, std::string_view over, std::ostream& out,
+              std::ostream& err)
+      : m_link(link), m_dlp(link), m_over(over), m_out(out), m_err(err) {}
 
   int Run();
 
@@ -51,8 +52,9 @@ class NetworkHotSync {
   void Log(const std::string& text, int32_t activity);
   bool LinkLost() const { return m_link.Broken(); }
 
-  platform::link::NetSyncDesktopLink& m_link;
+  platform::link::DesktopLink& m_link;
   DlpClient m_dlp;
+  std::string_view m_over;
   std::ostream& m_out;
   std::ostream& m_err;
   std::string m_home;
@@ -60,12 +62,12 @@ class NetworkHotSync {
   SyncSession m_session;
 };
 
-void NetworkHotSync::Log(const std::string& text, int32_t activity) {
+void LinkHotSync::Log(const std::string& text, int32_t activity) {
   m_out << text << "\n";
   LogAddEntry(text.c_str(), activity, 0);
 }
 
-int NetworkHotSync::Refuse(const std::string& reason, int status) {
+int LinkHotSync::Refuse(const std::string& reason, int status) {
   m_err << "hotsync: " << reason << "\n";
   if (m_session.IsOpen()) LogAddEntry(reason.c_str(), kSyncLogWarning, 0);
   if (!LinkLost()) {
@@ -75,7 +77,7 @@ int NetworkHotSync::Refuse(const std::string& reason, int status) {
   return status;
 }
 
-bool NetworkHotSync::ReadHandheld() {
+bool LinkHotSync::ReadHandheld() {
   if (Result<platform::link::SysInfo> system = m_dlp.ReadSysInfo(); !system) {
     Refuse("the handheld did not say what it is: " + system.Reason(), kExitConduitFailed);
     return false;
@@ -92,11 +94,12 @@ bool NetworkHotSync::ReadHandheld() {
 
 // The first HotSync of a user remembers the handheld's user ID; another
 // handheld that gives the same name is refused before anything is sent.
-bool NetworkHotSync::AdmitUser() {
+bool LinkHotSync::AdmitUser() {
   if (m_user.name.empty()) {
-    Refuse("a handheld without a user name asked to HotSync; it was refused. Give the handheld "
-           "a user name and HotSync again.",
-           kExitUnusable);
+    Refuse(
+        "a handheld without a user name asked to HotSync; it was refused. Give the handheld "
+        "a user name and HotSync again.",
+        kExitUnusable);
     return false;
   }
   if (m_user.id == 0) {
@@ -108,7 +111,8 @@ bool NetworkHotSync::AdmitUser() {
   if (known && *known != id) {
     Refuse("a handheld that is not the one of \"" + m_user.name +
                "\" asked to HotSync as that user; it was refused. If it is the user's new or "
-               "reset handheld, allow it with: hotsync users forget \"" + m_user.name + "\"",
+               "reset handheld, allow it with: hotsync users forget \"" +
+               m_user.name + "\"",
            kExitConduitFailed);
     return false;
   }
@@ -133,17 +137,19 @@ bool NetworkHotSync::AdmitUser() {
 
 // The session, logged in the user's log; a handheld without a user name
 // in the HotSync Manager's own log.
-bool NetworkHotSync::BeginSession() {
+bool LinkHotSync::BeginSession() {
   m_home = HotSyncHome();
-  const bool newUser = !m_user.name.empty() && !platform::PathExists(UserFolder(m_home, m_user.name));
+  const bool newUser =
+      !m_user.name.empty() && !platform::PathExists(UserFolder(m_home, m_user.name));
   if (m_home.empty() || (!m_user.name.empty() && !MakeUserFolder(m_home, m_user.name, m_err))) {
     Refuse("the HotSync data folder cannot be used", kExitUnusable);
     return false;
   }
   if (newUser) m_out << "New HotSync user \"" << m_user.name << "\".\n";
-  const std::string log = m_user.name.empty() ? m_home + "/" + kLogFileName
-                                              : UserLogPath(m_home, m_user.name);
-  std::unique_ptr<platform::syncmgr::Backend> backend = platform::syncmgr::MakeDeviceBackend(m_link);
+  const std::string log =
+      m_user.name.empty() ? m_home + "/" + kLogFileName : UserLogPath(m_home, m_user.name);
+  std::unique_ptr<platform::syncmgr::Backend> backend =
+      platform::syncmgr::MakeDeviceBackend(m_link);
   if (const int32_t result = m_session.BeginOn(std::move(backend), log); result != kSyncErrNone) {
     Refuse("the Sync Manager cannot begin a HotSync (error " + std::to_string(result) + ")",
            kExitUnusable);
@@ -154,7 +160,7 @@ bool NetworkHotSync::BeginSession() {
 
 // The conduits whose creator has a database on the handheld, each after the
 // handheld has been told a conduit starts (the user may cancel there).
-int NetworkHotSync::RunConduitsOfHandheld() {
+int LinkHotSync::RunConduitsOfHandheld() {
   std::vector<Registration> registrations;
   if (const int32_t result = ListRegistrations(&registrations); result != kCmErrNone) {
     Log("HotSync failed: " + DescribeConduitManagerError(result), kSyncLogWarning);
@@ -190,7 +196,7 @@ int NetworkHotSync::RunConduitsOfHandheld() {
 
 // The log of this HotSync on the handheld, its user information (this PC
 // and the date), and the end of the HotSync.
-void NetworkHotSync::FinishOnHandheld(bool succeeded) {
+void LinkHotSync::FinishOnHandheld(bool succeeded) {
   if (LinkLost()) return;
   const int32_t entries = SyncLogEntryCount();
   for (int32_t index = 0; index < entries; ++index) {
@@ -217,7 +223,7 @@ void NetworkHotSync::FinishOnHandheld(bool succeeded) {
   }
 }
 
-int NetworkHotSync::Run() {
+int LinkHotSync::Run() {
   if (Result<void> shaken = m_link.Handshake(); !shaken) {
     m_err << "hotsync: a connection that is not a handheld's HotSync was closed: "
           << shaken.Reason() << "\n";
@@ -228,15 +234,18 @@ int NetworkHotSync::Run() {
   // the HotSync is then logged as failed.
   if (!BeginSession()) return kExitUnusable;
   if (!AdmitUser()) return m_user.name.empty() ? kExitUnusable : kExitConduitFailed;
-  m_out << "HotSync of \"" << m_user.name << "\" over the network\n";
+  m_out << "HotSync of \"" << m_user.name << "\" over " << m_over << "\n";
   InstallQueuedFiles(InstallQueueFolder(m_home, m_user.name), HandheldInstaller(m_dlp), m_out);
   int failed = RunConduitsOfHandheld();
   if (!LinkLost()) {
     const std::string backupFolder = UserFolder(m_home, m_user.name) + "/" + kBackupFolderName;
     const BackupSummary backup = BackUpHandheld(m_dlp, backupFolder, m_user.name, m_out);
     if (backup.failed > 0) {
-      Log("Backup: " + std::to_string(backup.failed) + " database(s) of the handheld could not be "
-          "copied to \"" + backupFolder + "\".", kSyncLogWarning);
+      Log("Backup: " + std::to_string(backup.failed) +
+              " database(s) of the handheld could not be "
+              "copied to \"" +
+              backupFolder + "\".",
+          kSyncLogWarning);
     }
     failed += backup.failed;
   }
@@ -256,10 +265,9 @@ int NetworkHotSync::Run() {
 
 }  // namespace
 
-int RunNetworkHotSync(platform::link::ByteStream stream, const NetworkSyncOptions& options,
-                      std::ostream& out, std::ostream& err) {
-  platform::link::NetSyncDesktopLink link(std::move(stream), options.timeout);
-  const int status = NetworkHotSync(link, out, err).Run();
+int RunLinkHotSync(platform::link::DesktopLink& link, std::string_view over, std::ostream& out,
+                   std::ostream& err) {
+  const int status = LinkHotSync(link, over, out, err).Run();
   link.Close();
   return status;
 }
