@@ -76,10 +76,13 @@ std::string UsbBridge::EndReason() const {
   return m_reason;
 }
 
-void UsbBridge::End(const std::string& reason) {
+void UsbBridge::End(const std::string& reason, bool handheldFailed) {
   {
     std::lock_guard lock(m_mutex);
-    if (m_reason.empty()) m_reason = reason;
+    if (m_reason.empty()) {
+      m_reason = reason;
+      m_handheldFailed = handheldFailed;
+    }
   }
   m_stop = true;
   // Wakes the pump waiting on the socket, and tells the link at once.
@@ -92,12 +95,12 @@ void UsbBridge::PumpFromHandheld() {
   bool woken = m_settings.wakeBytes.empty();
   while (!m_stop) {
     Result<size_t> got = m_device->BulkIn(m_settings.endpoints.in, buffer, kPumpSlice);
-    if (!got) return End(DeviceFailure(got.Error(), "reading from"));
+    if (!got) return End(DeviceFailure(got.Error(), "reading from"), true);
     if (*got == 0) {
       if (!woken && !m_heard && Clock::now() >= wakeAt) {
         woken = true;
         if (Result<void> sent = SendToHandheld(m_settings.wakeBytes); !sent) {
-          return End(DeviceFailure(sent.Error(), "writing to"));
+          return End(DeviceFailure(sent.Error(), "writing to"), true);
         }
       }
       continue;
@@ -141,7 +144,7 @@ void UsbBridge::PumpToHandheld() {
     }
     if (Result<void> sent = SendToHandheld(std::span(buffer).first(static_cast<size_t>(got)));
         !sent) {
-      return End(DeviceFailure(sent.Error(), "writing to"));
+      return End(DeviceFailure(sent.Error(), "writing to"), true);
     }
   }
 }

@@ -53,6 +53,9 @@ class UsbBridge {
   // Whether the bridge stopped, and why ("the handheld was disconnected").
   bool Ended() const { return m_stop; }
   std::string EndReason() const;
+  // Whether it stopped because the handheld failed or went away: then the
+  // link's own failure ("closed the connection") says less than this.
+  bool HandheldFailed() const { return m_handheldFailed; }
 
   // Stops both threads and waits for them.
   void Stop();
@@ -65,7 +68,7 @@ class UsbBridge {
   bool SendToLink(std::span<const uint8_t> bytes);
   Result<void> SendToHandheld(std::span<const uint8_t> bytes);
   // Keeps the first reason and wakes both threads to stop.
-  void End(const std::string& reason);
+  void End(const std::string& reason, bool handheldFailed = false);
 
   std::unique_ptr<UsbDevice> m_device;
   BridgeSettings m_settings;
@@ -73,6 +76,7 @@ class UsbBridge {
   ByteStream m_linkEnd;
   std::atomic<bool> m_stop{false};
   std::atomic<bool> m_heard{false};
+  std::atomic<bool> m_handheldFailed{false};
   mutable std::mutex m_mutex;
   std::string m_reason;
   // One writer on the OUT endpoint at a time (the wake and the link's bytes).

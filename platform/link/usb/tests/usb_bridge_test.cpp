@@ -117,6 +117,7 @@ TEST_P(BridgedLinkTest, AHandheldUnpluggedMidwayFailsTheNextCall) {
   EXPECT_TRUE(desktop.Broken());
   plugged.bridge->Stop();
   EXPECT_EQ(plugged.bridge->EndReason(), "the handheld was disconnected");
+  EXPECT_TRUE(plugged.bridge->HandheldFailed());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFramings, BridgedLinkTest,
