@@ -10,6 +10,7 @@
 #   share/man/man1/         a page for every program, gzipped
 #   share/doc/vellamore/    copyright and changelog
 #   lib/systemd/user/       the resident HotSync Manager as a user service
+#   lib/udev/rules.d/       access for the logged-in user to USB handhelds
 #
 # Programs and libraries find one another through run paths relative to
 # $ORIGIN, so the installed tree also works when unpacked anywhere. The
@@ -46,6 +47,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides
 # The resident HotSync Manager as a systemd user service (network HotSync).
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/vellamore-hotsync.service
         DESTINATION lib/systemd/user)
+# USB handhelds may be opened by the user at the seat (`hotsync listen --usb`).
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/60-vellamore-palm.rules
+        DESTINATION lib/udev/rules.d)
 
 foreach(library IN LISTS VELLAMORE_INSTALLED_LIBRARIES)
   if(TARGET ${library})

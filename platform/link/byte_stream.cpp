@@ -122,6 +122,15 @@ Result<size_t> ByteStream::ReadSome(std::span<uint8_t> into, Clock::time_point d
   }
 }
 
+void ByteStream::Unread(std::span<const uint8_t> bytes) {
+  std::vector<uint8_t> ahead(bytes.begin(), bytes.end());
+  ahead.insert(ahead.end(), m_readAhead.begin() + static_cast<ptrdiff_t>(m_aheadBegin),
+               m_readAhead.begin() + static_cast<ptrdiff_t>(m_aheadEnd));
+  m_readAhead = std::move(ahead);
+  m_aheadBegin = 0;
+  m_aheadEnd = m_readAhead.size();
+}
+
 Result<void> ByteStream::WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline) {
   if (m_fd < 0) return Failure{"the connection is closed"};
   size_t done = 0;

@@ -35,6 +35,9 @@ class ByteStream {
   Result<size_t> ReadSome(std::span<uint8_t> into, Clock::time_point deadline);
   // Writes all of `bytes` by `deadline`.
   Result<void> WriteAll(std::span<const uint8_t> bytes, Clock::time_point deadline);
+  // Puts `bytes` back in front of what is still to be read: a reader that
+  // looked at the first bytes to choose a protocol hands them on whole.
+  void Unread(std::span<const uint8_t> bytes);
 
   // Sends at most `maxBytes` in each write (0: no limit), so that the peer
   // receives every message in pieces: for tests of how it reassembles them.
