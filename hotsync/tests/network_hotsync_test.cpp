@@ -5,6 +5,7 @@
 // survive a handheld that fails it at any point, and admit only the
 // handheld a user first synchronised with.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -340,6 +341,45 @@ INSTANTIATE_TEST_SUITE_P(
                     EquivalenceRow{"install", {QueueInstalls}},
                     EquivalenceRow{"listed", {ListFilesOfEveryAction, EditBothSides}}),
     vlmtest::RowName());
+
+// `hotsync configure` keeps the links; the resident manager then waits on
+// them and runs the HotSync of a handheld that comes over one, at the
+// highest speed set. A value that does not fit changes nothing.
+TEST(ConfiguredLinks, TheResidentManagerServesTheLinksConfigureTurnedOn) {
+  HotSyncWorld world;
+  world.InstallHandheldApplication();
+  uint16_t port = 0;
+  {
+    platform::Result<platform::link::TcpListener> probe =
+        platform::link::TcpListener::Listen("127.0.0.1", 0);
+    ASSERT_TRUE(probe) << probe.Reason();
+    port = probe->Port();
+  }
+  const std::string hotsync = vlmtest::BinPath("hotsync");
+  vlmtest::ProgramResult set = vlmtest::RunProgram(
+      {hotsync, "configure", "--serial-tcp", std::to_string(port), "--speed", "57600"});
+  ASSERT_EQ(set.exitStatus, 0) << set.err;
+  EXPECT_NE(set.out.find("Serial over TCP: TCP port " + std::to_string(port) + "."),
+            std::string::npos)
+      << set.out;
+  for (const std::vector<std::string> refused :
+       {std::vector<std::string>{"--speed", "12345"}, {"--usb", "maybe"}, {"--serial-tcp", "0"}}) {
+    std::vector<std::string> argv = {hotsync, "configure"};
+    argv.insert(argv.end(), refused.begin(), refused.end());
+    EXPECT_EQ(vlmtest::RunProgram(argv).exitStatus, 2) << refused[0];
+  }
+
+  vlmtest::RunningProgram manager({hotsync, "-r"}, {});
+  ASSERT_TRUE(manager.ReadOutputUntil("serial over TCP port " + std::to_string(port)));
+  const auto handheld = vlmtest::ConnectHandheld(
+      world.Image().Folder(), {"--serial-tcp", "127.0.0.1:" + std::to_string(port)});
+  const vlmtest::ProgramResult synced = handheld->Wait(vlmtest::kNetworkProgramTimeLimit);
+  EXPECT_EQ(synced.exitStatus, 0) << synced.out << synced.err;
+  EXPECT_TRUE(manager.ReadOutputUntil("Serial link at 57600 bit/s"));
+  manager.Signal(SIGTERM);
+  const vlmtest::ProgramResult stopped = manager.Wait(vlmtest::kNetworkProgramTimeLimit);
+  EXPECT_EQ(stopped.exitStatus, 0) << stopped.out << stopped.err;
+}
 
 }  // namespace
 }  // namespace hotsync
