@@ -47,12 +47,17 @@ cp -a "$live" "$snapshot"
 
 restore() { rm -rf "$live" && cp -a "$snapshot" "$live"; }
 
-# The serial cable: its two ends, the desktop's and the handheld's.
-mkfifo "$world/cable.in"
-"$cable_tool" < "$world/cable.in" > "$world/cable.out" &
-exec 3> "$world/cable.in"
-for _ in $(seq 100); do [[ $(wc -l < "$world/cable.out") -ge 2 ]] && break; sleep 0.01; done
-desktop_end=$(sed -n 1p "$world/cable.out") handheld_end=$(sed -n 2p "$world/cable.out")
+# A new serial cable for each HotSync over it (a cable hangs up when one
+# end closes): sets $desktop_end and $handheld_end. It ends when its input,
+# kept open on descriptor 3, closes.
+lay_cable() {
+  rm -f "$world/cable.in" "$world/cable.out"
+  mkfifo "$world/cable.in"
+  "$cable_tool" < "$world/cable.in" > "$world/cable.out" &
+  exec 3> "$world/cable.in"
+  for _ in $(seq 100); do [[ $(wc -l < "$world/cable.out") -ge 2 ]] && break; sleep 0.01; done
+  desktop_end=$(sed -n 1p "$world/cable.out") handheld_end=$(sed -n 2p "$world/cable.out")
+}
 
 # The link of the next HotSyncs: network, serial-tcp or cable.
 link=network
@@ -64,7 +69,7 @@ start_listener() {
     port=$((20000 + RANDOM % 40000))
     local where=(--address 127.0.0.1 --port "$port")
     [[ $link == serial-tcp ]] && where=(--address 127.0.0.1 --serial-tcp "$port")
-    [[ $link == cable ]] && where=(--serial "$desktop_end")
+    if [[ $link == cable ]]; then lay_cable; where=(--serial "$desktop_end"); fi
     "$bin/hotsync" listen --once "${where[@]}" > "$world/listen.out" 2>&1 &
     listener=$!
     echo "$listener" > "$world/listener.pid"
@@ -92,6 +97,7 @@ network_sync() {
   ((status == 0)) || kill "$listener" 2>/dev/null || true
   wait "$listener" || status=$?
   rm -f "$world/listener.pid"
+  exec 3>&- 2>/dev/null || true
   ((status == 0)) || { echo "link_sync.sh: the HotSync over $link failed" >&2; exit 1; }
 }
 prepare_network() { restore && start_listener; }

@@ -27,7 +27,9 @@ class SerialLinePort : public HandheldPort {
       : m_device(std::move(device)), m_fd(fd), m_settings(settings) {}
   ~SerialLinePort() override { CloseLine(); }
 
-  std::string Description() const override { return "the serial line " + m_device; }
+  std::string Description() const override {
+    return "the serial line " + m_device + (m_fd < 0 ? " (not there yet)" : "");
+  }
   std::string_view Over() const override { return "a serial line"; }
   int Fd() const override { return m_fd; }
 
