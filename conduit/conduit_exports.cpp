@@ -4,13 +4,18 @@
 #include <cstdint>
 
 #include "conduit_identity.h"
+#include "convert/conversion_session.h"
 #include "sync_driver.h"
 #include "syncmgr/conduit_abi.h"
 
 #define VLM_EXPORT extern "C" __attribute__((visibility("default")))
 
-VLM_EXPORT int32_t OpenConduit(void* /*progress*/, CSyncProperties* properties) {
+// `progress`, when given, is the HotSync Manager's ConduitProgressFn.
+VLM_EXPORT int32_t OpenConduit(void* progress, CSyncProperties* properties) {
   try {
+    // The office programs started for this HotSync end with it.
+    const conduit::ConversionSession conversions(
+        reinterpret_cast<conduit::ProgressFunction>(progress));
     return conduit::OpenConduitWith(properties, conduit::ConduitOperations());
   } catch (...) {
     return conduit::kErrInternal;

@@ -232,4 +232,11 @@ platform::Result<Magick::Image> DecodePicture(std::span<const uint8_t> bytes,
   return Decode(bytes, decoder, sizeHint);
 }
 
+std::string LibraryVersion() {
+  size_t ignored = 0;
+  std::string version = MagickCore::GetMagickVersion(&ignored);
+  version.append(" ").append(MagickCore::GetMagickDelegates());
+  return version;
+}
+
 }  // namespace imaging

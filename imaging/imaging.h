@@ -42,6 +42,10 @@ void InitialiseImaging(WarningSink warn = nullptr);
 platform::Result<Magick::Image> DecodePicture(std::span<const uint8_t> bytes,
                                               std::string_view extension, int sizeHint);
 
+// The imaging library's version and build (its quantum depth and the
+// decoders it was built with), which a picture's decoding depends on.
+std::string LibraryVersion();
+
 // The reason a library exception gives, without the program name, file name
 // and source position the library adds around it: "prog: no pixels `a.png'
 // @ error/png.c/Read/12" gives "no pixels".

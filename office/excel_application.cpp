@@ -1,7 +1,8 @@
 // The spreadsheet program's automation objects, "Excel.Application" and
 // what it hands out, answered by LibreOffice Calc:
 //
-//   application  572 get workbooks; 302 quit (ends LibreOffice and the server)
+//   application  572 get workbooks; 302 quit (closes the workbooks it opened;
+//                LibreOffice stays for the server's next instance)
 //   workbooks    682 open (path, ...) read-only, hidden
 //   workbook     494 get worksheets; 277 close (unsaved)
 //   worksheets   118 get count; 170 get item (1 to count)
@@ -173,7 +174,6 @@ class Workbook : public ServerObject {
     });
   }
 
- private:
   void Close() {
     if (!m_document.is()) return;
     try {
@@ -184,12 +184,19 @@ class Workbook : public ServerObject {
     m_document.clear();
   }
 
+ private:
   Reference<css::lang::XComponent> m_document;
 };
 
+// The workbooks an application opened, closed when it quits; shared with
+// its workbook collections, which a caller may hold longer.
+using OpenWorkbooks = std::vector<std::weak_ptr<Workbook>>;
+using OpenWorkbooksPtr = std::shared_ptr<OpenWorkbooks>;
+
 class Workbooks : public ServerObject {
  public:
-  explicit Workbooks(OfficeSession& session) : m_session(session) {}
+  Workbooks(OfficeSession& session, OpenWorkbooksPtr opened)
+      : m_session(session), m_opened(std::move(opened)) {}
 
   InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>& args) override {
     if (dispid != kOpen) return NoSuchCall();
@@ -201,23 +208,27 @@ class Workbooks : public ServerObject {
     if (!Reference<css::sheet::XSpreadsheetDocument>(document.Value(), UNO_QUERY).is()) {
       return Failure(kException, "the file is not a workbook");  // closed with `workbook`
     }
+    std::erase_if(*m_opened, [](const std::weak_ptr<Workbook>& held) { return held.expired(); });
+    m_opened->push_back(workbook);
     return Answer(Variant::Object(std::move(workbook)));
   }
 
  private:
   OfficeSession& m_session;
+  OpenWorkbooksPtr m_opened;
 };
 
 class ExcelApplication : public ServerObject {
  public:
   explicit ExcelApplication(OfficeSession& session) : m_session(session) {}
+  ~ExcelApplication() override { CloseWorkbooks(); }
 
   InvokeResult Invoke(int32_t dispid, InvokeKind, const std::vector<Variant>&) override {
     switch (dispid) {
       case kWorkbooks:
-        return Answer(Variant::Object(std::make_shared<Workbooks>(m_session)));
+        return Answer(Variant::Object(std::make_shared<Workbooks>(m_session, m_opened)));
       case kQuit:
-        m_session.End();
+        CloseWorkbooks();
         return Answer();
       default:
         return NoSuchCall();
@@ -225,7 +236,15 @@ class ExcelApplication : public ServerObject {
   }
 
  private:
+  void CloseWorkbooks() {
+    for (const std::weak_ptr<Workbook>& held : *m_opened) {
+      if (const std::shared_ptr<Workbook> workbook = held.lock()) workbook->Close();
+    }
+    m_opened->clear();
+  }
+
   OfficeSession& m_session;
+  OpenWorkbooksPtr m_opened = std::make_shared<OpenWorkbooks>();
 };
 
 }  // namespace

@@ -192,6 +192,22 @@ platform::Result<OfficeSession::Document> OfficeSession::LoadWith(const std::str
   }
 }
 
+bool OfficeSession::Running() {
+  if (m_ended || m_office <= 0) return false;
+  int status = 0;
+  if (waitpid(m_office, &status, WNOHANG) == m_office) {
+    m_office = -1;
+    return false;
+  }
+  try {
+    // Any call will do: a bridge to a LibreOffice that went throws.
+    m_desktop->getCurrentComponent();
+    return true;
+  } catch (const css::uno::Exception&) {
+    return false;
+  }
+}
+
 bool OfficeSession::End() {
   if (m_ended || m_office <= 0) return false;
   m_ended = true;

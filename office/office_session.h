@@ -1,6 +1,7 @@
-// One headless LibreOffice for one server: started with a private profile
-// and a pipe that only this machine can reach, spoken to through its UNO
-// API, and ended (terminated, then waited for) when the server ends.
+// One headless LibreOffice for one server, shared by every instance the
+// server makes: started with a private profile and a pipe that only this
+// machine can reach, spoken to through its UNO API, and ended (terminated,
+// then waited for) when the server ends.
 //
 // The first LibreOffice that ends cleanly leaves its profile behind as the
 // template that every later start copies: a new profile costs LibreOffice
@@ -37,9 +38,11 @@ class OfficeSession {
   // alone, through the import filters of its extension only.
   platform::Result<Document> Load(const std::string& path);
 
+  // True while LibreOffice runs and answers.
+  bool Running();
+
   // Ends LibreOffice and waits for it; false when it was already gone.
   bool End();
-  bool Ended() const { return m_ended; }
 
  private:
   platform::Result<void> Launch();

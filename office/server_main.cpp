@@ -4,8 +4,11 @@
 //   vlmoffice PROGID SCRATCH-FOLDER
 //
 // with a socket on its standard input and output. It starts LibreOffice,
-// reports the start, then answers requests until the application is ended
-// or the socket closes; either way LibreOffice is ended before it exits.
+// reports the start, then answers requests. One LibreOffice serves every
+// instance the caller creates over the socket, of either class: ending an
+// application closes what it opened, not LibreOffice, whose start costs
+// far more than any document. The server ends, and LibreOffice with it,
+// when the socket closes or once it has held no object for a while.
 // A caller that dies (killed, crashed) takes the server and LibreOffice
 // with it, whatever they are doing.
 #include <poll.h>
@@ -37,6 +40,7 @@ class ObjectTable {
   }
   void Remove(uint32_t number) { m_objects.erase(number); }
   void Clear() { m_objects.clear(); }
+  bool Empty() const { return m_objects.empty(); }
 
  private:
   std::map<uint32_t, DispatchPtr> m_objects;
@@ -55,20 +59,48 @@ Reply Answer(ObjectTable& objects, const Request& request) {
   return Reply{object->Invoke(request.dispid, request.kind, request.args), std::nullopt};
 }
 
-// Answers requests until the caller goes or LibreOffice has been ended.
-void Serve(ObjectTable& objects, const OfficeSession& session) {
+DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
+  if (progId == "Word.Basic") return office::CreateWordBasic(session);
+  if (progId == "Excel.Application") return office::CreateExcelApplication(session);
+  return nullptr;
+}
+
+// Another instance on the running LibreOffice; a LibreOffice that has gone
+// (it crashed on a document) serves no more, and the caller starts another
+// server.
+Reply CreateAnother(const Request& request, OfficeSession& session) {
+  if (!session.Running()) {
+    return Reply{office::Failure(kServerUnavailable, "LibreOffice has ended"), std::nullopt};
+  }
+  if (request.args.size() != 1 || request.args[0].type != VarType::kString) {
+    return Reply{office::Failure(kBadParamCount, "no class named"), std::nullopt};
+  }
+  DispatchPtr application = CreateApplication(request.args[0].text, session);
+  if (!application)
+    return Reply{office::Failure(kClassNotRegistered, "no such class"), std::nullopt};
+  return Reply{office::Answer(Variant::Object(std::move(application))), std::nullopt};
+}
+
+// Answers requests until the caller goes, or until it has held no object
+// for kServerIdleEnd.
+void Serve(ObjectTable& objects, OfficeSession& session) {
   const ObjectToNumber toNumber = [&objects](const DispatchPtr& object) {
     return objects.Add(object);
   };
   std::vector<uint8_t> frame;
-  while (!session.Ended() && ReadFrame(STDIN_FILENO, frame, std::nullopt) == FrameOutcome::kOk) {
+  for (;;) {
+    std::optional<std::chrono::steady_clock::time_point> idleEnd;
+    if (objects.Empty()) idleEnd = std::chrono::steady_clock::now() + kServerIdleEnd;
+    if (ReadFrame(STDIN_FILENO, frame, idleEnd) != FrameOutcome::kOk) return;
     const std::optional<Request> request = DecodeRequest(frame);
     if (!request) return;
     if (request->op == RequestOp::kRelease) {
       objects.Remove(request->object);
       continue;
     }
-    if (!WriteFrame(STDOUT_FILENO, EncodeReply(Answer(objects, *request), toNumber))) return;
+    const Reply reply = request->op == RequestOp::kCreate ? CreateAnother(*request, session)
+                                                          : Answer(objects, *request);
+    if (!WriteFrame(STDOUT_FILENO, EncodeReply(reply, toNumber))) return;
   }
 }
 
@@ -101,12 +133,6 @@ void WatchTheCaller() {
   }).detach();
 }
 
-DispatchPtr CreateApplication(std::string_view progId, OfficeSession& session) {
-  if (progId == "Word.Basic") return office::CreateWordBasic(session);
-  if (progId == "Excel.Application") return office::CreateExcelApplication(session);
-  return nullptr;
-}
-
 }  // namespace
 
 constexpr char kUsage[] =
@@ -115,7 +141,8 @@ constexpr char kUsage[] =
     "The automation server of the classes \"Word.Basic\" and \"Excel.Application\",\n"
     "started by Vellamore's conduit with a socket on its standard input and\n"
     "output. It drives a headless LibreOffice with a private profile in\n"
-    "SCRATCH-FOLDER and ends it before it exits. Not meant to be run by hand.\n";
+    "SCRATCH-FOLDER for every instance its caller creates, and ends it before\n"
+    "it exits. Not meant to be run by hand.\n";
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {

@@ -7,7 +7,8 @@
 //   0x8015  selection text    the selected text, each paragraph ended by CR,
 //                             cut to the most text one call hands back
 //   0x80A0  close (option)    closes the document unsaved
-//   0x8107  end (text)        ends LibreOffice, and with it the server
+//   0x8107  end (text)        closes the document; LibreOffice stays for
+//                             the server's next instance
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -73,7 +74,6 @@ class WordBasic : public ServerObject {
           return Answer();
         case kCloseServer:
           CloseDocument(m_document);
-          m_session.End();
           return Answer();
         default:
           return Failure(kMemberNotFound, "no such call");

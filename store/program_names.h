@@ -18,12 +18,14 @@ inline constexpr char kDirectoriesKey[] = "Software\\Olvenmark\\Vellamore\\Direc
 inline constexpr char kParametersKey[] = "Software\\Olvenmark\\Vellamore\\Parameters";
 
 // Values: the data directory under kDirectoriesKey; the programs that send
-// mail and faxes, and the time limit of one conversion step in seconds,
-// under kParametersKey.
+// mail and faxes, the time limit of one conversion step in seconds and the
+// size of the conversion cache in megabytes (0: no cache), under
+// kParametersKey.
 inline constexpr char kDataDirValue[] = "DataDir";
 inline constexpr char kMailProgramValue[] = "MailProgram";
 inline constexpr char kFaxProgramValue[] = "FaxProgram";
 inline constexpr char kConversionTimeLimitValue[] = "ConversionTimeLimit";
+inline constexpr char kConversionCacheSizeValue[] = "ConversionCacheSize";
 
 // The creator ID of the handheld application and its conduit, as text.
 inline constexpr char kCreatorIdText[] = "Vlmr";

@@ -1,5 +1,6 @@
 // Test support: a home of the test's own. The settings (XDG_CONFIG_HOME),
-// the window station (XDG_RUNTIME_DIR), the user's data (XDG_DATA_HOME) and
+// the window station (XDG_RUNTIME_DIR), the user's data (XDG_DATA_HOME),
+// the conversion cache (XDG_CACHE_HOME) and
 // the HotSync users (HOTSYNC_HOME) live in folders of a temporary folder
 // that the environment names while the object lives, so that neither the
 // test nor the programs it runs touch the user's own.
@@ -27,6 +28,7 @@ class PrivateHome {
   std::string ConfigHome() const { return PathOf("config"); }
   std::string RuntimeDir() const { return PathOf("run"); }
   std::string DataHome() const { return PathOf("share"); }
+  std::string CacheHome() const { return PathOf("cache"); }
   std::string HotSyncHome() const { return PathOf("hotsync"); }
 
  private:

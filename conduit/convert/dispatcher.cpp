@@ -3,7 +3,10 @@
 // converter or its converter fails. A converter's failure is a warning in
 // the HotSync log that names the file and says why, so that a document that
 // arrives in PC format is explained. A missing file and a refused file type
-// are answered with a message record instead.
+// are answered with a message record instead. During a HotSync the
+// conversion is reported as it starts and ends, and a record kept from an
+// earlier conversion of the unchanged file is used (conversion_session.h).
+#include "convert/conversion_session.h"
 #include "convert/convert.h"
 #include "convert/file_reader.h"
 #include "fs/fs.h"
@@ -18,7 +21,7 @@ constexpr std::string_view kNotSupportedMessage = "This file type is not support
 constexpr std::string_view kNotSupportedSuffix = "- Error";
 constexpr std::string_view kNotSupportedReason = "its file type is not supported";
 
-using Converter = ConversionResult (*)(const std::string&);
+using Converter = RouteConverter;
 
 // The converter of a route that converts; nullptr for the other routes.
 Converter ConverterOf(ConversionRoute route) {
@@ -61,9 +64,7 @@ void LogSentInPcFormat(const std::string& path, std::string_view failure) {
   LogWarning(line.c_str());
 }
 
-}  // namespace
-
-ConversionResult ConvertForHandheld(const std::string& path) {
+ConversionResult ConvertRoute(const std::string& path) {
   if (!platform::GetFileStatus(path)) {
     return MessageWithStatus(kNotFoundMessage, kNotFoundSuffix, path, kConvFileNotFound,
                              kVanishedReason);
@@ -74,7 +75,7 @@ ConversionResult ConvertForHandheld(const std::string& path) {
                              kNotSupportedReason);
   }
   if (Converter converter = ConverterOf(route)) {
-    ConversionResult converted = converter(path);
+    ConversionResult converted = ConvertThroughCache(path, route, converter);
     if (converted.status == kConvOk && converted.record) return converted;
     // The converter's record, if any, is released here; the file goes in PC
     // format instead. When that fails too, the caller logs why.
@@ -83,6 +84,16 @@ ConversionResult ConvertForHandheld(const std::string& path) {
     return fallback;
   }
   return SendAsPcFormat(path);
+}
+
+}  // namespace
+
+ConversionResult ConvertForHandheld(const std::string& path) {
+  ConversionSession* session = ConversionSession::Current();
+  if (session != nullptr) session->Started(path);
+  ConversionResult result = ConvertRoute(path);
+  if (session != nullptr) session->Ended(path);
+  return result;
 }
 
 }  // namespace conduit

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/conversion_session.h"
 #include "convert/convert.h"
 #include "files_database.h"
 #include "handheld_database.h"
@@ -141,6 +142,11 @@ int32_t FetchSelectedFiles(FetchMode mode) {
                           " selected files were fetched; " + std::to_string(selected.leftOver) +
                           " more were left out";
     LogWarning(warning.c_str());
+  }
+
+  ConversionSession* session = ConversionSession::Current();
+  if (session != nullptr && mode == FetchMode::kConvert) {
+    session->ExpectConversions(selected.paths.size());
   }
 
   HandheldDatabase database;

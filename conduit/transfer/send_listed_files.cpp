@@ -220,6 +220,21 @@ bool ShouldSend(const store::FileListEntry& entry, const std::string& userName,
   }
 }
 
+size_t CountListedConversions(const store::FileListStore& fileList, const HandheldFileIndex& index,
+                              const std::string& userName) {
+  const FileIdTable ids(index, fileList);
+  size_t count = 0;
+  for (store::FileListEntry entry : fileList.Entries()) {
+    if (entry.kind != store::kPcFile || entry.format == store::kFormatPc) continue;
+    const std::optional<platform::FileStatus> status = platform::GetFileStatus(entry.path);
+    if (!status) continue;
+    // Judged as WriteRecords judges it, on the stamp the file has now.
+    entry.modified = RestampToMinute(entry.modified, status->lastWriteTime);
+    if (ShouldSend(entry, userName, entry.id != 0 ? ids.FirstWith(entry.id) : nullptr)) ++count;
+  }
+  return count;
+}
+
 int32_t SendListedFiles(store::FileListStore& fileList, HandheldFileIndex& index,
                         const std::string& userName, const SaveFileList& saveNewIds) {
   HandheldDatabase database;

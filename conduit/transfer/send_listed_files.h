@@ -22,6 +22,11 @@ using SaveFileList = std::function<int32_t()>;
 bool ShouldSend(const store::FileListEntry& entry, const std::string& userName,
                 const HandheldFileIndex::Element* handheldCopy);
 
+// How many of the listed files of `userName` the next SendListedFiles will
+// convert for the handheld (those it sends in PC format are not converted).
+size_t CountListedConversions(const store::FileListStore& fileList, const HandheldFileIndex& index,
+                              const std::string& userName);
+
 // Sends the listed files of `userName` and updates their entries: modified
 // stamps of every PC file entry whose file exists, and for every entry sent
 // its ID, last-sent stamp, changed flag and One Time action. New file IDs

@@ -28,11 +28,21 @@ ChosenType ChooseSyncType(const Registration& registration, const SyncOptions& o
   return {registration.syncType, false};
 }
 
-// Loads the conduit and calls OpenConduit. Returns its result, or nothing
-// when the conduit could not be called.
+// Where the progress of the conduit being called is shown. A conduit's
+// progress function takes no context, and one conduit runs at a time.
+thread_local std::ostream* t_progressOut = nullptr;
+
+// The progress function handed to each conduit: one line on the terminal,
+// as the conduit says it ("Converting letter.docx (3 of 10)...").
+void ShowProgress(const char* text) {
+  if (t_progressOut != nullptr && text != nullptr) *t_progressOut << "  " << text << std::endl;
+}
+
+// Loads the conduit and calls OpenConduit, with its progress shown on `out`.
+// Returns its result, or nothing when the conduit could not be called.
 std::optional<int32_t> CallOpenConduit(const Registration& registration, int32_t syncType,
                                        const std::string& user, const std::string& userFolder,
-                                       std::ostream& err) {
+                                       std::ostream& out, std::ostream& err) {
   const std::string path = ResolveLibraryPath(registration.library, ProgramFolder());
   std::string reason;
   std::optional<ConduitLibrary> library = ConduitLibrary::Open(path, &reason);
@@ -51,7 +61,11 @@ std::optional<int32_t> CallOpenConduit(const Registration& registration, int32_t
   properties.m_SyncType = syncType;
   std::strncpy(properties.m_UserName, user.c_str(), sizeof properties.m_UserName - 1);
   std::strncpy(properties.m_PathName, userFolder.c_str(), sizeof properties.m_PathName - 1);
-  return openConduit(nullptr, &properties);
+  t_progressOut = &out;
+  ConduitProgressFn progress = &ShowProgress;
+  const int32_t result = openConduit(reinterpret_cast<void*>(progress), &properties);
+  t_progressOut = nullptr;
+  return result;
 }
 
 // The log text as the log file writes it: CR LF, LF and CR each as "\n".
@@ -153,7 +167,7 @@ int RunConduits(const std::vector<Registration>& registrations, const SyncOption
         << chosen.syncType << " (" << SyncTypeName(chosen.syncType) << ")"
         << (chosen.oneShot ? ", for this HotSync only" : "") << "\n";
     std::optional<int32_t> result =
-        CallOpenConduit(registration, chosen.syncType, user, userFolder, err);
+        CallOpenConduit(registration, chosen.syncType, user, userFolder, out, err);
     if (!result) {
       ++failed;
       continue;

@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "automation/server_connection.h"
+#include "automation/server_pool.h"
 #include "fs/fs.h"
 
 namespace platform::automation {
@@ -35,22 +36,6 @@ bool IsExecutableFile(const std::string& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
          access(path.c_str(), X_OK) == 0;
-}
-
-bool IsOnPath(std::string_view program) {
-  const char* path = std::getenv("PATH");
-  std::string_view folders = path != nullptr ? path : "";
-  while (!folders.empty()) {
-    const size_t colon = folders.find(':');
-    std::string_view folder = folders.substr(0, colon);
-    if (folder.empty()) folder = ".";
-    std::string candidate;
-    candidate.append(folder).append(1, '/').append(program);
-    if (IsExecutableFile(candidate)) return true;
-    if (colon == std::string_view::npos) break;
-    folders.remove_prefix(colon + 1);
-  }
-  return false;
 }
 
 // The folder of the library or program that holds this code.
@@ -86,10 +71,12 @@ HResult ClassIdFromProgId(std::string_view progId, ClassId& classId) {
     if (found == g_classes.end()) return kClassNotRegistered;
     registered = found->second;
   }
-  if (!IsOnPath(registered.requiredProgram)) return kClassNotRegistered;
+  std::string programPath = platform::FindProgramOnPath(registered.requiredProgram);
+  if (programPath.empty()) return kClassNotRegistered;
   const std::string folder = g_serverFolder.empty() ? FolderOfThisModule() : g_serverFolder;
   classId.progId = std::string(progId);
   classId.serverProgram = folder + "/" + registered.serverProgram;
+  classId.programPath = std::move(programPath);
   return kOk;
 }
 
@@ -102,11 +89,18 @@ HResult CreateInstance(const ClassId& classId, DispatchPtr& object, std::string&
     description = "the server program " + classId.serverProgram + " is missing";
     return kServerExecFailure;
   }
+  const std::string key = ServerKeyOf(classId);
+  if (std::shared_ptr<ServerConnection> kept = FindKeptServer(key)) {
+    if (!Failed(kept->CreateObject(classId.progId, object, description))) return kOk;
+    // It cannot serve again (its program went, or it broke): a new one does.
+    ForgetServer(kept);
+  }
   Result<std::shared_ptr<ServerConnection>> connection = ServerConnection::Start(classId);
   if (!connection.Ok()) {
     description = connection.Reason();
     return kServerExecFailure;
   }
+  KeepServer(key, connection.Value());
   object = std::make_shared<RemoteObject>(std::move(connection).Value(), kApplicationObject);
   return kOk;
 }

@@ -4,8 +4,10 @@
 // positional VARIANT-style arguments.
 //
 // An object is held through a DispatchPtr; the last reference to an object
-// releases it in its server, and the last reference to any object of a
-// server ends the server's process (and everything it started). A process
+// releases it in its server. A server whose objects are all released is
+// kept for the next instance of a class it serves, so that a run of
+// conversions starts the program behind it once; it ends (with everything
+// it started) after a short idle time, or at once at EndKeptServers. A process
 // that dies, however it dies, takes its servers and everything they started
 // with it. Every call to a server has a time limit: a server that does not
 // answer in time, or that dies, is killed, and the call and every later
@@ -95,6 +97,7 @@ class Dispatch {
 struct ClassId {
   std::string progId;
   std::string serverProgram;
+  std::string programPath;  // the program behind the class, as found on PATH
 };
 
 // Begins and ends the use of the layer on this thread; calls in between.
@@ -111,9 +114,24 @@ void RegisterClass(std::string_view progId, std::string_view requiredProgram,
 // none (or its program is not installed).
 HResult ClassIdFromProgId(std::string_view progId, ClassId& classId);
 
-// Starts a server of the class and gives its application object; the
-// server's start counts as one call for the time limit.
+// Gives a new application object of the class: from a kept server of the
+// class when one runs, else from a server started for it; the server's
+// start counts as one call for the time limit.
 HResult CreateInstance(const ClassId& classId, DispatchPtr& object, std::string& description);
+
+// Ends every kept server now (a server still holding an object ends when
+// its last object is released).
+void EndKeptServers();
+
+// Ends the kept servers when it goes: the servers a job started end with
+// the job.
+class KeptServersScope {
+ public:
+  KeptServersScope() = default;
+  ~KeptServersScope() { EndKeptServers(); }
+  KeptServersScope(const KeptServersScope&) = delete;
+  KeptServersScope& operator=(const KeptServersScope&) = delete;
+};
 
 // The longest any one call, or a server's start, may take.
 void SetCallTimeLimit(std::chrono::milliseconds limit);

@@ -107,6 +107,39 @@ InvokeResult ServerConnection::Call(uint32_t object, int32_t dispid, InvokeKind 
   return std::move(reply.result);
 }
 
+HResult ServerConnection::CreateObject(const std::string& progId, DispatchPtr& object,
+                                       std::string& description) {
+  if (m_broken) {
+    description = "the server has ended";
+    return kDisconnected;
+  }
+  Request request{RequestOp::kCreate, 0, 0, InvokeKind::kMethod, {Variant::String(progId)}};
+  Reply reply;
+  HResult code = kServerUnavailable;
+  if (!WriteFrame(m_socket, EncodeRequest(request))) {
+    KillAndReap();
+    m_broken = true;
+    description = "the server ended unexpectedly";
+  } else if (!Failed(code = AwaitReply(reply, description))) {
+    code = reply.result.code;
+    description = reply.result.description;
+    if (!Failed(code) && reply.result.value.type != VarType::kDispatch) code = kServerExecFailure;
+  }
+  if (Failed(code)) return code;
+  object = std::move(reply.result.value.object);
+  return kOk;
+}
+
+bool ServerConnection::Runs() {
+  if (m_broken || m_pid <= 0) return false;
+  int status = 0;
+  if (waitpid(m_pid, &status, WNOHANG) != m_pid) return true;
+  // It ended by itself, idle, after ending what it started.
+  m_pid = -1;
+  m_broken = true;
+  return false;
+}
+
 void ServerConnection::ApplyClipboard(const std::vector<ClipboardEntry>& entries) const {
   if (!clipboard::Open()) return;
   clipboard::Empty();

@@ -32,6 +32,11 @@ class ServerConnection : public std::enable_shared_from_this<ServerConnection> {
                     const std::vector<Variant>& args);
   void Release(uint32_t object);
 
+  // A further application object of `progId` from this running server.
+  HResult CreateObject(const std::string& progId, DispatchPtr& object, std::string& description);
+  // False once the server broke or ended by itself (it is reaped then).
+  bool Runs();
+
  private:
   Result<void> Launch(const ClassId& classId);
   // Waits for a reply; a server that does not answer in time or dies is

@@ -3,7 +3,9 @@
 // that many bytes.
 //
 //   request  = u8 op, u32 object, i32 dispid, u8 kind, u16 count, variants
-//              (op 1 invoke; op 2 release the object, no reply)
+//              (op 1 invoke; op 2 release the object, no reply; op 3
+//              create another application object, of the class named by
+//              the one string argument, answered with the object)
 //   reply    = u32 code, variant, text description, u8 1 when the call set
 //              the clipboard, then u16 count and the entries (u32 format,
 //              text bytes) it put there
@@ -13,7 +15,9 @@
 //
 // A server's first frame is a reply to its start: the code, an empty
 // variant and the reason it could not start. Its application object is
-// object 1.
+// object 1. A server outlives the instance it was started for: it serves
+// the next instances of its classes until its caller closes the socket, or
+// ends by itself once it has held no object for kServerIdleEnd.
 #pragma once
 
 #include <chrono>
@@ -29,8 +33,9 @@ namespace platform::automation {
 
 constexpr uint32_t kApplicationObject = 1;
 constexpr uint32_t kLargestFrame = 256u * 1024 * 1024;
+constexpr std::chrono::seconds kServerIdleEnd{10};
 
-enum class RequestOp : uint8_t { kInvoke = 1, kRelease = 2 };
+enum class RequestOp : uint8_t { kInvoke = 1, kRelease = 2, kCreate = 3 };
 
 struct ClipboardEntry {
   uint32_t format = 0;

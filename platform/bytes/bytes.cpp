@@ -217,4 +217,13 @@ std::string GetFixedText(ByteSpan data, size_t offset, size_t size) {
   return FixedTextOf(data.subspan(offset, size));
 }
 
+uint32_t Crc32(ByteSpan data) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (const uint8_t byte : data) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
 }  // namespace platform

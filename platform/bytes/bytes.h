@@ -106,4 +106,7 @@ bool PutFixedText(MutableByteSpan data, size_t offset, size_t size, std::string_
 // Text of the field [offset, offset + size); empty when outside the buffer.
 std::string GetFixedText(ByteSpan data, size_t offset, size_t size);
 
+// The CRC-32 of `data` (the polynomial of zip and PNG, 0xEDB88320 reflected).
+uint32_t Crc32(ByteSpan data);
+
 }  // namespace platform

@@ -309,4 +309,24 @@ int MakeFolders(const std::string& path, mode_t mode) {
   return errno;
 }
 
+std::string FindProgramOnPath(std::string_view program) {
+  const char* path = std::getenv("PATH");
+  std::string_view folders = path != nullptr ? path : "";
+  while (!folders.empty()) {
+    const size_t colon = folders.find(':');
+    std::string_view folder = folders.substr(0, colon);
+    if (folder.empty()) folder = ".";
+    std::string candidate;
+    candidate.append(folder).append(1, '/').append(program);
+    struct stat status {};
+    if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    if (colon == std::string_view::npos) break;
+    folders.remove_prefix(colon + 1);
+  }
+  return {};
+}
+
 }  // namespace platform

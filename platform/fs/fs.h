@@ -95,6 +95,10 @@ std::string FolderOfPath(std::string_view path);
 // none. A ':' or '\' is an ordinary character of a name here.
 std::string FileNameOfPath(std::string_view path);
 
+// The path of `program` in the first folder of PATH that holds it as an
+// executable regular file; "" when none does.
+std::string FindProgramOnPath(std::string_view program);
+
 // Folder of the running program (from /proc/self/exe); "" when unknown.
 std::string FolderOfRunningProgram();
 // Folder of the module (a loaded library, or the program itself) that holds

@@ -63,6 +63,10 @@ static_assert(offsetof(CSyncProperties, m_SyncType) == 0, "sync type first");
 static_assert(sizeof(CConduitInfoRequest) == 80, "request structure of 80 bytes");
 #endif
 
+/* The HotSync Manager's progress function: shows one line of what the
+ * conduit is doing. OpenConduit's `progress` is one of these, or null. */
+typedef void (*ConduitProgressFn)(const char* text);
+
 /* The exports every conduit library offers, as the HotSync Manager calls
  * them. */
 typedef int32_t (*OpenConduitFn)(void* progress, CSyncProperties* properties);

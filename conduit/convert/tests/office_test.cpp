@@ -19,6 +19,7 @@
 
 #include "automation/automation.h"
 #include "clipboard/clipboard.h"
+#include "convert/conversion_session.h"
 #include "convert/convert.h"
 #include "convert/office_text.h"
 #include "handheld_records.h"  // records/
@@ -27,6 +28,8 @@
 #include "settings/settings.h"
 #include "testing/file_record.h"
 #include "testing/files.h"
+#include "testing/office_documents.h"
+#include "testing/picture.h"
 #include "testing/scoped_env.h"
 #include "testing/table.h"
 #include "testing/temp_folder.h"
@@ -35,6 +38,7 @@ namespace conduit {
 namespace {
 
 using vlmtest::ContentTextOf;
+using vlmtest::ConvertWithLibreOffice;
 using vlmtest::HeadOf;
 using vlmtest::ReadFile;
 using vlmtest::Repeated;
@@ -61,24 +65,10 @@ class ScopedSettings {
 
 bool HaveLibreOffice() {
 #ifdef VELLAMORE_HAVE_OFFICE_SERVER
-  return platform::RunProcess({"sh", "-c", "command -v soffice"}).Succeeded();
+  return vlmtest::HaveLibreOffice();
 #else
   return false;
 #endif
-}
-
-// Has LibreOffice convert `sources` (in `folder`) to `format` beside them.
-void ConvertWithLibreOffice(const TempFolder& folder, const std::string& format,
-                            const std::vector<std::string>& sources) {
-  std::vector<std::string> argv = {"soffice",    "-env:UserInstallation=file://" + folder / "maker",
-                                   "--headless", "--convert-to",
-                                   format,       "--outdir",
-                                   folder.Path()};
-  for (const std::string& source : sources) argv.push_back(folder / source);
-  platform::ProcessOptions options;
-  options.timeLimit = std::chrono::minutes(2);
-  const platform::ProcessResult made = platform::RunProcess(argv, options);
-  ASSERT_TRUE(made.Succeeded()) << platform::DescribeProcessResult(made) << made.standardError;
 }
 
 bool ProcessIsZombie(pid_t pid) {
@@ -402,8 +392,7 @@ TEST_F(OfficeTest, ADocumentTheServerCannotReadIsReportedAsUnreadable) {
     _exit(0);
   }
   waitpid(hotsync, nullptr, 0);
-  EXPECT_NE(ReadFile(reason).find("it cannot be read: Permission denied"),
-            std::string::npos)
+  EXPECT_NE(ReadFile(reason).find("it cannot be read: Permission denied"), std::string::npos)
       << ReadFile(reason);
 }
 
@@ -448,6 +437,82 @@ TEST_F(OfficeTest, EndsWithAHotSyncThatIsKilled) {
         << "left behind: " << left.path();
   }
   EXPECT_FALSE(std::filesystem::exists(pipe)) << "the pipe name was left behind";
+}
+
+// Every office route, and pictures, through four roads: a LibreOffice of
+// the conversion's own, one LibreOffice shared by a session, a session
+// that fills the cache and one that takes every record from it.
+class SharedOfficeTest : public OfficeTest {
+ protected:
+  static void SetUpTestSuite() {
+    MakeDocuments([](const TempFolder& folder) {
+      WriteFile(folder / "letter.txt", "Dear Ann,\r\nthe caf\xc3\xa9\tis open.\r\n\r\nBob\r\n");
+      for (const char* format : {"doc", "docx", "odt", "pdf"}) {
+        ConvertWithLibreOffice(folder, format, {"letter.txt"});
+      }
+      WriteFile(folder / "budget.fods", Workbook(kBudgetSheets));
+      for (const char* format : {"xls", "xlsx", "ods"}) {
+        ConvertWithLibreOffice(folder, format, {"budget.fods"});
+      }
+      Magick::Image photo = vlmtest::PaintedPicture(300, 200, [](size_t row, size_t column) {
+        return vlmtest::Grey((row * 7 + column) % 256);
+      });
+      const std::vector<uint8_t> jpeg = vlmtest::PictureBytes(photo, "JPEG");
+      WriteFile(folder / "photo.jpg", std::string(jpeg.begin(), jpeg.end()));
+    });
+  }
+};
+
+const char* const kEveryRoute[] = {"letter.doc", "letter.docx", "letter.odt", "letter.pdf",
+                                   "budget.xls", "budget.xlsx", "budget.ods", "photo.jpg"};
+
+// The record of each file, converted as the session (if any) lets it.
+std::vector<std::vector<uint8_t>> RecordsOf(const TempFolder& folder) {
+  std::vector<std::vector<uint8_t>> records;
+  for (const char* name : kEveryRoute) {
+    ConversionResult result = ConvertForHandheld(folder / name);
+    EXPECT_TRUE(result.record && result.failure.empty()) << name << ": " << result.failure;
+    records.push_back(result.record.value_or(std::vector<uint8_t>{}));
+  }
+  return records;
+}
+
+TEST_F(SharedOfficeTest, GivesTheSameRecordsSharedAndCached) {
+  std::vector<std::vector<uint8_t>> alone;
+  for (const char* name : kEveryRoute) {
+    alone.push_back(ConvertForHandheld(*s_folder / name).record.value_or(std::vector<uint8_t>{}));
+    platform::automation::EndKeptServers();  // the next one starts its own
+  }
+  for (size_t i = 0; i < alone.size(); ++i) {
+    EXPECT_EQ(HeadOf(alone[i]).contentKind,
+              i + 1 == alone.size() ? records::kContentBitmap : records::kContentText)
+        << kEveryRoute[i];
+  }
+  TempFolder cacheFolder;
+  const auto cached = [&] {
+    return ConversionCache(cacheFolder.Path(), ConversionCache::kDefaultLimit);
+  };
+  std::vector<std::vector<uint8_t>> shared, filling, fromCache;
+  {
+    const ConversionSession session(nullptr, std::nullopt);
+    shared = RecordsOf(*s_folder);
+  }
+  {
+    const ConversionSession session(nullptr, cached());
+    filling = RecordsOf(*s_folder);
+  }
+  {
+    // Every record comes from the cache: no LibreOffice is started.
+    const ConversionSession session(nullptr, cached());
+    fromCache = RecordsOf(*s_folder);
+    EXPECT_EQ(vlmtest::RunningOfficeProcesses(), std::vector<int>{}) << "converted again";
+  }
+  for (size_t i = 0; i < alone.size(); ++i) {
+    EXPECT_EQ(shared[i], alone[i]) << kEveryRoute[i] << " shared";
+    EXPECT_EQ(filling[i], alone[i]) << kEveryRoute[i] << " filling the cache";
+    EXPECT_EQ(fromCache[i], alone[i]) << kEveryRoute[i] << " from the cache";
+  }
+  EXPECT_EQ(vlmtest::RunningOfficeProcesses(), std::vector<int>{}) << "left running";
 }
 
 }  // namespace

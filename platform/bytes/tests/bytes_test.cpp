@@ -89,3 +89,12 @@ TEST(FixedOffset, OutOfBoundsFieldsAreRefused) {
 
 }  // namespace
 }  // namespace platform
+
+// The check value every CRC-32 implementation agrees on, and the empty input.
+TEST(Crc32, MatchesTheStandardCheckValue) {
+  const std::string check = "123456789";
+  EXPECT_EQ(platform::Crc32(
+                platform::ByteSpan(reinterpret_cast<const uint8_t*>(check.data()), check.size())),
+            0xCBF43926u);
+  EXPECT_EQ(platform::Crc32({}), 0u);
+}
