@@ -101,7 +101,8 @@ constexpr char kListenUsage[] =
     "                     (default 30)\n"
     "\n"
     "Network HotSync is on unless only --serial, --serial-tcp or --usb are\n"
-    "given; --port or --address with them turns it on as well.\n"
+    "given; --port with them turns it on as well. --address applies to both\n"
+    "TCP links.\n"
     "\n"
     "Ends on SIGINT or SIGTERM once the HotSync in progress is over. Exit\n"
     "status with --once as 'hotsync sync'.\n";
@@ -209,7 +210,6 @@ int ListenCommand(const std::vector<std::string_view>& arguments) {
     const std::string_view value = arguments[i];
     if (argument == "--address") {
       options.address = std::string(value);
-      networkAsked = true;
     } else if (argument == "--serial") {
       options.serialDevice = std::string(value);
     } else if (argument == "--speed") {

@@ -381,5 +381,17 @@ TEST(ConfiguredLinks, TheResidentManagerServesTheLinksConfigureTurnedOn) {
   EXPECT_EQ(stopped.exitStatus, 0) << stopped.out << stopped.err;
 }
 
+// Serial over TCP on a chosen address leaves network HotSync off: the
+// handhelds' own port stays free for another program.
+TEST(ConfiguredLinks, SerialOverTcpAloneOpensNoNetworkPort) {
+  HotSyncWorld world;
+  vlmtest::HotSyncListener listener({"--once"}, {vlmtest::LinkKind::kSerialTcp});
+  ASSERT_TRUE(listener.Listening());
+  const vlmtest::ProgramResult stopped = listener.Stop();
+  EXPECT_EQ(stopped.out.rfind("Waiting for handhelds on serial over TCP port ", 0), 0u)
+      << stopped.out;
+  EXPECT_EQ(stopped.out.find(" and "), std::string::npos) << stopped.out;
+}
+
 }  // namespace
 }  // namespace hotsync
