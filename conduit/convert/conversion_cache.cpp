@@ -131,11 +131,17 @@ std::optional<CachedRecord> ConversionCache::Find(const std::string& key) const 
   return record;
 }
 
-void ConversionCache::Store(const std::string& key, const CachedRecord& record) const {
-  if (m_folder.empty() || m_limit == 0) return;
-  if (platform::MakeFolders(m_folder, 0700) != 0) return;
-  if (platform::WriteFileAtomically(EntryPath(key), EncodeEntry(key, record)) != 0) return;
+platform::Result<void> ConversionCache::Store(const std::string& key,
+                                              const CachedRecord& record) const {
+  if (m_folder.empty() || m_limit == 0) return {};
+  int error = platform::MakeFolders(m_folder, 0700);
+  if (error == 0) error = platform::WriteFileAtomically(EntryPath(key), EncodeEntry(key, record));
+  if (error != 0) {
+    return platform::Failure{"the conversion cache \"" + m_folder +
+                             "\" cannot be written: " + std::strerror(error)};
+  }
   Trim();
+  return {};
 }
 
 void ConversionCache::Trim() const {

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "result/result.h"
+
 namespace conduit {
 
 // A converted record as the cache keeps it.
@@ -51,9 +53,10 @@ class ConversionCache {
   // The record stored under `key`, or none (also for a damaged entry).
   std::optional<CachedRecord> Find(const std::string& key) const;
 
-  // Stores `record` under `key`, then trims the folder to its limit.
-  // Failures are ignored: the cache is only ever a saving.
-  void Store(const std::string& key, const CachedRecord& record) const;
+  // Stores `record` under `key`, then trims the folder to its limit. A
+  // failure never stops a conversion (the cache is only ever a saving);
+  // its reason is returned so the user can be told.
+  platform::Result<void> Store(const std::string& key, const CachedRecord& record) const;
 
   const std::string& Folder() const { return m_folder; }
 

@@ -75,6 +75,12 @@ void ConversionSession::Show(const std::string& text) const {
   if (m_progress != nullptr) m_progress(text.c_str());
 }
 
+void ConversionSession::CacheFailed(const std::string& reason) {
+  if (m_cacheFailureTold) return;
+  m_cacheFailureTold = true;
+  Show("Warning: " + reason + "; files are converted again at every HotSync.");
+}
+
 void ConversionSession::Started(const std::string& path) {
   ++m_started;
   // A count that fell short (a file listed meanwhile) still reads sensibly.
@@ -106,7 +112,9 @@ ConversionResult ConvertThroughCache(const std::string& path, ConversionRoute ro
   // while it was converted: a failure is tried again next time.
   if (converted.status == kConvOk && converted.record && converted.failure.empty() &&
       ConversionKeyOf(path, route, options) == key) {
-    cache.Store(key, ToCached(converted));
+    if (platform::Result<void> kept = cache.Store(key, ToCached(converted)); !kept) {
+      session->CacheFailed(kept.Reason());
+    }
   }
   return converted;
 }

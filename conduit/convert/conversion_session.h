@@ -50,6 +50,8 @@ class ConversionSession {
   void Ended(const std::string& path);
 
   const std::optional<ConversionCache>& Cache() const { return m_cache; }
+  // Tells the user, once a HotSync, that the cache could not keep a record.
+  void CacheFailed(const std::string& reason);
 
  private:
   void Show(const std::string& text) const;
@@ -60,6 +62,7 @@ class ConversionSession {
   std::optional<ConversionCache> m_cache;
   size_t m_expected = 0;
   size_t m_started = 0;
+  bool m_cacheFailureTold = false;
   std::chrono::steady_clock::time_point m_startTime;
   ConversionSession* m_outer;
 };

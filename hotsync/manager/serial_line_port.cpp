@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 #include <thread>
 
 #include "link/serial_line.h"
@@ -43,7 +44,12 @@ class SerialLinePort : public HandheldPort {
     // The link owns a descriptor of its own; the port keeps the line open
     // between HotSyncs, so that a wakeup is never missed.
     const int linkFd = fcntl(m_fd, F_DUPFD_CLOEXEC, 0);
-    if (linkFd < 0) return nullptr;
+    if (linkFd < 0) {
+      // Closed and opened again at the next look, rather than found ready
+      // again at once.
+      GiveUpLine(std::string("cannot take the handheld's HotSync: ") + std::strerror(errno));
+      return nullptr;
+    }
     platform::link::SerialLinkSettings serial = SerialSettings(m_settings);
     const int lineFd = m_fd;
     serial.onSpeedChosen = [lineFd](uint32_t speed) {
@@ -58,14 +64,22 @@ class SerialLinePort : public HandheldPort {
     // has left (a USB adapter may say it has when it still holds it); what
     // this one left unread is not the next one's wakeup.
     std::this_thread::sleep_for(kLastAckTime);
-    if (!platform::link::SetSerialSpeed(m_fd, platform::link::kSerialStartSpeed)) {
-      CloseLine();
+    if (Result<void> reset =
+            platform::link::SetSerialSpeed(m_fd, platform::link::kSerialStartSpeed);
+        !reset) {
+      GiveUpLine(reset.Reason());
       return;
     }
     platform::link::DiscardSerialInput(m_fd);
   }
 
  private:
+  // Tells why the line is closed; it is opened again at the next look.
+  void GiveUpLine(const std::string& reason) {
+    std::cerr << "hotsync: " << Description() << ": " << reason << "; opening it again\n";
+    CloseLine();
+  }
+
   void CloseLine() {
     if (m_fd >= 0) close(m_fd);
     m_fd = -1;

@@ -5,14 +5,15 @@
 // through the cache in office_test.cpp.
 #include "convert/conversion_cache.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "automation/automation.h"
@@ -114,13 +115,34 @@ INSTANTIATE_TEST_SUITE_P(Damage, DamagedEntry,
                                                       }}),
                          vlmtest::RowName());
 
-// A cache that cannot be written never stops the conversion.
+std::vector<std::string> g_shown;
+void KeepShown(const char* line) {
+  g_shown.emplace_back(line);
+}
+
+// A cache that cannot be written never stops the conversion; the user is
+// told once a HotSync.
 TEST(ConversionCache, AFolderThatCannotBeMadeOnlyCostsTheSaving) {
   TempFolder folder;
   WriteFile(folder / "cache", "a file where the folder should be");
   WriteFile(folder / "note.txt", "text");
-  EXPECT_EQ(ConvertedText(folder / "cache", folder / "note.txt"), "text");
-  EXPECT_EQ(ConvertedText(folder / "cache", folder / "note.txt"), "text");
+  g_shown.clear();
+  {
+    const ConversionSession session(
+        &KeepShown, ConversionCache(folder / "cache", ConversionCache::kDefaultLimit));
+    for (int conversion = 0; conversion < 2; ++conversion) {
+      const ConversionResult result = ConvertForHandheld(folder / "note.txt");
+      ASSERT_TRUE(result.record);
+      EXPECT_EQ(ContentTextOf(*result.record), "text");
+    }
+  }
+  EXPECT_EQ(std::count_if(g_shown.begin(), g_shown.end(),
+                          [](const std::string& line) {
+                            return line.find("cache") != std::string::npos &&
+                                   line.find("cannot be written") != std::string::npos;
+                          }),
+            1)
+      << testing::PrintToString(g_shown);
 }
 
 // A full disk, played by a bound on the size of the files this process may
@@ -157,14 +179,14 @@ CachedRecord RecordOf(char fill) {
 TEST(ConversionCache, EvictsTheLeastRecentlyUsed) {
   TempFolder folder;
   const ConversionCache cache(folder / "cache", 2500);
-  cache.Store(Key(1), RecordOf('a'));
-  cache.Store(Key(2), RecordOf('a'));
+  ASSERT_TRUE(cache.Store(Key(1), RecordOf('a')));
+  ASSERT_TRUE(cache.Store(Key(2), RecordOf('a')));
   // Both used long ago, whatever the grain of the clock; then 1 is used.
   const std::vector<std::string> names = FileNamesIn(folder / "cache");
   ASSERT_EQ(names.size(), 2u);
   for (const std::string& name : names) SetTimes(folder / "cache/" + name, kSecond, 0);
   ASSERT_TRUE(cache.Find(Key(1)));
-  cache.Store(Key(3), RecordOf('b'));
+  ASSERT_TRUE(cache.Store(Key(3), RecordOf('b')));
   EXPECT_TRUE(cache.Find(Key(1)));
   EXPECT_FALSE(cache.Find(Key(2)));
   const std::optional<CachedRecord> third = cache.Find(Key(3));
@@ -185,7 +207,7 @@ TEST(ConversionCache, TwoWritersNeverTearAnEntry) {
     if (writers[writer] == 0) {
       const CachedRecord mine = RecordOf(writer == 0 ? 'a' : 'b');
       for (int round = 0; round < 300; ++round) {
-        cache.Store(Key(1), mine);
+        if (!cache.Store(Key(1), mine)) _exit(2);
         const std::optional<CachedRecord> read = cache.Find(Key(1));
         if (read && read->record != RecordOf('a').record && read->record != RecordOf('b').record) {
           _exit(1);
