@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "manager/link_sync.h"
+#include "manager/usb_port.h"
 
 namespace hotsync {
 namespace {
@@ -29,6 +30,35 @@ std::optional<int> ServePort(HandheldPort& port, std::ostream& out, std::ostream
 }
 
 }  // namespace
+
+platform::Result<HandheldPorts> OpenPorts(const ListenOptions& options, std::ostream* warnings) {
+  const LinkSettings settings{options.timeout, options.maxSerialSpeed};
+  HandheldPorts ports;
+  // False when the whole is to fail.
+  auto add = [&](platform::Result<std::unique_ptr<HandheldPort>>& port, const char* link) {
+    if (port) {
+      ports.push_back(std::move(*port));
+    } else if (warnings != nullptr) {
+      *warnings << "hotsync: warning: " << link << " is on, but " << port.Reason()
+                << "; handhelds cannot HotSync over it\n";
+    }
+    return port || warnings != nullptr;
+  };
+  if (options.network) {
+    auto port = MakeNetworkPort(options.address, options.port, settings);
+    if (!add(port, "network HotSync")) return port.Error();
+  }
+  if (options.serialTcpPort) {
+    auto port = MakeSerialTcpPort(options.address, *options.serialTcpPort, settings);
+    if (!add(port, "serial over TCP")) return port.Error();
+  }
+  if (!options.serialDevice.empty()) {
+    auto port = MakeSerialLinePort(options.serialDevice, settings);
+    if (!add(port, "the serial line")) return port.Error();
+  }
+  if (options.usb) ports.push_back(MakeUsbPort(settings));
+  return ports;
+}
 
 std::string DescribePorts(const HandheldPorts& ports) {
   std::string text;

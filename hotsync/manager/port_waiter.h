@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "manager/handheld_ports.h"
+#include "manager/hotsync_commands.h"
 #include "result/result.h"
 
 namespace hotsync {
@@ -24,6 +25,11 @@ using HandheldPorts = std::vector<std::unique_ptr<HandheldPort>>;
 platform::Result<void> ServeHandhelds(HandheldPorts& ports, std::span<pollfd> others,
                                       const std::function<bool(int)>& afterHotSync,
                                       std::ostream& out, std::ostream& err);
+
+// The ports `options` names (its network, serial, serial-over-TCP and USB
+// links). A port that cannot be used fails them all; with `warnings`, it
+// is left out after a warning there instead.
+platform::Result<HandheldPorts> OpenPorts(const ListenOptions& options, std::ostream* warnings);
 
 // "TCP port 14238 and the serial line /dev/ttyS0", for the user.
 std::string DescribePorts(const HandheldPorts& ports);

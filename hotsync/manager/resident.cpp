@@ -13,7 +13,6 @@
 #include "manager/hotsync_commands.h"
 #include "manager/port_waiter.h"
 #include "manager/signal_descriptor.h"
-#include "manager/usb_port.h"
 #include "winsta/window_station.h"
 
 namespace hotsync {
@@ -29,24 +28,16 @@ HandheldPorts ResidentPorts(std::ostream& out, std::ostream& err) {
   const std::string home = HotSyncHome();
   const NetworkSettings network = ReadNetworkSettings(home);
   const CradleSettings cradle = ReadCradleSettings(home);
-  const LinkSettings settings{platform::link::kDefaultLinkTimeout, cradle.maxSpeed};
-  HandheldPorts ports;
-  auto add = [&](platform::Result<std::unique_ptr<HandheldPort>> port, const std::string& link) {
-    if (port) {
-      ports.push_back(std::move(*port));
-    } else {
-      err << "hotsync: warning: " << link << " is on, but " << port.Reason()
-          << "; handhelds cannot HotSync over it\n";
-    }
-  };
-  if (network.enabled) add(MakeNetworkPort("", network.port, settings), "network HotSync");
-  if (cradle.serialTcpPort != 0) {
-    add(MakeSerialTcpPort("", cradle.serialTcpPort, settings), "serial over TCP");
-  }
-  if (!cradle.serialDevice.empty()) {
-    add(MakeSerialLinePort(cradle.serialDevice, settings), "the serial line");
-  }
-  if (cradle.usb) ports.push_back(MakeUsbPort(settings));
+  ListenOptions options;
+  options.network = network.enabled;
+  options.port = network.port;
+  options.serialDevice = cradle.serialDevice;
+  if (cradle.serialTcpPort != 0) options.serialTcpPort = cradle.serialTcpPort;
+  options.usb = cradle.usb;
+  options.maxSerialSpeed = cradle.maxSpeed;
+  // With warnings, a link that cannot be used never fails the others.
+  platform::Result<HandheldPorts> opened = OpenPorts(options, &err);
+  HandheldPorts ports = std::move(*opened);
   if (!ports.empty()) out << "Waiting for handhelds on " << DescribePorts(ports) << ".\n";
   return ports;
 }
